@@ -1,0 +1,105 @@
+// A host of our own: plays the compositing host's part for an effect entry, so that tests and
+// the Linux front ends drive the effect through its `main` exactly as a host would. It owns
+// the handles, the added parameters, the input layer and the output world.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "host/host_interface.h"
+
+class EffectHost {
+ public:
+  explicit EffectHost(PF_EffectEntry entry);
+  ~EffectHost();  // sets down a live sequence; sends no global setdown unless Stop() ran
+  EffectHost(const EffectHost&) = delete;
+  EffectHost& operator=(const EffectHost&) = delete;
+
+  // The host's order: global setup, parameter setup, sequence setup.
+  PF_Err Start();
+  // Sequence setdown (when a sequence is live), then global setdown.
+  PF_Err Stop();
+
+  // One command each, with the records the host would pass.
+  PF_Err About(std::string* text);
+  PF_Err GlobalSetup();
+  PF_Err ParamsSetup();
+  PF_Err GlobalSetdown();
+  PF_Err SequenceSetup();
+  PF_Err SequenceResetup();
+  PF_Err SequenceFlatten();
+  PF_Err SequenceSetdown();
+  PF_Err Options();     // command 9
+  PF_Err FrameSetup();  // command 10, with the parameter array
+  // Render of frame `frame` (current_time = frame * time_step). Clears the output world to
+  // transparent black first when clearOutput is true.
+  PF_Err Render(int32_t frame, bool clearOutput = true);
+  // Any selector, with the parameter array and the output world.
+  PF_Err Send(PF_Cmd cmd);
+
+  // Parameters as added by parameter setup; position 0 is the input layer.
+  int ParamCount() const { return static_cast<int>(params_.size()); }
+  PF_ParamDef& Param(int position) { return params_[position]; }
+  const PF_ParamDef& Param(int position) const { return params_[position]; }
+  // Position of the parameter with this display name, or -1.
+  int FindParam(const std::string& name) const;
+  // Sets the value of a parameter by display name, as its type keeps it: sliders, angles and
+  // check boxes take `value` as it is; colours take 0xRRGGBB (alpha kept). False when no
+  // parameter has this name.
+  bool SetValue(const std::string& name, int32_t value);
+  bool SetColor(const std::string& name, uint8_t red, uint8_t green, uint8_t blue);
+
+  // The frame size (in_data's width and height) and the output world; stride in pixels, 0 for
+  // the width. The output world is (re)allocated, transparent black.
+  void SetFrame(int32_t width, int32_t height, int32_t outputStride = 0);
+  // The input layer; it is copied. Stride in pixels, 0 for the width.
+  void SetInput(const PF_Pixel* pixels, int32_t width, int32_t height, int32_t stride = 0);
+  const std::vector<PF_Pixel>& Output() const { return output_; }
+  int32_t OutputStride() const { return outputStride_; }
+  int32_t FrameWidth() const { return inData_.width; }
+  int32_t FrameHeight() const { return inData_.height; }
+
+  void SetTimeStep(int32_t timeStep) { inData_.time_step = timeStep; }
+  void SetMainWindow(void* window) { mainWindow_ = window; }
+
+  // Failure injection: the next `count` handle requests give null; add_param refuses the
+  // parameter at `position` (1-based, as positions are) with `code`.
+  void FailHandleRequests(int count) { failHandleRequests_ = count; }
+  void RefuseParamAt(int position, PF_Err code) {
+    refusePosition_ = position;
+    refuseCode_ = code;
+  }
+
+  PF_InData& InData() { return inData_; }
+  PF_OutData& OutData() { return outData_; }
+  PF_Handle SequenceHandle() const { return sequence_; }
+  int LiveHandles() const { return liveHandles_; }
+
+ private:
+  friend struct EffectHostCallbacks;
+  PF_Err Dispatch(PF_Cmd cmd, bool withParams);
+
+  PF_EffectEntry entry_;
+  PF_UtilCallbacks utils_{};
+  PF_InData inData_{};
+  PF_OutData outData_{};
+  PF_Handle sequence_ = nullptr;
+  std::vector<PF_ParamDef> params_;
+  std::vector<std::string> labels_;  // check box labels, copied at add_param
+  std::vector<PF_ParamDef*> paramPointers_;
+  std::vector<PF_Pixel> input_;
+  int32_t inputWidth_ = 0, inputHeight_ = 0, inputStride_ = 0;
+  std::vector<PF_Pixel> output_;
+  int32_t outputStride_ = 0;
+  PF_LayerDef outputWorld_{};
+  void* mainWindow_ = nullptr;
+  int failHandleRequests_ = 0;
+  int refusePosition_ = -1;
+  PF_Err refuseCode_ = 0;
+  int liveHandles_ = 0;
+};
+
+// Loads an effect plug-in binary at run time and finds its exported `main`. Null with a
+// message in `error` when the file cannot be loaded or exports no `main`.
+PF_EffectEntry LoadEffectPlugin(const std::string& path, std::string* error);
