@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <string>
 #include <vector>
 
@@ -79,6 +80,7 @@ class EffectHost {
  private:
   friend struct EffectHostCallbacks;
   PF_Err Dispatch(PF_Cmd cmd, bool withParams);
+  void RefreshLayers();
 
   PF_EffectEntry entry_;
   PF_UtilCallbacks utils_{};
@@ -86,7 +88,7 @@ class EffectHost {
   PF_OutData outData_{};
   PF_Handle sequence_ = nullptr;
   std::vector<PF_ParamDef> params_;
-  std::vector<std::string> labels_;  // check box labels, copied at add_param
+  std::deque<std::string> labels_;  // check box labels, copied at add_param
   std::vector<PF_ParamDef*> paramPointers_;
   std::vector<PF_Pixel> input_;
   int32_t inputWidth_ = 0, inputHeight_ = 0, inputStride_ = 0;

@@ -1,0 +1,3 @@
+#include "viewer/viewer_settings.h"
+
+ViewerLauncher viewerLauncher = OpenViewerDialog;
