@@ -1,0 +1,27 @@
+// The cross-platform render scenario: a fixed source and a few parameter sets rendered through
+// an effect's `main`, each case's frames locked by one digest. The Linux build and the 32-bit
+// Windows build run it alike and must both arrive at the digests below, byte for byte.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "host/host_interface.h"
+
+struct GoldenCaseDigest {
+  std::string name;
+  std::string digest;  // 16 hex digits over every frame the case renders, in order
+};
+
+// Frame size and frame count of each case.
+constexpr int kGoldenWidth = 64;
+constexpr int kGoldenHeight = 48;
+constexpr int kGoldenFrames = 30;
+
+// Runs every case, in order, through `entry`. The engine's phases and generator are
+// process-wide and carry from case to case, so `entry` must be a freshly loaded effect that
+// nothing has rendered with yet (a process of its own).
+std::vector<GoldenCaseDigest> RunGoldenScenario(PF_EffectEntry entry);
+
+// What RunGoldenScenario yields on every platform.
+const std::vector<GoldenCaseDigest>& ExpectedGoldenDigests();
