@@ -1,0 +1,119 @@
+// The frei0r entry points of fyrel.so. The effect keeps process-wide state (its random
+// generator, flame phase and step credit) without locks, and frei0r hosts may drive
+// different instances from different threads at once, so every call that reaches the effect
+// holds one module-wide lock. The effect's results also depend on the rounding mode, which a
+// host may have changed: each such call runs with round-to-nearest and gives the host's mode
+// back on return.
+// frei0r.h declares the entry points without C linkage of its own.
+extern "C" {
+#include <frei0r.h>
+}
+
+#include <cfenv>
+#include <cstring>
+#include <mutex>
+#include <new>
+
+#include "frei0r/frei0r_params.h"
+#include "frei0r/fyrel_instance.h"
+
+namespace {
+
+std::mutex effectLock;
+
+class EffectCall {
+ public:
+  EffectCall() : guard_(effectLock), mode_(std::fegetround()) {
+    if (mode_ != FE_TONEAREST) std::fesetround(FE_TONEAREST);
+  }
+  ~EffectCall() {
+    if (mode_ != FE_TONEAREST && mode_ >= 0) std::fesetround(mode_);
+  }
+  EffectCall(const EffectCall&) = delete;
+  EffectCall& operator=(const EffectCall&) = delete;
+
+ private:
+  std::lock_guard<std::mutex> guard_;
+  int mode_;
+};
+
+constexpr const char* kExplanation =
+    "Fire drawn from the brightness of the input. Sliders 0..1 map to min + round(v*(max-min)) "
+    "of their integer range, Fire Direction 0..1 to 0..360 degrees, colour components to "
+    "round(c*255).";
+
+FyrelInstance* AsInstance(f0r_instance_t instance) { return static_cast<FyrelInstance*>(instance); }
+
+}  // namespace
+
+extern "C" {
+
+int f0r_init() { return 1; }
+
+void f0r_deinit() {}
+
+void f0r_get_plugin_info(f0r_plugin_info_t* info) {
+  if (!info) return;
+  info->name = "fyrel";
+  info->author = "ZEL";
+  info->plugin_type = F0R_PLUGIN_TYPE_FILTER;
+  info->color_model = F0R_COLOR_MODEL_RGBA8888;
+  info->frei0r_version = FREI0R_MAJOR_VERSION;
+  info->major_version = 2;
+  info->minor_version = 2;
+  info->num_params = kFrei0rParamCount;
+  info->explanation = kExplanation;
+}
+
+void f0r_get_param_info(f0r_param_info_t* info, int param_index) {
+  const Frei0rParam* param = Frei0rParamAt(param_index);
+  if (!info || !param) return;
+  info->name = param->name;
+  info->type = Frei0rType(param->kind);
+  info->explanation = param->explanation;
+}
+
+f0r_instance_t f0r_construct(unsigned int width, unsigned int height) {
+  EffectCall call;
+  try {
+    return FyrelInstance::Create(width, height).release();
+  } catch (...) {
+    return nullptr;
+  }
+}
+
+void f0r_destruct(f0r_instance_t instance) {
+  EffectCall call;
+  delete AsInstance(instance);
+}
+
+void f0r_set_param_value(f0r_instance_t instance, f0r_param_t param, int param_index) {
+  if (!instance) return;
+  EffectCall call;
+  AsInstance(instance)->SetParam(param_index, param);
+}
+
+void f0r_get_param_value(f0r_instance_t instance, f0r_param_t param, int param_index) {
+  if (!instance) return;
+  EffectCall call;
+  AsInstance(instance)->GetParam(param_index, param);
+}
+
+void f0r_update(f0r_instance_t instance, double time, const uint32_t* inframe,
+                uint32_t* outframe) {
+  if (!instance) return;
+  EffectCall call;
+  try {
+    AsInstance(instance)->Update(time, inframe, outframe);
+  } catch (...) {
+    // Only the first frame allocates; without memory the frame stays as the host gave it.
+  }
+}
+
+void f0r_update2(f0r_instance_t instance, double time, const uint32_t* inframe1,
+                 const uint32_t* /*inframe2*/, const uint32_t* /*inframe3*/,
+                 uint32_t* outframe) {
+  f0r_update(instance, time, inframe1, outframe);
+}
+
+}  // extern "C"

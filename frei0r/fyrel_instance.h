@@ -1,0 +1,43 @@
+// One frei0r instance of the effect: one effect sequence, driven through the effect's `main`
+// by a host of our own, with the frame index taken from the order of the updates.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "host/host_interface.h"
+#include "minihost/effect_host.h"
+
+class FyrelInstance {
+ public:
+  // Starts the effect (global, parameter and sequence setup) for frames of this size. Null
+  // when the size is unusable or the effect does not start.
+  static std::unique_ptr<FyrelInstance> Create(unsigned width, unsigned height);
+
+  // `value` points at the frei0r type of the parameter: a double for sliders, the angle and
+  // check boxes, an f0r_param_color for colours. Unknown indices and null are ignored.
+  void SetParam(int index, const void* value);
+  void GetParam(int index, void* value) const;
+
+  // One frame: RGBA bytes in, RGBA bytes out, width × height pixels each, no padding. The
+  // first update is frame 1, every later one the next frame, and a time earlier than the
+  // previous update's restarts at frame 1. A null input is fully transparent.
+  void Update(double time, const uint32_t* inframe, uint32_t* outframe);
+
+  // The frame the last update rendered; 0 before the first.
+  int32_t LastFrame() const { return frame_; }
+
+ private:
+  FyrelInstance(int32_t width, int32_t height);
+  bool Start();
+  int32_t NextFrame(double time);
+
+  EffectHost host_;
+  int32_t width_;
+  int32_t height_;
+  std::vector<PF_Pixel> input_;
+  int32_t frame_ = 0;
+  bool haveTime_ = false;
+  double lastTime_ = 0.0;
+};
