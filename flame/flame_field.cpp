@@ -2,7 +2,10 @@
 
 #include <cmath>
 
+#include "flame/fast_flame.h"
+#include "flame/flame_engine.h"
 #include "flame/flame_random.h"
+#include "flame/plain_flame.h"
 
 float bandPhase = 0.0f;
 
@@ -35,8 +38,8 @@ constexpr DirectionPassShape kDirectionPasses[8] = {
 
 }  // namespace
 
-void FlameDirectionPass(uint8_t* field, int columns, int rows, int height, int soot,
-                        uint32_t jitter, int direction) {
+void PlainFlameDirectionPass(uint8_t* field, int columns, int rows, int height, int soot,
+                             uint32_t jitter, int direction) {
   if (rows < 3 || columns < 3) return;
   const DirectionPassShape& shape = kDirectionPasses[direction & 7];
   const int firstRow = shape.rowsDownward ? rows - 2 : 1;
@@ -62,8 +65,8 @@ void FlameDirectionPass(uint8_t* field, int columns, int rows, int height, int s
   }
 }
 
-void SeedFlameDiscs(uint8_t* field, const uint8_t* mask, int columns, int rows, int width,
-                    int amplitude, int velocity) {
+void PlainSeedFlameDiscs(uint8_t* field, const uint8_t* mask, int columns, int rows, int width,
+                         int amplitude, int velocity) {
   const float k = 0.01f;
   const int A = static_cast<int>(static_cast<double>(width) *
                                  (static_cast<double>(amplitude) * static_cast<double>(k)));
@@ -102,23 +105,23 @@ void SeedFlameDiscs(uint8_t* field, const uint8_t* mask, int columns, int rows, 
   }
 }
 
-void OverlayFlameDrops(uint8_t* field, const uint8_t* drops, int columns, int rows) {
+void PlainOverlayFlameDrops(uint8_t* field, const uint8_t* drops, int columns, int rows) {
   const long cells = static_cast<long>(columns) * rows;
   for (long i = 0; i < cells; ++i) {
     if (drops[i] > 20) field[i] = drops[i];
   }
 }
 
-void StepFlameField(uint8_t* field, const uint8_t* mask, const uint8_t* drops, int columns,
-                    int rows, int height, int soot, int width, int amplitude, int direction,
-                    int drop, int velocity) {
+void PlainStepFlameField(uint8_t* field, const uint8_t* mask, const uint8_t* drops, int columns,
+                         int rows, int height, int soot, int width, int amplitude, int direction,
+                         int drop, int velocity) {
   const uint32_t jitter = static_cast<uint32_t>(FlameRandom::Next());
-  FlameDirectionPass(field, columns, rows, height, soot, jitter, direction);
-  SeedFlameDiscs(field, mask, columns, rows, width, amplitude, velocity);
-  if (drop) OverlayFlameDrops(field, drops, columns, rows);
+  PlainFlameDirectionPass(field, columns, rows, height, soot, jitter, direction);
+  PlainSeedFlameDiscs(field, mask, columns, rows, width, amplitude, velocity);
+  if (drop) PlainOverlayFlameDrops(field, drops, columns, rows);
 }
 
-void ScatterDrops(int columns, int rows, const uint8_t* mask, uint8_t* drops) {
+void PlainScatterDrops(int columns, int rows, const uint8_t* mask, uint8_t* drops) {
   const int bw = columns / 50 + 1;
   const int nbx = columns / bw;
   const int bh = rows / 30 + 1;
@@ -149,5 +152,53 @@ void ScatterDrops(int columns, int rows, const uint8_t* mask, uint8_t* drops) {
       drops[i + columns] =
           static_cast<uint8_t>((drops[i - columns] + drops[i - 1] + drops[i] + drops[i + 1]) >> 2);
     }
+  }
+}
+
+// The public passes run the engine that is selected.
+
+void FlameDirectionPass(uint8_t* field, int columns, int rows, int height, int soot,
+                        uint32_t jitter, int direction) {
+  if (SelectedFlameEngine() == FlameEngine::kFast) {
+    FastFlameDirectionPass(field, columns, rows, height, soot, jitter, direction);
+  } else {
+    PlainFlameDirectionPass(field, columns, rows, height, soot, jitter, direction);
+  }
+}
+
+void SeedFlameDiscs(uint8_t* field, const uint8_t* mask, int columns, int rows, int width,
+                    int amplitude, int velocity) {
+  if (SelectedFlameEngine() == FlameEngine::kFast) {
+    FastSeedFlameDiscs(field, mask, columns, rows, width, amplitude, velocity);
+  } else {
+    PlainSeedFlameDiscs(field, mask, columns, rows, width, amplitude, velocity);
+  }
+}
+
+void OverlayFlameDrops(uint8_t* field, const uint8_t* drops, int columns, int rows) {
+  if (SelectedFlameEngine() == FlameEngine::kFast) {
+    FastOverlayFlameDrops(field, drops, columns, rows);
+  } else {
+    PlainOverlayFlameDrops(field, drops, columns, rows);
+  }
+}
+
+void StepFlameField(uint8_t* field, const uint8_t* mask, const uint8_t* drops, int columns,
+                    int rows, int height, int soot, int width, int amplitude, int direction,
+                    int drop, int velocity) {
+  if (SelectedFlameEngine() == FlameEngine::kFast) {
+    FastStepFlameField(field, mask, drops, columns, rows, height, soot, width, amplitude,
+                       direction, drop, velocity);
+  } else {
+    PlainStepFlameField(field, mask, drops, columns, rows, height, soot, width, amplitude,
+                        direction, drop, velocity);
+  }
+}
+
+void ScatterDrops(int columns, int rows, const uint8_t* mask, uint8_t* drops) {
+  if (SelectedFlameEngine() == FlameEngine::kFast) {
+    FastScatterDrops(columns, rows, mask, drops);
+  } else {
+    PlainScatterDrops(columns, rows, mask, drops);
   }
 }

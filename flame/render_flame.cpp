@@ -4,7 +4,10 @@
 #include <cstdint>
 
 #include "flame/flame_field.h"
+#include "flame/fast_flame.h"
+#include "flame/flame_engine.h"
 #include "flame/flame_random.h"
+#include "flame/plain_flame.h"
 #include "flame/page_memory.h"
 
 bool resetPending = true;
@@ -108,8 +111,8 @@ FlamePixel FlameHeatPixel(uint8_t heat, const FlameColorTable& table, int32_t al
   return {alphaByte, red, green, blue};
 }
 
-void BuildSourceMask(int stride, int rows, const FlameSourceImage& source, uint8_t* mask,
-                     int32_t invert) {
+void PlainBuildSourceMask(int stride, int rows, const FlameSourceImage& source, uint8_t* mask,
+                          int32_t invert) {
   // Only the interior two cells in from every edge is written; the border stays 0 from the
   // allocation. A transparent source pixel, or one the source does not have, keeps its cell.
   for (int y = 2; y <= rows - 3; ++y) {
@@ -167,13 +170,39 @@ FlameRenderResult RenderFlame(FlameSequenceData& sequence, const FlameRenderValu
   const int steps = TakeStepCredit();
   for (int i = 0; i < steps; ++i) step();
 
-  // Row 0 of the output is never written, nor columns at or beyond the frame width.
   const int32_t shownRows = output.height > 0 && output.height < rows ? output.height : rows;
+  ColourFlameField(sequence.field, stride, width, shownRows, renderColorTable, v.alpha,
+                   output.pixels);
+  return FlameRenderResult::kDone;
+}
+
+void PlainColourFlameField(const uint8_t* field, int stride, int width, int rows,
+                           const FlameColorTable& table, int32_t alpha, FlamePixel* output) {
+  // Row 0 of the output is never written, nor columns at or beyond the frame width.
   for (int32_t x = 0; x < width; ++x) {
-    for (int32_t y = 1; y < shownRows; ++y) {
+    for (int32_t y = 1; y < rows; ++y) {
       const ptrdiff_t i = static_cast<ptrdiff_t>(y) * stride + x;
-      output.pixels[i] = FlameHeatPixel(sequence.field[i], renderColorTable, v.alpha);
+      output[i] = FlameHeatPixel(field[i], table, alpha);
     }
   }
-  return FlameRenderResult::kDone;
+}
+
+// The public passes run the engine that is selected.
+
+void BuildSourceMask(int stride, int rows, const FlameSourceImage& source, uint8_t* mask,
+                     int32_t invert) {
+  if (SelectedFlameEngine() == FlameEngine::kFast) {
+    FastBuildSourceMask(stride, rows, source, mask, invert);
+  } else {
+    PlainBuildSourceMask(stride, rows, source, mask, invert);
+  }
+}
+
+void ColourFlameField(const uint8_t* field, int stride, int width, int rows,
+                      const FlameColorTable& table, int32_t alpha, FlamePixel* output) {
+  if (SelectedFlameEngine() == FlameEngine::kFast) {
+    FastColourFlameField(field, stride, width, rows, table, alpha, output);
+  } else {
+    PlainColourFlameField(field, stride, width, rows, table, alpha, output);
+  }
 }

@@ -77,6 +77,11 @@ FlameRenderResult RenderFlame(FlameSequenceData& sequence, const FlameRenderValu
 void BuildSourceMask(int stride, int rows, const FlameSourceImage& source, uint8_t* mask,
                      int32_t invert);
 
+// Colours rows 1 .. rows - 1, columns 0 .. width - 1 of the heat field into `output`, which
+// shares the field's stride; row 0 and the columns beyond the width are not written.
+void ColourFlameField(const uint8_t* field, int stride, int width, int rows,
+                      const FlameColorTable& table, int32_t alpha, FlamePixel* output);
+
 // "Fire Direction" (16.16 fixed-point degrees) to a direction code.
 int FlameDirectionCode(int32_t fixedDegrees);
 

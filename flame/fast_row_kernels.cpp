@@ -1,0 +1,307 @@
+#include "flame/fast_row_kernels.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#define FLAME_HAVE_SSE2 1
+#endif
+#if defined(__GNUC__) && (defined(__i386__) || defined(__x86_64__)) && defined(__SSE2__)
+#include <immintrin.h>
+#define FLAME_HAVE_AVX2 1
+#define FLAME_AVX2 __attribute__((target("avx2")))
+#endif
+
+namespace {
+
+inline uint8_t SumFourCell(uint8_t a, uint8_t b, uint8_t c, uint8_t d,
+                           const FlameCooling* cooling) {
+  const int last = cooling ? CoolCell(d, *cooling) : d;
+  return static_cast<uint8_t>((a + b + c + last) >> 2);
+}
+
+#if FLAME_HAVE_SSE2
+
+struct Cooling16 {
+  __m128i height, soot, loss;
+  explicit Cooling16(const FlameCooling& c)
+      : height(_mm_set1_epi8(static_cast<char>(c.height))),
+        soot(_mm_set1_epi8(static_cast<char>(c.soot))),
+        loss(_mm_set1_epi8(static_cast<char>(c.jitterLoss))) {}
+};
+
+// Unsigned "v > limit" is "v - limit, saturated, is not 0". A cell above height becomes
+// v - height, which is that saturated difference itself; the others lose the jitter loss
+// when above soot.
+inline __m128i Cool16(__m128i v, const Cooling16& k) {
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i aboveHeight = _mm_subs_epu8(v, k.height);
+  const __m128i notAboveHeight = _mm_cmpeq_epi8(aboveHeight, zero);
+  const __m128i notAboveSoot = _mm_cmpeq_epi8(_mm_subs_epu8(v, k.soot), zero);
+  const __m128i low = _mm_sub_epi8(v, _mm_andnot_si128(notAboveSoot, k.loss));
+  return _mm_or_si128(_mm_and_si128(notAboveHeight, low), aboveHeight);
+}
+
+// (a + b + c + d) >> 2 per byte, summed in 16 bits.
+inline __m128i SumFour16(__m128i a, __m128i b, __m128i c, __m128i d) {
+  const __m128i zero = _mm_setzero_si128();
+  __m128i lo = _mm_add_epi16(_mm_add_epi16(_mm_unpacklo_epi8(a, zero), _mm_unpacklo_epi8(b, zero)),
+                             _mm_add_epi16(_mm_unpacklo_epi8(c, zero), _mm_unpacklo_epi8(d, zero)));
+  __m128i hi = _mm_add_epi16(_mm_add_epi16(_mm_unpackhi_epi8(a, zero), _mm_unpackhi_epi8(b, zero)),
+                             _mm_add_epi16(_mm_unpackhi_epi8(c, zero), _mm_unpackhi_epi8(d, zero)));
+  return _mm_packus_epi16(_mm_srli_epi16(lo, 2), _mm_srli_epi16(hi, 2));
+}
+
+inline __m128i Load16(const uint8_t* p) {
+  return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+}
+inline void Store16(uint8_t* p, __m128i v) { _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v); }
+
+template <bool kCool>
+inline void SumFourBlock16(uint8_t* dst, const uint8_t* a, const uint8_t* b, const uint8_t* c,
+                           const uint8_t* d, int k, const Cooling16& cooling) {
+  __m128i last = Load16(d + k);
+  if (kCool) last = Cool16(last, cooling);
+  const __m128i sum = SumFour16(Load16(a + k), Load16(b + k), Load16(c + k), last);
+  Store16(dst + k, sum);
+}
+
+inline __m128i Seed16(__m128i field, __m128i mask) {
+  return _mm_or_si128(_mm_and_si128(_mm_cmpeq_epi8(mask, _mm_setzero_si128()), field), mask);
+}
+
+inline __m128i Overlay16(__m128i field, __m128i drops) {
+  const __m128i notAbove = _mm_cmpeq_epi8(_mm_subs_epu8(drops, _mm_set1_epi8(20)),
+                                          _mm_setzero_si128());
+  return _mm_or_si128(_mm_and_si128(notAbove, field), _mm_andnot_si128(notAbove, drops));
+}
+
+#endif  // FLAME_HAVE_SSE2
+
+#if FLAME_HAVE_AVX2
+
+struct Cooling32 {
+  __m256i height, soot, loss;
+};
+
+FLAME_AVX2 inline Cooling32 MakeCooling32(const FlameCooling& c) {
+  return {_mm256_set1_epi8(static_cast<char>(c.height)), _mm256_set1_epi8(static_cast<char>(c.soot)),
+          _mm256_set1_epi8(static_cast<char>(c.jitterLoss))};
+}
+
+FLAME_AVX2 inline __m256i Cool32(__m256i v, const Cooling32& k) {
+  const __m256i zero = _mm256_setzero_si256();
+  const __m256i aboveHeight = _mm256_subs_epu8(v, k.height);
+  const __m256i notAboveHeight = _mm256_cmpeq_epi8(aboveHeight, zero);
+  const __m256i notAboveSoot = _mm256_cmpeq_epi8(_mm256_subs_epu8(v, k.soot), zero);
+  const __m256i low = _mm256_sub_epi8(v, _mm256_andnot_si256(notAboveSoot, k.loss));
+  return _mm256_or_si256(_mm256_and_si256(notAboveHeight, low), aboveHeight);
+}
+
+// The unpacks and the pack both work within each 16-byte lane, so the bytes come back in
+// their places.
+FLAME_AVX2 inline __m256i SumFour32(__m256i a, __m256i b, __m256i c, __m256i d) {
+  const __m256i zero = _mm256_setzero_si256();
+  __m256i lo = _mm256_add_epi16(
+      _mm256_add_epi16(_mm256_unpacklo_epi8(a, zero), _mm256_unpacklo_epi8(b, zero)),
+      _mm256_add_epi16(_mm256_unpacklo_epi8(c, zero), _mm256_unpacklo_epi8(d, zero)));
+  __m256i hi = _mm256_add_epi16(
+      _mm256_add_epi16(_mm256_unpackhi_epi8(a, zero), _mm256_unpackhi_epi8(b, zero)),
+      _mm256_add_epi16(_mm256_unpackhi_epi8(c, zero), _mm256_unpackhi_epi8(d, zero)));
+  return _mm256_packus_epi16(_mm256_srli_epi16(lo, 2), _mm256_srli_epi16(hi, 2));
+}
+
+FLAME_AVX2 inline __m256i Load32(const uint8_t* p) {
+  return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+}
+FLAME_AVX2 inline void Store32(uint8_t* p, __m256i v) {
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), v);
+}
+
+template <bool kCool>
+FLAME_AVX2 int SumFourForward32(uint8_t* dst, const uint8_t* a, const uint8_t* b,
+                                const uint8_t* c, const uint8_t* d, int n,
+                                const FlameCooling& cooling) {
+  const Cooling32 k32 = MakeCooling32(cooling);
+  int k = 0;
+  for (; k + 32 <= n; k += 32) {
+    __m256i last = Load32(d + k);
+    if (kCool) last = Cool32(last, k32);
+    Store32(dst + k, SumFour32(Load32(a + k), Load32(b + k), Load32(c + k), last));
+  }
+  return k;
+}
+
+template <bool kCool>
+FLAME_AVX2 int SumFourBackward32(uint8_t* dst, const uint8_t* a, const uint8_t* b,
+                                 const uint8_t* c, const uint8_t* d, int n,
+                                 const FlameCooling& cooling) {
+  const Cooling32 k32 = MakeCooling32(cooling);
+  int k = n;
+  while (k >= 32) {
+    k -= 32;
+    __m256i last = Load32(d + k);
+    if (kCool) last = Cool32(last, k32);
+    Store32(dst + k, SumFour32(Load32(a + k), Load32(b + k), Load32(c + k), last));
+  }
+  return k;
+}
+
+FLAME_AVX2 int CoolRun32(uint8_t* cells, int n, const FlameCooling& cooling) {
+  const Cooling32 k32 = MakeCooling32(cooling);
+  int k = 0;
+  for (; k + 32 <= n; k += 32) Store32(cells + k, Cool32(Load32(cells + k), k32));
+  return k;
+}
+
+FLAME_AVX2 inline __m256i Seed32(__m256i field, __m256i mask) {
+  return _mm256_or_si256(
+      _mm256_and_si256(_mm256_cmpeq_epi8(mask, _mm256_setzero_si256()), field), mask);
+}
+
+// Runs of 32 or more: whole blocks, then one last block that ends at the run's end.
+FLAME_AVX2 void SeedRun32(uint8_t* field, const uint8_t* mask, int n) {
+  int k = 0;
+  for (; k + 32 <= n; k += 32) Store32(field + k, Seed32(Load32(field + k), Load32(mask + k)));
+  if (k < n) {
+    k = n - 32;
+    Store32(field + k, Seed32(Load32(field + k), Load32(mask + k)));
+  }
+}
+
+FLAME_AVX2 long OverlayRun32(uint8_t* field, const uint8_t* drops, long n) {
+  const __m256i twenty = _mm256_set1_epi8(20);
+  const __m256i zero = _mm256_setzero_si256();
+  long k = 0;
+  for (; k + 32 <= n; k += 32) {
+    const __m256i d = Load32(drops + k);
+    const __m256i notAbove = _mm256_cmpeq_epi8(_mm256_subs_epu8(d, twenty), zero);
+    const __m256i f = Load32(field + k);
+    Store32(field + k,
+            _mm256_or_si256(_mm256_and_si256(notAbove, f), _mm256_andnot_si256(notAbove, d)));
+  }
+  return k;
+}
+
+bool DetectAvx2() {
+  __builtin_cpu_init();
+  return __builtin_cpu_supports("avx2") != 0;
+}
+
+const bool kProcessorHasAvx2 = DetectAvx2();
+
+#else
+
+constexpr bool kProcessorHasAvx2 = false;
+
+#endif  // FLAME_HAVE_AVX2
+
+bool useAvx2 = kProcessorHasAvx2;
+
+template <bool kCool>
+void SumFourForwardImpl(uint8_t* dst, const uint8_t* a, const uint8_t* b, const uint8_t* c,
+                        const uint8_t* d, int n, const FlameCooling* cooling) {
+  int k = 0;
+  const FlameCooling none{255, 255, 0};
+  const FlameCooling& rule = cooling ? *cooling : none;
+#if FLAME_HAVE_AVX2
+  if (useAvx2) k = SumFourForward32<kCool>(dst, a, b, c, d, n, rule);
+#endif
+#if FLAME_HAVE_SSE2
+  const Cooling16 k16(rule);
+  for (; k + 16 <= n; k += 16) SumFourBlock16<kCool>(dst, a, b, c, d, k, k16);
+#endif
+  for (; k < n; ++k) dst[k] = SumFourCell(a[k], b[k], c[k], d[k], cooling);
+}
+
+template <bool kCool>
+void SumFourBackwardImpl(uint8_t* dst, const uint8_t* a, const uint8_t* b, const uint8_t* c,
+                         const uint8_t* d, int n, const FlameCooling* cooling) {
+  int k = n;
+  const FlameCooling none{255, 255, 0};
+  const FlameCooling& rule = cooling ? *cooling : none;
+#if FLAME_HAVE_AVX2
+  if (useAvx2) k = SumFourBackward32<kCool>(dst, a, b, c, d, n, rule);
+#endif
+#if FLAME_HAVE_SSE2
+  const Cooling16 k16(rule);
+  while (k >= 16) {
+    k -= 16;
+    SumFourBlock16<kCool>(dst, a, b, c, d, k, k16);
+  }
+#endif
+  while (k > 0) {
+    --k;
+    dst[k] = SumFourCell(a[k], b[k], c[k], d[k], cooling);
+  }
+}
+
+}  // namespace
+
+void SumFourForward(uint8_t* dst, const uint8_t* a, const uint8_t* b, const uint8_t* c,
+                    const uint8_t* d, int n, const FlameCooling* cooling) {
+  if (cooling) {
+    SumFourForwardImpl<true>(dst, a, b, c, d, n, cooling);
+  } else {
+    SumFourForwardImpl<false>(dst, a, b, c, d, n, cooling);
+  }
+}
+
+void SumFourBackward(uint8_t* dst, const uint8_t* a, const uint8_t* b, const uint8_t* c,
+                     const uint8_t* d, int n, const FlameCooling* cooling) {
+  if (cooling) {
+    SumFourBackwardImpl<true>(dst, a, b, c, d, n, cooling);
+  } else {
+    SumFourBackwardImpl<false>(dst, a, b, c, d, n, cooling);
+  }
+}
+
+void CoolRun(uint8_t* cells, int n, const FlameCooling& cooling) {
+  int k = 0;
+#if FLAME_HAVE_AVX2
+  if (useAvx2) k = CoolRun32(cells, n, cooling);
+#endif
+#if FLAME_HAVE_SSE2
+  const Cooling16 k16(cooling);
+  for (; k + 16 <= n; k += 16) Store16(cells + k, Cool16(Load16(cells + k), k16));
+#endif
+  for (; k < n; ++k) cells[k] = CoolCell(cells[k], cooling);
+}
+
+void SeedRun(uint8_t* field, const uint8_t* mask, int n) {
+#if FLAME_HAVE_AVX2
+  if (useAvx2 && n >= 32) {
+    SeedRun32(field, mask, n);
+    return;
+  }
+#endif
+#if FLAME_HAVE_SSE2
+  if (n >= 16) {
+    int k = 0;
+    for (; k + 16 <= n; k += 16) Store16(field + k, Seed16(Load16(field + k), Load16(mask + k)));
+    if (k < n) {
+      k = n - 16;  // the last block ends at the run's end; seeding a cell twice is harmless
+      Store16(field + k, Seed16(Load16(field + k), Load16(mask + k)));
+    }
+    return;
+  }
+#endif
+  for (int k = 0; k < n; ++k) {
+    if (mask[k]) field[k] = mask[k];
+  }
+}
+
+void OverlayRun(uint8_t* field, const uint8_t* drops, long n) {
+  long k = 0;
+#if FLAME_HAVE_AVX2
+  if (useAvx2) k = OverlayRun32(field, drops, n);
+#endif
+#if FLAME_HAVE_SSE2
+  for (; k + 16 <= n; k += 16) Store16(field + k, Overlay16(Load16(field + k), Load16(drops + k)));
+#endif
+  for (; k < n; ++k) {
+    if (drops[k] > 20) field[k] = drops[k];
+  }
+}
+
+bool RowKernelsUseAvx2() { return useAvx2; }
+
+void LimitRowKernelsToSse2(bool limit) { useAvx2 = kProcessorHasAvx2 && !limit; }

@@ -1,0 +1,47 @@
+// The row kernels of the fast engine: each works on a run of n cells of one row, with 32-byte
+// vectors where the processor has them, 16-byte vectors otherwise, and single cells for the
+// remainder. They give exactly the bytes of the cell-by-cell loops they replace.
+#pragma once
+
+#include <cstdint>
+
+// The cooling of one direction pass: a cell above `height` loses `height`; otherwise a cell
+// above `soot` loses `jitterLoss` (the step's jitter modulo soot + 1, never more than soot).
+struct FlameCooling {
+  uint8_t height;
+  uint8_t soot;
+  uint8_t jitterLoss;
+};
+
+inline uint8_t CoolCell(uint8_t v, const FlameCooling& cooling) {
+  if (v > cooling.height) return static_cast<uint8_t>(v - cooling.height);
+  if (v > cooling.soot) return static_cast<uint8_t>(v - cooling.jitterLoss);
+  return v;
+}
+
+// dst[k] = (a[k] + b[k] + c[k] + g(d[k])) >> 2 for k = 0 .. n - 1, where g cools d[k] when
+// `cooling` is given and leaves it as it is otherwise.
+// Forward runs k upward and reads every source of a block before it stores the block, so dst
+// may be the same row as a and d shifted toward lower addresses (dst <= a, dst <= d).
+// Backward runs k downward, for dst shifted toward higher addresses (dst >= a, dst >= d).
+// Any other overlap of dst with the sources is not allowed.
+void SumFourForward(uint8_t* dst, const uint8_t* a, const uint8_t* b, const uint8_t* c,
+                    const uint8_t* d, int n, const FlameCooling* cooling);
+void SumFourBackward(uint8_t* dst, const uint8_t* a, const uint8_t* b, const uint8_t* c,
+                     const uint8_t* d, int n, const FlameCooling* cooling);
+
+// cells[k] = cool(cells[k]) for k = 0 .. n - 1.
+void CoolRun(uint8_t* cells, int n, const FlameCooling& cooling);
+
+// field[k] = mask[k] where mask[k] != 0, for k = 0 .. n - 1. Applying it twice changes
+// nothing more, so runs may overlap.
+void SeedRun(uint8_t* field, const uint8_t* mask, int n);
+
+// field[k] = drops[k] where drops[k] > 20, for k = 0 .. n - 1.
+void OverlayRun(uint8_t* field, const uint8_t* drops, long n);
+
+// True when the kernels use 32-byte vectors (decided once, from the processor).
+bool RowKernelsUseAvx2();
+
+// Tests and the benchmark: keep to 16-byte vectors even where 32-byte ones are available.
+void LimitRowKernelsToSse2(bool limit);
