@@ -1,0 +1,35 @@
+// The few file-system operations the commands need, the same on Linux and Windows: making
+// directories, checking that one takes files, replacing a file by renaming over it.
+#pragma once
+
+#include <string>
+#include <vector>
+
+bool PathExists(const std::string& path);
+bool IsDirectory(const std::string& path);
+
+// dir + separator + name.
+std::string JoinPath(const std::string& dir, const std::string& name);
+// The directory part of a path, "." when it has none.
+std::string ParentDirectory(const std::string& path);
+// The last part of a path's name, lowercased after its final dot ("" when none).
+std::string LowercaseExtension(const std::string& path);
+
+// Makes `dir` and any missing parents. Each directory made is appended to `created` (parents
+// first). Throws a CliError naming the path when a part is a file or cannot be made.
+void MakeDirectories(const std::string& dir, std::vector<std::string>* created);
+// Removes the directories of `created` that are empty, deepest first.
+void RemoveDirectories(const std::vector<std::string>& created);
+
+// Throws a CliError naming `dir` unless a file can be created in it (tried with a probe file
+// that is removed again).
+void CheckDirectoryWritable(const std::string& dir);
+
+// Renames `from` to `to`, replacing `to` if it exists. False with the reason in `error`.
+bool ReplaceFile(const std::string& from, const std::string& to, std::string* error);
+void RemoveFileQuietly(const std::string& path);
+
+// A name next to `path` for writing before the rename: same directory, ".part" ending.
+std::string TemporaryNameFor(const std::string& path);
+
+bool StderrIsTerminal();

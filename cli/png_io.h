@@ -1,0 +1,28 @@
+// PNG files in and out, through the stb decoder and encoder. Reading takes any colour type and
+// bit depth and gives 8-bit RGBA (16-bit samples keep their high byte); writing goes to a
+// temporary name that is renamed once complete, so no truncated PNG is ever left behind.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct RgbaImage {
+  int32_t width = 0;
+  int32_t height = 0;
+  std::vector<uint8_t> pixels;  // red, green, blue, alpha per pixel, rows top first
+};
+
+// The largest side the commands accept.
+constexpr int32_t kMaxImageSide = 16384;
+
+// Reads and decodes a PNG file. Throws a CliError naming the path when the file is missing,
+// unreadable, not a PNG, truncated, broken or too large.
+RgbaImage ReadPngFile(const std::string& path);
+// The same from bytes in memory; `name` is what the errors call them.
+RgbaImage DecodePng(const std::vector<uint8_t>& bytes, const std::string& name);
+
+// Writes rows of `channels` (3: RGB, 4: RGBA) 8-bit samples, `width` pixels per row, as a PNG.
+// Throws a CliError naming the path when it cannot be written; `path` is then untouched.
+void WritePngFile(const std::string& path, const uint8_t* samples, int32_t width,
+                  int32_t height, int channels);

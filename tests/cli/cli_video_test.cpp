@@ -1,0 +1,103 @@
+// --video with ffmpeg: each format holds every frame at the frame size, with alpha where the
+// format keeps it; without ffmpeg the run stops before the first frame.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "cli/png_io.h"
+#include "tests/cli/process_runner.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+bool HaveFfmpeg() {
+  return RunShell("ffmpeg -version >/dev/null && ffprobe -version >/dev/null", ".").status == 0;
+}
+
+// key=value lines of ffprobe about the first video stream, frames counted by decoding.
+std::map<std::string, std::string> Probe(const fs::path& video) {
+  RunResult run = RunShell(
+      "ffprobe -v error -count_frames -select_streams v:0 -show_entries "
+      "stream=nb_read_frames,width,height,pix_fmt:stream_tags=alpha_mode -of default=nw=1 " +
+          ShellQuoted(video.string()),
+      ".");
+  std::map<std::string, std::string> values;
+  std::istringstream lines(run.output);
+  std::string line;
+  while (std::getline(lines, line)) {
+    size_t equals = line.find('=');
+    if (equals != std::string::npos) values[line.substr(0, equals)] = line.substr(equals + 1);
+  }
+  return values;
+}
+
+// An odd-sized source: 41 x 31, an opaque black block in its lower half.
+void WriteOddSource(const fs::path& file) {
+  const int width = 41, height = 31;
+  std::vector<uint8_t> rgba(width * height * 4, 0);
+  for (int y = 15; y < 29; ++y) {
+    for (int x = 4; x < 37; ++x) rgba[(y * width + x) * 4 + 3] = 255;
+  }
+  WritePngFile(file.string(), rgba.data(), width, height, 4);
+}
+
+}  // namespace
+
+TEST(Video, EachFormatHoldsEveryFrame) {
+  if (!HaveFfmpeg()) GTEST_SKIP() << "ffmpeg is not installed";
+  fs::path dir = FreshTestDir(CLI_TEST_WORK);
+  WriteOddSource(dir / "source.png");
+  struct Expect {
+    const char* file;
+    const char* width;
+    const char* height;
+    const char* alphaMode;
+  };
+  for (const Expect& e : {Expect{"fire.webm", "41", "31", "1"}, Expect{"fire.gif", "41", "31", ""},
+                          Expect{"fire.mp4", "42", "32", ""}}) {
+    RunResult run = RunProgramIn(dir, FYREL_EXE,
+                                 {"render", "--source", "source.png", "--start", "3", "--frames",
+                                  "12", "--video", e.file, "--quiet"});
+    ASSERT_EQ(run.status, 0) << e.file << ": " << run.output;
+    std::map<std::string, std::string> probe = Probe(dir / e.file);
+    EXPECT_EQ(probe["nb_read_frames"], "12") << e.file;
+    EXPECT_EQ(probe["width"], e.width) << e.file;
+    EXPECT_EQ(probe["height"], e.height) << e.file;
+    EXPECT_EQ(probe["TAG:alpha_mode"], e.alphaMode) << e.file;
+  }
+  // The GIF keeps transparency: its frames decode with an alpha channel.
+  EXPECT_EQ(Probe(dir / "fire.gif")["pix_fmt"], "bgra");
+  // Nothing but the frames and the videos: no temporaries left.
+  std::vector<std::string> files = FilesIn(dir);
+  EXPECT_EQ(files, (std::vector<std::string>{"fire.gif", "fire.mp4", "fire.webm", "fyrel-out",
+                                             "source.png"}));
+}
+
+TEST(Video, PreviewVideosAreOpaque) {
+  if (!HaveFfmpeg()) GTEST_SKIP() << "ffmpeg is not installed";
+  fs::path dir = FreshTestDir(CLI_TEST_WORK);
+  RunResult run = RunProgramIn(dir, FYREL_EXE,
+                               {"preview", "--frames", "8", "--size", "33x21", "--video",
+                                "preview.webm", "--quiet"});
+  ASSERT_EQ(run.status, 0) << run.output;
+  std::map<std::string, std::string> probe = Probe(dir / "preview.webm");
+  EXPECT_EQ(probe["nb_read_frames"], "8");
+  EXPECT_EQ(probe["width"], "33");
+  EXPECT_EQ(probe["TAG:alpha_mode"], "");
+}
+
+TEST(Video, WithoutFfmpegNothingIsRendered) {
+  fs::path dir = FreshTestDir(CLI_TEST_WORK);
+  fs::create_directories(dir / "empty-path");
+  RunResult run = RunShell("PATH=" + ShellQuoted((dir / "empty-path").string()) + " " +
+                               ShellQuoted(FYREL_EXE) + " render --frames 2 --video fire.mp4",
+                           dir);
+  EXPECT_NE(run.status, 0);
+  EXPECT_EQ(run.output.rfind("fyrel: --video needs ffmpeg", 0), 0u) << run.output;
+  EXPECT_EQ(FilesIn(dir), std::vector<std::string>{"empty-path"});
+}

@@ -1,0 +1,271 @@
+// The command line: every flag of the table parses its form and range, and every mistake is
+// refused with a message that names the flag and what it takes.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "cli/cli_error.h"
+#include "cli/command_line.h"
+#include "cli/flag_table.h"
+#include "cli/flag_values.h"
+#include "cli/help_text.h"
+#include "host/effect_main.h"
+#include "minihost/effect_host.h"
+
+namespace {
+
+Invocation Parse(std::vector<std::string> args) { return ParseCommandLine(args); }
+
+// The message of the usage error that parsing `args` throws ("" when it does not throw).
+std::string UsageMessage(std::vector<std::string> args) {
+  try {
+    ParseCommandLine(args);
+  } catch (const CliError& error) {
+    EXPECT_EQ(error.ExitStatus(), kExitUsage);
+    return error.what();
+  }
+  return "";
+}
+
+const ParamSetting* Setting(const Invocation& invocation, const std::string& name) {
+  const ParamSetting* found = nullptr;
+  for (const ParamSetting& setting : invocation.params) {
+    if (setting.paramName == name) found = &setting;
+  }
+  return found;
+}
+
+}  // namespace
+
+TEST(FlagValues, IntegersAreWholeDecimalText) {
+  int64_t v = 0;
+  EXPECT_TRUE(ParseIntegerText("45", &v));
+  EXPECT_EQ(v, 45);
+  EXPECT_TRUE(ParseIntegerText("-7", &v));
+  EXPECT_EQ(v, -7);
+  EXPECT_TRUE(ParseIntegerText("0000000000012", &v));
+  EXPECT_EQ(v, 12);
+  for (const char* bad : {"", "-", "4.5", "12a", " 12", "0x10", "99999999999", "2147483648"}) {
+    EXPECT_FALSE(ParseIntegerText(bad, &v)) << bad;
+  }
+}
+
+TEST(FlagValues, ColoursAreSixHexDigitsWithAnOptionalHash) {
+  uint8_t r = 0, g = 0, b = 0;
+  EXPECT_TRUE(ParseColorText("#FF8001", &r, &g, &b));
+  EXPECT_EQ(r, 0xFF);
+  EXPECT_EQ(g, 0x80);
+  EXPECT_EQ(b, 0x01);
+  EXPECT_TRUE(ParseColorText("a0b0c0", &r, &g, &b));
+  EXPECT_EQ(b, 0xC0);
+  for (const char* bad : {"", "#", "FFF", "#FFFFFFF", "GG0000", "##FFFFFF", "FF 000"}) {
+    EXPECT_FALSE(ParseColorText(bad, &r, &g, &b)) << bad;
+  }
+}
+
+TEST(FlagValues, SwitchesTakeThreeSpellingsOfEachState) {
+  bool on = false;
+  for (const char* yes : {"on", "1", "true", "ON", "True"}) {
+    ASSERT_TRUE(ParseSwitchText(yes, &on)) << yes;
+    EXPECT_TRUE(on);
+  }
+  for (const char* no : {"off", "0", "false", "Off"}) {
+    ASSERT_TRUE(ParseSwitchText(no, &on)) << no;
+    EXPECT_FALSE(on);
+  }
+  for (const char* bad : {"", "yes", "2", "onn"}) EXPECT_FALSE(ParseSwitchText(bad, &on)) << bad;
+}
+
+TEST(FlagValues, DecimalsArePlainNumbers) {
+  double v = 0;
+  EXPECT_TRUE(ParseDecimalText("21.9", &v));
+  EXPECT_DOUBLE_EQ(v, 21.9);
+  EXPECT_TRUE(ParseDecimalText("-90", &v));
+  EXPECT_TRUE(ParseDecimalText(".5", &v));
+  EXPECT_TRUE(ParseDecimalText("5.", &v));
+  for (const char* bad : {"", ".", "-", "1e3", "inf", "nan", "0x10", "1,5", "1.2.3"}) {
+    EXPECT_FALSE(ParseDecimalText(bad, &v)) << bad;
+  }
+}
+
+TEST(FlagValues, FixedPointIsTheNearestSixteenSixteenValue) {
+  EXPECT_EQ(NearestFixed16(45.0), 45 * 65536);
+  EXPECT_EQ(NearestFixed16(21.9), 1435238);  // 21.9 * 65536 = 1435238.4
+  EXPECT_EQ(NearestFixed16(-90.0), -90 * 65536);
+  EXPECT_EQ(NearestFixed16(0.5 / 65536), 1);  // a half rounds away from zero
+  EXPECT_EQ(NearestFixed16(1.0), 0x10000);
+}
+
+TEST(CommandLine, ParameterFlagsBecomeSettingsByDisplayName) {
+  Invocation inv = Parse({"render", "--velocity", "100", "--height=0", "--color4", "#102030",
+                          "--custom-color", "true", "--fire-direction", "-90", "--phase", "0.5",
+                          "--color2-position", "255", "--invert-source", "off"});
+  EXPECT_EQ(inv.command, Command::kRender);
+  ASSERT_NE(Setting(inv, "Velocity"), nullptr);
+  EXPECT_EQ(Setting(inv, "Velocity")->value, 100);
+  EXPECT_EQ(Setting(inv, "Height")->value, 0);
+  const ParamSetting* color = Setting(inv, "Color 4");
+  ASSERT_NE(color, nullptr);
+  EXPECT_TRUE(color->isColor);
+  EXPECT_EQ(color->red, 0x10);
+  EXPECT_EQ(color->green, 0x20);
+  EXPECT_EQ(color->blue, 0x30);
+  EXPECT_EQ(Setting(inv, "Custom Color")->value, 1);
+  EXPECT_EQ(Setting(inv, "Fire Direction")->value, -90 * 65536);
+  EXPECT_EQ(Setting(inv, "Phase")->value, 0x8000);
+  EXPECT_EQ(Setting(inv, "Color 2 Position")->value, 255);
+  EXPECT_EQ(Setting(inv, "Invert Source")->value, 0);
+  // Only what was given is set: the effect keeps its own defaults for the rest.
+  EXPECT_EQ(Setting(inv, "Soot"), nullptr);
+}
+
+TEST(CommandLine, RunFlagsAndTheirDefaults) {
+  Invocation plain = Parse({"render"});
+  EXPECT_EQ(plain.frames, 100);
+  EXPECT_EQ(plain.start, 1);
+  EXPECT_TRUE(plain.sourcePath.empty());
+  EXPECT_TRUE(plain.outDir.empty());
+  EXPECT_TRUE(plain.params.empty());
+
+  Invocation inv = Parse({"render", "--start", "0", "--frames", "3", "--out", "o", "--source",
+                          "s.png", "--video", "v.gif", "--plugin", "p.so", "--quiet"});
+  EXPECT_EQ(inv.start, 0);
+  EXPECT_EQ(inv.frames, 3);
+  EXPECT_EQ(inv.outDir, "o");
+  EXPECT_EQ(inv.sourcePath, "s.png");
+  EXPECT_EQ(inv.videoPath, "v.gif");
+  EXPECT_EQ(inv.pluginPath, "p.so");
+  EXPECT_TRUE(inv.quiet);
+
+  Invocation preview = Parse({"preview", "--size", "64x40", "--width", "0"});
+  EXPECT_TRUE(preview.sizeGiven);
+  EXPECT_EQ(preview.previewWidth, 64);
+  EXPECT_EQ(preview.previewHeight, 40);
+  EXPECT_EQ(Setting(preview, "Width")->value, 0);
+
+  EXPECT_TRUE(Parse({"--version"}).showVersion);
+  EXPECT_TRUE(Parse({"--help"}).showHelp);
+  EXPECT_TRUE(Parse({"render", "--help"}).showHelp);
+}
+
+TEST(CommandLine, EveryIntegerFlagTakesExactlyItsRange) {
+  for (Command command : {Command::kRender, Command::kPreview}) {
+    for (const FlagSpec* flag : FlagsOf(command)) {
+      if (flag->kind != FlagKind::kInteger) continue;
+      const std::string name = flag->name;
+      EXPECT_EQ(UsageMessage({CommandName(command), name, std::to_string(flag->minimum)}), "")
+          << name;
+      EXPECT_EQ(UsageMessage({CommandName(command), name, std::to_string(flag->maximum)}), "")
+          << name;
+      std::string below = UsageMessage({CommandName(command), name,
+                                        std::to_string(int64_t{flag->minimum} - 1)});
+      EXPECT_NE(below.find(name), std::string::npos) << below;
+      EXPECT_NE(below.find(FlagRangeText(*flag)), std::string::npos) << below;
+      EXPECT_NE(UsageMessage({CommandName(command), name,
+                              std::to_string(int64_t{flag->maximum} + 1)}),
+                "")
+          << name;
+    }
+  }
+}
+
+TEST(CommandLine, MistakesNameTheFlagAndWhatItTakes) {
+  EXPECT_EQ(UsageMessage({"render", "--velocity", "0"}), "--velocity takes 1 to 100, not '0'");
+  EXPECT_EQ(UsageMessage({"render", "--soot", "256"}), "--soot takes 0 to 255, not '256'");
+  EXPECT_NE(UsageMessage({"render", "--color1", "FF00"}).find("--color1 takes RRGGBB"),
+            std::string::npos);
+  EXPECT_NE(UsageMessage({"render", "--drop", "maybe"}).find("--drop takes on|off"),
+            std::string::npos);
+  EXPECT_NE(UsageMessage({"render", "--phase", "1.01"}).find("--phase"), std::string::npos);
+  EXPECT_NE(UsageMessage({"render", "--phase", "-0.1"}).find("--phase"), std::string::npos);
+  EXPECT_NE(UsageMessage({"render", "--fire-direction", "40000"}).find("--fire-direction"),
+            std::string::npos);
+  EXPECT_NE(UsageMessage({"preview", "--size", "10"}).find("--size takes WxH"),
+            std::string::npos);
+  EXPECT_NE(UsageMessage({"preview", "--size", "4097x10"}).find("--size"), std::string::npos);
+  EXPECT_NE(UsageMessage({"render", "--frames"}).find("--frames needs a value"),
+            std::string::npos);
+  EXPECT_NE(UsageMessage({"render", "--quiet=1"}).find("--quiet takes no value"),
+            std::string::npos);
+  EXPECT_NE(UsageMessage({"render", "--out", ""}).find("--out needs"), std::string::npos);
+}
+
+TEST(CommandLine, UnknownFlagsAndCommandsAreRefused) {
+  EXPECT_NE(UsageMessage({"render", "--colour1", "FFFFFF"}).find("unknown flag '--colour1'"),
+            std::string::npos);
+  // The viewer shows none of these: preview does not take them.
+  for (const char* renderOnly : {"--alpha", "--birth", "--drop", "--invert-source",
+                                 "--fire-direction", "--phase", "--source", "--start"}) {
+    EXPECT_NE(UsageMessage({"preview", renderOnly, "1"}).find("unknown flag"), std::string::npos)
+        << renderOnly;
+  }
+  EXPECT_NE(UsageMessage({"about", "--velocity", "3"}).find("unknown flag"), std::string::npos);
+  EXPECT_NE(UsageMessage({"burn"}).find("unknown command 'burn'"), std::string::npos);
+  EXPECT_NE(UsageMessage({"--frames", "3"}).find("unknown option"), std::string::npos);
+  EXPECT_NE(UsageMessage({"render", "extra"}).find("unknown flag 'extra'"), std::string::npos);
+}
+
+TEST(FlagTable, ParameterFlagsMatchTheEffectsOwnParameters) {
+  EffectHost host(&EffectMain);
+  ASSERT_EQ(host.GlobalSetup(), PF_Err_NONE);
+  ASSERT_EQ(host.ParamsSetup(), PF_Err_NONE);
+  int parameterFlags = 0;
+  for (const FlagSpec* flag : FlagsOf(Command::kRender)) {
+    if (!flag->paramName) continue;
+    ++parameterFlags;
+    int position = host.FindParam(flag->paramName);
+    ASSERT_GE(position, 1) << flag->paramName;
+    const PF_ParamDef& def = host.Param(position);
+    switch (flag->kind) {
+      case FlagKind::kInteger:
+        ASSERT_EQ(def.param_type, PF_Param_SLIDER) << flag->name;
+        EXPECT_EQ(def.u.sd.valid_min, flag->minimum) << flag->name;
+        EXPECT_EQ(def.u.sd.valid_max, flag->maximum) << flag->name;
+        EXPECT_EQ(std::to_string(def.u.sd.dephault), flag->defaultText) << flag->name;
+        break;
+      case FlagKind::kSwitch:
+        ASSERT_EQ(def.param_type, PF_Param_CHECKBOX) << flag->name;
+        EXPECT_EQ(def.u.bd.dephault ? "on" : "off", std::string(flag->defaultText));
+        break;
+      case FlagKind::kColor: {
+        ASSERT_EQ(def.param_type, PF_Param_COLOR) << flag->name;
+        char text[8];
+        std::snprintf(text, sizeof text, "%02X%02X%02X", def.u.cd.dephault.red,
+                      def.u.cd.dephault.green, def.u.cd.dephault.blue);
+        EXPECT_EQ(std::string(text), flag->defaultText) << flag->name;
+        break;
+      }
+      case FlagKind::kDegrees:
+        ASSERT_EQ(def.param_type, PF_Param_ANGLE);
+        EXPECT_EQ(def.u.ad.dephault, 0);
+        break;
+      case FlagKind::kFraction:
+        ASSERT_EQ(def.param_type, PF_Param_FIX_SLIDER);
+        EXPECT_EQ(def.u.fd.valid_min, 0);
+        EXPECT_EQ(def.u.fd.valid_max, 0x10000);
+        break;
+      default:
+        ADD_FAILURE() << flag->name;
+    }
+  }
+  EXPECT_EQ(parameterFlags, 18);  // every parameter but the input layer
+}
+
+TEST(HelpText, ListsEveryFlagWithItsRangeAndDefault) {
+  for (Command command : {Command::kRender, Command::kPreview, Command::kAbout}) {
+    std::string help = CommandHelp(command);
+    for (const FlagSpec* flag : FlagsOf(command)) {
+      EXPECT_NE(help.find(std::string("  ") + flag->name + " "), std::string::npos)
+          << flag->name;
+      if (flag->kind == FlagKind::kInteger) {
+        EXPECT_NE(help.find("(" + FlagRangeText(*flag) + ", default " + flag->defaultText + ")"),
+                  std::string::npos)
+            << flag->name;
+      }
+    }
+  }
+  EXPECT_NE(CommandHelp(Command::kPreview).find("default 132x123"), std::string::npos);
+  EXPECT_NE(CommandHelp(Command::kRender).find("default fyrel-out"), std::string::npos);
+  EXPECT_EQ(VersionText(), std::string("fyrel ") + FYREL_VERSION_TEXT + "\n");
+}

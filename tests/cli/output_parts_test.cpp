@@ -1,0 +1,144 @@
+// Where frames and videos go: names, directories, the rename into place, ffmpeg's arguments
+// per format and the progress text.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "cli/cli_error.h"
+#include "cli/file_system.h"
+#include "cli/frame_names.h"
+#include "cli/output_target.h"
+#include "cli/progress_line.h"
+#include "cli/video_encoder.h"
+#include "tests/cli/process_runner.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+bool Has(const std::vector<std::string>& args, const std::string& arg) {
+  return std::find(args.begin(), args.end(), arg) != args.end();
+}
+
+std::string After(const std::vector<std::string>& args, const std::string& arg) {
+  auto it = std::find(args.begin(), args.end(), arg);
+  return (it == args.end() || it + 1 == args.end()) ? "" : *(it + 1);
+}
+
+}  // namespace
+
+TEST(FrameNames, AtLeastFourDigits) {
+  EXPECT_EQ(FrameFileName(0), "frame_0000.png");
+  EXPECT_EQ(FrameFileName(1), "frame_0001.png");
+  EXPECT_EQ(FrameFileName(9999), "frame_9999.png");
+  EXPECT_EQ(FrameFileName(12345), "frame_12345.png");
+}
+
+TEST(Paths, PartsOfNames) {
+  EXPECT_EQ(ParentDirectory("a/b/c.gif"), "a/b");
+  EXPECT_EQ(ParentDirectory("c.gif"), ".");
+  EXPECT_EQ(ParentDirectory("/c.gif"), "/");
+  EXPECT_EQ(ParentDirectory("a/b/"), "a");
+  EXPECT_EQ(LowercaseExtension("dir.v1/Fire.WebM"), "webm");
+  EXPECT_EQ(LowercaseExtension("dir.v1/fire"), "");
+  EXPECT_EQ(JoinPath("out", "f.png"), "out/f.png");
+  EXPECT_EQ(JoinPath("out/", "f.png"), "out/f.png");
+}
+
+TEST(Directories, MissingOnesAreMadeAndFailedChecksLeaveNothing) {
+  fs::path dir = FreshTestDir(CLI_TEST_WORK);
+  PrepareFramesDirectory((dir / "a" / "b" / "c").string());
+  EXPECT_TRUE(fs::is_directory(dir / "a" / "b" / "c"));
+  EXPECT_TRUE(FilesIn(dir / "a" / "b" / "c").empty());  // the probe file is gone
+
+  // A file in the way: an error naming it, and the directories made on the way removed.
+  std::FILE* f = std::fopen((dir / "file").string().c_str(), "wb");
+  std::fclose(f);
+  try {
+    PrepareFramesDirectory((dir / "file" / "x").string());
+    ADD_FAILURE() << "no error";
+  } catch (const CliError& error) {
+    EXPECT_NE(std::string(error.what()).find((dir / "file").string()), std::string::npos);
+  }
+
+  if (::geteuid() != 0) {  // root writes anywhere
+    fs::create_directories(dir / "locked");
+    ::chmod((dir / "locked").string().c_str(), 0500);
+    EXPECT_THROW(PrepareFramesDirectory((dir / "locked" / "new" / "deeper").string()), CliError);
+    EXPECT_TRUE(FilesIn(dir / "locked").empty());
+    ::chmod((dir / "locked").string().c_str(), 0700);
+  }
+}
+
+TEST(Directories, ReplaceFileRenamesOverAnExistingFile) {
+  fs::path dir = FreshTestDir(CLI_TEST_WORK);
+  for (const char* name : {"new", "old"}) {
+    std::FILE* f = std::fopen((dir / name).string().c_str(), "wb");
+    std::fputs(name, f);
+    std::fclose(f);
+  }
+  std::string error;
+  ASSERT_TRUE(ReplaceFile((dir / "new").string(), (dir / "old").string(), &error)) << error;
+  EXPECT_EQ(FileBytes(dir / "old"), (std::vector<uint8_t>{'n', 'e', 'w'}));
+  EXPECT_EQ(FilesIn(dir), std::vector<std::string>{"old"});
+  EXPECT_FALSE(ReplaceFile((dir / "gone").string(), (dir / "old").string(), &error));
+  EXPECT_FALSE(error.empty());
+}
+
+TEST(Video, FormatFollowsTheExtension) {
+  EXPECT_EQ(VideoFormatOf("a.mp4"), VideoFormat::kMp4);
+  EXPECT_EQ(VideoFormatOf("a.WEBM"), VideoFormat::kWebm);
+  EXPECT_EQ(VideoFormatOf("dir/a.gif"), VideoFormat::kGif);
+  for (const char* bad : {"a.avi", "a", "gif", "a.gif/x"}) {
+    EXPECT_THROW(VideoFormatOf(bad), CliError) << bad;
+  }
+}
+
+TEST(Video, ArgumentsReadTheWrittenFramesAndKeepAlphaWhereTheFormatCan) {
+  VideoJob job;
+  job.framesDir = "out";
+  job.firstFrame = 0;
+  job.frameCount = 7;
+  job.fps = 30;
+  job.videoPath = "fire.webm";
+  std::vector<std::string> webm = FfmpegArguments(job, "tmp.part");
+  EXPECT_EQ(webm.front(), "ffmpeg");
+  EXPECT_EQ(webm.back(), "tmp.part");
+  EXPECT_EQ(After(webm, "-i"), "out/frame_%04d.png");
+  EXPECT_EQ(After(webm, "-start_number"), "0");
+  EXPECT_EQ(After(webm, "-frames:v"), "7");  // never a stale frame of an earlier, longer run
+  EXPECT_EQ(After(webm, "-framerate"), "30");
+  EXPECT_EQ(After(webm, "-c:v"), "libvpx-vp9");
+  EXPECT_EQ(After(webm, "-vf"), "format=yuva420p");
+  EXPECT_EQ(After(webm, "-f"), "webm");  // the temporary name has no telling extension
+  EXPECT_TRUE(Has(webm, "-nostdin"));
+
+  job.videoPath = "fire.gif";
+  std::vector<std::string> gif = FfmpegArguments(job, "tmp.part");
+  EXPECT_NE(After(gif, "-filter_complex").find("reserve_transparent=1"), std::string::npos);
+  EXPECT_EQ(After(gif, "-f"), "gif");
+
+  job.videoPath = "fire.mp4";
+  std::vector<std::string> mp4 = FfmpegArguments(job, "tmp.part");
+  EXPECT_EQ(After(mp4, "-vf").rfind("premultiply=inplace=1,", 0), 0u);
+  EXPECT_NE(After(mp4, "-vf").find("format=yuv420p"), std::string::npos);
+  EXPECT_EQ(After(mp4, "-c:v"), "libx264");
+
+  // Opaque preview frames have no alpha to keep or to weight by.
+  job.framesHaveAlpha = false;
+  EXPECT_EQ(After(FfmpegArguments(job, "t"), "-vf").find("premultiply"), std::string::npos);
+  job.videoPath = "fire.webm";
+  EXPECT_EQ(After(FfmpegArguments(job, "t"), "-vf"), "format=yuv420p");
+}
+
+TEST(Progress, TellsFrameRateAndTimeLeft) {
+  EXPECT_EQ(ProgressLine::Text(0, 100, 0.0), "frame 0 of 100");
+  EXPECT_EQ(ProgressLine::Text(25, 100, 1.0), "frame 25 of 100, 25.0 fps, 0:03 left");
+  EXPECT_EQ(ProgressLine::Text(10, 1000, 2.0), "frame 10 of 1000, 5.0 fps, 3:18 left");
+  EXPECT_EQ(ProgressLine::Text(100, 100, 4.0), "frame 100 of 100, 25.0 fps, 0:00 left");
+}
