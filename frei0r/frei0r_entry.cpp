@@ -4,16 +4,13 @@
 // holds one module-wide lock. The effect's results also depend on the rounding mode, which a
 // host may have changed: each such call runs with round-to-nearest and gives the host's mode
 // back on return.
-// frei0r.h declares the entry points without C linkage of its own.
-extern "C" {
-#include <frei0r.h>
-}
 
 #include <cfenv>
 #include <cstring>
 #include <mutex>
 #include <new>
 
+#include "frei0r/frei0r_api.h"
 #include "frei0r/frei0r_params.h"
 #include "frei0r/fyrel_instance.h"
 

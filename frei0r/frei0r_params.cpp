@@ -1,9 +1,8 @@
 #include "frei0r/frei0r_params.h"
 
-#include <frei0r.h>
-
 #include <cmath>
 
+#include "frei0r/frei0r_api.h"
 #include "host/param_positions.h"
 
 namespace {

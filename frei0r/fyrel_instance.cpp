@@ -1,13 +1,12 @@
 #include "frei0r/fyrel_instance.h"
 
-#include <frei0r.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
 #include <new>
 
+#include "frei0r/frei0r_api.h"
 #include "frei0r/frei0r_params.h"
 #include "host/effect_main.h"
 #include "host/param_positions.h"

@@ -62,16 +62,6 @@ TEST(Frei0rMapping, CheckBoxesAndColourBytes) {
   }
 }
 
-TEST(Frei0rMapping, TableNamesAreUniqueAndPhaseIsLeftOut) {
-  for (int i = 0; i < kFrei0rParamCount; ++i) {
-    ASSERT_NE(Frei0rParamAt(i), nullptr);
-    EXPECT_EQ(Frei0rParamAt(i)->position, i + 1);  // the effect's order, nothing skipped
-    EXPECT_STRNE(Frei0rParamAt(i)->name, "Phase");
-  }
-  EXPECT_EQ(Frei0rParamAt(-1), nullptr);
-  EXPECT_EQ(Frei0rParamAt(kFrei0rParamCount), nullptr);
-}
-
 class FrameIndexTest : public ::testing::Test {
  protected:
   void SetUp() override {

@@ -3,10 +3,11 @@
 #pragma once
 
 #include <dlfcn.h>
-#include <frei0r.h>
 
 #include <string>
 #include <type_traits>
+
+#include "frei0r/frei0r_api.h"
 
 struct Frei0rModule {
   int (*init)();
