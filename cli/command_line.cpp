@@ -108,13 +108,23 @@ Invocation ParseCommandLine(const std::vector<std::string>& args) {
   Invocation invocation;
   size_t i = 0;
 
-  // Before the command: only --help and --version.
+  // Before the command: --help, --version and --plugin, which every command takes.
   for (; i < args.size(); ++i) {
     const std::string& arg = args[i];
     if (arg == "--help" || arg == "-h") {
       invocation.showHelp = true;
     } else if (arg == "--version") {
       invocation.showVersion = true;
+    } else if (arg == "--plugin" || arg.rfind("--plugin=", 0) == 0) {
+      const FlagSpec* plugin = FindFlag(Command::kAbout, "--plugin");
+      std::string value;
+      if (arg == "--plugin") {
+        if (i + 1 >= args.size()) throw UsageError("--plugin needs a value: a plug-in file");
+        value = args[++i];
+      } else {
+        value = arg.substr(std::string("--plugin=").size());
+      }
+      ApplyFlagValue(*plugin, value, &invocation);
     } else if (!arg.empty() && arg[0] == '-') {
       throw UsageError("unknown option " + Quoted(arg) + " (see fyrel --help)");
     } else {

@@ -121,7 +121,7 @@ void CheckDirectoryWritable(const std::string& dir) {
   std::remove(probe.c_str());
 }
 
-bool ReplaceFile(const std::string& from, const std::string& to, std::string* error) {
+bool RenameOver(const std::string& from, const std::string& to, std::string* error) {
 #if defined(_WIN32)
   if (MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING)) return true;
   *error = "Windows error " + std::to_string(static_cast<unsigned long>(GetLastError()));

@@ -26,7 +26,7 @@ void RemoveDirectories(const std::vector<std::string>& created);
 void CheckDirectoryWritable(const std::string& dir);
 
 // Renames `from` to `to`, replacing `to` if it exists. False with the reason in `error`.
-bool ReplaceFile(const std::string& from, const std::string& to, std::string* error);
+bool RenameOver(const std::string& from, const std::string& to, std::string* error);
 void RemoveFileQuietly(const std::string& path);
 
 // A name next to `path` for writing before the rename: same directory, ".part" ending.

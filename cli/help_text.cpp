@@ -47,7 +47,7 @@ std::string DefaultOf(Command command, const FlagSpec& flag) {
 }  // namespace
 
 std::string GeneralHelp() {
-  return "usage: fyrel COMMAND [flags]\n"
+  return "usage: fyrel [--plugin FILE] COMMAND [flags]\n"
          "       fyrel --help | --version | COMMAND --help\n"
          "\n"
          "Fire from any image, through the ZEL Fyrel effect.\n"
@@ -56,6 +56,10 @@ std::string GeneralHelp() {
          "  render    render fire frames (and a video) from a PNG or the built-in wordmark\n"
          "  preview   draw the Options viewer's live preview frames\n"
          "  about     print the effect's About text\n"
+         "\n"
+         "\n"
+         "--plugin FILE, before or after the command, drives that effect plug-in binary\n"
+         "(Fyrel.so, Fyrel.aex) instead of the effect built in.\n"
          "\n"
          "Try: fyrel render --video fire.gif\n";
 }

@@ -126,7 +126,7 @@ void WritePngFile(const std::string& path, const uint8_t* samples, int32_t width
     throw CliError("cannot write " + path + ": " +
                    (encoded ? "the disk refused the data" : "the PNG encoder failed"));
   }
-  if (!ReplaceFile(temporary, path, &error)) {
+  if (!RenameOver(temporary, path, &error)) {
     RemoveFileQuietly(temporary);
     throw CliError("cannot write " + path + ": " + error);
   }

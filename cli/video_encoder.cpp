@@ -77,7 +77,7 @@ void EncodeVideo(const VideoJob& job) {
                                : " (exit status " + std::to_string(status) + ")"));
   }
   std::string error;
-  if (!ReplaceFile(temporary, job.videoPath, &error)) {
+  if (!RenameOver(temporary, job.videoPath, &error)) {
     RemoveFileQuietly(temporary);
     throw CliError("cannot write " + job.videoPath + ": " + error);
   }

@@ -263,7 +263,7 @@ TEST(Texts, AboutHelpAndVersion) {
 
   RunResult bare = Fyrel(dir, {});
   EXPECT_EQ(bare.status, 2);
-  EXPECT_EQ(bare.output.rfind("usage: fyrel COMMAND", 0), 0u);
+  EXPECT_EQ(bare.output.rfind("usage: fyrel [--plugin FILE] COMMAND", 0), 0u);
   EXPECT_TRUE(FilesIn(dir).empty());
 }
 

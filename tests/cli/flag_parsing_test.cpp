@@ -144,6 +144,12 @@ TEST(CommandLine, RunFlagsAndTheirDefaults) {
   EXPECT_EQ(preview.previewHeight, 40);
   EXPECT_EQ(Setting(preview, "Width")->value, 0);
 
+  // --plugin goes before or after the command.
+  EXPECT_EQ(Parse({"--plugin", "Fyrel.aex", "render"}).pluginPath, "Fyrel.aex");
+  EXPECT_EQ(Parse({"--plugin=x.so", "about"}).pluginPath, "x.so");
+  EXPECT_EQ(Parse({"about", "--plugin", "y.so"}).pluginPath, "y.so");
+  EXPECT_NE(UsageMessage({"--plugin"}).find("--plugin needs a value"), std::string::npos);
+
   EXPECT_TRUE(Parse({"--version"}).showVersion);
   EXPECT_TRUE(Parse({"--help"}).showHelp);
   EXPECT_TRUE(Parse({"render", "--help"}).showHelp);

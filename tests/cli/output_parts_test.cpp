@@ -75,7 +75,7 @@ TEST(Directories, MissingOnesAreMadeAndFailedChecksLeaveNothing) {
   }
 }
 
-TEST(Directories, ReplaceFileRenamesOverAnExistingFile) {
+TEST(Directories, RenameOverReplacesAnExistingFile) {
   fs::path dir = FreshTestDir(CLI_TEST_WORK);
   for (const char* name : {"new", "old"}) {
     std::FILE* f = std::fopen((dir / name).string().c_str(), "wb");
@@ -83,10 +83,10 @@ TEST(Directories, ReplaceFileRenamesOverAnExistingFile) {
     std::fclose(f);
   }
   std::string error;
-  ASSERT_TRUE(ReplaceFile((dir / "new").string(), (dir / "old").string(), &error)) << error;
+  ASSERT_TRUE(RenameOver((dir / "new").string(), (dir / "old").string(), &error)) << error;
   EXPECT_EQ(FileBytes(dir / "old"), (std::vector<uint8_t>{'n', 'e', 'w'}));
   EXPECT_EQ(FilesIn(dir), std::vector<std::string>{"old"});
-  EXPECT_FALSE(ReplaceFile((dir / "gone").string(), (dir / "old").string(), &error));
+  EXPECT_FALSE(RenameOver((dir / "gone").string(), (dir / "old").string(), &error));
   EXPECT_FALSE(error.empty());
 }
 
