@@ -41,9 +41,9 @@ RgbaImage DrawDefaultSource() {
         for (int x = 0; x < kCell; ++x) {
           size_t at = (static_cast<size_t>(top + row * kCell + y) * image.width +
                        (left + column * kCell + x)) * 4;
-          image.pixels[at + 0] = 0;
-          image.pixels[at + 1] = 0;
-          image.pixels[at + 2] = 0;
+          image.pixels[at + 0] = kDefaultSourceInk;
+          image.pixels[at + 1] = kDefaultSourceInk;
+          image.pixels[at + 2] = kDefaultSourceInk;
           image.pixels[at + 3] = 255;
         }
       }

@@ -18,8 +18,8 @@ std::string Synopsis(Command command) {
              "\n"
              "Renders frames start .. start + N - 1 of one sequence through the effect and\n"
              "writes each as DIR/frame_NNNN.png, 8-bit RGBA with straight alpha.\n"
-             "Without --source the built-in source is the word FYREL in black on a\n"
-             "transparent 320x180 frame; it burns with Invert Source on (the default).\n";
+             "Without --source the built-in source is the word FYREL in grey on a\n"
+             "transparent 320x180 frame; it burns with Invert Source on or off.\n";
     case Command::kPreview:
       return "usage: fyrel preview [--size WxH] [--frames N] [--out DIR] [viewer flags]\n"
              "                     [--video FILE] [--plugin FILE] [--quiet]\n"

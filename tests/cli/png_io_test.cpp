@@ -134,16 +134,23 @@ TEST(PngWrite, AnUnwritablePlaceIsAnErrorNamingThePath) {
   EXPECT_TRUE(FilesIn(dir).empty());
 }
 
-TEST(DefaultSource, IsTheWordmarkInOpaqueBlackOnTransparent) {
+TEST(DefaultSource, IsTheWordmarkInOpaqueGreyOnTransparent) {
   RgbaImage source = DrawDefaultSource();
   ASSERT_EQ(source.width, 320);
   ASSERT_EQ(source.height, 180);
   size_t ink = 0;
   for (size_t i = 0; i < source.pixels.size(); i += 4) {
     const uint8_t* p = &source.pixels[i];
-    EXPECT_EQ(p[0] | p[1] | p[2], 0);  // black everywhere: the alpha says where the word is
     ASSERT_TRUE(p[3] == 0 || p[3] == 255);
-    if (p[3]) ++ink;
+    if (p[3]) {
+      ++ink;
+      // Inverted, grey 104 seeds heat 151: the brightest band of the palette.
+      ASSERT_EQ(p[0], 104);
+      ASSERT_EQ(p[1], 104);
+      ASSERT_EQ(p[2], 104);
+    } else {
+      ASSERT_EQ(p[0] | p[1] | p[2], 0);
+    }
   }
   // Strokes of 10 x 10 pixel cells: the letters' 5 x 7 grids hold 71 inked cells.
   EXPECT_EQ(ink, 71u * 100u);

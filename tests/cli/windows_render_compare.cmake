@@ -59,7 +59,8 @@ foreach(case case1 case2 case3)
                             ${WORK}/linux/${case}/${name} ${WORK}/windows/${case}/${name}
                     RESULT_VARIABLE differs)
     if(differs)
-      message(FATAL_ERROR "${case}/${name}: the Windows build wrote different bytes")
+      message(FATAL_ERROR "${case}/${name}: the Windows build wrote different bytes "
+                          "(is ${WIN_DIR} built from the same sources?)")
     endif()
     math(EXPR compared "${compared} + 1")
   endforeach()
