@@ -6,9 +6,7 @@
 // back on return.
 
 #include <cfenv>
-#include <cstring>
 #include <mutex>
-#include <new>
 
 #include "frei0r/frei0r_api.h"
 #include "frei0r/frei0r_params.h"
