@@ -80,6 +80,10 @@ BOOL OpenViewer(HWND dialog, const ViewerSettings& settings) {
   PrepareBitmapInfo(state);
   AllocateField(state);
   SetTimer(dialog, kPreviewTimer, kPreviewPeriodMs, PreviewTimerProc);
+  // Close is the one control that takes the focus, and the focused push button is the one
+  // that Enter presses. Not every dialog manager makes it the default on its own, so it is
+  // made the default here: Enter then ends the viewer as Close does, everywhere.
+  SendMessageA(dialog, DM_SETDEFID, IDCANCEL, 0);
   return TRUE;  // the dialog manager gives the focus to the Close button
 }
 
