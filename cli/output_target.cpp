@@ -11,19 +11,19 @@ void CheckVideoTarget(const Invocation& invocation) {
   const std::string& path = invocation.videoPath;
   VideoFormatOf(path);
   if (IsDirectory(path)) throw CliError("cannot write " + path + ": it is a directory");
-  std::string dir = ParentDirectory(path);
-  if (!IsDirectory(dir)) {
-    throw CliError("cannot write " + path + ": the directory " + dir + " does not exist");
-  }
-  CheckDirectoryWritable(dir);
   CheckFfmpegAvailable();
 }
 
-void PrepareFramesDirectory(const std::string& dir) {
+void PrepareOutputDirectories(const std::string& framesDir, const std::string& videoPath) {
   std::vector<std::string> created;
   try {
-    MakeDirectories(dir, &created);
-    CheckDirectoryWritable(dir);
+    MakeDirectories(framesDir, &created);
+    CheckDirectoryWritable(framesDir);
+    if (!videoPath.empty()) {
+      std::string videoDir = ParentDirectory(videoPath);
+      MakeDirectories(videoDir, &created);
+      CheckDirectoryWritable(videoDir);
+    }
   } catch (const CliError&) {
     RemoveDirectories(created);
     throw;

@@ -1,5 +1,5 @@
 // Where a command's frames (and video) go, checked before the first frame is made: the video
-// format and ffmpeg, the video's directory, and the frame directory, made when missing and
+// format and ffmpeg, then the frame directory and the video's directory, made when missing and
 // tried with a probe file. On a failure nothing is left behind.
 #pragma once
 
@@ -7,8 +7,9 @@
 
 #include "cli/command_line.h"
 
-// Checks the --video target; nothing is made. Throws a CliError.
+// Checks the --video file's format and that ffmpeg runs; nothing is made. Throws a CliError.
 void CheckVideoTarget(const Invocation& invocation);
-// Makes `dir` when missing and checks that it takes files; a directory made here is removed
-// again when the check fails. Throws a CliError.
-void PrepareFramesDirectory(const std::string& dir);
+// Makes the frame directory and the video's directory (videoPath may be empty) when missing
+// and checks that they take files; directories made here are removed again when a check
+// fails. Throws a CliError.
+void PrepareOutputDirectories(const std::string& framesDir, const std::string& videoPath);

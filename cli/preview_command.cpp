@@ -32,7 +32,7 @@ int RunPreviewCommand(const Invocation& invocation) {
       StartEffect(ChooseEffectEntry(invocation.pluginPath), invocation.params);
   PreviewValues values = PreviewValuesFromParams(*host);
   host->Stop();
-  PrepareFramesDirectory(outDir);
+  PrepareOutputDirectories(outDir, invocation.videoPath);
 
   PreviewFlame flame(size.width, size.height, values);
   ProgressLine progress(invocation.frames, !invocation.quiet && StderrIsTerminal());

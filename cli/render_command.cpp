@@ -57,7 +57,7 @@ int RunRenderCommand(const Invocation& invocation) {
   CheckVideoTarget(invocation);
   std::unique_ptr<EffectHost> host =
       StartEffect(ChooseEffectEntry(invocation.pluginPath), invocation.params);
-  PrepareFramesDirectory(outDir);
+  PrepareOutputDirectories(outDir, invocation.videoPath);
 
   host->SetFrame(source.width, source.height);
   std::vector<PF_Pixel> input = HostPixels(source);

@@ -78,6 +78,18 @@ TEST(Video, EachFormatHoldsEveryFrame) {
                                              "source.png"}));
 }
 
+TEST(Video, CanGoIntoTheFrameDirectoryOfAFreshRun) {
+  if (!HaveFfmpeg()) GTEST_SKIP() << "ffmpeg is not installed";
+  fs::path dir = FreshTestDir(CLI_TEST_WORK);
+  RunResult run = RunProgramIn(dir, FYREL_EXE,
+                               {"render", "--frames", "3", "--video", "fyrel-out/fire.mp4"});
+  ASSERT_EQ(run.status, 0) << run.output;
+  EXPECT_EQ(run.output,
+            "wrote 3 frames to fyrel-out (frame_0001.png to frame_0003.png)\n"
+            "wrote fyrel-out/fire.mp4\n");
+  EXPECT_EQ(Probe(dir / "fyrel-out/fire.mp4")["nb_read_frames"], "3");
+}
+
 TEST(Video, PreviewVideosAreOpaque) {
   if (!HaveFfmpeg()) GTEST_SKIP() << "ffmpeg is not installed";
   fs::path dir = FreshTestDir(CLI_TEST_WORK);

@@ -52,7 +52,7 @@ TEST(Paths, PartsOfNames) {
 
 TEST(Directories, MissingOnesAreMadeAndFailedChecksLeaveNothing) {
   fs::path dir = FreshTestDir(CLI_TEST_WORK);
-  PrepareFramesDirectory((dir / "a" / "b" / "c").string());
+  PrepareOutputDirectories((dir / "a" / "b" / "c").string(), "");
   EXPECT_TRUE(fs::is_directory(dir / "a" / "b" / "c"));
   EXPECT_TRUE(FilesIn(dir / "a" / "b" / "c").empty());  // the probe file is gone
 
@@ -60,16 +60,26 @@ TEST(Directories, MissingOnesAreMadeAndFailedChecksLeaveNothing) {
   std::FILE* f = std::fopen((dir / "file").string().c_str(), "wb");
   std::fclose(f);
   try {
-    PrepareFramesDirectory((dir / "file" / "x").string());
+    PrepareOutputDirectories((dir / "file" / "x").string(), "");
     ADD_FAILURE() << "no error";
   } catch (const CliError& error) {
     EXPECT_NE(std::string(error.what()).find((dir / "file").string()), std::string::npos);
   }
 
+  // The video may go into the frame directory or a new one beside it; when its place is
+  // refused, the frame directory made a moment before goes too.
+  PrepareOutputDirectories((dir / "frames").string(), (dir / "frames" / "fire.mp4").string());
+  PrepareOutputDirectories((dir / "f2").string(), (dir / "videos" / "fire.mp4").string());
+  EXPECT_TRUE(fs::is_directory(dir / "videos"));
+  EXPECT_THROW(PrepareOutputDirectories((dir / "f3").string(), (dir / "file" / "v.gif").string()),
+               CliError);
+  EXPECT_FALSE(fs::exists(dir / "f3"));
+
   if (::geteuid() != 0) {  // root writes anywhere
     fs::create_directories(dir / "locked");
     ::chmod((dir / "locked").string().c_str(), 0500);
-    EXPECT_THROW(PrepareFramesDirectory((dir / "locked" / "new" / "deeper").string()), CliError);
+    EXPECT_THROW(PrepareOutputDirectories((dir / "locked" / "new" / "deeper").string(), ""),
+                 CliError);
     EXPECT_TRUE(FilesIn(dir / "locked").empty());
     ::chmod((dir / "locked").string().c_str(), 0700);
   }
