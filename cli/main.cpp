@@ -9,6 +9,7 @@
 #include "cli/command_line.h"
 #include "cli/commands.h"
 #include "cli/help_text.h"
+#include "cli/interrupt_cleanup.h"
 
 namespace {
 
@@ -39,6 +40,7 @@ int Run(const std::vector<std::string>& args) {
 
 int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
+  InstallInterruptCleanup();
   try {
     int status = Run(args);
     if (std::fflush(stdout) != 0) {

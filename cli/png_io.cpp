@@ -9,6 +9,7 @@
 
 #include "cli/cli_error.h"
 #include "cli/file_system.h"
+#include "cli/interrupt_cleanup.h"
 
 namespace {
 
@@ -114,8 +115,12 @@ RgbaImage ReadPngFile(const std::string& path) { return DecodePng(ReadWholeFile(
 void WritePngFile(const std::string& path, const uint8_t* samples, int32_t width,
                   int32_t height, int channels) {
   std::string temporary = TemporaryNameFor(path);
+  WatchTemporaryFile(temporary);
   std::FILE* file = std::fopen(temporary.c_str(), "wb");
-  if (!file) throw CliError("cannot write " + path + ": " + std::strerror(errno));
+  if (!file) {
+    ForgetTemporaryFile();
+    throw CliError("cannot write " + path + ": " + std::strerror(errno));
+  }
   WriteTarget target{file, false};
   int encoded = stbi_write_png_to_func(WriteChunk, &target, width, height, channels, samples,
                                        width * channels);
@@ -123,11 +128,12 @@ void WritePngFile(const std::string& path, const uint8_t* samples, int32_t width
   std::string error;
   if (!encoded || target.failed || !closed) {
     RemoveFileQuietly(temporary);
+    ForgetTemporaryFile();
     throw CliError("cannot write " + path + ": " +
                    (encoded ? "the disk refused the data" : "the PNG encoder failed"));
   }
-  if (!RenameOver(temporary, path, &error)) {
-    RemoveFileQuietly(temporary);
-    throw CliError("cannot write " + path + ": " + error);
-  }
+  bool renamed = RenameOver(temporary, path, &error);
+  if (!renamed) RemoveFileQuietly(temporary);
+  ForgetTemporaryFile();
+  if (!renamed) throw CliError("cannot write " + path + ": " + error);
 }

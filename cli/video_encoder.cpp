@@ -3,6 +3,7 @@
 #include "cli/cli_error.h"
 #include "cli/file_system.h"
 #include "cli/frame_names.h"
+#include "cli/interrupt_cleanup.h"
 #include "cli/run_program.h"
 
 namespace {
@@ -69,16 +70,18 @@ std::vector<std::string> FfmpegArguments(const VideoJob& job, const std::string&
 
 void EncodeVideo(const VideoJob& job) {
   std::string temporary = TemporaryNameFor(job.videoPath);
+  WatchTemporaryFile(temporary);
   int status = RunProgram(FfmpegArguments(job, temporary), false);
   if (status != 0) {
     RemoveFileQuietly(temporary);
+    ForgetTemporaryFile();
     throw CliError("ffmpeg could not encode " + job.videoPath +
                    (status < 0 ? " (it could not be started)"
                                : " (exit status " + std::to_string(status) + ")"));
   }
   std::string error;
-  if (!RenameOver(temporary, job.videoPath, &error)) {
-    RemoveFileQuietly(temporary);
-    throw CliError("cannot write " + job.videoPath + ": " + error);
-  }
+  bool renamed = RenameOver(temporary, job.videoPath, &error);
+  if (!renamed) RemoveFileQuietly(temporary);
+  ForgetTemporaryFile();
+  if (!renamed) throw CliError("cannot write " + job.videoPath + ": " + error);
 }

@@ -202,6 +202,21 @@ TEST(Render, RerunsReplaceFramesWholeAndLeaveNoTemporaries) {
   EXPECT_EQ(FilesIn(dir / "fyrel-out"), FrameNames(1, 3));
 }
 
+TEST(Render, AnInterruptedRunLeavesOnlyWholeFrames) {
+  fs::path dir = FreshTestDir(CLI_TEST_WORK);
+  RunResult run = RunShell(ShellQuoted(FYREL_EXE) +
+                               " render --frames 5000 --quiet & sleep 0.4; kill -INT $!; wait $!",
+                           dir);
+  EXPECT_NE(run.status, 0);  // ended by the signal
+  std::vector<std::string> files = FilesIn(dir / "fyrel-out");
+  ASSERT_FALSE(files.empty());
+  ASSERT_LT(files.size(), 5000u);
+  EXPECT_EQ(files, FrameNames(1, static_cast<int>(files.size())));  // no temporaries
+  for (const std::string& name : files) {
+    EXPECT_NO_THROW(ReadPngFile((dir / "fyrel-out" / name).string())) << name;
+  }
+}
+
 TEST(Preview, WritesOpaqueFramesOfTheViewersSize) {
   fs::path dir = FreshTestDir(CLI_TEST_WORK);
   RunResult run = Fyrel(dir, {"preview", "--frames", "30"});
