@@ -23,9 +23,45 @@ namespace {
 // The launch as global setup makes it, with the dialog's result kept for the test.
 INT_PTR lastResult = -100;
 int launches = 0;
+// A variant of template 777 to open instead, when not empty.
+std::vector<uint8_t> templateVariant;
 void RecordingLauncher(void* instance, void* owner, const ViewerSettings* settings) {
   ++launches;
-  lastResult = RunViewerDialog(static_cast<HINSTANCE>(instance), static_cast<HWND>(owner), settings);
+  if (templateVariant.empty()) {
+    lastResult =
+        RunViewerDialog(static_cast<HINSTANCE>(instance), static_cast<HWND>(owner), settings);
+  } else {
+    lastResult = DialogBoxIndirectParamA(
+        static_cast<HINSTANCE>(instance),
+        reinterpret_cast<const DLGTEMPLATE*>(templateVariant.data()), static_cast<HWND>(owner),
+        ViewerDialogProc, reinterpret_cast<LPARAM>(settings));
+  }
+}
+
+// Template 777 with the group box `width` dialog units wide, so that the preview comes out at
+// widths that are not multiples of 4.
+std::vector<uint8_t> TemplateWithFrameWidth(int16_t width) {
+  HMODULE self = GetModuleHandleA(nullptr);
+  HRSRC found = FindResourceA(self, MAKEINTRESOURCEA(VIEWER_DIALOG_ID), MAKEINTRESOURCEA(5));
+  const auto* data = static_cast<const uint8_t*>(LockResource(LoadResource(self, found)));
+  std::vector<uint8_t> bytes(data, data + SizeofResource(self, found));
+  size_t at = 18 + 2 + 2;  // header, no menu, standard class
+  auto skipText = [&] {
+    while (bytes[at] | bytes[at + 1]) at += 2;
+    at += 2;
+  };
+  skipText();  // caption
+  at += 2;     // points
+  skipText();  // font
+  at = (at + 3) & ~size_t(3);
+  at += 18 + 4;  // the Close button: fixed part, class ordinal
+  skipText();    // its text
+  at += 2;       // no creation data
+  at = (at + 3) & ~size_t(3);
+  const size_t cx = at + 4 + 4 + 2 + 2;  // the group box: style, extended style, x, y
+  bytes[cx] = uint8_t(width);
+  bytes[cx + 1] = uint8_t(width >> 8);
+  return bytes;
 }
 
 std::vector<uint8_t> ParameterBytes(const EffectHost& host) {
@@ -210,6 +246,19 @@ int main() {
   host.SetValue("Width", 0);
   OpenAndCheck(host, {"Width 0", CloseBy::kCloseButton, 1});
   host.SetValue("Width", 41);
+
+  // Previews whose width is not a multiple of 4: the field is rounded up to whole bitmap rows,
+  // and what is shown is still the field's rows, unsheared.
+  int unaligned = 0;
+  for (int16_t frameWidth : {88, 89, 91}) {
+    templateVariant = TemplateWithFrameWidth(frameWidth);
+    OpenAndCheck(host, {"a narrower preview frame", CloseBy::kCloseButton, 1, 10});
+    const int shown = viewerState.previewRect.right - viewerState.previewRect.left;
+    std::printf("  preview %d wide, field %d\n", shown, viewerState.fieldWidth);
+    if (shown % 4 != 0) ++unaligned;
+  }
+  templateVariant.clear();
+  CHECK(unaligned > 0);
 
   // Without its field the viewer stays black and still closes as usual.
   const PreviewFieldAllocator pages = previewFieldAllocator;
