@@ -10,7 +10,7 @@ constexpr unsigned kRenderAndPreview = kForRender | kForPreview;
 const FlagSpec kFlags[] = {
     // Input and output.
     {"--source", FlagKind::kPath, nullptr, 0, 0, "the built-in FYREL wordmark", "FILE",
-     "source layer: a PNG of any colour type and bit depth; its size is the frame size",
+     "source layer: a PNG of any colour type and depth; it sets the frame size",
      kForRender},
     {"--size", FlagKind::kSize, nullptr, 1, kMaxPreviewSide, nullptr, "WxH",
      "preview size in pixels (the field has H + 4 rows, 4 never shown)", kForPreview},
@@ -21,7 +21,7 @@ const FlagSpec kFlags[] = {
     {"--out", FlagKind::kPath, nullptr, 0, 0, nullptr, "DIR",
      "output directory for frame_NNNN.png (created when missing)", kRenderAndPreview},
     {"--video", FlagKind::kPath, nullptr, 0, 0, "none", "FILE",
-     "also encode the frames with ffmpeg: .mp4, .webm (keeps alpha) or .gif (keeps alpha)",
+     "also encode with ffmpeg: .mp4, .webm or .gif (the last two keep alpha)",
      kRenderAndPreview},
     {"--fps", FlagKind::kInteger, nullptr, 1, 120, "25", "N", "frame rate of the video",
      kRenderAndPreview},
@@ -65,7 +65,8 @@ const FlagSpec kFlags[] = {
     // Running.
     {"--plugin", FlagKind::kPath, nullptr, 0, 0, "the effect built in", "FILE",
      "drive this effect plug-in binary (Fyrel.so, Fyrel.aex) instead", kForAll},
-    {"--quiet", FlagKind::kPresence, nullptr, 0, 0, nullptr, nullptr, "no progress line",
+    {"--quiet", FlagKind::kPresence, nullptr, 0, 0, nullptr, nullptr,
+     "no progress line and no summary",
      kRenderAndPreview},
     {"--help", FlagKind::kPresence, nullptr, 0, 0, nullptr, nullptr, "this help", kForAll},
 };

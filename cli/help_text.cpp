@@ -57,7 +57,6 @@ std::string GeneralHelp() {
          "  preview   draw the Options viewer's live preview frames\n"
          "  about     print the effect's About text\n"
          "\n"
-         "\n"
          "--plugin FILE, before or after the command, drives that effect plug-in binary\n"
          "(Fyrel.so, Fyrel.aex) instead of the effect built in.\n"
          "\n"

@@ -71,7 +71,8 @@ int RunRenderCommand(const Invocation& invocation) {
     if (err == PF_Err_NONE) err = host->Render(frame);
     if (err != PF_Err_NONE) {
       throw CliError("the effect failed to render frame " + std::to_string(frame) +
-                     " (host error " + std::to_string(err) + ")");
+                     (err == PF_Err_OUT_OF_MEMORY ? ": out of memory" : "") + " (host error " +
+                     std::to_string(err) + ")");
     }
     OutputToRgba(*host, &rgba);
     WritePngFile(JoinPath(outDir, FrameFileName(frame)), rgba.data(), source.width,
