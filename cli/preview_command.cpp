@@ -15,6 +15,7 @@
 #include "cli/preview_size.h"
 #include "cli/progress_line.h"
 #include "cli/video_encoder.h"
+#include "host/param_positions.h"
 
 namespace {
 
@@ -30,6 +31,11 @@ int RunPreviewCommand(const Invocation& invocation) {
   CheckVideoTarget(invocation);
   std::unique_ptr<EffectHost> host =
       StartEffect(ChooseEffectEntry(invocation.pluginPath), invocation.params);
+  if (host->ParamCount() < kParamCount) {
+    throw CliError("the effect declares " + std::to_string(host->ParamCount() - 1) +
+                   " parameters; the viewer reads them by position up to " +
+                   std::to_string(kParamCount - 1));
+  }
   PreviewValues values = PreviewValuesFromParams(*host);
   host->Stop();
   PrepareOutputDirectories(outDir, invocation.videoPath);
