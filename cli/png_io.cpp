@@ -41,12 +41,9 @@ void CheckChunkFraming(const std::vector<uint8_t>& bytes, const std::string& nam
 }
 
 std::vector<uint8_t> ReadWholeFile(const std::string& path) {
+  if (IsDirectory(path)) throw CliError("cannot read " + path + ": it is a directory");
   std::FILE* file = std::fopen(path.c_str(), "rb");
   if (!file) throw CliError("cannot read " + path + ": " + std::strerror(errno));
-  if (IsDirectory(path)) {
-    std::fclose(file);
-    throw CliError("cannot read " + path + ": it is a directory");
-  }
   std::vector<uint8_t> bytes;
   uint8_t buffer[65536];
   size_t got;
