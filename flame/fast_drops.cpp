@@ -1,41 +1,71 @@
 // The drop pass, fast. The four blocks touch each cell on its own, so they are filled row by
 // row; the fall reads only the buffer as it was before the fall (each row is written one row
 // below its source row, and rows are visited upward), so it is one vector sum per row.
+#include "flame/fast_drops.h"
+
 #include <cstdint>
 
 #include "flame/fast_flame.h"
 #include "flame/fast_row_kernels.h"
 #include "flame/flame_random.h"
 
-void FastScatterDrops(int columns, int rows, const uint8_t* mask, uint8_t* drops) {
+namespace fastflame {
+
+namespace {
+
+// How many rows ahead of the fall its rows are fetched (the fall runs toward lower addresses).
+constexpr int kPrefetchRows = 4;
+
+}  // namespace
+
+void DrawDropBlocks(int columns, int rows, DropBlock blocks[4]) {
   const int bw = columns / 50 + 1;
   const int nbx = columns / bw;
   const int bh = rows / 30 + 1;
   const int nby = rows / bh;
-  const long C = columns;
-
   for (int block = 0; block < 4; ++block) {
     const int rx = FlameRandom::Next();
     const int ry = FlameRandom::Next();
     const int x0 = bw * (rx % nbx);
     const int y0 = bh * (ry % nby);
-    const int xFirst = x0 > 2 ? x0 : 2;
-    const int xLast = x0 + bw - 1 < columns - 3 ? x0 + bw - 1 : columns - 3;
-    const int yFirst = y0 > 2 ? y0 : 2;
-    const int yLast = y0 + bh - 1 < rows - 3 ? y0 + bh - 1 : rows - 3;
-    for (int y = yFirst; y <= yLast; ++y) {
-      uint8_t* d = drops + y * C;
-      const uint8_t* m = mask + y * C;
-      for (int x = xFirst; x <= xLast; ++x) {
-        const uint8_t v = d[x] > m[x] ? d[x] : m[x];
-        d[x] = v > 200 ? 200 : v;
-      }
+    DropBlock& b = blocks[block];
+    b.xFirst = x0 > 2 ? x0 : 2;
+    b.xLast = x0 + bw - 1 < columns - 3 ? x0 + bw - 1 : columns - 3;
+    b.yFirst = y0 > 2 ? y0 : 2;
+    b.yLast = y0 + bh - 1 < rows - 3 ? y0 + bh - 1 : rows - 3;
+  }
+}
+
+void ApplyDropBlocks(const DropBlock blocks[4], int y, const uint8_t* maskRow,
+                     uint8_t* dropsRow) {
+  for (int block = 0; block < 4; ++block) {
+    const DropBlock& b = blocks[block];
+    if (y < b.yFirst || y > b.yLast) continue;
+    for (int x = b.xFirst; x <= b.xLast; ++x) {
+      const uint8_t v = dropsRow[x] > maskRow[x] ? dropsRow[x] : maskRow[x];
+      dropsRow[x] = v > 200 ? 200 : v;
     }
   }
+}
 
+void FallDrops(int columns, int rows, uint8_t* drops) {
   if (rows < 4 || columns < 3) return;
+  const long C = columns;
   for (int y = rows - 2; y >= 2; --y) {
     uint8_t* row = drops + y * C + 1;
+    if (y >= kPrefetchRows + 1) PrefetchRun(row - (kPrefetchRows + 1) * C, columns - 2);
     SumFourForward(row + C, row - C, row - 1, row, row + 1, columns - 2, nullptr);
   }
+}
+
+}  // namespace fastflame
+
+void FastScatterDrops(int columns, int rows, const uint8_t* mask, uint8_t* drops) {
+  fastflame::DropBlock blocks[4];
+  fastflame::DrawDropBlocks(columns, rows, blocks);
+  const long C = columns;
+  for (int y = 2; y <= rows - 3; ++y) {
+    fastflame::ApplyDropBlocks(blocks, y, mask + y * C, drops + y * C);
+  }
+  fastflame::FallDrops(columns, rows, drops);
 }

@@ -20,5 +20,11 @@ void FastScatterDrops(int columns, int rows, const uint8_t* mask, uint8_t* drops
 
 void FastBuildSourceMask(int stride, int rows, const FlameSourceImage& source, uint8_t* mask,
                          int32_t invert);
+// One row of FastBuildSourceMask (rows it does not write are left alone).
+void FastSourceMaskRow(int stride, int rows, const FlameSourceImage& source, uint8_t* mask,
+                       int32_t invert, int y);
+// BuildSourceMask, then ScatterDrops when drop is on, in one sweep.
+void FastBuildMaskAndDrops(int columns, int rows, const FlameSourceImage& source, uint8_t* mask,
+                           int32_t invert, int32_t drop, uint8_t* drops);
 void FastColourFlameField(const uint8_t* field, int stride, int width, int rows,
                           const FlameColorTable& table, int32_t alpha, FlamePixel* output);

@@ -40,6 +40,18 @@ void SeedRun(uint8_t* field, const uint8_t* mask, int n);
 // field[k] = drops[k] where drops[k] > 20, for k = 0 .. n - 1.
 void OverlayRun(uint8_t* field, const uint8_t* drops, long n);
 
+// The end of a render step for one row: where a cover byte (first or second) is 0xFF and the
+// mask is not 0 the field takes the mask's value, then where drops is above 20 it takes the
+// drop's value. first == null: no seeding on this row; second may be null; drops == null:
+// no overlay.
+void FinishRun(uint8_t* field, const uint8_t* mask, const uint8_t* first, const uint8_t* second,
+               const uint8_t* drops, int n);
+
+// Asks for the n bytes at p to be brought into the cache ahead of use. Passes that walk rows
+// downward in memory order call it a few rows ahead, where the processor's own prefetching,
+// which follows rising addresses, does not help.
+void PrefetchRun(const uint8_t* p, int n);
+
 // True when the kernels use 32-byte vectors (decided once, from the processor).
 bool RowKernelsUseAvx2();
 

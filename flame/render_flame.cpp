@@ -152,8 +152,13 @@ FlameRenderResult RenderFlame(FlameSequenceData& sequence, const FlameRenderValu
   }
 
   const int direction = FlameDirectionCode(v.fireDirection);
-  BuildSourceMask(stride, rows, source, sequence.mask, v.invertSource);
-  if (v.drop) ScatterDrops(stride, rows, sequence.mask, sequence.drops);
+  if (SelectedFlameEngine() == FlameEngine::kFast) {
+    FastBuildMaskAndDrops(stride, rows, source, sequence.mask, v.invertSource, v.drop,
+                          sequence.drops);
+  } else {
+    BuildSourceMask(stride, rows, source, sequence.mask, v.invertSource);
+    if (v.drop) ScatterDrops(stride, rows, sequence.mask, sequence.drops);
+  }
 
   auto step = [&] {
     StepFlameField(sequence.field, sequence.mask, sequence.drops, stride, rows, v.height, v.soot,

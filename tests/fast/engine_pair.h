@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "flame/fast_row_kernels.h"
+#include "flame/fast_seeding.h"
 #include "flame/flame_engine.h"
 #include "flame/flame_field.h"
 #include "flame/flame_random.h"
@@ -61,12 +62,32 @@ inline Bytes RandomBytes(std::mt19937& rng, size_t n, int zeroPercent = 0, int t
   return bytes;
 }
 
-// The kernel widths to try the fast engine with.
-inline std::vector<bool> Sse2Limits() {
+// The ways to run the fast engine: with 16-byte vectors, with 32-byte ones where the
+// processor has them, and with the seeding done disc by disc instead of from cover patterns.
+struct FastMode {
+  bool sse2Only;
+  bool directSeeding;
+  const char* name;
+  void Apply() const {
+    LimitRowKernelsToSse2(sse2Only);
+    fastflame::LimitSeedingToDirectRuns(directSeeding);
+  }
+};
+
+inline std::vector<FastMode> FastModes() {
   LimitRowKernelsToSse2(false);
-  std::vector<bool> limits = {true};
-  if (RowKernelsUseAvx2()) limits.push_back(false);
-  return limits;
+  std::vector<FastMode> modes = {{true, false, "16-byte vectors"},
+                                 {true, true, "16-byte vectors, direct seeding"}};
+  if (RowKernelsUseAvx2()) {
+    modes.push_back({false, false, "32-byte vectors"});
+    modes.push_back({false, true, "32-byte vectors, direct seeding"});
+  }
+  return modes;
+}
+
+inline void ResetFastMode() {
+  LimitRowKernelsToSse2(false);
+  fastflame::LimitSeedingToDirectRuns(false);
 }
 
 // `run` works on `buffers` (all the bytes the operation may change). Returns "" when both
@@ -79,8 +100,8 @@ inline std::string CompareEngines(const std::vector<Bytes>& start,
   run(plain);
   const GlobalState plainAfter = GlobalState::Take();
   std::string problem;
-  for (bool limit : Sse2Limits()) {
-    LimitRowKernelsToSse2(limit);
+  for (const FastMode& mode : FastModes()) {
+    mode.Apply();
     before.Put();
     std::vector<Bytes> fast = start;
     SelectFlameEngine(FlameEngine::kFast);
@@ -100,11 +121,11 @@ inline std::string CompareEngines(const std::vector<Bytes>& start,
           << ", bandPhase " << plainAfter.phase << " vs " << fastAfter.phase;
     }
     if (!out.str().empty()) {
-      problem = out.str() + (limit ? " [16-byte vectors]" : " [32-byte vectors]");
+      problem = out.str() + " [" + mode.name + "]";
       break;
     }
   }
-  LimitRowKernelsToSse2(false);
+  ResetFastMode();
   SelectFlameEngine(FlameEngine::kFast);
   plainAfter.Put();
   return problem;

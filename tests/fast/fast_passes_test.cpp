@@ -159,6 +159,30 @@ TEST(FastStepFlameField, WholeStepsWithEveryParameterAtItsEnds) {
   }
 }
 
+TEST(FastStepFlameField, ManyWindowsPerStepAndNarrowBands) {
+  // Width 2 makes RW 2, so bands lie two rows apart; a fast phase and a large amplitude give
+  // nearly every band its own clipping window: more cover patterns than are kept at once.
+  std::mt19937 rng(15);
+  const int cases[][4] = {{2, 255, 255, 67}, {5, 255, 255, 67}, {41, 255, 255, 160},
+                          {1, 0, 255, 40}, {255, 255, 0, 120}, {3, 40, 200, 90}};
+  for (const auto& c : cases) {
+    const int width = c[0], amplitude = c[1], velocity = c[2], rows = c[3], columns = 67;
+    const size_t size = size_t(columns) * rows;
+    const Bytes field = RandomBytes(rng, size, 20), mask = RandomBytes(rng, size, 30);
+    const Bytes drops = RandomBytes(rng, size, 60, 200);
+    bandPhase = 17.5f;
+    const std::string problem = CompareEngines({field}, [&](std::vector<Bytes>& b) {
+      for (int step = 0; step < 6; ++step) {
+        StepFlameField(b[0].data(), mask.data(), drops.data(), columns, rows, 13, 1, width,
+                       amplitude, step % 8, 1, velocity);
+        SeedFlameDiscs(b[0].data(), mask.data(), columns, rows, width, amplitude, velocity);
+      }
+    });
+    ASSERT_EQ(problem, "") << "width " << width << " amplitude " << amplitude << " velocity "
+                           << velocity << ", " << columns << " x " << rows;
+  }
+}
+
 TEST(FastStepFlameField, DefaultParametersOnTinyGrids) {
   std::mt19937 rng(14);
   for (int rows = 1; rows <= 6; ++rows) {

@@ -5,7 +5,9 @@
 #include <cstring>
 #include <random>
 
+#include "flame/fast_flame.h"
 #include "flame/flame_palette.h"
+#include "flame/plain_flame.h"
 #include "flame/render_flame.h"
 #include "host/effect_main.h"
 #include "minihost/effect_host.h"
@@ -50,6 +52,43 @@ TEST(FastBuildSourceMask, MatchesThePlainMaskForAnySourceSize) {
   }
 }
 
+TEST(FastBuildMaskAndDrops, OneSweepGivesTheMaskThenTheDropPass) {
+  // The render's start: the plain mask, then the plain drop pass when "Drop" is on.
+  std::mt19937 rng(23);
+  for (int rows : {1, 2, 3, 4, 5, 6, 31, 67}) {
+    for (int columns = 1; columns <= 67; columns += 3) {
+      const int height = rows - (columns % 3);
+      const auto pixels = RandomPixels(rng, size_t(columns) * rows);
+      const FlameSourceImage source = {pixels.data(), columns - (columns % 5 == 0),
+                                       height > 0 ? height : 1, columns};
+      for (int32_t drop : {0, 1}) {
+        const int32_t invert = (columns + rows) % 2;
+        const Bytes mask = RandomBytes(rng, size_t(columns) * rows, 30);
+        const Bytes drops = RandomBytes(rng, size_t(columns) * rows, 30);
+        FlameRandom::state = rng();
+        const auto before = fasttest::GlobalState::Take();
+        Bytes plainMask = mask, plainDrops = drops;
+        PlainBuildSourceMask(columns, rows, source, plainMask.data(), invert);
+        if (drop) PlainScatterDrops(columns, rows, plainMask.data(), plainDrops.data());
+        const uint32_t plainState = FlameRandom::state;
+        for (const fasttest::FastMode& mode : fasttest::FastModes()) {
+          mode.Apply();
+          before.Put();
+          Bytes fastMask = mask, fastDrops = drops;
+          FastBuildMaskAndDrops(columns, rows, source, fastMask.data(), invert, drop,
+                                fastDrops.data());
+          ASSERT_EQ(fasttest::FirstDifference(plainMask, fastMask), -1)
+              << columns << " x " << rows << " drop " << drop << " [" << mode.name << "]";
+          ASSERT_EQ(fasttest::FirstDifference(plainDrops, fastDrops), -1)
+              << columns << " x " << rows << " drop " << drop << " [" << mode.name << "]";
+          ASSERT_EQ(FlameRandom::state, plainState);
+        }
+        fasttest::ResetFastMode();
+      }
+    }
+  }
+}
+
 TEST(FastColourFlameField, EveryHeatThroughAnyTableAndAlpha) {
   std::mt19937 rng(22);
   FlameColorTable table;
@@ -58,15 +97,19 @@ TEST(FastColourFlameField, EveryHeatThroughAnyTableAndAlpha) {
       for (auto& byte : entry) byte = uint8_t(rng() % 4 == 0 ? 0 : rng());
     }
     for (int rows : {1, 2, 5, 67}) {
-      for (int width : {1, 3, 16, 17, 66}) {
+      for (int width : {1, 3, 16, 17, 66, 67}) {
         const int stride = width + (rows % 3);
-        const Bytes field = RandomBytes(rng, size_t(stride) * rows, 10);
-        const Bytes output = RandomBytes(rng, size_t(stride) * rows * 4);
-        const std::string problem = CompareEngines({output}, [&](std::vector<Bytes>& b) {
-          ColourFlameField(field.data(), stride, width, rows, table, alpha,
-                           reinterpret_cast<FlamePixel*>(b[0].data()));
-        });
-        ASSERT_EQ(problem, "") << width << " x " << rows << " alpha " << alpha;
+        // Mostly hot, mostly cold (long runs of heat 0), and all cold.
+        for (int zeroPercent : {10, 90, 100}) {
+          const Bytes field = RandomBytes(rng, size_t(stride) * rows, zeroPercent);
+          const Bytes output = RandomBytes(rng, size_t(stride) * rows * 4);
+          const std::string problem = CompareEngines({output}, [&](std::vector<Bytes>& b) {
+            ColourFlameField(field.data(), stride, width, rows, table, alpha,
+                             reinterpret_cast<FlamePixel*>(b[0].data()));
+          });
+          ASSERT_EQ(problem, "") << width << " x " << rows << " alpha " << alpha << ", "
+                                 << zeroPercent << "% cold";
+        }
       }
     }
   }
@@ -145,8 +188,8 @@ TEST(FastRender, WholeRendersThroughTheEntryMatchThePlainEngine) {
     const auto before = fasttest::GlobalState::Take();
     SelectFlameEngine(FlameEngine::kPlain);
     const auto plain = RenderScene(scene);
-    for (bool limit : fasttest::Sse2Limits()) {
-      LimitRowKernelsToSse2(limit);
+    for (const fasttest::FastMode& mode : fasttest::FastModes()) {
+      mode.Apply();
       before.Put();
       SelectFlameEngine(FlameEngine::kFast);
       const auto fast = RenderScene(scene);
@@ -154,10 +197,10 @@ TEST(FastRender, WholeRendersThroughTheEntryMatchThePlainEngine) {
       for (size_t f = 0; f < plain.size(); ++f) {
         const long at = fasttest::FirstDifference(plain[f], fast[f]);
         ASSERT_EQ(at, -1) << scene.width << " x " << scene.height << " stride " << scene.stride
-                          << ", render " << f << (limit ? " [16-byte]" : " [32-byte]");
+                          << ", render " << f << " [" << mode.name << "]";
       }
     }
-    LimitRowKernelsToSse2(false);
+    fasttest::ResetFastMode();
   }
 }
 

@@ -1,0 +1,12 @@
+// Benchmarks of whole renders and of each pass, registered for every size and both engines.
+#pragma once
+
+#include <string>
+
+// Registers "render/<engine>/<size>/<defaults|velocity100>" for every size and both engines.
+void RegisterRenderBenchmarks();
+// Registers "passes/<engine>/<size>": one render's passes, each timed, as counters.
+void RegisterPassBenchmarks();
+
+// The key under which a render benchmark records its per-frame figure.
+std::string RenderKey(const char* engine, const char* size, const char* scene);
