@@ -15,6 +15,7 @@
 #include "minihost/effect_host.h"
 #include "resources/resource_ids.h"
 #include "tests/windows/check.h"
+#include "tests/windows/gdi_counter.h"
 #include "tests/windows/viewer_watch.h"
 #include "viewer/viewer_dialog.h"
 
@@ -132,6 +133,7 @@ ViewerWatch OpenAndCheck(EffectHost& host, const Opening& opening) {
   };
 
   const std::vector<uint8_t> before = ParameterBytes(host);
+  const GdiCounts gdiBefore = CurrentGdiCounts();
   const int launchesBefore = launches;
   lastResult = -100;
   WatchNextViewer(&watch);
@@ -139,6 +141,7 @@ ViewerWatch OpenAndCheck(EffectHost& host, const Opening& opening) {
   CHECK_EQ(host.FrameSetup(), 0);
   FinishWatching();
 
+  const GdiCounts gdiAfter = CurrentGdiCounts();
   CHECK_EQ(launches, launchesBefore + 1);
   CHECK_EQ(watch.dialogsCreated, 1);
   if (!CHECK(int(watch.paints.size()) >= opening.paints)) return watch;
@@ -152,13 +155,18 @@ ViewerWatch OpenAndCheck(EffectHost& host, const Opening& opening) {
   CHECK_EQ(watch.paints[0].litPixels, 0);
   CHECK(watch.paints[0].seedRowsOnly);
   // What is on the screen is the field through the colour table, at every paint.
-  int wrong = 0, unbanded = 0;
+  int wrong = 0, unbanded = 0, leaking = 0;
   for (const PaintRecord& paint : watch.paints) {
     wrong += paint.wrongPixels;
     unbanded += paint.seedRowsBanded ? 0 : 1;
+    leaking += paint.gdiBalanced ? 0 : 1;
   }
   CHECK_EQ(wrong, 0);
   CHECK_EQ(unbanded, 0);
+  // Device contexts and bitmaps live within one paint.
+  CHECK_EQ(leaking, 0);
+  CHECK(gdiAfter.objectsMade > gdiBefore.objectsMade || !watch.fieldSeen);
+  CHECK(GdiBalanced(gdiBefore, gdiAfter));
   // Closed: the timer had been killed, the field released, nothing of the host changed.
   CHECK(watch.timerAlreadyKilled);
   CHECK(viewerState.previewBits == nullptr);
@@ -203,6 +211,7 @@ int main() {
     return check::Summary("viewer_test");
   }
 
+  CHECK(CountGdiCalls());
   CheckLoadHook();  // the dialog template comes from this program's resources
   viewerLauncher = RecordingLauncher;
 

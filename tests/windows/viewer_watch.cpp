@@ -1,5 +1,6 @@
 #include "tests/windows/viewer_watch.h"
 
+#include "tests/windows/gdi_counter.h"
 #include "viewer/viewer_dialog.h"
 
 namespace {
@@ -10,9 +11,9 @@ WNDPROC dialogProcedure = nullptr;
 // Two seconds of paints: ample time for a posted key or click to close the viewer.
 constexpr int kPaintsBeforeForcing = 50;
 
-PaintRecord RecordPaint() {
+PaintRecord RecordPaint(bool gdiBalanced) {
   const ViewerState& state = viewerState;
-  PaintRecord record{GetTickCount(), 0, 0, true, true};
+  PaintRecord record{GetTickCount(), 0, 0, true, true, gdiBalanced};
   const RECT& rect = state.previewRect;
   const int width = rect.right - rect.left, height = rect.bottom - rect.top;
   const std::vector<uint32_t> screen = ReadClientPixels(watching->dialog, rect);
@@ -108,6 +109,7 @@ void SendClose(HWND dialog, CloseBy how) {
 }
 
 LRESULT CALLBACK WatchDialog(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  const GdiCounts before = CurrentGdiCounts();
   const LRESULT result = CallWindowProcA(dialogProcedure, window, message, wParam, lParam);
   if (!watching || window != watching->dialog) return result;
   if (message == WM_PAINT) {
@@ -115,7 +117,7 @@ LRESULT CALLBACK WatchDialog(HWND window, UINT message, WPARAM wParam, LPARAM lP
       watching->focusOnClose = GetFocus() == GetDlgItem(window, IDCANCEL);
     }
     if (viewerState.previewBits) watching->fieldSeen = viewerState.previewBits;
-    watching->paints.push_back(RecordPaint());
+    watching->paints.push_back(RecordPaint(GdiBalanced(before, CurrentGdiCounts())));
     const int painted = int(watching->paints.size());
     if (!watching->closeSent && painted >= watching->closeAfterPaints &&
         !(watching->holdOpen && watching->holdOpen(window))) {

@@ -25,6 +25,7 @@ struct PaintRecord {
   int wrongPixels;      // pixels that differ from the colour table entry of their cell
   bool seedRowsOnly;    // rows 3 and up of the field are all zero
   bool seedRowsBanded;  // rows 0-2 hold only 0 and 255, the same in all three
+  bool gdiBalanced;     // the paint gave back every device context and object it took
 };
 
 struct ViewerWatch {
