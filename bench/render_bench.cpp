@@ -43,6 +43,7 @@ void RenderBenchmark(benchmark::State& state, const BenchSize& size, const Rende
   state.counters["steps/frame"] = figure.steps;
   state.counters["cell_steps/s"] = benchmark::Counter(cells * steps, benchmark::Counter::kIsRate);
   state.counters["x_floor"] = figure.seconds / FloorOf(size.name).ForSteps(figure.steps);
+  state.counters["x_hot_floor"] = figure.seconds / HotFloorOf(size.name).ForSteps(figure.steps);
   SelectFlameEngine(FlameEngine::kFast);
 }
 
