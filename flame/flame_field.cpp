@@ -1,10 +1,9 @@
 #include "flame/flame_field.h"
 
-#include <cmath>
-
 #include "flame/fast_flame.h"
 #include "flame/flame_engine.h"
 #include "flame/flame_random.h"
+#include "flame/flame_sine.h"
 #include "flame/plain_flame.h"
 
 float bandPhase = 0.0f;
@@ -79,8 +78,8 @@ void PlainSeedFlameDiscs(uint8_t* field, const uint8_t* mask, int columns, int r
     FlameRandom::Seed(0);
     int RW = static_cast<int>(static_cast<uint32_t>(FlameRandom::Next()) % span);
     const double phase = static_cast<double>(bandPhase);
-    const int S1 = static_cast<int>((std::sin(phase) + 1.0) * A);
-    const int S2 = static_cast<int>((std::sin(1.1 * phase) + 1.0) * A);
+    const int S1 = static_cast<int>((FlameSine(phase) + 1.0) * A);
+    const int S2 = static_cast<int>((FlameSine(1.1 * phase) + 1.0) * A);
     const double advanced = static_cast<double>(bandPhase) + static_cast<double>(d);
     bandPhase = advanced > 10000.0 ? 0.0f : static_cast<float>(advanced);
     if (RW == 0) RW = 2;

@@ -1,9 +1,8 @@
 #include "flame/preview_step.h"
 
-#include <cmath>
-
 #include "flame/flame_field.h"
 #include "flame/flame_random.h"
+#include "flame/flame_sine.h"
 
 float previewPhase = 0.0f;
 
@@ -32,8 +31,8 @@ void StepPreviewField(int columns, int rows, uint8_t* cells, const PreviewSettin
   const int A = static_cast<int>(static_cast<double>(w) *
                                  (static_cast<double>(a) * static_cast<double>(k)));
   const double phase = static_cast<double>(previewPhase);
-  const int S1 = static_cast<int>((std::sin(phase) + 1.0) * A);
-  const int S2 = static_cast<int>((std::sin(1.1 * phase) + 1.0) * A);
+  const int S1 = static_cast<int>((FlameSine(phase) + 1.0) * A);
+  const int S2 = static_cast<int>((FlameSine(1.1 * phase) + 1.0) * A);
   const float advanced = static_cast<float>(
       phase + static_cast<double>(settings.velocity) * static_cast<double>(0.002f));
   previewPhase = advanced > 10000.0f ? 0.0f : advanced;
