@@ -10,6 +10,7 @@
 #include "flame/fast_row_kernels.h"
 #include "flame/flame_field.h"
 #include "flame/flame_random.h"
+#include "flame/flame_sine.h"
 #include "flame/plain_flame.h"
 
 namespace fastflame {
@@ -178,8 +179,8 @@ bool DiscSeedingPlan::Plan(int columns, int rows, int width, int amplitude, int 
   for (SeedBand& band : bands_) {
     const double phase = static_cast<double>(bandPhase);
     band.y = y;
-    band.s1 = static_cast<int>((std::sin(phase) + 1.0) * A);
-    band.s2 = static_cast<int>((std::sin(1.1 * phase) + 1.0) * A);
+    band.s1 = static_cast<int>((FlameSine(phase) + 1.0) * A);
+    band.s2 = static_cast<int>((FlameSine(1.1 * phase) + 1.0) * A);
     band.cover = nullptr;
     const double advanced = static_cast<double>(bandPhase) + static_cast<double>(d);
     bandPhase = advanced > 10000.0 ? 0.0f : static_cast<float>(advanced);
