@@ -6,5 +6,5 @@ void FastFlameDirectionPass(uint8_t* field, int columns, int rows, int height, i
                             uint32_t jitter, int direction) {
   if (rows < 3 || columns < 3) return;
   fastflame::DirectionPassByRows(field, columns, rows, fastflame::CoolingOf(height, soot, jitter),
-                                 direction, [](int) {});
+                                 direction, fastflame::NoFinish());
 }

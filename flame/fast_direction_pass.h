@@ -23,9 +23,11 @@
 // its cooling: column columns - 2 for 2, column 1 for 6.
 //
 // DirectionPassByRows also says when each row of the field is final, so that the render step
-// can seed it and lay the drops over it while it is still in the cache: finish(r) is called
-// once for every row r, 0 .. rows - 1, after the pass has written the row for the last time
-// and before anything reads it again.
+// can seed it and lay the drops over it while it is still in the cache: every row r,
+// 0 .. rows - 1, is finished once, after the pass has written it for the last time and before
+// anything reads it again. The finisher either finishes a whole row (finish(r)), or, for the
+// codes that write a whole target row at once, hands over the rows of mask, cover and drops
+// (finish.Fuses(r, &rows)) so that the target row is finished as it is computed.
 #pragma once
 
 #include <cstdint>
@@ -33,6 +35,26 @@
 #include "flame/fast_row_kernels.h"
 
 namespace fastflame {
+
+// The rows that finish one field row: the mask row, the cover rows (null where no seeding:
+// first null, or second null for one band) and the drop row (null: no overlay).
+struct FinishRowData {
+  const uint8_t* mask;
+  const uint8_t* first;
+  const uint8_t* second;
+  const uint8_t* drops;
+
+  FinishRowData At(long column) const {
+    return {mask + column, first ? first + column : nullptr, second ? second + column : nullptr,
+            drops ? drops + column : nullptr};
+  }
+};
+
+// The direction pass alone: nothing to finish.
+struct NoFinish {
+  void operator()(int) const {}
+  bool Fuses(int, FinishRowData*) const { return false; }
+};
 
 // The codes whose target lies in the next row, described as the row kernel sees them.
 struct RowToRow {
@@ -75,10 +97,32 @@ void RowToRowPass(uint8_t* field, int columns, int rows, const FlameCooling& coo
     const uint8_t* away = row + awayDy * C;
     if (shape.rowsDownward && y > kPrefetchRows) PrefetchRun(row - (kPrefetchRows + 1) * C, n);
     uint8_t* target = row + shape.targetDy * C + shape.targetDx;
-    SumFourForward(target, row, away, row + aheadDx, row + behindDx, n, &cooling);
+    const int t = y + shape.targetDy;
+    FinishRowData targetRows;
+    const bool fused = finish.Fuses(t, &targetRows);
     // The border neighbour is never visited, so it enters the sum uncooled.
-    target[borderK] = static_cast<uint8_t>(
+    const uint8_t border = static_cast<uint8_t>(
         (row[borderK] + away[borderK] + row[borderK + aheadDx] + row[borderK + behindDx]) >> 2);
+    if (fused) {
+      // Row t is final once this row is done: finish it on the way. The kernel covers the
+      // columns from first on; the cells around them are finished one by one.
+      const long first = 1 + shape.targetDx;
+      const FinishRowData at = targetRows.At(first);
+      SumFourFinishForward(target, row, away, row + aheadDx, row + behindDx, n, cooling,
+                           at.mask, at.first, at.second, at.drops);
+      const FinishRowData b = targetRows.At(first + borderK);
+      target[borderK] = FinishOne(border, b.mask, b.first, b.second, b.drops);
+      uint8_t* whole = field + t * C;
+      auto finishCell = [&](long x) {
+        const FinishRowData c = targetRows.At(x);
+        whole[x] = FinishOne(whole[x], c.mask, c.first, c.second, c.drops);
+      };
+      for (long x = 0; x < first; ++x) finishCell(x);
+      for (long x = first + n; x < columns; ++x) finishCell(x);
+    } else {
+      SumFourForward(target, row, away, row + aheadDx, row + behindDx, n, &cooling);
+      target[borderK] = border;
+    }
     if (r == rows - 3) {
       CoolRun(row, n, cooling);  // the last row visited: no later write reaches it
     } else if (shape.targetDx != 0) {
@@ -86,7 +130,7 @@ void RowToRowPass(uint8_t* field, int columns, int rows, const FlameCooling& coo
       const int keep = shape.targetDx < 0 ? n - 1 : 0;
       row[keep] = CoolCell(row[keep], cooling);
     }
-    finish(y + shape.targetDy);  // written for the last time; later visits read further on
+    if (!fused) finish(t);  // written for the last time; later visits read further on
   }
   finish(y);                     // the last row visited
   finish(y + awayDy);            // the outermost row on the far side, never written

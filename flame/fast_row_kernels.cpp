@@ -79,11 +79,11 @@ inline __m128i Overlay16(__m128i field, __m128i drops) {
   return _mm_or_si128(_mm_and_si128(notAbove, field), _mm_andnot_si128(notAbove, drops));
 }
 
+// The seeding and the overlay of 16 cells whose direction-pass values are f.
 template <int kCovers, bool kOverlay>
-inline void FinishBlock16(uint8_t* field, const uint8_t* mask, const uint8_t* first,
-                          const uint8_t* second, const uint8_t* drops, int k) {
+inline __m128i Finish16(__m128i f, const uint8_t* mask, const uint8_t* first,
+                        const uint8_t* second, const uint8_t* drops, int k) {
   const __m128i zero = _mm_setzero_si128();
-  __m128i f = Load16(field + k);
   if (kCovers > 0) {
     __m128i cover = Load16(first + k);
     if (kCovers > 1) cover = _mm_or_si128(cover, Load16(second + k));
@@ -92,7 +92,7 @@ inline void FinishBlock16(uint8_t* field, const uint8_t* mask, const uint8_t* fi
     f = _mm_or_si128(_mm_andnot_si128(take, f), _mm_and_si128(take, m));
   }
   if (kOverlay) f = Overlay16(f, Load16(drops + k));
-  Store16(field + k, f);
+  return f;
 }
 
 #endif  // FLAME_HAVE_SSE2
@@ -200,27 +200,47 @@ FLAME_AVX2 long OverlayRun32(uint8_t* field, const uint8_t* drops, long n) {
   return k;
 }
 
+// The seeding and the overlay of 32 cells whose direction-pass values are f.
+template <int kCovers, bool kOverlay>
+FLAME_AVX2 inline __m256i Finish32(__m256i f, const uint8_t* mask, const uint8_t* first,
+                                   const uint8_t* second, const uint8_t* drops, int k) {
+  const __m256i zero = _mm256_setzero_si256();
+  if (kCovers > 0) {
+    __m256i cover = Load32(first + k);
+    if (kCovers > 1) cover = _mm256_or_si256(cover, Load32(second + k));
+    const __m256i m = Load32(mask + k);
+    f = _mm256_blendv_epi8(f, m, _mm256_andnot_si256(_mm256_cmpeq_epi8(m, zero), cover));
+  }
+  if (kOverlay) {
+    const __m256i d = Load32(drops + k);
+    const __m256i notAbove = _mm256_cmpeq_epi8(_mm256_subs_epu8(d, _mm256_set1_epi8(20)), zero);
+    f = _mm256_blendv_epi8(d, f, notAbove);
+  }
+  return f;
+}
+
 template <int kCovers, bool kOverlay>
 FLAME_AVX2 int FinishRun32(uint8_t* field, const uint8_t* mask, const uint8_t* first,
                            const uint8_t* second, const uint8_t* drops, int n) {
-  const __m256i zero = _mm256_setzero_si256();
-  const __m256i twenty = _mm256_set1_epi8(20);
   int k = 0;
   for (; k + 32 <= n; k += 32) {
-    __m256i f = Load32(field + k);
-    if (kCovers > 0) {
-      __m256i cover = Load32(first + k);
-      if (kCovers > 1) cover = _mm256_or_si256(cover, Load32(second + k));
-      const __m256i m = Load32(mask + k);
-      const __m256i take = _mm256_andnot_si256(_mm256_cmpeq_epi8(m, zero), cover);
-      f = _mm256_or_si256(_mm256_andnot_si256(take, f), _mm256_and_si256(take, m));
-    }
-    if (kOverlay) {
-      const __m256i d = Load32(drops + k);
-      const __m256i notAbove = _mm256_cmpeq_epi8(_mm256_subs_epu8(d, twenty), zero);
-      f = _mm256_or_si256(_mm256_and_si256(notAbove, f), _mm256_andnot_si256(notAbove, d));
-    }
-    Store32(field + k, f);
+    Store32(field + k, Finish32<kCovers, kOverlay>(Load32(field + k), mask, first, second, drops, k));
+  }
+  return k;
+}
+
+template <int kCovers, bool kOverlay>
+FLAME_AVX2 int SumFourFinishForward32(uint8_t* dst, const uint8_t* a, const uint8_t* b,
+                                      const uint8_t* c, const uint8_t* d, int n,
+                                      const FlameCooling& cooling, const uint8_t* mask,
+                                      const uint8_t* first, const uint8_t* second,
+                                      const uint8_t* drops) {
+  const Cooling32 k32 = MakeCooling32(cooling);
+  int k = 0;
+  for (; k + 32 <= n; k += 32) {
+    const __m256i sum =
+        SumFour32(Load32(a + k), Load32(b + k), Load32(c + k), Cool32(Load32(d + k), k32));
+    Store32(dst + k, Finish32<kCovers, kOverlay>(sum, mask, first, second, drops, k));
   }
   return k;
 }
@@ -279,6 +299,17 @@ void SumFourBackwardImpl(uint8_t* dst, const uint8_t* a, const uint8_t* b, const
 }
 
 template <int kCovers, bool kOverlay>
+inline uint8_t FinishCell(uint8_t v, const uint8_t* mask, const uint8_t* first,
+                          const uint8_t* second, const uint8_t* drops, int k) {
+  if (kCovers > 0) {
+    const bool covered = first[k] != 0 || (kCovers > 1 && second[k] != 0);
+    if (covered && mask[k] != 0) v = mask[k];
+  }
+  if (kOverlay && drops[k] > 20) v = drops[k];
+  return v;
+}
+
+template <int kCovers, bool kOverlay>
 void FinishRunImpl(uint8_t* field, const uint8_t* mask, const uint8_t* first,
                    const uint8_t* second, const uint8_t* drops, int n) {
   int k = 0;
@@ -287,19 +318,60 @@ void FinishRunImpl(uint8_t* field, const uint8_t* mask, const uint8_t* first,
 #endif
 #if FLAME_HAVE_SSE2
   for (; k + 16 <= n; k += 16) {
-    FinishBlock16<kCovers, kOverlay>(field, mask, first, second, drops, k);
+    Store16(field + k,
+            Finish16<kCovers, kOverlay>(Load16(field + k), mask, first, second, drops, k));
+  }
+#endif
+  for (; k < n; ++k) field[k] = FinishCell<kCovers, kOverlay>(field[k], mask, first, second, drops, k);
+}
+
+template <int kCovers, bool kOverlay>
+void SumFourFinishImpl(uint8_t* dst, const uint8_t* a, const uint8_t* b, const uint8_t* c,
+                       const uint8_t* d, int n, const FlameCooling& cooling,
+                       const uint8_t* mask, const uint8_t* first, const uint8_t* second,
+                       const uint8_t* drops) {
+  int k = 0;
+#if FLAME_HAVE_AVX2
+  if (useAvx2) {
+    k = SumFourFinishForward32<kCovers, kOverlay>(dst, a, b, c, d, n, cooling, mask, first,
+                                                  second, drops);
+  }
+#endif
+#if FLAME_HAVE_SSE2
+  const Cooling16 k16(cooling);
+  for (; k + 16 <= n; k += 16) {
+    const __m128i sum =
+        SumFour16(Load16(a + k), Load16(b + k), Load16(c + k), Cool16(Load16(d + k), k16));
+    Store16(dst + k, Finish16<kCovers, kOverlay>(sum, mask, first, second, drops, k));
   }
 #endif
   for (; k < n; ++k) {
-    uint8_t v = field[k];
-    if (kCovers > 0) {
-      const bool covered = first[k] != 0 || (kCovers > 1 && second[k] != 0);
-      if (covered && mask[k] != 0) v = mask[k];
-    }
-    if (kOverlay && drops[k] > 20) v = drops[k];
-    field[k] = v;
+    dst[k] = FinishCell<kCovers, kOverlay>(SumFourCell(a[k], b[k], c[k], d[k], &cooling), mask,
+                                           first, second, drops, k);
   }
 }
+
+// Calls impl<kCovers, kOverlay> for the covers and drops given.
+#define FLAME_DISPATCH_FINISH(impl, ...)                \
+  do {                                                  \
+    if (drops) {                                        \
+      if (!first) {                                     \
+        impl<0, true>(__VA_ARGS__);                     \
+      } else if (!second) {                             \
+        impl<1, true>(__VA_ARGS__);                     \
+      } else {                                          \
+        impl<2, true>(__VA_ARGS__);                     \
+      }                                                 \
+    } else if (first) {                                 \
+      if (!second) {                                    \
+        impl<1, false>(__VA_ARGS__);                    \
+      } else {                                          \
+        impl<2, false>(__VA_ARGS__);                    \
+      }                                                 \
+    } else {                                            \
+      impl<0, false>(__VA_ARGS__);                      \
+    }                                                   \
+  } while (false)
 
 }  // namespace
 
@@ -371,21 +443,23 @@ void OverlayRun(uint8_t* field, const uint8_t* drops, long n) {
 
 void FinishRun(uint8_t* field, const uint8_t* mask, const uint8_t* first, const uint8_t* second,
                const uint8_t* drops, int n) {
-  if (drops) {
-    if (!first) {
-      FinishRunImpl<0, true>(field, mask, first, second, drops, n);
-    } else if (!second) {
-      FinishRunImpl<1, true>(field, mask, first, second, drops, n);
-    } else {
-      FinishRunImpl<2, true>(field, mask, first, second, drops, n);
-    }
-  } else if (first) {
-    if (!second) {
-      FinishRunImpl<1, false>(field, mask, first, second, drops, n);
-    } else {
-      FinishRunImpl<2, false>(field, mask, first, second, drops, n);
-    }
-  }
+  if (!first && !drops) return;
+  FLAME_DISPATCH_FINISH(FinishRunImpl, field, mask, first, second, drops, n);
+}
+
+void SumFourFinishForward(uint8_t* dst, const uint8_t* a, const uint8_t* b, const uint8_t* c,
+                          const uint8_t* d, int n, const FlameCooling& cooling,
+                          const uint8_t* mask, const uint8_t* first, const uint8_t* second,
+                          const uint8_t* drops) {
+  FLAME_DISPATCH_FINISH(SumFourFinishImpl, dst, a, b, c, d, n, cooling, mask, first, second,
+                        drops);
+}
+
+uint8_t FinishOne(uint8_t v, const uint8_t* mask, const uint8_t* first, const uint8_t* second,
+                  const uint8_t* drops) {
+  if (first && (first[0] != 0 || (second && second[0] != 0)) && mask[0] != 0) v = mask[0];
+  if (drops && drops[0] > 20) v = drops[0];
+  return v;
 }
 
 void PrefetchRun(const uint8_t* p, int n) {

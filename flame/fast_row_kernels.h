@@ -47,6 +47,18 @@ void OverlayRun(uint8_t* field, const uint8_t* drops, long n);
 void FinishRun(uint8_t* field, const uint8_t* mask, const uint8_t* first, const uint8_t* second,
                const uint8_t* drops, int n);
 
+// SumFourForward with cooling and FinishRun of its results in one pass:
+// dst[k] = finish((a[k] + b[k] + c[k] + cool(d[k])) >> 2), where mask, first, second and
+// drops are read at k as FinishRun reads them. dst must not overlap a, b, c or d.
+void SumFourFinishForward(uint8_t* dst, const uint8_t* a, const uint8_t* b, const uint8_t* c,
+                          const uint8_t* d, int n, const FlameCooling& cooling,
+                          const uint8_t* mask, const uint8_t* first, const uint8_t* second,
+                          const uint8_t* drops);
+
+// FinishRun of the one cell value v, with the pointers at that cell.
+uint8_t FinishOne(uint8_t v, const uint8_t* mask, const uint8_t* first, const uint8_t* second,
+                  const uint8_t* drops);
+
 // Asks for the n bytes at p to be brought into the cache ahead of use. Passes that walk rows
 // downward in memory order call it a few rows ahead, where the processor's own prefetching,
 // which follows rising addresses, does not help.

@@ -35,13 +35,31 @@ void FastStepFlameField(uint8_t* field, const uint8_t* mask, const uint8_t* drop
     return;
   }
 
-  const long C = columns;
-  auto finish = [&](int r) {
-    const uint8_t *first = nullptr, *second = nullptr;
-    if (r >= 1 && r <= rows - 2) plan.Cover(r, &first, &second);
-    const long i = r * C;
-    FinishRun(field + i, mask + i, first, second, drop ? drops + i : nullptr, columns);
+  // Finishes a row by seeding it from its cover rows and laying the drops over it.
+  struct StepFinish {
+    uint8_t* field;
+    const uint8_t* mask;
+    const uint8_t* drops;  // null when "Drop" is off
+    long columns;
+    int rows;
+    const fastflame::DiscSeedingPlan* plan;
+
+    bool Fuses(int r, fastflame::FinishRowData* data) const {
+      const long i = r * columns;
+      data->mask = mask + i;
+      data->first = data->second = nullptr;
+      if (r >= 1 && r <= rows - 2) plan->Cover(r, &data->first, &data->second);
+      data->drops = drops ? drops + i : nullptr;
+      return true;
+    }
+    void operator()(int r) const {
+      fastflame::FinishRowData data;
+      Fuses(r, &data);
+      FinishRun(field + r * columns, data.mask, data.first, data.second, data.drops,
+                static_cast<int>(columns));
+    }
   };
+  const StepFinish finish{field, mask, drop ? drops : nullptr, columns, rows, &plan};
   fastflame::DirectionPassByRows(field, columns, rows,
                                  fastflame::CoolingOf(height, soot, jitter), direction, finish);
   plan.LeaveGenerator();
