@@ -114,24 +114,44 @@ TEST(ParamsSetup, DeclaresTheEighteenParametersInOrder) {
   EXPECT_TRUE(ZeroFrom(phase, sizeof(PF_FixedSliderDef)));
 }
 
+// Counts the effect's add_param calls and refuses only the one at `refuseCall` (1-based);
+// every other call goes to the host.
+struct AddParamWatch {
+  PF_Err(PF_CALL* host)(PF_ProgPtr, PF_ParamIndex, PF_ParamDefPtr) = nullptr;
+  int calls = 0;
+  int refuseCall = 0;
+  PF_Err code = 0;
+};
+AddParamWatch addWatch;
+
+PF_Err PF_CALL WatchAddParam(PF_ProgPtr ref, PF_ParamIndex index, PF_ParamDefPtr def) {
+  ++addWatch.calls;
+  if (addWatch.calls == addWatch.refuseCall) return addWatch.code;
+  return addWatch.host(ref, index, def);
+}
+
 TEST(ParamsSetup, StopsAtTheFirstRefusalAndReturnsTheHostsCode) {
   for (PF_Err code : {static_cast<PF_Err>(PF_Err_OUT_OF_MEMORY), -1, 517}) {
-    EffectHost host(EffectMain);
-    host.OutData().num_params = 77;
-    host.RefuseParamAt(5, code);
-    EXPECT_EQ(host.ParamsSetup(), code);
-    EXPECT_EQ(host.ParamCount(), 5) << "the input layer and four declared parameters";
-    EXPECT_STREQ(host.Param(4).name, "Width");
-    EXPECT_EQ(host.OutData().num_params, 77);
+    for (int refused : {1, 5, 7, 13, 17, 18}) {
+      SCOPED_TRACE(testing::Message() << "code " << code << ", parameter " << refused);
+      EffectHost host(EffectMain);
+      host.OutData().num_params = 77;
+      addWatch = AddParamWatch{host.InData().inter.add_param, 0, refused, code};
+      host.InData().inter.add_param = WatchAddParam;
+      EXPECT_EQ(host.ParamsSetup(), code);
+      EXPECT_EQ(addWatch.calls, refused) << "nothing is declared after the refusal";
+      EXPECT_EQ(host.ParamCount(), refused) << "the input layer and the parameters before it";
+      EXPECT_EQ(host.OutData().num_params, 77);
+    }
   }
-  for (int position : {1, 18}) {  // the first and the last
-    EffectHost host(EffectMain);
-    host.OutData().num_params = 77;
-    host.RefuseParamAt(position, -3);
-    EXPECT_EQ(host.ParamsSetup(), -3);
-    EXPECT_EQ(host.ParamCount(), position);
-    EXPECT_EQ(host.OutData().num_params, 77);
-  }
+  // The host of our own refusing the fifth parameter: four declared, the host's code returned.
+  EffectHost host(EffectMain);
+  host.OutData().num_params = 77;
+  host.RefuseParamAt(5, -3);
+  EXPECT_EQ(host.ParamsSetup(), -3);
+  EXPECT_EQ(host.ParamCount(), 5);
+  EXPECT_STREQ(host.Param(4).name, "Width");
+  EXPECT_EQ(host.OutData().num_params, 77);
 }
 
 }  // namespace

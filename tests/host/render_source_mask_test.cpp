@@ -38,7 +38,7 @@ uint8_t Largest(const PF_Pixel& p) {
 TEST(SourceMask, BrightnessInsideATwoCellBorderThatStaysZero) {
   for (int32_t invert : {0, 1}) {
     SCOPED_TRACE(invert);
-    const int32_t width = 12, height = 9;
+    const int32_t width = 45, height = 9;
     const std::vector<PF_Pixel> source = PatternImage(width, height, width);
     auto host = StartedHost(width, height);
     host->SetInput(source.data(), width, height);
@@ -58,7 +58,7 @@ TEST(SourceMask, BrightnessInsideATwoCellBorderThatStaysZero) {
 
 TEST(SourceMask, TheBorderStaysZeroUnderAFullSource) {
   // Black and inverted: every interior cell 255, and the border still 0 after many renders.
-  const int32_t width = 10, height = 8;
+  const int32_t width = 42, height = 8;
   const std::vector<PF_Pixel> source = hosttest::SolidImage(width, height, {255, 0, 0, 0});
   auto host = StartedHost(width, height);
   host->SetInput(source.data(), width, height);
@@ -73,29 +73,39 @@ TEST(SourceMask, TheBorderStaysZeroUnderAFullSource) {
 }
 
 TEST(SourceMask, ATransparentPixelKeepsItsCell) {
-  const int32_t width = 10, height = 8;
+  // Rows long enough that whole runs of cells, and the cells after them, are built at once.
+  const int32_t width = 56, height = 8;
+  const int32_t columns[] = {4, 20, 33, 40, 45, 51, 53};
   std::vector<PF_Pixel> source = hosttest::SolidImage(width, height, {255, 40, 40, 40});
-  source[3 * width + 4] = {255, 200, 10, 10};
-  source[3 * width + 5] = {0, 250, 250, 250};  // transparent from the start
+  for (int32_t x : columns) {
+    source[3 * width + x] = {255, 200, 10, static_cast<uint8_t>(x)};
+    source[4 * width + x] = {0, 250, 250, 250};  // transparent from the start
+  }
   auto host = StartedHost(width, height);
   host->SetInput(source.data(), width, height);
   host->SetValue("Invert Source", 0);
   ASSERT_EQ(host->Render(1), PF_Err_NONE);
-  EXPECT_EQ(MaskOf(*host)[3 * width + 4], 200);
-  EXPECT_EQ(MaskOf(*host)[3 * width + 5], 0);
+  for (int32_t x : columns) {
+    EXPECT_EQ(MaskOf(*host)[3 * width + x], 200) << x;
+    EXPECT_EQ(MaskOf(*host)[4 * width + x], 0) << x;
+  }
 
-  // Now (3, 4) turns transparent and another colour; its neighbours change brightness.
+  // Now row 3's cells turn transparent and another colour; everything else changes brightness.
   source = hosttest::SolidImage(width, height, {255, 70, 70, 70});
-  source[3 * width + 4] = {0, 5, 5, 5};
-  source[3 * width + 5] = {0, 250, 250, 250};
+  for (int32_t x : columns) {
+    source[3 * width + x] = {0, 5, 5, 5};
+    source[4 * width + x] = {0, 250, 250, 250};
+  }
   host->SetInput(source.data(), width, height);
   host->SetValue("Invert Source", 1);
   ASSERT_EQ(host->Render(2), PF_Err_NONE);
   const std::vector<uint8_t> mask = MaskOf(*host);
-  EXPECT_EQ(mask[3 * width + 4], 200) << "kept from the earlier render";
-  EXPECT_EQ(mask[3 * width + 5], 0);
-  EXPECT_EQ(mask[3 * width + 3], 255 - 70);
-  EXPECT_EQ(mask[4 * width + 4], 255 - 70);
+  for (int32_t x : columns) {
+    EXPECT_EQ(mask[3 * width + x], 200) << x << ": kept from the earlier render";
+    EXPECT_EQ(mask[4 * width + x], 0) << x;
+    EXPECT_EQ(mask[3 * width + x - 1], 255 - 70) << x;
+    EXPECT_EQ(mask[2 * width + x], 255 - 70) << x;
+  }
 }
 
 // The expected mask: the source read by its own stride, limited to the source and the mask's
@@ -138,7 +148,10 @@ INSTANTIATE_TEST_SUITE_P(
                       LayoutCase{16, 12, 16, 10, 6, 10},    // a smaller source
                       LayoutCase{16, 12, 16, 10, 6, 13},    // smaller, with padding
                       LayoutCase{16, 12, 20, 22, 15, 22},   // a larger source
-                      LayoutCase{16, 12, 16, 3, 3, 3}));    // a source without interior
+                      LayoutCase{16, 12, 16, 3, 3, 3},      // a source without interior
+                      LayoutCase{48, 10, 48, 48, 10, 53},   // rows of whole runs
+                      LayoutCase{48, 10, 56, 48, 10, 48},
+                      LayoutCase{48, 10, 48, 41, 7, 44}));
 
 TEST(SourceMask, NoSourceLayerFeedsNothing) {
   auto host = StartedHost(12, 9);

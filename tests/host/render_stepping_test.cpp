@@ -192,6 +192,10 @@ TEST(StepPattern, Velocity1TwoStepsWithGapsOf13And12) {
   EXPECT_EQ(steps, expected);
 }
 
+TEST(StepPattern, OnlyTheLowByteOfVelocityCounts) {
+  EXPECT_EQ(StepPattern(256 + 45, 4), (std::vector<int>{5, 2, 2, 2}));
+}
+
 TEST(StepPattern, ACreditOfExactlyOneRunsTwoSteps) {
   // "Velocity" 25 adds 0.54545456 per render; at the eleventh render the credit is 1.0 exactly.
   EXPECT_EQ(StepPattern(25, 12), (std::vector<int>{5, 2, 0, 2, 0, 2, 0, 2, 0, 2, 2, 0}));

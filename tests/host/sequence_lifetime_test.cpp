@@ -25,21 +25,21 @@ struct HandleWatch {
 };
 HandleWatch* watch = nullptr;
 
-PF_Handle WatchNewHandle(uint32_t size) {
+PF_Handle PF_CALL WatchNewHandle(uint32_t size) {
   watch->sizes.push_back(size);
   PF_Handle handle = watch->original->host_new_handle(size);
   if (handle) std::memset(*handle, 0xA5, size);
   return handle;
 }
-void* WatchLock(PF_Handle handle) {
+void* PF_CALL WatchLock(PF_Handle handle) {
   ++watch->locks;
   return watch->original->host_lock_handle(handle);
 }
-void WatchUnlock(PF_Handle handle) {
+void PF_CALL WatchUnlock(PF_Handle handle) {
   ++watch->unlocks;
   watch->original->host_unlock_handle(handle);
 }
-void WatchDispose(PF_Handle handle) {
+void PF_CALL WatchDispose(PF_Handle handle) {
   watch->disposed.push_back(*static_cast<FlameSequenceData*>(*handle));
   watch->original->host_dispose_handle(handle);
 }

@@ -116,7 +116,7 @@ TEST_F(ViewerLaunch, HandsTheTwelveValuesAsTheViewerReadsThem) {
   host_->SetValue("Velocity", 0x164);
   host_->SetValue("Color 2 Position", 0x10A);
   host_->SetValue("Color 3 Position", 250);
-  host_->SetValue("Custom Color", 0x101);
+  host_->SetValue("Custom Color", 0x102);
   host_->SetColor("Color 1", 1, 2, 3);
   host_->SetColor("Color 2", 0xFF, 0x80, 0x00);
   host_->SetColor("Color 3", 0x00, 0x00, 0xFE);
@@ -146,7 +146,7 @@ TEST_F(ViewerLaunch, HandsTheTwelveValuesAsTheViewerReadsThem) {
   EXPECT_EQ(l.velocity, 0x64);
   EXPECT_EQ(l.color2Position, 0x0A);
   EXPECT_EQ(l.color3Position, 250);
-  EXPECT_EQ(l.customColor, 1);
+  EXPECT_EQ(l.customColor, 2);
 
   // Closing the viewer leaves every parameter as it was.
   ASSERT_EQ(host_->ParamCount(), static_cast<int>(before.size()));
