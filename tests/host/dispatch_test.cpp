@@ -99,13 +99,4 @@ TEST(Dispatch, GlobalSetupReportsVersionAndAddsItsFlagsToTheHosts) {
                         PF_OutFlag_PIX_INDEPENDENT);
 }
 
-TEST(Dispatch, GlobalSetupWithoutTheHostsMainWindowStillSucceeds) {
-  EffectHost host(EffectMain);
-  PF_UtilCallbacks utils = *host.InData().utils;
-  utils.get_platform_data = [](PF_ProgPtr, PF_PlatDataID, void*) -> PF_Err { return -1; };
-  host.InData().utils = &utils;
-  EXPECT_EQ(host.GlobalSetup(), PF_Err_NONE);
-  EXPECT_EQ(host.OutData().my_version, 1115648u);
-}
-
 }  // namespace
