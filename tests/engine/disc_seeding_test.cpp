@@ -5,6 +5,7 @@
 #include <cstring>
 #include <set>
 
+#include "float_bits.h"
 #include "flame/flame_field.h"
 #include "flame/flame_random.h"
 #include "reference_flame.h"
@@ -12,12 +13,6 @@
 namespace {
 
 using reference::Grid;
-
-uint32_t Bits(float value) {
-  uint32_t bits;
-  std::memcpy(&bits, &value, sizeof bits);
-  return bits;
-}
 
 std::set<int> WrittenColumns(const Grid& field, int columns) {
   std::set<int> written;
@@ -81,7 +76,7 @@ TEST(DiscSeeding, OneBandAdvancePerBand) {
     SeedFlameDiscs(field.data(), mask.data(), 20, rows, 40, 30, 200);
     float expected = 1.0f;
     for (int b = 0; b < bands; ++b) expected = expected + d;
-    EXPECT_EQ(Bits(bandPhase), Bits(expected)) << rows << " rows";
+    EXPECT_EQ(FloatBits(bandPhase), FloatBits(expected)) << rows << " rows";
   }
 }
 
@@ -92,7 +87,7 @@ TEST(DiscSeeding, PhaseIncrementIsRoundedToSinglePrecision) {
   Grid field(20 * 20, 0);
   bandPhase = 0.37f;
   SeedFlameDiscs(field.data(), mask.data(), 20, 20, 40, 30, 44);
-  EXPECT_EQ(Bits(bandPhase), Bits(0.3744000196456909f));
+  EXPECT_EQ(FloatBits(bandPhase), FloatBits(0.3744000196456909f));
 }
 
 TEST(DiscSeeding, PhaseWrapsToZeroAbove10000) {
@@ -100,7 +95,7 @@ TEST(DiscSeeding, PhaseWrapsToZeroAbove10000) {
   Grid field(20 * 20, 0);
   bandPhase = 9999.99f;
   SeedFlameDiscs(field.data(), mask.data(), 20, 20, 40, 30, 255);
-  EXPECT_EQ(Bits(bandPhase), 0u);
+  EXPECT_EQ(FloatBits(bandPhase), 0u);
   // Reaching exactly 10000 does not wrap.
   bandPhase = 10000.0f;
   SeedFlameDiscs(field.data(), mask.data(), 20, 20, 40, 30, 0);
@@ -130,7 +125,7 @@ TEST(DiscSeeding, MatchesThePlainModel) {
     FlameRandom::state = 12345;
     SeedFlameDiscs(actual.data(), mask.data(), columns, rows, c.width, c.amplitude, c.velocity);
     EXPECT_EQ(actual, expected) << "width " << c.width << " amplitude " << c.amplitude;
-    EXPECT_EQ(Bits(bandPhase), Bits(expectedPhase)) << "width " << c.width;
+    EXPECT_EQ(FloatBits(bandPhase), FloatBits(expectedPhase)) << "width " << c.width;
     EXPECT_EQ(FlameRandom::state, random.state) << "width " << c.width;
   }
 }

@@ -6,6 +6,7 @@
 
 #include <cstring>
 
+#include "float_bits.h"
 #include "flame/flame_field.h"
 #include "flame/flame_random.h"
 #include "flame/preview_step.h"
@@ -15,12 +16,6 @@
 namespace {
 
 using reference::Grid;
-
-uint32_t Bits(float value) {
-  uint32_t bits;
-  std::memcpy(&bits, &value, sizeof bits);
-  return bits;
-}
 
 constexpr int kColumns = 97, kRows = 61;
 constexpr int kPreviewColumns = 64, kPreviewRows = 48;
@@ -55,7 +50,7 @@ uint64_t DigestOf(const GoldenRun& run) {
   uint64_t h = Fnv1a64(run.field.data(), run.field.size());
   h = Fnv1a64(run.drops.data(), run.drops.size(), h);
   h = Fnv1a64(run.preview.data(), run.preview.size(), h);
-  const uint32_t tail[3] = {run.state, Bits(run.band), Bits(run.preview_phase)};
+  const uint32_t tail[3] = {run.state, FloatBits(run.band), FloatBits(run.preview_phase)};
   return Fnv1a64(tail, sizeof tail, h);
 }
 
@@ -110,8 +105,8 @@ TEST(EngineGolden, FixedRunMatchesTheModelsAndTheDigest) {
   EXPECT_EQ(engine.drops, model.drops);
   EXPECT_EQ(engine.preview, model.preview);
   EXPECT_EQ(engine.state, model.state);
-  EXPECT_EQ(Bits(engine.band), Bits(model.band));
-  EXPECT_EQ(Bits(engine.preview_phase), Bits(model.preview_phase));
+  EXPECT_EQ(FloatBits(engine.band), FloatBits(model.band));
+  EXPECT_EQ(FloatBits(engine.preview_phase), FloatBits(model.preview_phase));
   EXPECT_EQ(DigestHex(DigestOf(engine)), DigestHex(kGoldenDigest));
 }
 

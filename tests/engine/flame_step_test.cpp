@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "float_bits.h"
 #include "flame/flame_field.h"
 #include "flame/flame_random.h"
 #include "reference_flame.h"
@@ -11,12 +12,6 @@
 namespace {
 
 using reference::Grid;
-
-uint32_t Bits(float value) {
-  uint32_t bits;
-  std::memcpy(&bits, &value, sizeof bits);
-  return bits;
-}
 
 TEST(FlameStep, ManyStepsMatchThePlainModel) {
   const int columns = 61, rows = 47;
@@ -43,7 +38,7 @@ TEST(FlameStep, ManyStepsMatchThePlainModel) {
     ASSERT_EQ(field, expectedField) << "step " << step;
     ASSERT_EQ(drops, expectedDrops) << "step " << step;
     ASSERT_EQ(FlameRandom::state, random.state) << "step " << step;
-    ASSERT_EQ(Bits(bandPhase), Bits(phase)) << "step " << step;
+    ASSERT_EQ(FloatBits(bandPhase), FloatBits(phase)) << "step " << step;
   }
 }
 

@@ -4,22 +4,17 @@
 
 #include <cstring>
 
+#include "float_bits.h"
 #include "flame/flame_field.h"
 #include "flame/flame_random.h"
 #include "flame/preview_step.h"
 
 namespace {
 
-uint32_t Bits(float value) {
-  uint32_t bits;
-  std::memcpy(&bits, &value, sizeof bits);
-  return bits;
-}
-
 TEST(EngineLoadState, GeneratorAndPhasesStartAsLoaded) {
   EXPECT_EQ(FlameRandom::state, 1u);
-  EXPECT_EQ(Bits(bandPhase), 0u);
-  EXPECT_EQ(Bits(previewPhase), 0u);
+  EXPECT_EQ(FloatBits(bandPhase), 0u);
+  EXPECT_EQ(FloatBits(previewPhase), 0u);
   EXPECT_EQ(FlameRandom::Next(), 41);
 }
 

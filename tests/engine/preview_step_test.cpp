@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "float_bits.h"
 #include "flame/flame_random.h"
 #include "flame/preview_step.h"
 #include "reference_flame.h"
@@ -11,12 +12,6 @@
 namespace {
 
 using reference::Grid;
-
-uint32_t Bits(float value) {
-  uint32_t bits;
-  std::memcpy(&bits, &value, sizeof bits);
-  return bits;
-}
 
 Grid Varied(size_t size) {
   Grid g(size);
@@ -88,7 +83,7 @@ TEST(PreviewStep, VelocityOnlyChangesHowFastThePhaseMoves) {
   previewPhase = 2.0f;
   StepPreviewField(columns, rows, b.data(), fast);
   EXPECT_EQ(a, b);  // this step's bands used the phase before it moved
-  EXPECT_EQ(Bits(previewPhase), Bits(static_cast<float>(2.0 + 200 * double(0.002f))));
+  EXPECT_EQ(FloatBits(previewPhase), FloatBits(static_cast<float>(2.0 + 200 * double(0.002f))));
 }
 
 TEST(PreviewStep, PhaseAdvanceRoundsOnlyTheSum) {
@@ -99,7 +94,7 @@ TEST(PreviewStep, PhaseAdvanceRoundsOnlyTheSum) {
   settings.velocity = 15;
   previewPhase = 0.74f;
   StepPreviewField(30, 10, cells.data(), settings);
-  EXPECT_EQ(Bits(previewPhase), Bits(0.7700000405311584f));
+  EXPECT_EQ(FloatBits(previewPhase), FloatBits(0.7700000405311584f));
 }
 
 TEST(PreviewStep, PhaseWrapsToZeroAbove10000) {
@@ -109,7 +104,7 @@ TEST(PreviewStep, PhaseWrapsToZeroAbove10000) {
   settings.velocity = 255;
   previewPhase = 9999.9f;
   StepPreviewField(columns, rows, cells.data(), settings);
-  EXPECT_EQ(Bits(previewPhase), 0u);
+  EXPECT_EQ(FloatBits(previewPhase), 0u);
 }
 
 TEST(PreviewStep, MatchesThePlainModel) {
@@ -135,7 +130,7 @@ TEST(PreviewStep, MatchesThePlainModel) {
       }
       EXPECT_EQ(cells, expected) << "case " << c << " grid " << columns << "x" << rows;
       EXPECT_EQ(FlameRandom::state, random.state) << "case " << c;
-      EXPECT_EQ(Bits(previewPhase), Bits(phase)) << "case " << c;
+      EXPECT_EQ(FloatBits(previewPhase), FloatBits(phase)) << "case " << c;
     }
   }
 }
