@@ -23,12 +23,12 @@ inline uint8_t MaskCell(const FlamePixel& pixel, int32_t invert) {
 }
 
 #if defined(__SSE2__)
-// Four pixels, alpha in byte 0 of each 32-bit lane and red, green, blue above it: the
-// largest of red, green and blue lands in byte 1 after two shifted maxima.
+// Four pixels, alpha in byte 0 of each 32-bit lane and red, green, blue above it: shifted
+// up by one and two bytes, red and green come to lie over blue in byte 3, so two maxima put
+// the largest of the three there.
 inline __m128i Brightness4(__m128i pixels) {
-  const __m128i m = _mm_max_epu8(pixels, _mm_srli_epi32(pixels, 8));  // byte 1: max(r, g)
-  const __m128i top = _mm_max_epu8(m, _mm_srli_epi32(m, 8));          // byte 1: max(r, g, b)
-  return _mm_and_si128(_mm_srli_epi32(top, 8), _mm_set1_epi32(0xFF));
+  const __m128i m = _mm_max_epu8(pixels, _mm_slli_epi32(pixels, 8));  // byte 3: max(b, g)
+  return _mm_srli_epi32(_mm_max_epu8(m, _mm_slli_epi32(pixels, 16)), 24);
 }
 
 inline __m128i Alpha4(__m128i pixels) { return _mm_and_si128(pixels, _mm_set1_epi32(0xFF)); }
@@ -40,9 +40,8 @@ inline __m128i Pack16(__m128i a, __m128i b, __m128i c, __m128i d) {
 
 #if FLAME_HAVE_AVX2
 FLAME_AVX2 inline __m256i Brightness8(__m256i pixels) {
-  const __m256i m = _mm256_max_epu8(pixels, _mm256_srli_epi32(pixels, 8));
-  const __m256i top = _mm256_max_epu8(m, _mm256_srli_epi32(m, 8));
-  return _mm256_and_si256(_mm256_srli_epi32(top, 8), _mm256_set1_epi32(0xFF));
+  const __m256i m = _mm256_max_epu8(pixels, _mm256_slli_epi32(pixels, 8));
+  return _mm256_srli_epi32(_mm256_max_epu8(m, _mm256_slli_epi32(pixels, 16)), 24);
 }
 
 // The packs work within 16-byte lanes; the permutation puts the 4-pixel groups back in order.
