@@ -18,7 +18,7 @@ struct BenchSize {
 
 extern const BenchSize kBenchSizes[4];
 
-// The source: an opaque white frame with a large dark disc and rows of dark text-like blocks.
+// The source: an opaque white frame with a large dark disc and a line of dark text-like blocks.
 // With "Invert Source" on (the default) the dark shapes become a bright mask that feeds the
 // fire. Made once per size.
 const std::vector<PF_Pixel>& BenchSource(const BenchSize& size);
