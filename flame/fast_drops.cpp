@@ -5,9 +5,9 @@
 
 #include <cstdint>
 
+#include "flame/drop_blocks.h"
 #include "flame/fast_flame.h"
 #include "flame/fast_row_kernels.h"
-#include "flame/flame_random.h"
 
 namespace fastflame {
 
@@ -19,20 +19,16 @@ constexpr int kPrefetchRows = 4;
 }  // namespace
 
 void DrawDropBlocks(int columns, int rows, DropBlock blocks[4]) {
-  const int bw = columns / 50 + 1;
-  const int nbx = columns / bw;
-  const int bh = rows / 30 + 1;
-  const int nby = rows / bh;
+  const DropBlockGrid grid = DropBlockGridFor(columns, rows);
   for (int block = 0; block < 4; ++block) {
-    const int rx = FlameRandom::Next();
-    const int ry = FlameRandom::Next();
-    const int x0 = bw * (rx % nbx);
-    const int y0 = bh * (ry % nby);
+    int x0, y0;
+    DrawDropBlockOrigin(grid, &x0, &y0);
+    const int xEnd = x0 + grid.blockWidth - 1, yEnd = y0 + grid.blockHeight - 1;
     DropBlock& b = blocks[block];
     b.xFirst = x0 > 2 ? x0 : 2;
-    b.xLast = x0 + bw - 1 < columns - 3 ? x0 + bw - 1 : columns - 3;
+    b.xLast = xEnd < columns - 3 ? xEnd : columns - 3;
     b.yFirst = y0 > 2 ? y0 : 2;
-    b.yLast = y0 + bh - 1 < rows - 3 ? y0 + bh - 1 : rows - 3;
+    b.yLast = yEnd < rows - 3 ? yEnd : rows - 3;
   }
 }
 

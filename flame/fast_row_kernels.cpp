@@ -1,15 +1,6 @@
 #include "flame/fast_row_kernels.h"
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#include <xmmintrin.h>
-#define FLAME_HAVE_SSE2 1
-#endif
-#if defined(__GNUC__) && (defined(__i386__) || defined(__x86_64__)) && defined(__SSE2__)
-#include <immintrin.h>
-#define FLAME_HAVE_AVX2 1
-#define FLAME_AVX2 __attribute__((target("avx2")))
-#endif
+#include "flame/vector_support.h"
 
 namespace {
 

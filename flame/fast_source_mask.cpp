@@ -2,17 +2,9 @@
 #include <cstddef>
 #include <cstdint>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-#if defined(__GNUC__) && (defined(__i386__) || defined(__x86_64__)) && defined(__SSE2__)
-#include <immintrin.h>
-#define FLAME_HAVE_AVX2 1
-#define FLAME_AVX2 __attribute__((target("avx2")))
-#endif
-
 #include "flame/fast_flame.h"
 #include "flame/fast_row_kernels.h"
+#include "flame/vector_support.h"
 
 namespace {
 

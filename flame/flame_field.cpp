@@ -1,5 +1,6 @@
 #include "flame/flame_field.h"
 
+#include "flame/drop_blocks.h"
 #include "flame/fast_flame.h"
 #include "flame/flame_engine.h"
 #include "flame/flame_random.h"
@@ -121,18 +122,12 @@ void PlainStepFlameField(uint8_t* field, const uint8_t* mask, const uint8_t* dro
 }
 
 void PlainScatterDrops(int columns, int rows, const uint8_t* mask, uint8_t* drops) {
-  const int bw = columns / 50 + 1;
-  const int nbx = columns / bw;
-  const int bh = rows / 30 + 1;
-  const int nby = rows / bh;
-
+  const DropBlockGrid grid = DropBlockGridFor(columns, rows);
   for (int block = 0; block < 4; ++block) {
-    const int rx = FlameRandom::Next();
-    const int ry = FlameRandom::Next();
-    const int x0 = bw * (rx % nbx);
-    const int y0 = bh * (ry % nby);
-    for (int x = x0; x < x0 + bw; ++x) {
-      for (int y = y0; y < y0 + bh; ++y) {
+    int x0, y0;
+    DrawDropBlockOrigin(grid, &x0, &y0);
+    for (int x = x0; x < x0 + grid.blockWidth; ++x) {
+      for (int y = y0; y < y0 + grid.blockHeight; ++y) {
         if (x < 2 || x > columns - 3 || y < 2 || y > rows - 3) continue;
         const int i = y * columns + x;
         int v = drops[i] > mask[i] ? drops[i] : mask[i];
