@@ -7,36 +7,36 @@ namespace {
 
 constexpr const char* kCheckBoxLabel = "Add Fire Params";
 
-struct SliderSpec {
+struct SliderRow {
   const char* name;
   int32_t min, max, dephault;
 };
 
-struct ColorSpec {
+struct ColorRow {
   const char* name;
   PF_Pixel dephault;
 };
 
-struct CheckBoxSpec {
+struct CheckBoxRow {
   const char* name;
   int32_t dephault;
 };
 
-constexpr SliderSpec kShapeSliders[] = {
+constexpr SliderRow kShapeSliders[] = {
     {"Velocity", 1, 100, 45}, {"Height", 0, 255, 13},    {"Soot", 0, 255, 1},
     {"Width", 0, 255, 41},    {"Amplitude", 0, 255, 12}, {"Alpha", 0, 255, 213},
 };
-constexpr ColorSpec kColors[] = {
+constexpr ColorRow kColors[] = {
     {"Color 1", {255, 255, 255, 255}},
     {"Color 2", {255, 255, 255, 0}},
     {"Color 3", {255, 255, 0, 0}},
     {"Color 4", {0, 0, 0, 0}},
 };
-constexpr SliderSpec kPositionSliders[] = {
+constexpr SliderRow kPositionSliders[] = {
     {"Color 2 Position", 0, 255, 85},
     {"Color 3 Position", 0, 255, 171},
 };
-constexpr CheckBoxSpec kCheckBoxes[] = {
+constexpr CheckBoxRow kCheckBoxes[] = {
     {"Custom Color", 0}, {"Birth", 1}, {"Drop", 1}, {"Invert Source", 1},
 };
 
@@ -44,30 +44,30 @@ class ParamAdder {
  public:
   explicit ParamAdder(PF_InData* in_data) : in_data_(in_data) {}
 
-  PF_Err Slider(const SliderSpec& spec) {
-    Begin(PF_Param_SLIDER, spec.name);
-    def_.u.sd.value = spec.dephault;
+  PF_Err Slider(const SliderRow& row) {
+    Begin(PF_Param_SLIDER, row.name);
+    def_.u.sd.value = row.dephault;
     def_.u.sd.value_str[0] = '\0';
     def_.u.sd.value_desc[0] = '\0';
-    def_.u.sd.valid_min = spec.min;
-    def_.u.sd.valid_max = spec.max;
-    def_.u.sd.slider_min = spec.min;
-    def_.u.sd.slider_max = spec.max;
-    def_.u.sd.dephault = spec.dephault;
+    def_.u.sd.valid_min = row.min;
+    def_.u.sd.valid_max = row.max;
+    def_.u.sd.slider_min = row.min;
+    def_.u.sd.slider_max = row.max;
+    def_.u.sd.dephault = row.dephault;
     return Add();
   }
 
-  PF_Err Color(const ColorSpec& spec) {
-    Begin(PF_Param_COLOR, spec.name);
-    def_.u.cd.value = spec.dephault;
-    def_.u.cd.dephault = spec.dephault;
+  PF_Err Color(const ColorRow& row) {
+    Begin(PF_Param_COLOR, row.name);
+    def_.u.cd.value = row.dephault;
+    def_.u.cd.dephault = row.dephault;
     return Add();
   }
 
-  PF_Err CheckBox(const CheckBoxSpec& spec) {
-    Begin(PF_Param_CHECKBOX, spec.name);
-    def_.u.bd.value = spec.dephault;
-    def_.u.bd.dephault = static_cast<uint8_t>(spec.dephault);
+  PF_Err CheckBox(const CheckBoxRow& row) {
+    Begin(PF_Param_CHECKBOX, row.name);
+    def_.u.bd.value = row.dephault;
+    def_.u.bd.dephault = static_cast<uint8_t>(row.dephault);
     def_.u.bd.nameptr = kCheckBoxLabel;
     return Add();
   }
@@ -112,17 +112,17 @@ class ParamAdder {
 PF_Err ParamsSetupCommand(PF_InData* in_data, PF_OutData* out_data) {
   ParamAdder add(in_data);
   PF_Err err = PF_Err_NONE;
-  for (const SliderSpec& spec : kShapeSliders) {
-    if ((err = add.Slider(spec)) != PF_Err_NONE) return err;
+  for (const SliderRow& row : kShapeSliders) {
+    if ((err = add.Slider(row)) != PF_Err_NONE) return err;
   }
-  for (const ColorSpec& spec : kColors) {
-    if ((err = add.Color(spec)) != PF_Err_NONE) return err;
+  for (const ColorRow& row : kColors) {
+    if ((err = add.Color(row)) != PF_Err_NONE) return err;
   }
-  for (const SliderSpec& spec : kPositionSliders) {
-    if ((err = add.Slider(spec)) != PF_Err_NONE) return err;
+  for (const SliderRow& row : kPositionSliders) {
+    if ((err = add.Slider(row)) != PF_Err_NONE) return err;
   }
-  for (const CheckBoxSpec& spec : kCheckBoxes) {
-    if ((err = add.CheckBox(spec)) != PF_Err_NONE) return err;
+  for (const CheckBoxRow& row : kCheckBoxes) {
+    if ((err = add.CheckBox(row)) != PF_Err_NONE) return err;
   }
   if ((err = add.Angle("Fire Direction")) != PF_Err_NONE) return err;
   if ((err = add.FixedSlider("Phase", 0, 0x10000, 0)) != PF_Err_NONE) return err;
