@@ -14,7 +14,6 @@
 #include "cli/preview_image.h"
 #include "cli/preview_size.h"
 #include "cli/progress_line.h"
-#include "cli/video_encoder.h"
 #include "host/param_positions.h"
 
 namespace {
@@ -58,16 +57,6 @@ int RunPreviewCommand(const Invocation& invocation) {
                 static_cast<int>(size.height), outDir.c_str(), FrameFileName(1).c_str(),
                 FrameFileName(invocation.frames).c_str());
   }
-  if (!invocation.videoPath.empty()) {
-    VideoJob job;
-    job.framesDir = outDir;
-    job.firstFrame = 1;
-    job.frameCount = invocation.frames;
-    job.fps = invocation.fps;
-    job.framesHaveAlpha = false;
-    job.videoPath = invocation.videoPath;
-    EncodeVideo(job);
-    if (!invocation.quiet) std::printf("wrote %s\n", invocation.videoPath.c_str());
-  }
+  EncodeVideoIfAsked(invocation, outDir, 1, false);
   return 0;
 }

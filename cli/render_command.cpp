@@ -12,7 +12,6 @@
 #include "cli/output_target.h"
 #include "cli/png_io.h"
 #include "cli/progress_line.h"
-#include "cli/video_encoder.h"
 
 namespace {
 
@@ -87,16 +86,6 @@ int RunRenderCommand(const Invocation& invocation) {
                 outDir.c_str(), FrameFileName(invocation.start).c_str(),
                 FrameFileName(last).c_str());
   }
-  if (!invocation.videoPath.empty()) {
-    VideoJob job;
-    job.framesDir = outDir;
-    job.firstFrame = invocation.start;
-    job.frameCount = invocation.frames;
-    job.fps = invocation.fps;
-    job.framesHaveAlpha = true;
-    job.videoPath = invocation.videoPath;
-    EncodeVideo(job);
-    if (!invocation.quiet) std::printf("wrote %s\n", invocation.videoPath.c_str());
-  }
+  EncodeVideoIfAsked(invocation, outDir, invocation.start, true);
   return 0;
 }
