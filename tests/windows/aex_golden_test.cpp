@@ -6,20 +6,13 @@
 #include "minihost/effect_host.h"
 #include "tests/support/golden_scenario.h"
 #include "tests/windows/check.h"
-#include "tests/windows/wine_path.h"
+#include "tests/windows/plugin_argument.h"
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::printf("usage: %s path/to/Fyrel.aex\n", argv[0]);
-    return 2;
-  }
-  std::string error;
   // A fresh load in a process of its own: the engine's state is as the module loads it.
-  PF_EffectEntry entry = LoadEffectPlugin(WindowsPath(argv[1]), &error);
-  if (!CHECK(entry != nullptr)) {
-    std::printf("  %s\n", error.c_str());
-    return check::Summary("aex_golden_test");
-  }
+  int exitCode = 0;
+  PF_EffectEntry entry = LoadPluginArgument(argc, argv, "aex_golden_test", &exitCode);
+  if (!entry) return exitCode;
   const std::vector<GoldenCaseDigest> actual = RunGoldenScenario(entry);
   const std::vector<GoldenCaseDigest>& expected = ExpectedGoldenDigests();
   if (CHECK_EQ(actual.size(), expected.size())) {

@@ -9,7 +9,7 @@
 
 #include "minihost/effect_host.h"
 #include "tests/windows/check.h"
-#include "tests/windows/wine_path.h"
+#include "tests/windows/plugin_argument.h"
 
 namespace {
 
@@ -126,16 +126,9 @@ void CheckLifecycle(PF_EffectEntry entry, HWND hostWindow) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::printf("usage: %s path/to/Fyrel.aex\n", argv[0]);
-    return 2;
-  }
-  std::string error;
-  PF_EffectEntry entry = LoadEffectPlugin(WindowsPath(argv[1]), &error);
-  if (!CHECK(entry != nullptr)) {
-    std::printf("  %s\n", error.c_str());
-    return check::Summary("aex_lifecycle_test");
-  }
+  int exitCode = 0;
+  PF_EffectEntry entry = LoadPluginArgument(argc, argv, "aex_lifecycle_test", &exitCode);
+  if (!entry) return exitCode;
   // Stands in for the host's main window, which owns the viewer.
   HWND hostWindow = CreateWindowExA(0, "STATIC", "host", WS_OVERLAPPED, 0, 0, 10, 10, nullptr,
                                     nullptr, GetModuleHandleA(nullptr), nullptr);
