@@ -12,15 +12,12 @@ struct FlameSequenceData {
   int32_t height;   // frame height the buffers were made for; 0 until the first render
 };
 
-#if defined(_WIN32) && !defined(_WIN64)
-static_assert(sizeof(FlameSequenceData) == 20, "the host is told the record is 20 bytes");
-#endif
-#if UINTPTR_MAX == 0xFFFFFFFFu
-static_assert(sizeof(FlameSequenceData) == 20, "the record is 20 bytes on 32-bit targets");
-#endif
+// The host is told the record's size: 20 bytes on 32-bit targets (three 4-byte references, two
+// 32-bit integers), 32 bytes on 64-bit ones (three 8-byte references, two 32-bit integers).
+static_assert(sizeof(FlameSequenceData) == (sizeof(void*) == 4 ? 20 : 32),
+              "the record is three references and two 32-bit integers, unpadded");
 
-// Bytes the host's sequence-data handle is asked for. On 64-bit builds the record is larger;
-// there the handle is asked for with the record's real size.
+// Bytes the host's sequence-data handle is asked for, and the flat size it is told.
 constexpr uint32_t kFlameSequenceDataSize = sizeof(FlameSequenceData);
 
 // Releases the buffers that are not null, sets them to null and the stored size to 0.

@@ -4,7 +4,7 @@ void* moduleInstance = nullptr;
 int32_t viewerRequested = 0;
 
 extern "C" PF_Err PF_CALL EffectMain(PF_Cmd cmd, PF_InData* in_data, PF_OutData* out_data,
-                                     PF_ParamDef* params[], PF_LayerDef* output) {
+                                     PF_ParamDef* params[], PF_LayerDef* output, void* /*extra*/) {
   switch (cmd) {
     case PF_Cmd_ABOUT:
       return AboutCommand(in_data, out_data);

@@ -8,9 +8,10 @@ extern void* moduleInstance;
 // Armed by the Options command, consumed by the next frame setup.
 extern int32_t viewerRequested;
 
-// The entry the host calls as `main`. Packaging exports it under that name.
+// The entry the host calls as `main`. Packaging exports it under that name. The sixth argument
+// is not used.
 extern "C" PF_Err PF_CALL EffectMain(PF_Cmd cmd, PF_InData* in_data, PF_OutData* out_data,
-                                     PF_ParamDef* params[], PF_LayerDef* output);
+                                     PF_ParamDef* params[], PF_LayerDef* output, void* extra);
 
 // Handlers, each with the records the entry received.
 PF_Err AboutCommand(PF_InData* in_data, PF_OutData* out_data);

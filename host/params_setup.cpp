@@ -67,8 +67,8 @@ class ParamAdder {
   PF_Err CheckBox(const CheckBoxRow& row) {
     Begin(PF_Param_CHECKBOX, row.name);
     def_.u.bd.value = row.dephault;
-    def_.u.bd.dephault = static_cast<uint8_t>(row.dephault);
-    def_.u.bd.nameptr = kCheckBoxLabel;
+    def_.u.bd.dephault = static_cast<PF_Boolean>(row.dephault);
+    def_.u.bd.u.nameptr = kCheckBoxLabel;
     return Add();
   }
 

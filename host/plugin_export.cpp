@@ -3,9 +3,9 @@
 
 extern "C" __attribute__((visibility("default"))) PF_Err ExportedMain(
     PF_Cmd cmd, PF_InData* in_data, PF_OutData* out_data, PF_ParamDef* params[],
-    PF_LayerDef* output) __asm__("main");
+    PF_LayerDef* output, void* extra) __asm__("main");
 
 extern "C" PF_Err ExportedMain(PF_Cmd cmd, PF_InData* in_data, PF_OutData* out_data,
-                               PF_ParamDef* params[], PF_LayerDef* output) {
-  return EffectMain(cmd, in_data, out_data, params, output);
+                               PF_ParamDef* params[], PF_LayerDef* output, void* extra) {
+  return EffectMain(cmd, in_data, out_data, params, output, extra);
 }

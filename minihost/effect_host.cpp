@@ -22,9 +22,9 @@ struct EffectHostCallbacks {
     host->params_.push_back(*def);
     PF_ParamDef& added = host->params_.back();
     added.name[PF_MAX_EFFECT_PARAM_NAME_LEN] = '\0';
-    if (added.param_type == PF_Param_CHECKBOX && def->u.bd.nameptr) {
-      host->labels_.emplace_back(def->u.bd.nameptr);  // the effect's label text is temporary
-      added.u.bd.nameptr = host->labels_.back().c_str();
+    if (added.param_type == PF_Param_CHECKBOX && def->u.bd.u.nameptr) {
+      host->labels_.emplace_back(def->u.bd.u.nameptr);  // the effect's label text is temporary
+      added.u.bd.u.nameptr = host->labels_.back().c_str();
     }
     return PF_Err_NONE;
   }
@@ -46,12 +46,12 @@ struct EffectHostCallbacks {
     return PF_Err_NONE;
   }
 
-  static PF_Handle PF_CALL NewHandle(uint32_t size) {
+  static PF_Handle PF_CALL NewHandle(PF_HandleSize size) {
     if (sendingHost && sendingHost->failHandleRequests_ > 0) {
       --sendingHost->failHandleRequests_;
       return nullptr;
     }
-    void* memory = std::calloc(1, size ? size : 1);
+    void* memory = std::calloc(1, size ? static_cast<size_t>(size) : 1);
     if (!memory) return nullptr;
     auto* handle = new void*(memory);
     if (sendingHost) ++sendingHost->liveHandles_;
@@ -209,7 +209,7 @@ PF_Err EffectHost::Dispatch(PF_Cmd cmd, bool withParams) {
   EffectHost* previous = sendingHost;
   sendingHost = this;
   const PF_Err err = entry_(cmd, &inData_, &outData_, withParams ? paramPointers_.data() : nullptr,
-                            &outputWorld_);
+                            &outputWorld_, nullptr);
   sendingHost = previous;
   sequence_ = outData_.sequence_data;
   return err;

@@ -19,7 +19,8 @@ bool ZeroFrom(const PF_ParamDef& def, size_t from) {
 }
 
 void ExpectCommonFieldsZero(const PF_ParamDef& def) {
-  EXPECT_EQ(def.id, 0) << def.name;
+  EXPECT_EQ(def.uu.id, 0) << def.name;
+  EXPECT_EQ(def.unused, 0) << def.name;
   EXPECT_EQ(def.flags, 0) << def.name;
   EXPECT_EQ(def.ui_flags, 0) << def.name;
   EXPECT_EQ(def.ui_width, 0) << def.name;
@@ -60,8 +61,8 @@ void ExpectCheckBox(const PF_ParamDef& def, const char* name, int32_t dephault) 
   ExpectCommonFieldsZero(def);
   EXPECT_EQ(def.u.bd.value, dephault);
   EXPECT_EQ(def.u.bd.dephault, dephault);
-  ASSERT_NE(def.u.bd.nameptr, nullptr);
-  EXPECT_STREQ(def.u.bd.nameptr, "Add Fire Params");
+  ASSERT_NE(def.u.bd.u.nameptr, nullptr);
+  EXPECT_STREQ(def.u.bd.u.nameptr, "Add Fire Params");
   EXPECT_TRUE(ZeroFrom(def, sizeof(PF_CheckBoxDef)));
 }
 

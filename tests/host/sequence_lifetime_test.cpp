@@ -18,14 +18,14 @@ using hosttest::StartedHost;
 struct HandleWatch {
   PF_UtilCallbacks* original = nullptr;
   PF_UtilCallbacks utils{};
-  std::vector<uint32_t> sizes;
+  std::vector<PF_HandleSize> sizes;
   std::vector<FlameSequenceData> disposed;
   int unlocks = 0;
   int locks = 0;
 };
 HandleWatch* watch = nullptr;
 
-PF_Handle PF_CALL WatchNewHandle(uint32_t size) {
+PF_Handle PF_CALL WatchNewHandle(PF_HandleSize size) {
   watch->sizes.push_back(size);
   PF_Handle handle = watch->original->host_new_handle(size);
   if (handle) std::memset(*handle, 0xA5, size);
@@ -174,7 +174,7 @@ TEST_F(SequenceLifetime, FlattenAndSetdownWithoutRecordLeaveOutDataAlone) {
     in.sequence_data = nullptr;
     PF_Handle marker = reinterpret_cast<PF_Handle>(&watch_);
     out.sequence_data = marker;
-    EXPECT_EQ(EffectMain(cmd, &in, &out, nullptr, nullptr), PF_Err_NONE) << cmd;
+    EXPECT_EQ(EffectMain(cmd, &in, &out, nullptr, nullptr, nullptr), PF_Err_NONE) << cmd;
     EXPECT_EQ(out.sequence_data, marker) << cmd;
     EXPECT_TRUE(watch_.disposed.empty());
     EXPECT_EQ(watch_.locks, 0);
