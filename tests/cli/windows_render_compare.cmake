@@ -1,18 +1,19 @@
 # The Windows build writes what the Linux build writes, byte for byte: fyrel.exe driving the
 # Fyrel.aex DLL under wine against fyrel driving Fyrel.so, on the same frames and flags.
-# Skipped (the output says "skipped:") when the cross-built files or wine are not there.
-#   cmake -DFYREL_EXE=... -DFYREL_PLUGIN=... -DWIN_DIR=<cross build> -DWORK=<dir> -P <this>
+# Skipped (the output says "skipped:") when the cross-built files are not there or wine's
+# loader for them cannot run here.
+#   cmake -DFYREL_EXE=... -DFYREL_PLUGIN=... -DWIN_DIR=<cross build> -DWINE=<loader>
+#         -DWINE_CANNOT_RUN=<reason or empty> -DWINEARCH=<win32/win64> -DWORK=<dir> -P <this>
 set(win_exe ${WIN_DIR}/cli/fyrel.exe)
 set(win_aex ${WIN_DIR}/host/Fyrel.aex)
-find_program(wine_program wine)
 foreach(needed ${win_exe} ${win_aex})
   if(NOT EXISTS ${needed})
-    message(STATUS "skipped: no ${needed} (cross-build with cmake/mingw-i686.cmake first)")
+    message(STATUS "skipped: no ${needed} (cross-build with tools/build-windows first)")
     return()
   endif()
 endforeach()
-if(NOT wine_program)
-  message(STATUS "skipped: wine is not installed")
+if(WINE_CANNOT_RUN)
+  message(STATUS "skipped: ${WINE_CANNOT_RUN}")
   return()
 endif()
 
@@ -23,8 +24,8 @@ function(run_fyrel side)
   if(side STREQUAL "linux")
     set(command ${FYREL_EXE} --plugin ${FYREL_PLUGIN})
   else()
-    set(command ${CMAKE_COMMAND} -E env WINEPREFIX=${WORK}/wineprefix WINEDEBUG=-all
-                ${wine_program} ${win_exe} --plugin ${win_aex})
+    set(command ${CMAKE_COMMAND} -E env WINEPREFIX=${WORK}/wineprefix WINEARCH=${WINEARCH} WINEDEBUG=-all
+                ${WINE} ${win_exe} --plugin ${win_aex})
   endif()
   execute_process(COMMAND ${command} ${ARGN}
                   WORKING_DIRECTORY ${WORK}/${side}

@@ -72,7 +72,7 @@ void CheckLifecycle(PF_EffectEntry entry, HWND hostWindow) {
 
   CHECK_EQ(host.SequenceSetup(), 0);
   CHECK(host.SequenceHandle() != nullptr);
-  CHECK_EQ(host.OutData().flat_sdata_size, 20);
+  CHECK_EQ(host.OutData().flat_sdata_size, sizeof(void*) == 4 ? 20 : 32);
   CHECK_EQ(host.LiveHandles(), 1);
 
   const int width = 40, height = 30;

@@ -1,7 +1,8 @@
 #!/bin/sh
-# Makes the wine prefix the Windows tests share ($WINEPREFIX), once, before any test runs.
+# Makes the wine prefix the Windows tests share ($WINEPREFIX), once, before any test runs, with
+# wine's loader for the tests' machine type ($FYREL_WINE).
 set -eu
-wineboot -i >/dev/null 2>&1 || true
+"$FYREL_WINE" wineboot -i >/dev/null 2>&1 || true
 # Wine's own fonts (Debian's fonts-wine): "MS Sans Serif" for the viewer's dialog font and
 # Marlett for the caption's close box. This wine looks for them elsewhere, so they are copied
 # into the prefix.
@@ -10,5 +11,5 @@ if [ -d /usr/share/wine/fonts ]; then
 fi
 # Wine draws the windows' captions itself: an X display without a window manager has no one
 # else to draw them, and the viewer's close box is clicked in the tests.
-wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d N /f >/dev/null 2>&1
+"$FYREL_WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d N /f >/dev/null 2>&1
 wineserver -w

@@ -1,13 +1,14 @@
 #!/bin/sh
 # Grabs the X screen while the Options viewer is open and keeps the viewer's part of it:
-#   viewer_screenshot.sh <viewer_screenshot.exe> <output-directory>   (wine from PATH)
+#   viewer_screenshot.sh <viewer_screenshot.exe> <output-directory>
+# with $FYREL_WINE naming wine's loader for the program's machine type.
 # The picture is <output-directory>/viewer.png.
 set -u
 program=$1 dir=$2
 mkdir -p "$dir"
 rm -f "$dir/viewer-open.txt" "$dir/viewer-grabbed" "$dir/viewer.png"
 
-wine "$program" "$dir" &
+"$FYREL_WINE" "$program" "$dir" &
 pid=$!
 
 waited=0
