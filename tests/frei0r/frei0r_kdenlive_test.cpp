@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 
@@ -94,7 +95,9 @@ TEST_F(KdenliveDescriptionTest, ParametersAreTheFiltersInOrder) {
   }
 }
 
-// Each default is the effect's own, and a slider or list shows exactly the effect's range.
+// Each default is the effect's own, both as the filter takes it and as Kdenlive shows it
+// (default × factor cut down to a whole number), and a slider or list shows exactly the
+// effect's range.
 TEST_F(KdenliveDescriptionTest, DefaultsAndRangesAreTheEffectsOwn) {
   for (int i = 0; i < static_cast<int>(effect_.params.size()); ++i) {
     const KdenliveParam& param = effect_.params[i];
@@ -105,11 +108,22 @@ TEST_F(KdenliveDescriptionTest, DefaultsAndRangesAreTheEffectsOwn) {
       EXPECT_NE(std::find(param.paramlist.begin(), param.paramlist.end(), param.dephault),
                 param.paramlist.end())
           << param.name << ": the default is no entry";
+      // Kdenlive finds the entry of a value it wrote itself, with six digits.
+      for (const std::string& entry : param.paramlist) {
+        char six[32];
+        std::snprintf(six, sizeof six, "%g", std::strtod(entry.c_str(), nullptr));
+        EXPECT_EQ(entry, six) << param.name;
+      }
       ASSERT_EQ(def.param_type, PF_Param_SLIDER) << param.name;
       EXPECT_EQ(static_cast<int32_t>(param.paramlist.size()),
                 def.u.sd.valid_max - def.u.sd.valid_min + 1)
           << param.name;
-    } else if (def.param_type == PF_Param_SLIDER) {
+    } else if (param.type == "animated") {
+      EXPECT_EQ(std::floor(std::strtod(param.dephault.c_str(), nullptr) * param.factor),
+                EffectDefault(def))
+          << param.name << ": Kdenlive shows another default";
+    }
+    if (param.type != "list" && def.param_type == PF_Param_SLIDER) {
       EXPECT_EQ(param.min, def.u.sd.valid_min) << param.name;
       EXPECT_EQ(param.max, def.u.sd.valid_max) << param.name;
     } else if (def.param_type == PF_Param_ANGLE) {
