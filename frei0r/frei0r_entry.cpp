@@ -1,7 +1,8 @@
 // The frei0r entry points of fyrel.so. The effect keeps process-wide state (its random
-// generator, flame phase and step credit) without locks, and frei0r hosts may drive
+// generator, flame phase and step credit) without locks; each instance swaps its own copy of
+// that state in and out around its calls (see FyrelInstance). frei0r hosts may drive
 // different instances from different threads at once, so every call that reaches the effect
-// holds one module-wide lock. The effect's results also depend on the rounding mode, which a
+// holds one module-wide lock, which also covers the swap. The effect's results also depend on the rounding mode, which a
 // host may have changed: each such call runs with round-to-nearest and gives the host's mode
 // back on return.
 

@@ -17,6 +17,25 @@ namespace {
 // effect forms stays within 32 bits.
 constexpr unsigned kMaxSide = 32768;
 
+// Puts an instance's engine state in place for one call into the effect, and on leaving
+// keeps what the call made of it and gives the engine back the state it had.
+class FlameStateSwap {
+ public:
+  explicit FlameStateSwap(FlameState& mine) : mine_(mine), other_(SaveFlameState()) {
+    RestoreFlameState(mine_);
+  }
+  ~FlameStateSwap() {
+    mine_ = SaveFlameState();
+    RestoreFlameState(other_);
+  }
+  FlameStateSwap(const FlameStateSwap&) = delete;
+  FlameStateSwap& operator=(const FlameStateSwap&) = delete;
+
+ private:
+  FlameState& mine_;
+  FlameState other_;
+};
+
 PF_ParamType EffectType(Frei0rKind kind) {
   switch (kind) {
     case Frei0rKind::kSlider: return PF_Param_SLIDER;
@@ -31,6 +50,13 @@ PF_ParamType EffectType(Frei0rKind kind) {
 
 FyrelInstance::FyrelInstance(int32_t width, int32_t height)
     : host_(EffectMain), width_(width), height_(height) {}
+
+FyrelInstance::~FyrelInstance() {
+  // The sequence is set down here, with this fire's state in place, rather than by the host.
+  if (!host_.SequenceHandle()) return;
+  FlameStateSwap swap(flame_);
+  host_.SequenceSetdown();
+}
 
 std::unique_ptr<FyrelInstance> FyrelInstance::Create(unsigned width, unsigned height) {
   if (width == 0 || height == 0 || width > kMaxSide || height > kMaxSide) return nullptr;
@@ -48,6 +74,7 @@ bool FyrelInstance::Start() {
   host_.SetTimeStep(1);  // current_time is the frame index itself
   host_.SetFrame(width_, height_);
   input_.assign(static_cast<size_t>(width_) * static_cast<size_t>(height_), PF_Pixel{0, 0, 0, 0});
+  FlameStateSwap swap(flame_);
   if (host_.Start() != PF_Err_NONE || host_.ParamCount() != kParamCount) return false;
   // The frei0r table must describe the parameters the effect declared, ranges included,
   // since the explanations state them.
@@ -145,8 +172,11 @@ void FyrelInstance::Update(double time, const uint32_t* inframe, uint32_t* outfr
   host_.SetInput(input_.data(), width_, height_);
 
   const int32_t frame = NextFrame(time);
-  host_.FrameSetup();
-  host_.Render(frame);  // the output world starts transparent black: row 0 stays so
+  {
+    FlameStateSwap swap(flame_);
+    host_.FrameSetup();
+    host_.Render(frame);  // the output world starts transparent black: row 0 stays so
+  }
 
   const std::vector<PF_Pixel>& output = host_.Output();
   const size_t stride = static_cast<size_t>(host_.OutputStride());

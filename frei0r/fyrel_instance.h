@@ -1,11 +1,15 @@
 // One frei0r instance of the effect: one effect sequence, driven through the effect's `main`
-// by a host of our own, with the frame index taken from the order of the updates.
+// by a host of our own, with the frame index taken from the order of the updates. Each
+// instance has a fire of its own: it keeps its own copy of the engine's process-wide state
+// and puts it in place for every call into the effect, so instances do not move each other's
+// fire. Calls on all instances must be serialised by the caller (the engine's state is one).
 #pragma once
 
 #include <cstdint>
 #include <memory>
 #include <vector>
 
+#include "flame/flame_state.h"
 #include "host/host_interface.h"
 #include "minihost/effect_host.h"
 
@@ -14,6 +18,9 @@ class FyrelInstance {
   // Starts the effect (global, parameter and sequence setup) for frames of this size. Null
   // when the size is unusable or the effect does not start.
   static std::unique_ptr<FyrelInstance> Create(unsigned width, unsigned height);
+  ~FyrelInstance();
+  FyrelInstance(const FyrelInstance&) = delete;
+  FyrelInstance& operator=(const FyrelInstance&) = delete;
 
   // `value` points at the frei0r type of the parameter: a double for sliders, the angle and
   // check boxes, an f0r_param_color for colours. Unknown indices and null are ignored.
@@ -33,6 +40,8 @@ class FyrelInstance {
   bool Start();
   int32_t NextFrame(double time);
 
+  // The engine's state for this fire while no call is running; the state at load at first.
+  FlameState flame_;
   EffectHost host_;
   int32_t width_;
   int32_t height_;

@@ -1,16 +1,19 @@
 // fyrel.so through the frei0r API, as a host drives it, held byte for byte against the effect
-// driven directly through the host of our own. The module carries its own copy of the effect
-// and its process-wide state; every test renders the same frames on both sides, so the two
-// copies stay in step whichever tests run and in which order.
+// driven directly through the host of our own. The module carries its own copy of the effect,
+// and every filter instance a fire of its own that starts from the state at load; each test
+// starts the reference's process-wide state from there too.
 #include <gtest/gtest.h>
 
 #include <cfenv>
 #include <cmath>
 #include <limits>
+#include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "fire_reference.h"
+#include "flame/flame_state.h"
 #include "frei0r_module.h"
 #include "host/param_positions.h"
 
@@ -76,7 +79,10 @@ class Filter {
 
 class Frei0rApiTest : public ::testing::Test {
  protected:
-  void SetUp() override { ASSERT_EQ(LoadFrei0rModule().error, "") << FYREL_FREI0R_MODULE; }
+  void SetUp() override {
+    ASSERT_EQ(LoadFrei0rModule().error, "") << FYREL_FREI0R_MODULE;
+    RestoreFlameState(FlameState{});
+  }
 };
 
 // Runs the filter at `times` and the effect at `frames`, comparing every frame.
@@ -391,6 +397,89 @@ TEST_F(Frei0rApiTest, UnusableFrameSizesAreRefused) {
   f0r_param_info_t info{"untouched", 99, nullptr};
   m.get_param_info(&info, 17);
   EXPECT_STREQ(info.name, "untouched");
+}
+
+// A second fire: another size, every setting away from the first's defaults.
+constexpr int32_t kOtherWidth = 40, kOtherHeight = 56;
+const std::vector<EffectSetting> kOtherSettings = {
+    {"Velocity", 90}, {"Height", 30},  {"Width", 70},         {"Custom Color", 1},
+    {"Birth", 0},     {"Invert Source", 0}, {"Color 1", 0x40FFC0}, {"Fire Direction", 300 << 16}};
+
+void SetOtherSettings(Filter& filter) {
+  filter.Set("Velocity", 89.0 / 99.0);
+  filter.Set("Height", 30.0 / 255.0);
+  filter.Set("Width", 70.0 / 255.0);
+  filter.Set("Custom Color", 1.0);
+  filter.Set("Birth", 0.0);
+  filter.Set("Invert Source", 0.0);
+  filter.SetColor("Color 1", 0x40 / 255.0f, 1.0f, 0xC0 / 255.0f);
+  filter.Set("Fire Direction", 300.0 / 360.0);
+}
+
+// Frames 1 .. count of a fire alone from the state at load: what each instance must give
+// whatever else runs beside it.
+std::vector<std::vector<uint8_t>> SoloFrames(int32_t width, int32_t height,
+                                             const std::vector<EffectSetting>& settings,
+                                             int32_t count) {
+  RestoreFlameState(FlameState{});
+  ReferenceFire reference(width, height);
+  for (const EffectSetting& setting : settings) EXPECT_TRUE(reference.Set(setting)) << setting.first;
+  std::vector<std::vector<uint8_t>> frames;
+  for (int32_t i = 0; i < count; ++i) {
+    frames.push_back(reference.Render(i + 1, TestSource(width, height, i)));
+  }
+  return frames;
+}
+
+// Two instances updated in turn, the second made after the first has run and the first gone
+// before the second ends, each give their solo frames: neither moves the other's fire.
+TEST_F(Frei0rApiTest, InterleavedInstancesEachGiveTheirSoloFrames) {
+  constexpr int32_t kFrames = 10, kSecondFrom = 3, kFirstUntil = 8;
+  const auto firstSolo = SoloFrames(kWidth, kHeight, {}, kFirstUntil);
+  const auto secondSolo = SoloFrames(kOtherWidth, kOtherHeight, kOtherSettings, kFrames - kSecondFrom);
+  auto first = std::make_unique<Filter>();
+  std::unique_ptr<Filter> second;
+  ASSERT_TRUE(first->Ok());
+  for (int32_t i = 0; i < kFrames; ++i) {
+    if (i == kSecondFrom) {
+      second = std::make_unique<Filter>(kOtherWidth, kOtherHeight);
+      ASSERT_TRUE(second->Ok());
+      SetOtherSettings(*second);
+    }
+    if (i == kFirstUntil) first.reset();
+    if (first) {
+      ASSERT_EQ(first->Update(i, TestSource(kWidth, kHeight, i)), firstSolo[i]) << "first, update " << i;
+    }
+    if (second) {
+      const int32_t j = i - kSecondFrom;
+      ASSERT_EQ(second->Update(j, TestSource(kOtherWidth, kOtherHeight, j)), secondSolo[j])
+          << "second, update " << j;
+    }
+  }
+}
+
+// Instances driven from two threads at once, as MLT does, still give their solo frames.
+TEST_F(Frei0rApiTest, InstancesOnTwoThreadsEachGiveTheirSoloFrames) {
+  constexpr int32_t kFrames = 12;
+  const auto firstSolo = SoloFrames(kWidth, kHeight, {}, kFrames);
+  const auto secondSolo = SoloFrames(kOtherWidth, kOtherHeight, kOtherSettings, kFrames);
+  Filter first, second(kOtherWidth, kOtherHeight);
+  ASSERT_TRUE(first.Ok());
+  ASSERT_TRUE(second.Ok());
+  SetOtherSettings(second);
+  std::vector<std::vector<uint8_t>> firstGot, secondGot;
+  auto run = [](Filter& filter, int32_t width, int32_t height,
+                std::vector<std::vector<uint8_t>>& got) {
+    for (int32_t i = 0; i < kFrames; ++i) got.push_back(filter.Update(i, TestSource(width, height, i)));
+  };
+  std::thread a(run, std::ref(first), kWidth, kHeight, std::ref(firstGot));
+  std::thread b(run, std::ref(second), kOtherWidth, kOtherHeight, std::ref(secondGot));
+  a.join();
+  b.join();
+  for (int32_t i = 0; i < kFrames; ++i) {
+    EXPECT_EQ(firstGot[i], firstSolo[i]) << "first, update " << i;
+    EXPECT_EQ(secondGot[i], secondSolo[i]) << "second, update " << i;
+  }
 }
 
 }  // namespace

@@ -183,6 +183,24 @@ TEST_F(Frei0rFfmpegTest, EveryParameterMatchesTheEffect) {
   ExpectSameFrames(Path("ffmpeg.rgba"), Path("reference.rgba"), 8);
 }
 
+// One graph that splits the clip and puts the filter on both branches: two instances in one
+// process, each of which must give the fire it gives alone.
+TEST_F(Frei0rFfmpegTest, SplitGraphGivesEachBranchItsSoloFire) {
+  const std::string source = WriteMovingSource(8);
+  const std::string graph = "[0:v]format=rgba,split[a][b];[a]frei0r=filter_name=fyrel[fa];"
+                            "[b]frei0r=filter_name=fyrel:filter_params=" +
+                            Frei0rParams(kCustom) + "[fb]";
+  const std::string output = " -fps_mode passthrough -f rawvideo -pix_fmt rgba ";
+  ASSERT_TRUE(Ffmpeg("-f rawvideo -pix_fmt rgba -s " + Size() + " -framerate 25 -i " +
+                     Quote(source) + " -filter_complex " + Quote(graph) +
+                     " -map '[fa]'" + output + Quote(Path("a.rgba")) + " -map '[fb]'" + output +
+                     Quote(Path("b.rgba"))));
+  ASSERT_TRUE(Reference("8", source, Path("reference-a.rgba"), {}));
+  ASSERT_TRUE(Reference("8", source, Path("reference-b.rgba"), kCustom));
+  ExpectSameFrames(Path("a.rgba"), Path("reference-a.rgba"), 8);
+  ExpectSameFrames(Path("b.rgba"), Path("reference-b.rgba"), 8);
+}
+
 // Times that start over, as after a seek to the start: the filter restarts at frame 1.
 TEST_F(Frei0rFfmpegTest, TimeGoingBackRestarts) {
   const std::string source = WriteMovingSource(7);

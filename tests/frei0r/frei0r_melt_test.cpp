@@ -1,0 +1,204 @@
+// fyrel.so inside MLT, the engine of the video editors, driven headless through Debian's
+// melt: a clip with the filter gives the bytes of `fyrel render` on the same source, the
+// values the Kdenlive description sends reach the effect, and two tracks with the filter
+// each keep a fire of their own.
+#include <gtest/gtest.h>
+
+// PNG reading and writing of the test, from Debian's stb headers.
+#define STB_IMAGE_IMPLEMENTATION
+#define STB_IMAGE_WRITE_IMPLEMENTATION
+#include <stb_image.h>
+#include <stb_image_write.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "fire_reference.h"
+#include "kdenlive_description.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int32_t kWidth = 64, kHeight = 48;
+constexpr int kFrames = 8;
+
+std::string Quote(const std::string& text) {
+  std::string quoted = "'";
+  for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
+// Every parameter away from its default, as `fyrel render` flags and as effect values.
+const std::vector<EffectSetting> kCustom = {
+    {"Velocity", 80},           {"Height", 20},           {"Soot", 3},
+    {"Width", 60},              {"Amplitude", 30},        {"Alpha", 180},
+    {"Color 1", 0xFFE0A0},      {"Color 2", 0x40C0FF},    {"Color 3", 0x8000FF},
+    {"Color 4", 0x102030},      {"Color 2 Position", 60}, {"Color 3 Position", 200},
+    {"Custom Color", 1},        {"Birth", 0},             {"Drop", 1},
+    {"Invert Source", 0},       {"Fire Direction", 45},
+};
+const char kCustomFlags[] =
+    " --velocity 80 --height 20 --soot 3 --width 60 --amplitude 30 --alpha 180"
+    " --color1 FFE0A0 --color2 40C0FF --color3 8000FF --color4 102030"
+    " --color2-position 60 --color3-position 200 --custom-color on --birth off"
+    " --drop on --invert-source off --fire-direction 45";
+
+class Frei0rMeltTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const std::string melt = FYREL_MELT;
+    if (melt.empty() || access(melt.c_str(), X_OK) != 0) {
+      GTEST_SKIP() << "melt not found (" << (melt.empty() ? "at configure time" : melt)
+                   << "): install Debian's melt package to run the MLT tests";
+    }
+    ASSERT_TRUE(fs::exists(FYREL_CLI)) << FYREL_CLI;
+    std::string pattern = (fs::temp_directory_path() / "fyrel-melt-XXXXXX").string();
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    dir_ = pattern;
+    // melt scales to its default 720x576 unless the profile is the source's own size.
+    std::ofstream(Path("profile"))
+        << "description=fyrel test\nwidth=" << kWidth << "\nheight=" << kHeight
+        << "\nsample_aspect_num=1\nsample_aspect_den=1\ndisplay_aspect_num=" << kWidth
+        << "\ndisplay_aspect_den=" << kHeight
+        << "\nframe_rate_num=25\nframe_rate_den=1\nprogressive=1\ncolorspace=709\n";
+  }
+  void TearDown() override {
+    if (!dir_.empty()) fs::remove_all(dir_);
+  }
+
+  std::string Path(const std::string& name) const { return (dir_ / name).string(); }
+
+  // Runs a command with its output kept; false (and the output shown) when it fails.
+  bool Run(const std::string& command) {
+    const std::string log = Path("log.txt");
+    const int status = std::system((command + " >" + Quote(log) + " 2>&1").c_str());
+    if (WIFEXITED(status) && WEXITSTATUS(status) == 0) return true;
+    std::ifstream file(log);
+    ADD_FAILURE() << command << "\n"
+                  << std::string((std::istreambuf_iterator<char>(file)),
+                                 std::istreambuf_iterator<char>());
+    return false;
+  }
+
+  // A still source: frame `index` of the moving test source, as an RGBA PNG.
+  std::string WriteSource(const std::string& name, int32_t index) {
+    const std::vector<uint8_t> rgba = TestSource(kWidth, kHeight, index);
+    const std::string path = Path(name);
+    EXPECT_NE(stbi_write_png(path.c_str(), kWidth, kHeight, 4, rgba.data(), kWidth * 4), 0);
+    return path;
+  }
+
+  // melt with fyrel.so found as every frei0r host finds it, writing RGBA PNG frames into
+  // `out`; `threads` render threads (MLT's negative real_time: every frame, none dropped).
+  bool Melt(const std::string& arguments, const std::string& out, int threads = 1) {
+    fs::create_directories(Path(out));
+    return Run("FREI0R_PATH=" + Quote(FYREL_FREI0R_DIR) + " " + FYREL_MELT + " -silent -profile " +
+               Quote(Path("profile")) + " " + arguments + " -consumer " +
+               Quote("avformat:" + Path(out) + "/frame_%04d.png") +
+               " vcodec=png pix_fmt=rgba real_time=-" + std::to_string(threads));
+  }
+  // A still clip of kFrames frames for melt.
+  static std::string Clip(const std::string& png) {
+    return Quote("pixbuf:" + png) + " out=" + std::to_string(kFrames - 1);
+  }
+
+  bool FyrelRender(const std::string& png, const std::string& out, const std::string& flags) {
+    return Run(Quote(FYREL_CLI) + " render --source " + Quote(png) + " --out " +
+               Quote(Path(out)) + " --frames " + std::to_string(kFrames) + " --quiet" + flags);
+  }
+
+  // Frame for frame the same RGBA bytes; the first difference is named.
+  void ExpectSameFrames(const std::string& got, const std::string& want) {
+    bool fire = false;
+    for (int i = 1; i <= kFrames; ++i) {
+      char name[32];
+      std::snprintf(name, sizeof name, "/frame_%04d.png", i);
+      const std::vector<uint8_t> a = Load(Path(got) + name), b = Load(Path(want) + name);
+      ASSERT_EQ(b.size(), static_cast<size_t>(kWidth) * kHeight * 4) << want << name;
+      ASSERT_EQ(a.size(), b.size()) << got << name;
+      for (size_t k = 0; k < a.size(); ++k) {
+        fire = fire || (k % 4 == 3 && b[k] != 0);
+        if (a[k] != b[k]) {
+          FAIL() << got << name << ": pixel (" << (k / 4) % kWidth << ", " << (k / 4) / kWidth
+                 << "), byte " << k % 4 << " is " << int(a[k]) << ", " << want << " has "
+                 << int(b[k]);
+        }
+      }
+    }
+    EXPECT_TRUE(fire) << "no fire at all: the comparison proves little";
+  }
+
+  static std::vector<uint8_t> Load(const std::string& path) {
+    int w = 0, h = 0, n = 0;
+    unsigned char* pixels = stbi_load(path.c_str(), &w, &h, &n, 4);
+    if (!pixels) return {};
+    std::vector<uint8_t> rgba(pixels, pixels + static_cast<size_t>(w) * h * 4);
+    stbi_image_free(pixels);
+    return rgba;
+  }
+
+  // The custom settings as the Kdenlive description sets them on the MLT filter; animated
+  // parameters as Kdenlive writes them, a keyframe at the start.
+  std::string KdenliveProperties() {
+    const KdenliveEffect effect = ReadKdenliveEffect(FYREL_KDENLIVE_EFFECT);
+    EXPECT_EQ(effect.error, "");
+    std::string properties;
+    for (const EffectSetting& setting : kCustom) {
+      for (const KdenliveParam& param : effect.params) {
+        if (param.name != setting.first) continue;
+        const std::string value = KdenliveValue(param, setting.second);
+        EXPECT_NE(value, "") << param.name << " cannot show " << setting.second;
+        const std::string keyframe = param.type == "animated" ? "00:00:00.000=" : "";
+        properties += " " + Quote(param.name + "=" + keyframe + value);
+      }
+    }
+    return properties;
+  }
+
+  fs::path dir_;
+};
+
+TEST_F(Frei0rMeltTest, ClipMatchesFyrelRender) {
+  const std::string png = WriteSource("source.png", 0);
+  ASSERT_TRUE(Melt(Clip(png) + " -filter frei0r.fyrel", "melt"));
+  ASSERT_TRUE(FyrelRender(png, "cli", ""));
+  ExpectSameFrames("melt", "cli");
+}
+
+// Every parameter set as Kdenlive sets it from its description: MLT hands the filter values
+// that reach the effect as the settings shown.
+TEST_F(Frei0rMeltTest, KdenliveValuesReachTheEffect) {
+  const std::string png = WriteSource("source.png", 0);
+  ASSERT_TRUE(Melt(Clip(png) + " -filter frei0r.fyrel" + KdenliveProperties(), "melt"));
+  ASSERT_TRUE(FyrelRender(png, "cli", kCustomFlags));
+  ExpectSameFrames("melt", "cli");
+}
+
+// Two tracks with the filter at once, different sources and settings. The upper track is
+// laid over the lower one fully transparent: MLT renders both, and the lower one shows as it
+// is. Run once with each track below; each must show its solo render.
+TEST_F(Frei0rMeltTest, TwoTracksEachKeepTheirOwnFire) {
+  const std::string first = WriteSource("first.png", 0), second = WriteSource("second.png", 5);
+  ASSERT_TRUE(FyrelRender(first, "first-solo", ""));
+  ASSERT_TRUE(FyrelRender(second, "second-solo", kCustomFlags));
+  const std::string firstTrack = "-track " + Clip(first) + " -attach-track frei0r.fyrel";
+  const std::string secondTrack =
+      "-track " + Clip(second) + " -attach-track frei0r.fyrel" + KdenliveProperties();
+  const std::string hidden = " -transition affine a_track=0 b_track=1 rect=0/0:" +
+                             std::to_string(kWidth) + "x" + std::to_string(kHeight) +
+                             ":0 in=0 out=" + std::to_string(kFrames - 1);
+  ASSERT_TRUE(Melt(firstTrack + " " + secondTrack + hidden, "first-below"));
+  ExpectSameFrames("first-below", "first-solo");
+  ASSERT_TRUE(Melt(secondTrack + " " + firstTrack + hidden, "second-below"));
+  ExpectSameFrames("second-below", "second-solo");
+}
+
+}  // namespace
