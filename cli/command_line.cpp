@@ -39,6 +39,9 @@ void ApplyFlagValue(const FlagSpec& flag, const std::string& text, Invocation* i
         SetParam(invocation, setting);
       } else if (name == "--frames") {
         invocation->frames = value;
+        invocation->framesGiven = true;
+      } else if (name == "--threads") {
+        invocation->threads = value;
       } else if (name == "--start") {
         invocation->start = value;
       } else if (name == "--fps") {
@@ -96,6 +99,10 @@ void ApplyFlagValue(const FlagSpec& flag, const std::string& text, Invocation* i
       if (name == "--out") invocation->outDir = text;
       if (name == "--video") invocation->videoPath = text;
       if (name == "--plugin") invocation->pluginPath = text;
+      return;
+    case FlagKind::kChoice:
+      if (text != "none" && text != "over") BadValue(flag, text);
+      invocation->compositeOver = text == "over";
       return;
     case FlagKind::kPresence:
       if (name == "--quiet") invocation->quiet = true;
