@@ -1,8 +1,9 @@
-// Encoding the rendered frames into one video with ffmpeg, fed raw over a pipe. The container follows the file's
-// extension: .webm (VP9 with its alpha channel), .gif (one transparent palette entry) or
+// Encoding the rendered frames into one video with ffmpeg, fed raw over a pipe. The container
+// follows the file's extension: .webm (VP9 with its alpha channel), .gif (one transparent palette entry) or
 // .mp4 (H.264 without alpha: the fire laid over black, odd sides padded by one black line).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -25,6 +26,13 @@ struct VideoJob {
   bool framesHaveAlpha = true;  // RGBA frames (render) or opaque RGB (preview)
   std::string videoPath;
 };
+
+// Whether ffmpeg is sent RGBA: RGBA frames for a format that keeps alpha. RGBA frames for an
+// MP4 are sent as RGB weighted by alpha (the fire over black, as a player without alpha
+// shows it; straight alpha would show faint pixels at full colour), opaque frames as RGB.
+bool SendsAlpha(const VideoJob& job);
+// RGBA to RGB weighted by alpha, each rounded to nearest: c * a / 255.
+void PremultiplyToRgb(const uint8_t* rgba, size_t pixels, uint8_t* rgb);
 
 // ffmpeg's arguments for the job, reading raw frames from its standard input and writing to
 // `outputPath` (exposed for the tests).
@@ -56,4 +64,5 @@ class VideoEncoder {
   size_t frameBytes_;
   int watch_ = -1;
   std::unique_ptr<ChildProcess> ffmpeg_;
+  std::vector<uint8_t> premultiplied_;
 };
