@@ -10,9 +10,9 @@ constexpr unsigned kRenderAndPreview = kForRender | kForPreview;
 const FlagSpec kFlags[] = {
     // Input and output.
     {"--source", FlagKind::kPath, nullptr, 0, 0, "the built-in FYREL wordmark", "FILE",
-     "source layer: a PNG of any colour type and depth, a numbered sequence of them\n"
-     "                              (shot_%04d.png) or a video ffmpeg reads; it sets the\n"
-     "                              frame size",
+     "source layer: a PNG of any colour type and depth,\n"
+     "                              a numbered sequence of them (shot_%04d.png) or a\n"
+     "                              video ffmpeg reads; it sets the frame size",
      kForRender},
     {"--size", FlagKind::kSize, nullptr, 1, kMaxPreviewSide, nullptr, "WxH",
      "preview size in pixels (the field has H + 4 rows, 4 never shown)", kForPreview},
@@ -23,13 +23,14 @@ const FlagSpec kFlags[] = {
     {"--out", FlagKind::kPath, nullptr, 0, 0, nullptr, "DIR",
      "output directory for frame_NNNN.png (created when missing)", kRenderAndPreview},
     {"--video", FlagKind::kPath, nullptr, 0, 0, "none", "FILE",
-     "encode with ffmpeg: .mp4, .webm or .gif (the last two keep alpha); without\n"
-     "                              --out no frame files are written",
+     "encode with ffmpeg: .mp4, .webm or .gif (the last\n"
+     "                              two keep alpha); without --out, no frame files",
      kRenderAndPreview},
     {"--fps", FlagKind::kInteger, nullptr, 1, 120, "25", "N", "frame rate of the video",
      kRenderAndPreview},
     {"--composite", FlagKind::kChoice, nullptr, 0, 0, "none", "MODE",
-     "none: the fire alone with its alpha; over: the fire laid over the source",
+     "none: the fire alone, with its alpha;\n"
+     "                              over: the fire laid over the source",
      kForRender},
     // The effect's parameters.
     {"--velocity", FlagKind::kInteger, "Velocity", 1, 100, "45", "N", "flame speed",
