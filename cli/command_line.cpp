@@ -1,5 +1,7 @@
 #include "cli/command_line.h"
 
+#include <CLI/CLI.hpp>
+
 #include "cli/cli_error.h"
 #include "cli/flag_values.h"
 
@@ -39,6 +41,9 @@ void ApplyFlagValue(const FlagSpec& flag, const std::string& text, Invocation* i
         SetParam(invocation, setting);
       } else if (name == "--frames") {
         invocation->frames = value;
+        invocation->framesGiven = true;
+      } else if (name == "--threads") {
+        invocation->threads = value;
       } else if (name == "--start") {
         invocation->start = value;
       } else if (name == "--fps") {
@@ -97,6 +102,10 @@ void ApplyFlagValue(const FlagSpec& flag, const std::string& text, Invocation* i
       if (name == "--video") invocation->videoPath = text;
       if (name == "--plugin") invocation->pluginPath = text;
       return;
+    case FlagKind::kChoice:
+      if (text != "none" && text != "over") BadValue(flag, text);
+      invocation->compositeOver = text == "over";
+      return;
     case FlagKind::kPresence:
       if (name == "--quiet") invocation->quiet = true;
       if (name == "--help") invocation->showHelp = true;
@@ -104,70 +113,110 @@ void ApplyFlagValue(const FlagSpec& flag, const std::string& text, Invocation* i
   }
 }
 
-Invocation ParseCommandLine(const std::vector<std::string>& args) {
-  Invocation invocation;
-  size_t i = 0;
+namespace {
 
-  // Before the command: --help, --version and --plugin, which every command takes.
-  for (; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    if (arg == "--help" || arg == "-h") {
-      invocation.showHelp = true;
-    } else if (arg == "--version") {
-      invocation.showVersion = true;
-    } else if (arg == "--plugin" || arg.rfind("--plugin=", 0) == 0) {
-      const FlagSpec* plugin = FindFlag(Command::kAbout, "--plugin");
-      std::string value;
-      if (arg == "--plugin") {
-        if (i + 1 >= args.size()) throw UsageError("--plugin needs a value: a plug-in file");
-        value = args[++i];
-      } else {
-        value = arg.substr(std::string("--plugin=").size());
-      }
-      ApplyFlagValue(*plugin, value, &invocation);
-    } else if (!arg.empty() && arg[0] == '-') {
-      throw UsageError("unknown option " + Quoted(arg) + " (see fyrel --help)");
-    } else {
-      invocation.command = CommandNamed(arg);
-      if (invocation.command == Command::kNone) {
-        throw UsageError("unknown command " + Quoted(arg) +
-                         "; the commands are render, preview and about (see fyrel --help)");
-      }
-      ++i;
-      break;
+// The flag of `command` that a CLI11 message is about: the message starts with its name, with
+// or without its dashes.
+const FlagSpec* FlagNamedIn(Command command, const std::string& message) {
+  const FlagSpec* found = nullptr;
+  for (const FlagSpec* flag : FlagsOf(command)) {
+    std::string name = flag->name;
+    if (message.compare(0, 2, "--") != 0) name = name.substr(2);
+    if (message.compare(0, name.size(), name) == 0 &&
+        (message.size() == name.size() || message[name.size()] == ':' ||
+         message[name.size()] == ' ')) {
+      found = flag;
     }
   }
-  if (invocation.command == Command::kNone) return invocation;
+  return found;
+}
 
-  const std::string commandName = CommandName(invocation.command);
-  for (; i < args.size(); ++i) {
-    std::string arg = args[i];
-    if (arg == "-h") arg = "--help";
-    std::string value;
-    bool inlineValue = false;
-    size_t equals = arg.find('=');
-    if (arg.compare(0, 2, "--") == 0 && equals != std::string::npos) {
-      value = arg.substr(equals + 1);
-      arg = arg.substr(0, equals);
-      inlineValue = true;
-    }
-    const FlagSpec* flag = FindFlag(invocation.command, arg);
-    if (!flag) {
-      throw UsageError("unknown flag " + Quoted(arg) + " for fyrel " + commandName +
-                       " (see fyrel " + commandName + " --help)");
-    }
+// CLI11 parses; its errors become the messages that name the flag and what it takes.
+[[noreturn]] void ThrowUsage(const CLI::ParseError& error, Command command,
+                             const std::vector<std::string>& unparsed) {
+  const std::string commandName = CommandName(command);
+  const FlagSpec* flag = FlagNamedIn(command, error.what());
+  if (flag && dynamic_cast<const CLI::ArgumentMismatch*>(&error)) {
+    if (flag->kind == FlagKind::kPresence) throw UsageError(std::string(flag->name) + " takes no value");
+    throw UsageError(std::string(flag->name) + " needs a value: " + FlagRangeText(*flag));
+  }
+  std::string arg = unparsed.empty() ? std::string(error.what()) : unparsed.front();
+  if (arg.compare(0, 2, "--") == 0) arg = arg.substr(0, arg.find('='));
+  throw UsageError("unknown flag " + Quoted(arg) + " for fyrel " + commandName + " (see fyrel " +
+                   commandName + " --help)");
+}
+
+// The command's flags from the table. Values go through ApplyFlagValue as they are parsed, in
+// command-line order, so that a later one wins.
+void AddFlags(CLI::App* app, Command command, Invocation* invocation) {
+  for (const FlagSpec* flag : FlagsOf(command)) {
+    const std::string name = flag->name;
     if (flag->kind == FlagKind::kPresence) {
-      if (inlineValue) throw UsageError(arg + " takes no value");
-      ApplyFlagValue(*flag, "", &invocation);
+      app->add_flag_callback(name == "--help" ? "-h,--help" : name,
+                             [flag, invocation] { ApplyFlagValue(*flag, "", invocation); })
+          ->disable_flag_override();
       continue;
     }
-    if (!inlineValue) {
-      if (i + 1 >= args.size()) {
-        throw UsageError(arg + " needs a value: " + FlagRangeText(*flag));
-      }
-      value = args[++i];
-    }
-    ApplyFlagValue(*flag, value, &invocation);
+    app->add_option_function<std::string>(
+           name, [flag, invocation](const std::string& value) {
+             ApplyFlagValue(*flag, value, invocation);
+           })
+        ->trigger_on_parse()
+        ->allow_extra_args(false);
+  }
+}
+
+}  // namespace
+
+Invocation ParseCommandLine(const std::vector<std::string>& args) {
+  Invocation invocation;
+
+  // Before the command: --help, --version and --plugin, which every command takes; the first
+  // word that is no flag is the command, and the rest is its own.
+  CLI::App top("fyrel");
+  top.set_help_flag();
+  top.prefix_command();
+  top.add_flag("-h,--help", invocation.showHelp);
+  top.add_flag("--version", invocation.showVersion);
+  const FlagSpec* plugin = FindFlag(Command::kAbout, "--plugin");
+  top.add_option_function<std::string>(
+         "--plugin",
+         [plugin, &invocation](const std::string& value) {
+           ApplyFlagValue(*plugin, value, &invocation);
+         })
+      ->trigger_on_parse()
+      ->allow_extra_args(false);
+  std::vector<std::string> reversed(args.rbegin(), args.rend());
+  try {
+    top.parse(reversed);
+  } catch (const CLI::ArgumentMismatch&) {
+    throw UsageError("--plugin needs a value: a plug-in file");
+  } catch (const CLI::ParseError& error) {
+    throw UsageError(std::string(error.what()) + " (see fyrel --help)");
+  }
+  std::vector<std::string> rest = top.remaining();
+  if (rest.empty()) return invocation;
+  if (!rest.front().empty() && rest.front()[0] == '-') {
+    throw UsageError("unknown option " + Quoted(rest.front()) + " (see fyrel --help)");
+  }
+  invocation.command = CommandNamed(rest.front());
+  if (invocation.command == Command::kNone) {
+    throw UsageError("unknown command " + Quoted(rest.front()) +
+                     "; the commands are render, preview and about (see fyrel --help)");
+  }
+
+  CLI::App app(std::string("fyrel ") + CommandName(invocation.command));
+  app.set_help_flag();
+  app.allow_extras();
+  AddFlags(&app, invocation.command, &invocation);
+  std::vector<std::string> commandArgs(rest.rbegin(), rest.rend() - 1);
+  try {
+    app.parse(commandArgs);
+  } catch (const CLI::ParseError& error) {
+    ThrowUsage(error, invocation.command, app.remaining());
+  }
+  if (!app.remaining().empty()) {
+    ThrowUsage(CLI::ExtrasError(app.remaining()), invocation.command, app.remaining());
   }
   return invocation;
 }

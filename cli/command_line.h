@@ -26,9 +26,12 @@ struct Invocation {
   std::string outDir;      // empty: the command's default
   std::string videoPath;   // empty: no video
   std::string pluginPath;  // empty: the effect linked in
-  int32_t frames = 100;
+  int32_t frames = 100;    // a video or sequence source: its length unless given
+  bool framesGiven = false;
   int32_t start = 1;
   int32_t fps = 25;
+  int32_t threads = 0;     // PNG encoding threads; 0: one per core
+  bool compositeOver = false;  // the fire over the source instead of alone
   bool quiet = false;
   bool sizeGiven = false;
   int32_t previewWidth = 0, previewHeight = 0;

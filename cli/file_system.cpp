@@ -1,14 +1,13 @@
 #include "cli/file_system.h"
 
-#include <sys/stat.h>
-
-#include <cctype>
 #include <cerrno>
+#include <cctype>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 
 #if defined(_WIN32)
-#include <direct.h>
 #include <io.h>
 #include <process.h>
 #include <windows.h>
@@ -18,23 +17,9 @@
 
 #include "cli/cli_error.h"
 
+namespace fs = std::filesystem;
+
 namespace {
-
-bool IsSeparator(char c) {
-#if defined(_WIN32)
-  return c == '/' || c == '\\';
-#else
-  return c == '/';
-#endif
-}
-
-int MakeOneDirectory(const std::string& dir) {
-#if defined(_WIN32)
-  return _mkdir(dir.c_str());
-#else
-  return mkdir(dir.c_str(), 0777);
-#endif
-}
 
 long ProcessNumber() {
 #if defined(_WIN32)
@@ -44,50 +29,46 @@ long ProcessNumber() {
 #endif
 }
 
+// "dir/" names dir itself; "/" stays the root.
+fs::path WithoutTrailingSeparators(const std::string& path) {
+  std::string text = path;
+  while (text.size() > 1 && fs::path(std::string(1, text.back())).has_root_directory()) {
+    text.pop_back();
+  }
+  return fs::path(text);
+}
+
 }  // namespace
 
 bool PathExists(const std::string& path) {
-  struct stat info;
-  return stat(path.c_str(), &info) == 0;
+  std::error_code error;
+  return fs::exists(fs::path(path), error);
 }
 
 bool IsDirectory(const std::string& path) {
-  struct stat info;
-  return stat(path.c_str(), &info) == 0 && (info.st_mode & S_IFMT) == S_IFDIR;
+  std::error_code error;
+  return fs::is_directory(fs::path(path), error);
 }
 
 std::string JoinPath(const std::string& dir, const std::string& name) {
   if (dir.empty()) return name;
-  if (IsSeparator(dir.back())) return dir + name;
+  if (fs::path(std::string(1, dir.back())).has_root_directory()) return dir + name;
   return dir + "/" + name;
 }
 
 std::string ParentDirectory(const std::string& path) {
-  size_t end = path.size();
-  while (end > 1 && IsSeparator(path[end - 1])) --end;  // "dir/" names dir itself
-  size_t cut = std::string::npos;
-  for (size_t i = end; i-- > 0;) {
-    if (IsSeparator(path[i])) {
-      cut = i;
-      break;
-    }
+  fs::path trimmed = WithoutTrailingSeparators(path);
+  if (!trimmed.has_parent_path() || trimmed.parent_path() == trimmed) {
+    return trimmed.has_root_directory() ? trimmed.root_path().string() : ".";
   }
-  if (cut == std::string::npos) return ".";
-  if (cut == 0) return path.substr(0, 1);
-  return path.substr(0, cut);
+  return trimmed.parent_path().string();
 }
 
 std::string LowercaseExtension(const std::string& path) {
-  size_t nameStart = 0;
-  for (size_t i = 0; i < path.size(); ++i) {
-    if (IsSeparator(path[i])) nameStart = i + 1;
-  }
-  size_t dot = path.find_last_of('.');
-  if (dot == std::string::npos || dot < nameStart) return "";
-  std::string extension;
-  for (size_t i = dot + 1; i < path.size(); ++i) {
-    extension += static_cast<char>(std::tolower(static_cast<unsigned char>(path[i])));
-  }
+  std::string extension = fs::path(path).extension().string();
+  if (extension.empty()) return "";
+  extension.erase(0, 1);  // the dot
+  for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   return extension;
 }
 
@@ -96,19 +77,17 @@ void MakeDirectories(const std::string& dir, std::vector<std::string>* created) 
   if (PathExists(dir)) throw CliError("cannot write to " + dir + ": it is not a directory");
   std::string parent = ParentDirectory(dir);
   if (parent != dir && !IsDirectory(parent)) MakeDirectories(parent, created);
-  if (MakeOneDirectory(dir) != 0 && !IsDirectory(dir)) {
-    throw CliError("cannot create directory " + dir + ": " + std::strerror(errno));
+  std::error_code error;
+  if (!fs::create_directory(fs::path(dir), error) && !IsDirectory(dir)) {
+    throw CliError("cannot create directory " + dir + ": " + error.message());
   }
   created->push_back(dir);
 }
 
 void RemoveDirectories(const std::vector<std::string>& created) {
   for (size_t i = created.size(); i-- > 0;) {
-#if defined(_WIN32)
-    _rmdir(created[i].c_str());
-#else
-    rmdir(created[i].c_str());
-#endif
+    std::error_code error;
+    fs::remove(fs::path(created[i]), error);  // only an empty directory goes
   }
 }
 
@@ -123,20 +102,31 @@ void CheckDirectoryWritable(const std::string& dir) {
 
 bool RenameOver(const std::string& from, const std::string& to, std::string* error) {
 #if defined(_WIN32)
+  // Replacing an existing file is spelled out: not every runtime's rename does it.
   if (MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING)) return true;
-  *error = "Windows error " + std::to_string(static_cast<unsigned long>(GetLastError()));
-  return false;
-#else
-  if (std::rename(from.c_str(), to.c_str()) == 0) return true;
-  *error = std::strerror(errno);
+  *error = std::system_category().message(static_cast<int>(GetLastError()));
   return false;
 #endif
+  std::error_code failure;
+  fs::rename(fs::path(from), fs::path(to), failure);
+  if (!failure) return true;
+  *error = failure.message();
+  return false;
 }
 
-void RemoveFileQuietly(const std::string& path) { std::remove(path.c_str()); }
+void RemoveFileQuietly(const std::string& path) {
+  std::error_code error;
+  fs::remove(fs::path(path), error);
+}
 
 std::string TemporaryNameFor(const std::string& path) {
   return path + "." + std::to_string(ProcessNumber()) + ".part";
+}
+
+std::string FfmpegFileName(const std::string& path) {
+  std::error_code error;
+  fs::path absolute = fs::absolute(fs::path(path), error);
+  return "file:" + (error ? path : absolute.generic_string());
 }
 
 bool StderrIsTerminal() {

@@ -1,5 +1,6 @@
-// The few file-system operations the commands need, the same on Linux and Windows: making
-// directories, checking that one takes files, replacing a file by renaming over it.
+// The file-system operations the commands need, the same on Linux and Windows: names of
+// paths, making directories, checking that one takes files, replacing a file by renaming over
+// it. Built on std::filesystem.
 #pragma once
 
 #include <string>
@@ -31,5 +32,9 @@ void RemoveFileQuietly(const std::string& path);
 
 // A name next to `path` for writing before the rename: same directory, ".part" ending.
 std::string TemporaryNameFor(const std::string& path);
+
+// `path` as ffmpeg reads it as a plain file: absolute, after "file:", so that no part of the
+// name is taken for a protocol or an option.
+std::string FfmpegFileName(const std::string& path);
 
 bool StderrIsTerminal();

@@ -10,21 +10,28 @@ constexpr unsigned kRenderAndPreview = kForRender | kForPreview;
 const FlagSpec kFlags[] = {
     // Input and output.
     {"--source", FlagKind::kPath, nullptr, 0, 0, "the built-in FYREL wordmark", "FILE",
-     "source layer: a PNG of any colour type and depth; it sets the frame size",
+     "source layer: a PNG of any colour type and depth,\n"
+     "                              a numbered sequence of them (shot_%04d.png) or a\n"
+     "                              video ffmpeg reads; it sets the frame size",
      kForRender},
     {"--size", FlagKind::kSize, nullptr, 1, kMaxPreviewSide, nullptr, "WxH",
      "preview size in pixels (the field has H + 4 rows, 4 never shown)", kForPreview},
-    {"--frames", FlagKind::kInteger, nullptr, 1, kMaxFrames, "100", "N", "number of frames",
-     kRenderAndPreview},
+    {"--frames", FlagKind::kInteger, nullptr, 1, kMaxFrames, "100", "N",
+     "number of frames (a video or sequence source: its length)", kRenderAndPreview},
     {"--start", FlagKind::kInteger, nullptr, 0, kMaxStartFrame, "1", "N",
      "first frame number (frame 1 restarts the flame)", kForRender},
     {"--out", FlagKind::kPath, nullptr, 0, 0, nullptr, "DIR",
      "output directory for frame_NNNN.png (created when missing)", kRenderAndPreview},
     {"--video", FlagKind::kPath, nullptr, 0, 0, "none", "FILE",
-     "also encode with ffmpeg: .mp4, .webm or .gif (the last two keep alpha)",
+     "encode with ffmpeg: .mp4, .webm or .gif (the last\n"
+     "                              two keep alpha); without --out, no frame files",
      kRenderAndPreview},
     {"--fps", FlagKind::kInteger, nullptr, 1, 120, "25", "N", "frame rate of the video",
      kRenderAndPreview},
+    {"--composite", FlagKind::kChoice, nullptr, 0, 0, "none", "MODE",
+     "none: the fire alone, with its alpha;\n"
+     "                              over: the fire laid over the source",
+     kForRender},
     // The effect's parameters.
     {"--velocity", FlagKind::kInteger, "Velocity", 1, 100, "45", "N", "flame speed",
      kRenderAndPreview},
@@ -65,6 +72,8 @@ const FlagSpec kFlags[] = {
     // Running.
     {"--plugin", FlagKind::kPath, nullptr, 0, 0, "the effect built in", "FILE",
      "drive this effect plug-in binary (Fyrel.so, Fyrel.aex) instead", kForAll},
+    {"--threads", FlagKind::kInteger, nullptr, 1, kMaxThreads, "one per core", "N",
+     "threads encoding PNG files while the next frame renders", kRenderAndPreview},
     {"--quiet", FlagKind::kPresence, nullptr, 0, 0, nullptr, nullptr,
      "no progress line and no summary",
      kRenderAndPreview},
@@ -111,6 +120,7 @@ std::string FlagRangeText(const FlagSpec& flag) {
     case FlagKind::kSize:
       return "WxH, each from " + std::to_string(flag.minimum) + " to " +
              std::to_string(flag.maximum);
+    case FlagKind::kChoice: return "none or over";
     case FlagKind::kPath: return "a path";
     case FlagKind::kPresence: return "no value";
   }

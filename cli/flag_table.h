@@ -17,6 +17,7 @@ enum class FlagKind {
   kFraction,  // decimal number within [0, 1], kept as 16.16 fixed point
   kPath,      // a file or directory name
   kSize,      // WxH, each within [minimum, maximum]
+  kChoice,    // one word of a few (--composite: none or over)
   kPresence,  // no value
 };
 
@@ -49,3 +50,4 @@ const char* CommandName(Command command);
 constexpr int32_t kMaxPreviewSide = 4096;
 constexpr int32_t kMaxFrames = 100000;
 constexpr int32_t kMaxStartFrame = 1000000;
+constexpr int32_t kMaxThreads = 64;

@@ -14,15 +14,18 @@ std::string Synopsis(Command command) {
   switch (command) {
     case Command::kRender:
       return "usage: fyrel render [--source FILE] [--frames N] [--start N] [--out DIR]\n"
-             "                    [parameter flags] [--video FILE] [--plugin FILE] [--quiet]\n"
+             "                    [parameter flags] [--composite MODE] [--video FILE]\n"
+             "                    [--threads N] [--plugin FILE] [--quiet]\n"
              "\n"
              "Renders frames start .. start + N - 1 of one sequence through the effect and\n"
-             "writes each as DIR/frame_NNNN.png, 8-bit RGBA with straight alpha.\n"
+             "writes each as DIR/frame_NNNN.png, 8-bit RGBA with straight alpha, or pipes\n"
+             "them into ffmpeg for --video. A video or image-sequence source gives each frame\n"
+             "its own source frame.\n"
              "Without --source the built-in source is the word FYREL in grey on a\n"
              "transparent 320x180 frame; it burns with Invert Source on or off.\n";
     case Command::kPreview:
       return "usage: fyrel preview [--size WxH] [--frames N] [--out DIR] [viewer flags]\n"
-             "                     [--video FILE] [--plugin FILE] [--quiet]\n"
+             "                     [--video FILE] [--threads N] [--plugin FILE] [--quiet]\n"
              "\n"
              "Draws the Options viewer's live preview without a window: one preview step per\n"
              "frame, written as DIR/frame_NNNN.png, opaque RGB.\n";
@@ -53,7 +56,8 @@ std::string GeneralHelp() {
          "Fire from any image, through the ZEL Fyrel effect.\n"
          "\n"
          "commands:\n"
-         "  render    render fire frames (and a video) from a PNG or the built-in wordmark\n"
+         "  render    render fire frames or a video from a PNG, an image sequence, a video\n"
+         "            or the built-in wordmark\n"
          "  preview   draw the Options viewer's live preview frames\n"
          "  about     print the effect's About text\n"
          "\n"

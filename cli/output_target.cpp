@@ -1,6 +1,5 @@
 #include "cli/output_target.h"
 
-#include <cstdio>
 #include <vector>
 
 #include "cli/cli_error.h"
@@ -18,8 +17,10 @@ void CheckVideoTarget(const Invocation& invocation) {
 void PrepareOutputDirectories(const std::string& framesDir, const std::string& videoPath) {
   std::vector<std::string> created;
   try {
-    MakeDirectories(framesDir, &created);
-    CheckDirectoryWritable(framesDir);
+    if (!framesDir.empty()) {
+      MakeDirectories(framesDir, &created);
+      CheckDirectoryWritable(framesDir);
+    }
     if (!videoPath.empty()) {
       std::string videoDir = ParentDirectory(videoPath);
       MakeDirectories(videoDir, &created);
@@ -29,18 +30,4 @@ void PrepareOutputDirectories(const std::string& framesDir, const std::string& v
     RemoveDirectories(created);
     throw;
   }
-}
-
-void EncodeVideoIfAsked(const Invocation& invocation, const std::string& framesDir,
-                        int32_t firstFrame, bool framesHaveAlpha) {
-  if (invocation.videoPath.empty()) return;
-  VideoJob job;
-  job.framesDir = framesDir;
-  job.firstFrame = firstFrame;
-  job.frameCount = invocation.frames;
-  job.fps = invocation.fps;
-  job.framesHaveAlpha = framesHaveAlpha;
-  job.videoPath = invocation.videoPath;
-  EncodeVideo(job);
-  if (!invocation.quiet) std::printf("wrote %s\n", invocation.videoPath.c_str());
 }

@@ -1,7 +1,6 @@
 // Where a command's frames (and video) go, checked before the first frame is made: the video
 // format and ffmpeg, then the frame directory and the video's directory, made when missing and
-// tried with a probe file. On a failure nothing is left behind. Once the frames are written,
-// the video is encoded from them.
+// tried with a probe file. On a failure nothing is left behind.
 #pragma once
 
 #include <cstdint>
@@ -11,12 +10,7 @@
 
 // Checks the --video file's format and that ffmpeg runs; nothing is made. Throws a CliError.
 void CheckVideoTarget(const Invocation& invocation);
-// Makes the frame directory and the video's directory (videoPath may be empty) when missing
+// Makes the frame directory and the video's directory (either may be empty) when missing
 // and checks that they take files; directories made here are removed again when a check
 // fails. Throws a CliError.
 void PrepareOutputDirectories(const std::string& framesDir, const std::string& videoPath);
-
-// Encodes the frames just written to framesDir into the --video file, when one was asked for,
-// and says so unless quiet. Throws a CliError when ffmpeg fails.
-void EncodeVideoIfAsked(const Invocation& invocation, const std::string& framesDir,
-                        int32_t firstFrame, bool framesHaveAlpha);

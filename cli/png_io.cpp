@@ -5,11 +5,11 @@
 #include <cstring>
 
 #include <stb_image.h>
-#include <stb_image_write.h>
 
 #include "cli/cli_error.h"
 #include "cli/file_system.h"
-#include "cli/interrupt_cleanup.h"
+#include "cli/png_encoder.h"
+#include "cli/whole_file.h"
 
 namespace {
 
@@ -62,19 +62,6 @@ std::string DecoderReason() {
   return reason ? reason : "undecodable image data";
 }
 
-struct WriteTarget {
-  std::FILE* file;
-  bool failed;
-};
-
-void WriteChunk(void* context, void* data, int size) {
-  auto* target = static_cast<WriteTarget*>(context);
-  if (size > 0 && std::fwrite(data, 1, static_cast<size_t>(size), target->file) !=
-                      static_cast<size_t>(size)) {
-    target->failed = true;
-  }
-}
-
 }  // namespace
 
 RgbaImage DecodePng(const std::vector<uint8_t>& bytes, const std::string& name) {
@@ -111,26 +98,11 @@ RgbaImage ReadPngFile(const std::string& path) { return DecodePng(ReadWholeFile(
 
 void WritePngFile(const std::string& path, const uint8_t* samples, int32_t width,
                   int32_t height, int channels) {
-  std::string temporary = TemporaryNameFor(path);
-  WatchTemporaryFile(temporary);
-  std::FILE* file = std::fopen(temporary.c_str(), "wb");
-  if (!file) {
-    ForgetTemporaryFile();
-    throw CliError("cannot write " + path + ": " + std::strerror(errno));
+  std::vector<uint8_t> bytes;
+  try {
+    bytes = EncodePng(samples, width, height, channels);
+  } catch (const CliError& error) {
+    throw CliError("cannot write " + path + ": " + error.what());
   }
-  WriteTarget target{file, false};
-  int encoded = stbi_write_png_to_func(WriteChunk, &target, width, height, channels, samples,
-                                       width * channels);
-  bool closed = std::fclose(file) == 0;
-  std::string error;
-  if (!encoded || target.failed || !closed) {
-    RemoveFileQuietly(temporary);
-    ForgetTemporaryFile();
-    throw CliError("cannot write " + path + ": " +
-                   (encoded ? "the disk refused the data" : "the PNG encoder failed"));
-  }
-  bool renamed = RenameOver(temporary, path, &error);
-  if (!renamed) RemoveFileQuietly(temporary);
-  ForgetTemporaryFile();
-  if (!renamed) throw CliError("cannot write " + path + ": " + error);
+  WriteWholeFile(path, bytes);
 }

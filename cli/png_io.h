@@ -1,6 +1,7 @@
-// PNG files in and out, through the stb decoder and encoder. Reading takes any colour type and
-// bit depth and gives 8-bit RGBA (16-bit samples keep their high byte); writing goes to a
-// temporary name that is renamed once complete, so no truncated PNG is ever left behind.
+// PNG files in and out. Reading, through the stb decoder, takes any colour type and bit depth
+// and gives 8-bit RGBA (16-bit samples keep their high byte); writing encodes with the build's
+// encoder (png_encoder.h) and goes to a temporary name that is renamed once complete, so no
+// truncated PNG is ever left behind.
 #pragma once
 
 #include <cstdint>

@@ -9,8 +9,8 @@
 #include "cli/effect_session.h"
 #include "cli/file_system.h"
 #include "cli/frame_names.h"
+#include "cli/frame_output.h"
 #include "cli/output_target.h"
-#include "cli/png_io.h"
 #include "cli/preview_image.h"
 #include "cli/preview_size.h"
 #include "cli/progress_line.h"
@@ -23,7 +23,10 @@ constexpr const char* kDefaultPreviewDir = "fyrel-preview";
 }  // namespace
 
 int RunPreviewCommand(const Invocation& invocation) {
-  const std::string outDir = invocation.outDir.empty() ? kDefaultPreviewDir : invocation.outDir;
+  // --video alone writes no frame files; --out, or no --video, does.
+  const bool writeFrames = !invocation.outDir.empty() || invocation.videoPath.empty();
+  const std::string outDir =
+      !writeFrames ? "" : invocation.outDir.empty() ? kDefaultPreviewDir : invocation.outDir;
   PreviewSize size = DefaultPreviewSize();
   if (invocation.sizeGiven) size = PreviewSize{invocation.previewWidth, invocation.previewHeight};
 
@@ -39,24 +42,35 @@ int RunPreviewCommand(const Invocation& invocation) {
   host->Stop();
   PrepareOutputDirectories(outDir, invocation.videoPath);
 
+  FrameOutputPlan plan;
+  plan.framesDir = outDir;
+  plan.videoPath = invocation.videoPath;
+  plan.width = size.width;
+  plan.height = size.height;
+  plan.channels = 3;
+  plan.fps = invocation.fps;
+  plan.threads = invocation.threads > 0 ? invocation.threads : DefaultEncodingThreads();
+  FrameOutput output(plan);
+
   PreviewFlame flame(size.width, size.height, values);
   ProgressLine progress(invocation.frames, !invocation.quiet && StderrIsTerminal());
-  std::vector<uint8_t> rgb;
   for (int32_t frame = 1; frame <= invocation.frames; ++frame) {
     flame.Step();
+    std::vector<uint8_t> rgb = output.TakeBuffer();
     flame.Draw(&rgb);
-    WritePngFile(JoinPath(outDir, FrameFileName(frame)), rgb.data(), size.width, size.height,
-                 3);
+    output.Put(frame, std::move(rgb));
     progress.Update(frame);
   }
+  output.Finish();
   progress.Finish();
 
-  if (!invocation.quiet) {
+  if (invocation.quiet) return 0;
+  if (writeFrames) {
     std::printf("wrote %d preview frames of %dx%d to %s (%s to %s)\n",
                 static_cast<int>(invocation.frames), static_cast<int>(size.width),
                 static_cast<int>(size.height), outDir.c_str(), FrameFileName(1).c_str(),
                 FrameFileName(invocation.frames).c_str());
   }
-  EncodeVideoIfAsked(invocation, outDir, 1, false);
+  if (!invocation.videoPath.empty()) std::printf("wrote %s\n", invocation.videoPath.c_str());
   return 0;
 }

@@ -1,30 +1,31 @@
 // fyrel render: frames start .. start + N - 1 of one sequence, rendered through the effect's
-// `main` by our own host, each written as an RGBA PNG.
+// `main` by our own host from a still, a sequence or a video source, each written as an RGBA
+// PNG, fed to ffmpeg for a video, or both.
 #include <cstdio>
 #include <vector>
 
 #include "cli/cli_error.h"
 #include "cli/commands.h"
-#include "cli/default_source.h"
+#include "cli/composite.h"
 #include "cli/effect_session.h"
 #include "cli/file_system.h"
 #include "cli/frame_names.h"
+#include "cli/frame_output.h"
 #include "cli/output_target.h"
-#include "cli/png_io.h"
 #include "cli/progress_line.h"
+#include "cli/source_frames.h"
 
 namespace {
 
 constexpr const char* kDefaultRenderDir = "fyrel-out";
 
 // RGBA (straight alpha) to the host's pixels: alpha, red, green, blue.
-std::vector<PF_Pixel> HostPixels(const RgbaImage& image) {
-  std::vector<PF_Pixel> pixels(static_cast<size_t>(image.width) * image.height);
-  for (size_t i = 0; i < pixels.size(); ++i) {
+void HostPixels(const RgbaImage& image, std::vector<PF_Pixel>* pixels) {
+  pixels->resize(static_cast<size_t>(image.width) * image.height);
+  for (size_t i = 0; i < pixels->size(); ++i) {
     const uint8_t* rgba = &image.pixels[i * 4];
-    pixels[i] = PF_Pixel{rgba[3], rgba[0], rgba[1], rgba[2]};
+    (*pixels)[i] = PF_Pixel{rgba[3], rgba[0], rgba[1], rgba[2]};
   }
-  return pixels;
 }
 
 // The output world's rows (stride pixels apart) to RGBA rows of `width` pixels.
@@ -45,27 +46,56 @@ void OutputToRgba(const EffectHost& host, std::vector<uint8_t>* rgba) {
   }
 }
 
+// --frames, or the length of a video or sequence source when it is not given.
+int32_t FrameCount(const Invocation& invocation, const SourceFrames& source) {
+  if (source.Length() == 0) return invocation.frames;
+  if (!invocation.framesGiven) return source.Length();
+  if (invocation.frames > source.Length()) {
+    throw UsageError("--frames " + std::to_string(invocation.frames) + " asks for more than the " +
+                     std::to_string(source.Length()) + " frames of " + invocation.sourcePath);
+  }
+  return invocation.frames;
+}
+
 }  // namespace
 
 int RunRenderCommand(const Invocation& invocation) {
-  const std::string outDir = invocation.outDir.empty() ? kDefaultRenderDir : invocation.outDir;
+  // --video alone writes no frame files; --out, or no --video, does.
+  const bool writeFrames = !invocation.outDir.empty() || invocation.videoPath.empty();
+  const std::string outDir =
+      !writeFrames ? "" : invocation.outDir.empty() ? kDefaultRenderDir : invocation.outDir;
 
-  // Everything is checked before the first frame: source, video target, effect, directory.
-  RgbaImage source = invocation.sourcePath.empty() ? DrawDefaultSource()
-                                                   : ReadPngFile(invocation.sourcePath);
+  // Everything is checked before the first frame: source, video target, effect, directories.
+  std::unique_ptr<SourceFrames> source = OpenSource(invocation.sourcePath);
+  const int32_t frames = FrameCount(invocation, *source);
   CheckVideoTarget(invocation);
   std::unique_ptr<EffectHost> host =
       StartEffect(ChooseEffectEntry(invocation.pluginPath), invocation.params);
   PrepareOutputDirectories(outDir, invocation.videoPath);
 
-  host->SetFrame(source.width, source.height);
-  std::vector<PF_Pixel> input = HostPixels(source);
-  host->SetInput(input.data(), source.width, source.height);
+  const int32_t width = source->Width(), height = source->Height();
+  host->SetFrame(width, height);
+  FrameOutputPlan plan;
+  plan.framesDir = outDir;
+  plan.videoPath = invocation.videoPath;
+  plan.width = width;
+  plan.height = height;
+  plan.channels = 4;
+  plan.fps = invocation.fps;
+  plan.threads = invocation.threads > 0 ? invocation.threads : DefaultEncodingThreads();
+  FrameOutput output(plan);
 
-  const int32_t last = invocation.start + invocation.frames - 1;
-  ProgressLine progress(invocation.frames, !invocation.quiet && StderrIsTerminal());
-  std::vector<uint8_t> rgba;
+  const int32_t last = invocation.start + frames - 1;
+  const bool moving = source->Length() > 0;
+  ProgressLine progress(frames, !invocation.quiet && StderrIsTerminal());
+  std::vector<PF_Pixel> input;
   for (int32_t frame = invocation.start; frame <= last; ++frame) {
+    // Each rendered frame gets the source's next frame; a still is handed over once.
+    const RgbaImage& layer = source->Next();
+    if (moving || frame == invocation.start) {
+      HostPixels(layer, &input);
+      host->SetInput(input.data(), width, height);
+    }
     PF_Err err = host->FrameSetup();
     if (err == PF_Err_NONE) err = host->Render(frame);
     if (err != PF_Err_NONE) {
@@ -73,19 +103,24 @@ int RunRenderCommand(const Invocation& invocation) {
                      (err == PF_Err_OUT_OF_MEMORY ? ": out of memory" : "") + " (host error " +
                      std::to_string(err) + ")");
     }
+    std::vector<uint8_t> rgba = output.TakeBuffer();
     OutputToRgba(*host, &rgba);
-    WritePngFile(JoinPath(outDir, FrameFileName(frame)), rgba.data(), source.width,
-                 source.height, 4);
+    if (invocation.compositeOver) {
+      CompositeOver(layer.pixels.data(), rgba.data(), static_cast<size_t>(width) * height);
+    }
+    output.Put(frame, std::move(rgba));
     progress.Update(frame - invocation.start + 1);
   }
+  output.Finish();
   progress.Finish();
   host->Stop();
 
   if (!invocation.quiet) {
-    std::printf("wrote %d frames to %s (%s to %s)\n", static_cast<int>(invocation.frames),
-                outDir.c_str(), FrameFileName(invocation.start).c_str(),
-                FrameFileName(last).c_str());
+    if (writeFrames) {
+      std::printf("wrote %d frames to %s (%s to %s)\n", static_cast<int>(frames), outDir.c_str(),
+                  FrameFileName(invocation.start).c_str(), FrameFileName(last).c_str());
+    }
+    if (!invocation.videoPath.empty()) std::printf("wrote %s\n", invocation.videoPath.c_str());
   }
-  EncodeVideoIfAsked(invocation, outDir, invocation.start, true);
   return 0;
 }

@@ -72,17 +72,17 @@ TEST(Video, EachFormatHoldsEveryFrame) {
   }
   // The GIF keeps transparency: its frames decode with an alpha channel.
   EXPECT_EQ(Probe(dir / "fire.gif")["pix_fmt"], "bgra");
-  // Nothing but the frames and the videos: no temporaries left.
+  // Nothing but the videos: --video alone writes no frame files, and no temporaries are left.
   std::vector<std::string> files = FilesIn(dir);
-  EXPECT_EQ(files, (std::vector<std::string>{"fire.gif", "fire.mp4", "fire.webm", "fyrel-out",
-                                             "source.png"}));
+  EXPECT_EQ(files, (std::vector<std::string>{"fire.gif", "fire.mp4", "fire.webm", "source.png"}));
 }
 
 TEST(Video, CanGoIntoTheFrameDirectoryOfAFreshRun) {
   if (!HaveFfmpeg()) GTEST_SKIP() << "ffmpeg is not installed";
   fs::path dir = FreshTestDir(CLI_TEST_WORK);
   RunResult run = RunProgramIn(dir, FYREL_EXE,
-                               {"render", "--frames", "3", "--video", "fyrel-out/fire.mp4"});
+                               {"render", "--frames", "3", "--out", "fyrel-out", "--video",
+                                "fyrel-out/fire.mp4"});
   ASSERT_EQ(run.status, 0) << run.output;
   EXPECT_EQ(run.output,
             "wrote 3 frames to fyrel-out (frame_0001.png to frame_0003.png)\n"
@@ -112,4 +112,33 @@ TEST(Video, WithoutFfmpegNothingIsRendered) {
   EXPECT_NE(run.status, 0);
   EXPECT_EQ(run.output.rfind("fyrel: --video needs ffmpeg", 0), 0u) << run.output;
   EXPECT_EQ(FilesIn(dir), std::vector<std::string>{"empty-path"});
+}
+
+TEST(Video, AnInterruptedRunLeavesOnlyWholeFilesAndNoFfmpeg) {
+  if (!HaveFfmpeg()) GTEST_SKIP() << "ffmpeg is not installed";
+  fs::path dir = FreshTestDir(CLI_TEST_WORK);
+  for (const char* signal : {"INT", "TERM", "HUP"}) {
+    fs::remove_all(dir / "frames");
+    // Interrupted once a few frames are written.
+    RunResult run = RunShell("{ " + ShellQuoted(FYREL_EXE) +
+                                 " render --frames 5000 --out frames --video interrupted-fire.mp4"
+                                 " --threads 2 --quiet & "
+                                 "for i in $(seq 200); do [ -e frames/frame_0002.png ] && break;"
+                                 " sleep 0.05; done; kill -" + signal +
+                                 " $!; wait $!; sleep 0.3; pgrep -f 'interrupted-fire[.]mp4[.]'; }",
+                             dir);
+    // ffmpeg, writing to interrupted-fire.mp4.PID.part, was ended too.
+    EXPECT_EQ(run.output.find_first_of("0123456789"), std::string::npos)
+        << signal << ": ffmpeg still runs: " << run.output;
+    // No video (it was never finished), no temporaries, and the frames 1 .. k each whole.
+    EXPECT_EQ(FilesIn(dir), std::vector<std::string>{"frames"}) << signal;
+    std::vector<std::string> files = FilesIn(dir / "frames");
+    ASSERT_FALSE(files.empty()) << signal;
+    for (size_t i = 0; i < files.size(); ++i) {
+      char name[32];
+      std::snprintf(name, sizeof name, "frame_%04d.png", static_cast<int>(i + 1));
+      ASSERT_EQ(files[i], name) << signal;
+      EXPECT_NO_THROW(ReadPngFile((dir / "frames" / name).string())) << name;
+    }
+  }
 }

@@ -137,6 +137,13 @@ TEST(CommandLine, RunFlagsAndTheirDefaults) {
   EXPECT_EQ(inv.videoPath, "v.gif");
   EXPECT_EQ(inv.pluginPath, "p.so");
   EXPECT_TRUE(inv.quiet);
+  EXPECT_TRUE(inv.framesGiven);
+  EXPECT_FALSE(plain.framesGiven);  // a video source then renders its whole length
+  EXPECT_FALSE(plain.compositeOver);
+  EXPECT_EQ(plain.threads, 0);      // one per core
+  EXPECT_TRUE(Parse({"render", "--composite", "over"}).compositeOver);
+  EXPECT_FALSE(Parse({"render", "--composite", "over", "--composite=none"}).compositeOver);
+  EXPECT_EQ(Parse({"render", "--threads", "3"}).threads, 3);
 
   Invocation preview = Parse({"preview", "--size", "64x40", "--width", "0"});
   EXPECT_TRUE(preview.sizeGiven);
@@ -179,6 +186,8 @@ TEST(CommandLine, EveryIntegerFlagTakesExactlyItsRange) {
 TEST(CommandLine, MistakesNameTheFlagAndWhatItTakes) {
   EXPECT_EQ(UsageMessage({"render", "--velocity", "0"}), "--velocity takes 1 to 100, not '0'");
   EXPECT_EQ(UsageMessage({"render", "--soot", "256"}), "--soot takes 0 to 255, not '256'");
+  EXPECT_EQ(UsageMessage({"render", "--composite", "under"}),
+            "--composite takes none or over, not 'under'");
   EXPECT_NE(UsageMessage({"render", "--color1", "FF00"}).find("--color1 takes RRGGBB"),
             std::string::npos);
   EXPECT_NE(UsageMessage({"render", "--drop", "maybe"}).find("--drop takes on|off"),

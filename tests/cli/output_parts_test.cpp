@@ -109,38 +109,45 @@ TEST(Video, FormatFollowsTheExtension) {
   }
 }
 
-TEST(Video, ArgumentsReadTheWrittenFramesAndKeepAlphaWhereTheFormatCan) {
+TEST(Video, ArgumentsReadRawFramesAndKeepAlphaWhereTheFormatCan) {
   VideoJob job;
-  job.framesDir = "out";
-  job.firstFrame = 0;
-  job.frameCount = 7;
+  job.width = 41;
+  job.height = 31;
   job.fps = 30;
   job.videoPath = "fire.webm";
   std::vector<std::string> webm = FfmpegArguments(job, "tmp.part");
   EXPECT_EQ(webm.front(), "ffmpeg");
   EXPECT_EQ(webm.back(), "tmp.part");
-  EXPECT_EQ(After(webm, "-i"), "out/frame_%04d.png");
-  EXPECT_EQ(After(webm, "-start_number"), "0");
-  EXPECT_EQ(After(webm, "-frames:v"), "7");  // never a stale frame of an earlier, longer run
+  // Raw frames of exactly the rendered size and layout on standard input.
+  EXPECT_EQ(After(webm, "-i"), "pipe:0");
+  EXPECT_EQ(After(webm, "-pix_fmt"), "rgba");
+  EXPECT_EQ(After(webm, "-video_size"), "41x31");
   EXPECT_EQ(After(webm, "-framerate"), "30");
   EXPECT_EQ(After(webm, "-c:v"), "libvpx-vp9");
   EXPECT_EQ(After(webm, "-vf"), "format=yuva420p");
-  EXPECT_EQ(After(webm, "-f"), "webm");  // the temporary name has no telling extension
+  EXPECT_EQ(webm[webm.size() - 2], "webm");  // the temporary name has no telling extension
   EXPECT_TRUE(Has(webm, "-nostdin"));
 
   job.videoPath = "fire.gif";
   std::vector<std::string> gif = FfmpegArguments(job, "tmp.part");
   EXPECT_NE(After(gif, "-filter_complex").find("reserve_transparent=1"), std::string::npos);
-  EXPECT_EQ(After(gif, "-f"), "gif");
+  EXPECT_EQ(gif[gif.size() - 2], "gif");
 
   job.videoPath = "fire.mp4";
   std::vector<std::string> mp4 = FfmpegArguments(job, "tmp.part");
-  EXPECT_EQ(After(mp4, "-vf").rfind("premultiply=inplace=1,", 0), 0u);
+  // MP4 has no alpha: its frames come weighted by alpha, as RGB.
+  EXPECT_EQ(After(mp4, "-pix_fmt"), "rgb24");
   EXPECT_NE(After(mp4, "-vf").find("format=yuv420p"), std::string::npos);
+  std::vector<uint8_t> rgba = {200, 100, 50, 128, 255, 255, 255, 0, 9, 8, 7, 255};
+  std::vector<uint8_t> rgb(9);
+  PremultiplyToRgb(rgba.data(), 3, rgb.data());
+  // 200 * 128 / 255 = 100.4, 100 * 128 / 255 = 50.2, 50 * 128 / 255 = 25.1
+  EXPECT_EQ(rgb, (std::vector<uint8_t>{100, 50, 25, 0, 0, 0, 9, 8, 7}));
   EXPECT_EQ(After(mp4, "-c:v"), "libx264");
 
   // Opaque preview frames have no alpha to keep or to weight by.
   job.framesHaveAlpha = false;
+  EXPECT_EQ(After(FfmpegArguments(job, "t"), "-pix_fmt"), "rgb24");
   EXPECT_EQ(After(FfmpegArguments(job, "t"), "-vf").find("premultiply"), std::string::npos);
   job.videoPath = "fire.webm";
   EXPECT_EQ(After(FfmpegArguments(job, "t"), "-vf"), "format=yuv420p");

@@ -1,9 +1,12 @@
-# The Windows build writes what the Linux build writes, byte for byte: fyrel.exe driving the
-# Fyrel.aex DLL under wine against fyrel driving Fyrel.so, on the same frames and flags.
+# The Windows build renders what the Linux build renders, pixel for pixel: fyrel.exe driving
+# the Fyrel.aex DLL under wine against fyrel driving Fyrel.so, on the same frames and flags.
+# The builds encode PNGs with different libraries, so the decoded pixels are compared (with
+# PNG_PIXELS, which prints each file's size and pixel digest).
 # Skipped (the output says "skipped:") when the cross-built files are not there or wine's
 # loader for them cannot run here.
 #   cmake -DFYREL_EXE=... -DFYREL_PLUGIN=... -DWIN_DIR=<cross build> -DWINE=<loader>
-#         -DWINE_CANNOT_RUN=<reason or empty> -DWINEARCH=<win32/win64> -DWORK=<dir> -P <this>
+#         -DWINE_CANNOT_RUN=<reason or empty> -DWINEARCH=<win32/win64> -DWORK=<dir>
+#         -DPNG_PIXELS=... -P <this>
 set(win_exe ${WIN_DIR}/cli/fyrel.exe)
 set(win_aex ${WIN_DIR}/host/Fyrel.aex)
 foreach(needed ${win_exe} ${win_aex})
@@ -56,14 +59,19 @@ foreach(case case1 case2 case3)
     message(FATAL_ERROR "${case}: different files:\n linux: ${linux_files}\n windows: ${windows_files}")
   endif()
   foreach(name ${linux_files})
-    execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files
-                            ${WORK}/linux/${case}/${name} ${WORK}/windows/${case}/${name}
-                    RESULT_VARIABLE differs)
-    if(differs)
-      message(FATAL_ERROR "${case}/${name}: the Windows build wrote different bytes "
+    foreach(side linux windows)
+      execute_process(COMMAND ${PNG_PIXELS} ${WORK}/${side}/${case}/${name}
+                      RESULT_VARIABLE status OUTPUT_VARIABLE pixels_${side}
+                      ERROR_VARIABLE pixels_${side})
+      if(NOT status EQUAL 0)
+        message(FATAL_ERROR "${side}: ${case}/${name} does not decode: ${pixels_${side}}")
+      endif()
+    endforeach()
+    if(NOT pixels_linux STREQUAL pixels_windows)
+      message(FATAL_ERROR "${case}/${name}: the Windows build wrote different pixels "
                           "(is ${WIN_DIR} built from the same sources?)")
     endif()
     math(EXPR compared "${compared} + 1")
   endforeach()
 endforeach()
-message(STATUS "${compared} files identical")
+message(STATUS "${compared} files with the same pixels")

@@ -1,0 +1,57 @@
+// Where rendered frames go: PNG files frame_NNNN.png in a directory, a video through ffmpeg,
+// or both. The caller renders on its own thread and hands each frame over in order; the video
+// gets it at once, and the PNG is encoded and written on a worker thread while the next frame
+// renders (the Windows build, without threads, encodes in the caller). Every file is written
+// under a temporary name and renamed when whole.
+#pragma once
+
+#include <cstdint>
+#include <exception>
+#include <memory>
+#include <string>
+#include <vector>
+
+class VideoEncoder;
+
+struct FrameOutputPlan {
+  std::string framesDir;  // empty: no frame files
+  std::string videoPath;  // empty: no video
+  int32_t width = 0;
+  int32_t height = 0;
+  int channels = 4;       // 4: RGBA with straight alpha; 3: opaque RGB
+  int32_t fps = 25;
+  int threads = 1;        // PNG encoding threads
+};
+
+// The encoding threads to use when none are asked for: one per core.
+int DefaultEncodingThreads();
+
+class FrameOutput {
+ public:
+  // Starts the workers and ffmpeg. Throws a CliError when ffmpeg cannot be started.
+  explicit FrameOutput(const FrameOutputPlan& plan);
+  // Unfinished: stops the workers after the files they are writing and ends ffmpeg, leaving
+  // no partial file.
+  ~FrameOutput();
+  FrameOutput(const FrameOutput&) = delete;
+  FrameOutput& operator=(const FrameOutput&) = delete;
+
+  // An empty-or-recycled buffer to render the next frame into.
+  std::vector<uint8_t> TakeBuffer();
+  // Frame `number`'s samples, width x height x channels. Waits while the workers are a few
+  // frames behind. Throws a CliError: the first failure of any frame so far.
+  void Put(int32_t number, std::vector<uint8_t> samples);
+  // Waits until every frame is written and the video is complete. Throws a CliError.
+  void Finish();
+
+ private:
+  struct Shared;
+  std::string FramePath(int32_t number) const;
+  std::vector<uint8_t> EncodeFrame(int32_t number, const std::vector<uint8_t>& samples) const;
+  void StopWorkers();
+  void RethrowFailure();
+
+  FrameOutputPlan plan_;
+  std::unique_ptr<VideoEncoder> video_;
+  std::unique_ptr<Shared> shared_;
+};

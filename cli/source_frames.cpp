@@ -1,0 +1,247 @@
+#include "cli/source_frames.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <map>
+#include <sstream>
+#include <system_error>
+#include <vector>
+
+#include "cli/child_process.h"
+#include "cli/cli_error.h"
+#include "cli/default_source.h"
+#include "cli/file_system.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class StillSource : public SourceFrames {
+ public:
+  explicit StillSource(RgbaImage image) : image_(std::move(image)) {
+    width_ = image_.width;
+    height_ = image_.height;
+  }
+  const RgbaImage& Next() override { return image_; }
+
+ private:
+  RgbaImage image_;
+};
+
+// A sequence pattern split at its number: prefix, zero-padded width (0: none), suffix.
+struct Pattern {
+  fs::path dir;
+  std::string prefix, suffix;
+  int width = 0;
+};
+
+bool SplitPattern(const std::string& path, Pattern* pattern) {
+  const fs::path whole(path);
+  const std::string name = whole.filename().string();
+  const size_t percent = name.find('%');
+  if (percent == std::string::npos) return false;
+  size_t at = percent + 1;
+  int width = 0;
+  if (at < name.size() && name[at] == '0') {
+    ++at;
+    while (at < name.size() && std::isdigit(static_cast<unsigned char>(name[at]))) {
+      width = width * 10 + (name[at] - '0');
+      if (width > 9) return false;
+      ++at;
+    }
+  }
+  if (at >= name.size() || name[at] != 'd') return false;
+  if (name.find('%', at) != std::string::npos) return false;  // one number only
+  pattern->dir = whole.has_parent_path() ? whole.parent_path() : fs::path(".");
+  pattern->prefix = name.substr(0, percent);
+  pattern->suffix = name.substr(at + 1);
+  pattern->width = width;
+  return true;
+}
+
+std::string NameOf(const Pattern& pattern, int64_t number) {
+  std::string digits = std::to_string(number);
+  if (static_cast<int>(digits.size()) < pattern.width) {
+    digits.insert(0, static_cast<size_t>(pattern.width) - digits.size(), '0');
+  }
+  return pattern.prefix + digits + pattern.suffix;
+}
+
+class SequenceSource : public SourceFrames {
+ public:
+  SequenceSource(const std::string& path, const Pattern& pattern) : path_(path) {
+    // Every file the pattern names, by number; a name the pattern would write otherwise
+    // (shot_12.png for shot_%04d.png) is not one of them.
+    std::map<int64_t, fs::path> found;
+    std::error_code error;
+    fs::directory_iterator entries(pattern.dir, error);
+    if (error) throw CliError("cannot read " + path + ": " + error.message());
+    for (const fs::directory_entry& entry : entries) {
+      const std::string name = entry.path().filename().string();
+      if (name.size() <= pattern.prefix.size() + pattern.suffix.size()) continue;
+      if (name.compare(0, pattern.prefix.size(), pattern.prefix) != 0) continue;
+      if (name.compare(name.size() - pattern.suffix.size(), pattern.suffix.size(),
+                       pattern.suffix) != 0) {
+        continue;
+      }
+      const std::string digits = name.substr(
+          pattern.prefix.size(), name.size() - pattern.prefix.size() - pattern.suffix.size());
+      if (digits.size() > 9 ||
+          !std::all_of(digits.begin(), digits.end(),
+                       [](char c) { return std::isdigit(static_cast<unsigned char>(c)); })) {
+        continue;
+      }
+      const int64_t number = std::stoll(digits);
+      if (NameOf(pattern, number) == name) found[number] = entry.path();
+    }
+    if (found.empty()) throw CliError("cannot read " + path + ": no file of the sequence is there");
+    int64_t expected = found.begin()->first;
+    for (const auto& numbered : found) {
+      if (numbered.first != expected) {
+        throw CliError(path + ": the sequence has a gap: " + NameOf(pattern, expected) +
+                       " is missing between " + NameOf(pattern, expected - 1) + " and " +
+                       NameOf(pattern, numbered.first));
+      }
+      files_.push_back(numbered.second.string());
+      ++expected;
+    }
+    length_ = static_cast<int32_t>(std::min<size_t>(files_.size(), INT32_MAX));
+    // The first frame now: it sets the size, and a broken first file stops the run before
+    // anything is written.
+    frame_ = ReadPngFile(files_[0]);
+    width_ = frame_.width;
+    height_ = frame_.height;
+  }
+
+  const RgbaImage& Next() override {
+    if (next_ >= files_.size()) throw CliError(path_ + ": the sequence has no more frames");
+    if (next_ > 0) frame_ = ReadPngFile(files_[next_]);
+    if (frame_.width != width_ || frame_.height != height_) {
+      throw CliError(files_[next_] + ": the image is " + std::to_string(frame_.width) + "x" +
+                     std::to_string(frame_.height) + ", not " + std::to_string(width_) + "x" +
+                     std::to_string(height_) + " as the sequence's first");
+    }
+    ++next_;
+    return frame_;
+  }
+
+ private:
+  std::string path_;
+  std::vector<std::string> files_;
+  size_t next_ = 0;
+  RgbaImage frame_;
+};
+
+// key=value lines of ffprobe about the first video stream: its size and packet count.
+std::map<std::string, std::string> ProbeVideo(const std::string& path) {
+  std::unique_ptr<ChildProcess> probe;
+  try {
+    probe = std::make_unique<ChildProcess>(
+        std::vector<std::string>{"ffprobe", "-v", "error", "-select_streams", "v:0",
+                                 "-count_packets", "-show_entries",
+                                 "stream=width,height,nb_read_packets", "-of", "default=nw=1",
+                                 FfmpegFileName(path)},
+        ChildProcess::Pipe::kFromOutput, true);
+  } catch (const CliError&) {
+    throw CliError(path + " is not a PNG; reading a video needs ffprobe and ffmpeg, which cannot be "
+                   "run here (Debian: apt-get install ffmpeg)");
+  }
+  std::string text;
+  char buffer[4096];
+  size_t got;
+  while ((got = probe->Read(buffer, sizeof buffer)) > 0 && text.size() < 65536) {
+    text.append(buffer, got);
+  }
+  if (probe->Wait() != 0) throw CliError(path + ": not a video or image that ffmpeg can read");
+  std::map<std::string, std::string> values;
+  std::istringstream lines(text);
+  std::string line;
+  while (std::getline(lines, line)) {
+    const size_t equals = line.find('=');
+    if (equals != std::string::npos) values[line.substr(0, equals)] = line.substr(equals + 1);
+  }
+  return values;
+}
+
+int32_t PositiveNumber(const std::string& text) {
+  if (text.empty() || text.size() > 9 ||
+      !std::all_of(text.begin(), text.end(),
+                   [](char c) { return std::isdigit(static_cast<unsigned char>(c)); })) {
+    return 0;
+  }
+  return static_cast<int32_t>(std::stol(text));
+}
+
+class VideoSource : public SourceFrames {
+ public:
+  explicit VideoSource(const std::string& path) : path_(path) {
+    std::map<std::string, std::string> probe = ProbeVideo(path);
+    if (probe.find("width") == probe.end()) throw CliError(path + ": no video stream");
+    width_ = PositiveNumber(probe["width"]);
+    height_ = PositiveNumber(probe["height"]);
+    length_ = PositiveNumber(probe["nb_read_packets"]);
+    if (width_ <= 0 || height_ <= 0 || length_ <= 0) {
+      throw CliError(path + ": its video stream has no frames ffmpeg can read");
+    }
+    if (width_ > kMaxImageSide || height_ > kMaxImageSide) {
+      throw CliError(path + ": the video is " + std::to_string(width_) + "x" +
+                     std::to_string(height_) + ", larger than " + std::to_string(kMaxImageSide) +
+                     " pixels on a side");
+    }
+    frame_.width = width_;
+    frame_.height = height_;
+    frame_.pixels.resize(static_cast<size_t>(width_) * height_ * 4);
+  }
+
+  const RgbaImage& Next() override {
+    if (!decoder_) {
+      decoder_ = std::make_unique<ChildProcess>(
+          std::vector<std::string>{"ffmpeg", "-nostdin", "-hide_banner", "-loglevel", "error",
+                                   "-i", FfmpegFileName(path_), "-map", "0:v:0", "-f",
+                                   "rawvideo", "-pix_fmt", "rgba", "pipe:1"},
+          ChildProcess::Pipe::kFromOutput, false);
+    }
+    if (decoder_->Read(frame_.pixels.data(), frame_.pixels.size()) != frame_.pixels.size()) {
+      decoder_->Kill();
+      throw CliError(path_ + ": ffmpeg could not decode frame " + std::to_string(read_ + 1) +
+                     " of " + std::to_string(length_));
+    }
+    ++read_;
+    return frame_;
+  }
+
+ private:
+  std::string path_;
+  std::unique_ptr<ChildProcess> decoder_;
+  RgbaImage frame_;
+  int32_t read_ = 0;
+};
+
+void CheckReadable(const std::string& path) {
+  if (IsDirectory(path)) throw CliError("cannot read " + path + ": it is a directory");
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (!file) throw CliError("cannot read " + path + ": " + std::strerror(errno));
+  std::fclose(file);
+}
+
+}  // namespace
+
+bool IsSequencePattern(const std::string& path) {
+  Pattern pattern;
+  return SplitPattern(path, &pattern);
+}
+
+std::unique_ptr<SourceFrames> OpenSource(const std::string& path) {
+  if (path.empty()) return std::make_unique<StillSource>(DrawDefaultSource());
+  Pattern pattern;
+  if (!PathExists(path) && SplitPattern(path, &pattern)) {
+    return std::make_unique<SequenceSource>(path, pattern);
+  }
+  if (LowercaseExtension(path) == "png") return std::make_unique<StillSource>(ReadPngFile(path));
+  CheckReadable(path);
+  return std::make_unique<VideoSource>(path);
+}

@@ -1,0 +1,37 @@
+// The source layer, frame by frame: a still PNG (the same image for every frame), a numbered
+// image sequence (shot_%04d.png, every number from the lowest on, no gaps) or a video file
+// that ffmpeg decodes, read through a pipe one frame at a time. All of them give 8-bit RGBA
+// of one size, which sets the frame size.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "cli/png_io.h"
+
+class SourceFrames {
+ public:
+  virtual ~SourceFrames() = default;
+  int32_t Width() const { return width_; }
+  int32_t Height() const { return height_; }
+  // The frames it holds; 0 for a still image, which serves any number of frames.
+  int32_t Length() const { return length_; }
+  // The next frame, the first one first. Throws a CliError naming the source when it cannot
+  // be read.
+  virtual const RgbaImage& Next() = 0;
+
+ protected:
+  int32_t width_ = 0;
+  int32_t height_ = 0;
+  int32_t length_ = 0;
+};
+
+// Opens `path` and checks it as far as can be known before the first frame: a file that is
+// missing or unreadable, a video without a video stream, a sequence with no file or with a
+// gap are all refused here. An empty path is the built-in source. Throws a CliError.
+std::unique_ptr<SourceFrames> OpenSource(const std::string& path);
+
+// True when the last part of `path` holds one printf-style number (%d, %04d): an image
+// sequence's pattern.
+bool IsSequencePattern(const std::string& path);
