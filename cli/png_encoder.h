@@ -7,15 +7,15 @@
 #include <vector>
 
 // How the fast encoder filters rows and compresses them. The defaults were chosen with
-// bench/png_settings_bench.cpp on 1920x1080 fire frames: among the settings whose files are
-// smaller than ffmpeg's PNG encoder makes from the same frames (143 KB a frame), about the
-// fastest, with some room to spare in size (134 KB, about 35 ms a frame on one core). "Up"
-// suits flames, which change slowly from row to row; run-length coding alone is fast but
-// makes files up to four times larger, and a filter picked per row costs twice the time.
+// bench/png_settings_bench.cpp on 1920x1080 fire frames: the fastest setting whose files are no
+// larger than ffmpeg's PNG encoder makes from the same frames (143 KB a frame): 141 KB, about
+// 33 ms of CPU a frame. "Up" suits flames, which change slowly from row to row; level 5 makes
+// 134 KB in about 39 ms, levels 1 to 3 are faster but make 180 KB and more; run-length coding
+// alone makes files up to four times larger, and a filter picked per row costs twice the time.
 struct PngSettings {
   int filter = 2;        // row filter for every row: 0 none, 1 sub, 2 up, 3 average, 4 paeth,
                          // 5 the encoder's pick per row
-  int level = 5;         // zlib level
+  int level = 4;         // zlib level
   int strategy = 1;      // zlib strategy: 0 default, 1 filtered, 3 run-length
 };
 
