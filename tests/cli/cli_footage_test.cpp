@@ -13,6 +13,7 @@
 #include "host/effect_main.h"
 #include "minihost/effect_host.h"
 #include "tests/cli/process_runner.h"
+#include "tests/cli/written_frame.h"
 
 namespace fs = std::filesystem;
 
@@ -62,17 +63,7 @@ TEST(FootageRender, EachFrameIsTheEffectFedTheMatchingDecodedFrame) {
     ASSERT_EQ(host.FrameSetup(), PF_Err_NONE);
     ASSERT_EQ(host.Render(frame), PF_Err_NONE);
     std::snprintf(name, sizeof name, "fire/frame_%04d.png", frame);
-    RgbaImage written = ReadPngFile((dir / name).string());
-    ASSERT_EQ(written.width, 46);
-    ASSERT_EQ(written.height, 34);
-    for (size_t i = 0; i < input.size(); ++i) {
-      const PF_Pixel& p = host.Output()[i];
-      const uint8_t* w = &written.pixels[i * 4];
-      ASSERT_EQ(w[0], p.red) << name << " pixel " << i;
-      ASSERT_EQ(w[1], p.green) << name << " pixel " << i;
-      ASSERT_EQ(w[2], p.blue) << name << " pixel " << i;
-      ASSERT_EQ(w[3], p.alpha) << name << " pixel " << i;
-    }
+    ASSERT_TRUE(WrittenFrameIs(ReadPngFile((dir / name).string()), host.Output(), 46, 34)) << name;
   }
   EXPECT_TRUE(changes);  // the source really moves
 

@@ -11,6 +11,7 @@
 #include "host/effect_main.h"
 #include "minihost/effect_host.h"
 #include "tests/cli/process_runner.h"
+#include "tests/cli/written_frame.h"
 
 namespace fs = std::filesystem;
 
@@ -65,18 +66,9 @@ TEST(ReferenceRender, MatchesTheEffectDrivenDirectly) {
     ASSERT_EQ(host.Render(frame), PF_Err_NONE);
     char name[32];
     std::snprintf(name, sizeof name, "frame_%04d.png", frame);
-    RgbaImage written = ReadPngFile((dir / "fyrel-out" / name).string());
-    ASSERT_EQ(written.width, width);
-    ASSERT_EQ(written.height, height);
-    for (int i = 0; i < width * height; ++i) {
-      const PF_Pixel& p = host.Output()[i];
-      const uint8_t* w = &written.pixels[i * 4];
-      ASSERT_EQ(w[0], p.red) << name << " pixel " << i;
-      ASSERT_EQ(w[1], p.green) << name << " pixel " << i;
-      ASSERT_EQ(w[2], p.blue) << name << " pixel " << i;
-      ASSERT_EQ(w[3], p.alpha) << name << " pixel " << i;
-      anyHeat = anyHeat || p.alpha != 0;
-    }
+    const RgbaImage written = ReadPngFile((dir / "fyrel-out" / name).string());
+    ASSERT_TRUE(WrittenFrameIs(written, host.Output(), width, height)) << name;
+    for (int i = 0; i < width * height; ++i) anyHeat = anyHeat || host.Output()[i].alpha != 0;
   }
   EXPECT_TRUE(anyHeat);
 }
