@@ -26,10 +26,16 @@ class StillSource : public SourceFrames {
     width_ = image_.width;
     height_ = image_.height;
   }
-  const RgbaImage& Next() override { return image_; }
+  void Next(std::vector<uint8_t>* rgba) override {
+    if (given_) throw CliError("a still source has one frame only");
+    rgba->swap(image_.pixels);
+    image_.pixels = std::vector<uint8_t>();
+    given_ = true;
+  }
 
  private:
   RgbaImage image_;
+  bool given_ = false;
 };
 
 // A sequence pattern split at its number: prefix, zero-padded width (0: none), suffix.
@@ -117,16 +123,19 @@ class SequenceSource : public SourceFrames {
     height_ = frame_.height;
   }
 
-  const RgbaImage& Next() override {
+  void Next(std::vector<uint8_t>* rgba) override {
     if (next_ >= files_.size()) throw CliError(path_ + ": the sequence has no more frames");
-    if (next_ > 0) frame_ = ReadPngFile(files_[next_]);
+    if (next_ > 0) {
+      frame_.pixels.swap(*rgba);
+      ReadPngFile(files_[next_], &frame_);
+    }
     if (frame_.width != width_ || frame_.height != height_) {
       throw CliError(files_[next_] + ": the image is " + std::to_string(frame_.width) + "x" +
                      std::to_string(frame_.height) + ", not " + std::to_string(width_) + "x" +
                      std::to_string(height_) + " as the sequence's first");
     }
+    rgba->swap(frame_.pixels);
     ++next_;
-    return frame_;
   }
 
  private:
@@ -192,12 +201,10 @@ class VideoSource : public SourceFrames {
                      std::to_string(height_) + ", larger than " + std::to_string(kMaxImageSide) +
                      " pixels on a side");
     }
-    frame_.width = width_;
-    frame_.height = height_;
-    frame_.pixels.resize(static_cast<size_t>(width_) * height_ * 4);
   }
 
-  const RgbaImage& Next() override {
+  void Next(std::vector<uint8_t>* rgba) override {
+    rgba->resize(static_cast<size_t>(width_) * height_ * 4);
     if (!decoder_) {
       decoder_ = std::make_unique<ChildProcess>(
           std::vector<std::string>{"ffmpeg", "-nostdin", "-hide_banner", "-loglevel", "error",
@@ -205,19 +212,17 @@ class VideoSource : public SourceFrames {
                                    "rawvideo", "-pix_fmt", "rgba", "pipe:1"},
           ChildProcess::Pipe::kFromOutput, false);
     }
-    if (decoder_->Read(frame_.pixels.data(), frame_.pixels.size()) != frame_.pixels.size()) {
+    if (decoder_->Read(rgba->data(), rgba->size()) != rgba->size()) {
       decoder_->Kill();
       throw CliError(path_ + ": ffmpeg could not decode frame " + std::to_string(read_ + 1) +
                      " of " + std::to_string(length_));
     }
     ++read_;
-    return frame_;
   }
 
  private:
   std::string path_;
   std::unique_ptr<ChildProcess> decoder_;
-  RgbaImage frame_;
   int32_t read_ = 0;
 };
 

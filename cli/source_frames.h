@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "cli/png_io.h"
 
@@ -17,9 +18,10 @@ class SourceFrames {
   int32_t Height() const { return height_; }
   // The frames it holds; 0 for a still image, which serves any number of frames.
   int32_t Length() const { return length_; }
-  // The next frame, the first one first. Throws a CliError naming the source when it cannot
-  // be read.
-  virtual const RgbaImage& Next() = 0;
+  // Puts the next frame, the first one first, in `rgba` (Width() x Height() x 4 samples),
+  // using its buffer when it has one. A still image hands its one frame over at the first
+  // call and has none after it. Throws a CliError naming the source when it cannot be read.
+  virtual void Next(std::vector<uint8_t>* rgba) = 0;
 
  protected:
   int32_t width_ = 0;
