@@ -21,6 +21,15 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// The longest name of one file, in bytes, on the usual file systems.
+constexpr size_t kLongestName = 255;
+
+#if defined(_WIN32)
+const char* const kSeparators = "/\\";
+#else
+const char* const kSeparators = "/";
+#endif
+
 long ProcessNumber() {
 #if defined(_WIN32)
   return static_cast<long>(_getpid());
@@ -120,7 +129,19 @@ void RemoveFileQuietly(const std::string& path) {
 }
 
 std::string TemporaryNameFor(const std::string& path) {
-  return path + "." + std::to_string(ProcessNumber()) + ".part";
+  const std::string suffix = "." + std::to_string(ProcessNumber()) + ".part";
+  const size_t slash = path.find_last_of(kSeparators);
+  const size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+  if (path.size() - nameStart + suffix.size() <= kLongestName) return path + suffix;
+  // Too long with the suffix: the name's start, cut at a character boundary, and a digest of
+  // the whole name, which keeps two long names that start alike apart.
+  uint64_t hash = 0xcbf29ce484222325ull;  // FNV-1a
+  for (char c : path) hash = (hash ^ static_cast<uint8_t>(c)) * 0x100000001b3ull;
+  char digest[20];
+  std::snprintf(digest, sizeof digest, "~%016llx", static_cast<unsigned long long>(hash));
+  size_t keep = kLongestName - suffix.size() - std::strlen(digest);
+  while (keep > 0 && (static_cast<uint8_t>(path[nameStart + keep]) & 0xC0) == 0x80) --keep;
+  return path.substr(0, nameStart + keep) + digest + suffix;
 }
 
 std::string FfmpegFileName(const std::string& path) {

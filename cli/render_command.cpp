@@ -75,6 +75,13 @@ int RunRenderCommand(const Invocation& invocation) {
   std::unique_ptr<SourceFrames> source = OpenSource(invocation.sourcePath);
   const int32_t frames = FrameCount(invocation, *source);
   CheckVideoTarget(invocation);
+  OutputPlan outputs;
+  outputs.framesDir = outDir;
+  outputs.firstFrame = invocation.start;
+  outputs.lastFrame = static_cast<int32_t>(invocation.start + frames - 1);
+  outputs.videoPath = invocation.videoPath;
+  outputs.sourceFiles = source->Files();
+  CheckOutputClashes(outputs);
   std::unique_ptr<EffectHost> host =
       StartEffect(ChooseEffectEntry(invocation.pluginPath), invocation.params);
   PrepareOutputDirectories(outDir, invocation.videoPath);

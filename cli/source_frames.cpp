@@ -22,9 +22,10 @@ namespace {
 
 class StillSource : public SourceFrames {
  public:
-  explicit StillSource(RgbaImage image) : image_(std::move(image)) {
+  StillSource(RgbaImage image, const std::string& path) : image_(std::move(image)) {
     width_ = image_.width;
     height_ = image_.height;
+    if (!path.empty()) files_.push_back(path);
   }
   void Next(std::vector<uint8_t>* rgba) override {
     if (given_) throw CliError("a still source has one frame only");
@@ -140,7 +141,6 @@ class SequenceSource : public SourceFrames {
 
  private:
   std::string path_;
-  std::vector<std::string> files_;
   size_t next_ = 0;
   RgbaImage frame_;
 };
@@ -188,6 +188,7 @@ int32_t PositiveNumber(const std::string& text) {
 class VideoSource : public SourceFrames {
  public:
   explicit VideoSource(const std::string& path) : path_(path) {
+    files_.push_back(path);
     std::map<std::string, std::string> probe = ProbeVideo(path);
     if (probe.find("width") == probe.end()) throw CliError(path + ": no video stream");
     width_ = PositiveNumber(probe["width"]);
@@ -241,12 +242,14 @@ bool IsSequencePattern(const std::string& path) {
 }
 
 std::unique_ptr<SourceFrames> OpenSource(const std::string& path) {
-  if (path.empty()) return std::make_unique<StillSource>(DrawDefaultSource());
+  if (path.empty()) return std::make_unique<StillSource>(DrawDefaultSource(), "");
   Pattern pattern;
   if (!PathExists(path) && SplitPattern(path, &pattern)) {
     return std::make_unique<SequenceSource>(path, pattern);
   }
-  if (LowercaseExtension(path) == "png") return std::make_unique<StillSource>(ReadPngFile(path));
+  if (LowercaseExtension(path) == "png") {
+    return std::make_unique<StillSource>(ReadPngFile(path), path);
+  }
   CheckReadable(path);
   return std::make_unique<VideoSource>(path);
 }

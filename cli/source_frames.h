@@ -22,11 +22,14 @@ class SourceFrames {
   // using its buffer when it has one. A still image hands its one frame over at the first
   // call and has none after it. Throws a CliError naming the source when it cannot be read.
   virtual void Next(std::vector<uint8_t>* rgba) = 0;
+  // The files it reads (none for the built-in source).
+  const std::vector<std::string>& Files() const { return files_; }
 
  protected:
   int32_t width_ = 0;
   int32_t height_ = 0;
   int32_t length_ = 0;
+  std::vector<std::string> files_;
 };
 
 // Opens `path` and checks it as far as can be known before the first frame: a file that is
