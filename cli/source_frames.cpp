@@ -145,8 +145,8 @@ class SequenceSource : public SourceFrames {
   RgbaImage frame_;
 };
 
-// key=value lines of ffprobe about the first video stream: its size and packet count.
-std::map<std::string, std::string> ProbeVideo(const std::string& path) {
+// What ffprobe says about the first video stream: key=value lines of its size and packet count.
+std::string ProbeVideo(const std::string& path) {
   std::unique_ptr<ChildProcess> probe;
   try {
     probe = std::make_unique<ChildProcess>(
@@ -166,14 +166,7 @@ std::map<std::string, std::string> ProbeVideo(const std::string& path) {
     text.append(buffer, got);
   }
   if (probe->Wait() != 0) throw CliError(path + ": not a video or image that ffmpeg can read");
-  std::map<std::string, std::string> values;
-  std::istringstream lines(text);
-  std::string line;
-  while (std::getline(lines, line)) {
-    const size_t equals = line.find('=');
-    if (equals != std::string::npos) values[line.substr(0, equals)] = line.substr(equals + 1);
-  }
-  return values;
+  return text;
 }
 
 int32_t PositiveNumber(const std::string& text) {
@@ -189,19 +182,10 @@ class VideoSource : public SourceFrames {
  public:
   explicit VideoSource(const std::string& path) : path_(path) {
     files_.push_back(path);
-    std::map<std::string, std::string> probe = ProbeVideo(path);
-    if (probe.find("width") == probe.end()) throw CliError(path + ": no video stream");
-    width_ = PositiveNumber(probe["width"]);
-    height_ = PositiveNumber(probe["height"]);
-    length_ = PositiveNumber(probe["nb_read_packets"]);
-    if (width_ <= 0 || height_ <= 0 || length_ <= 0) {
-      throw CliError(path + ": its video stream has no frames ffmpeg can read");
-    }
-    if (width_ > kMaxImageSide || height_ > kMaxImageSide) {
-      throw CliError(path + ": the video is " + std::to_string(width_) + "x" +
-                     std::to_string(height_) + ", larger than " + std::to_string(kMaxImageSide) +
-                     " pixels on a side");
-    }
+    const VideoStreamInfo info = ParseVideoProbe(ProbeVideo(path), path);
+    width_ = info.width;
+    height_ = info.height;
+    length_ = info.frames;
   }
 
   void Next(std::vector<uint8_t>* rgba) override {
@@ -235,6 +219,30 @@ void CheckReadable(const std::string& path) {
 }
 
 }  // namespace
+
+VideoStreamInfo ParseVideoProbe(const std::string& text, const std::string& path) {
+  std::map<std::string, std::string> values;
+  std::istringstream lines(text);
+  std::string line;
+  while (std::getline(lines, line)) {
+    const size_t equals = line.find('=');
+    if (equals != std::string::npos) values[line.substr(0, equals)] = line.substr(equals + 1);
+  }
+  if (values.find("width") == values.end()) throw CliError(path + ": no video stream");
+  VideoStreamInfo info;
+  info.width = PositiveNumber(values["width"]);
+  info.height = PositiveNumber(values["height"]);
+  info.frames = PositiveNumber(values["nb_read_packets"]);
+  if (info.width <= 0 || info.height <= 0 || info.frames <= 0) {
+    throw CliError(path + ": its video stream has no frames ffmpeg can read");
+  }
+  if (info.width > kMaxImageSide || info.height > kMaxImageSide) {
+    throw CliError(path + ": the video is " + std::to_string(info.width) + "x" +
+                   std::to_string(info.height) + ", larger than " +
+                   std::to_string(kMaxImageSide) + " pixels on a side");
+  }
+  return info;
+}
 
 bool IsSequencePattern(const std::string& path) {
   Pattern pattern;

@@ -40,3 +40,15 @@ std::unique_ptr<SourceFrames> OpenSource(const std::string& path);
 // True when the last part of `path` holds one printf-style number (%d, %04d): an image
 // sequence's pattern.
 bool IsSequencePattern(const std::string& path);
+
+// A video's first stream as the renderer takes it.
+struct VideoStreamInfo {
+  int32_t width = 0;
+  int32_t height = 0;
+  int32_t frames = 0;
+};
+
+// ffprobe's key=value lines about a video's first stream (width, height, nb_read_packets).
+// Throws a CliError naming `path` for no stream, a missing or bad number, or a side over the
+// limit (exposed for the fuzz target).
+VideoStreamInfo ParseVideoProbe(const std::string& text, const std::string& path);
