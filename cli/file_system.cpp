@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cctype>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>

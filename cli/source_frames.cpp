@@ -150,10 +150,10 @@ std::string ProbeVideo(const std::string& path) {
   std::unique_ptr<ChildProcess> probe;
   try {
     probe = std::make_unique<ChildProcess>(
-        std::vector<std::string>{"ffprobe", "-v", "error", "-select_streams", "v:0",
-                                 "-count_packets", "-show_entries",
-                                 "stream=width,height,nb_read_packets", "-of", "default=nw=1",
-                                 FfmpegFileName(path)},
+        std::vector<std::string>{"ffprobe", "-v", "error", "-pattern_type", "none",
+                                 "-select_streams", "v:0", "-count_packets", "-show_entries",
+                                 "stream=width,height,nb_read_packets:format=format_name",
+                                 "-of", "default=nw=1", FfmpegFileName(path)},
         ChildProcess::Pipe::kFromOutput, true);
   } catch (const CliError&) {
     throw CliError(path + " is not a PNG; reading a video needs ffprobe and ffmpeg, which cannot be "
@@ -186,16 +186,20 @@ class VideoSource : public SourceFrames {
     width_ = info.width;
     height_ = info.height;
     length_ = info.frames;
+    // ffmpeg's image reader takes a '%' in the name for a number unless told otherwise; the
+    // option is known to that reader only.
+    literalName_ = info.format == "image2";
   }
 
   void Next(std::vector<uint8_t>* rgba) override {
     rgba->resize(static_cast<size_t>(width_) * height_ * 4);
     if (!decoder_) {
-      decoder_ = std::make_unique<ChildProcess>(
-          std::vector<std::string>{"ffmpeg", "-nostdin", "-hide_banner", "-loglevel", "error",
-                                   "-i", FfmpegFileName(path_), "-map", "0:v:0", "-f",
-                                   "rawvideo", "-pix_fmt", "rgba", "pipe:1"},
-          ChildProcess::Pipe::kFromOutput, false);
+      std::vector<std::string> args = {"ffmpeg", "-nostdin", "-hide_banner", "-loglevel",
+                                       "error"};
+      if (literalName_) args.insert(args.end(), {"-pattern_type", "none"});
+      args.insert(args.end(), {"-i", FfmpegFileName(path_), "-map", "0:v:0", "-f", "rawvideo",
+                               "-pix_fmt", "rgba", "pipe:1"});
+      decoder_ = std::make_unique<ChildProcess>(args, ChildProcess::Pipe::kFromOutput, false);
     }
     if (decoder_->Read(rgba->data(), rgba->size()) != rgba->size()) {
       decoder_->Kill();
@@ -208,6 +212,7 @@ class VideoSource : public SourceFrames {
  private:
   std::string path_;
   std::unique_ptr<ChildProcess> decoder_;
+  bool literalName_ = false;
   int32_t read_ = 0;
 };
 
@@ -233,6 +238,7 @@ VideoStreamInfo ParseVideoProbe(const std::string& text, const std::string& path
   info.width = PositiveNumber(values["width"]);
   info.height = PositiveNumber(values["height"]);
   info.frames = PositiveNumber(values["nb_read_packets"]);
+  info.format = values["format_name"];
   if (info.width <= 0 || info.height <= 0 || info.frames <= 0) {
     throw CliError(path + ": its video stream has no frames ffmpeg can read");
   }

@@ -46,9 +46,11 @@ struct VideoStreamInfo {
   int32_t width = 0;
   int32_t height = 0;
   int32_t frames = 0;
+  std::string format;  // ffmpeg's name for the file's format
 };
 
-// ffprobe's key=value lines about a video's first stream (width, height, nb_read_packets).
+// ffprobe's key=value lines about a video's first stream (width, height, nb_read_packets) and
+// its format (format_name).
 // Throws a CliError naming `path` for no stream, a missing or bad number, or a side over the
 // limit (exposed for the fuzz target).
 VideoStreamInfo ParseVideoProbe(const std::string& text, const std::string& path);

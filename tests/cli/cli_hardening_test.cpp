@@ -158,11 +158,23 @@ TEST(Hardening, AnyLegalNameWorks) {
   EXPECT_EQ(FilesIn(dir / out), expected);
   EXPECT_GT(fs::file_size(dir / video), 0u);
 
+  // A still image that ffmpeg reads (not a PNG), whose '%' its image reader would take for
+  // a number.
+  const std::string still = "-still:%d.jpg";
+  ASSERT_EQ(RunShell("ffmpeg -v error -f lavfi -i testsrc=size=24x16 -frames:v 1 still.jpg", dir)
+                .status,
+            0);
+  fs::rename(dir / "still.jpg", dir / still);
+  run = RunProgramIn(dir, FYREL_EXE, {"render", "--source=" + still, "--out", "stills", "--quiet"});
+  ASSERT_EQ(run.status, 0) << run.output;
+  EXPECT_EQ(ReadPngFile((dir / "stills/frame_0001.png").string()).width, 24);
+  fs::remove_all(dir / "stills");
+
   const std::string longName = std::string(250, 'n') + ".mp4";
   run = RunProgramIn(dir, FYREL_EXE, {"render", "--frames", "2", "--video", longName, "--quiet"});
   ASSERT_EQ(run.status, 0) << run.output;
   EXPECT_GT(fs::file_size(dir / longName), 0u);
-  EXPECT_EQ(FilesIn(dir), (std::vector<std::string>{out, clip, longName}));
+  EXPECT_EQ(FilesIn(dir), (std::vector<std::string>{out, clip, still, longName}));
 }
 
 // Whatever can be known before the first frame stops the run before it, with the cause: the
