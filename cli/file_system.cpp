@@ -17,6 +17,7 @@
 #endif
 
 #include "cli/cli_error.h"
+#include "cli/interrupt_cleanup.h"
 
 namespace fs = std::filesystem;
 
@@ -104,10 +105,17 @@ void RemoveDirectories(const std::vector<std::string>& created) {
 void CheckDirectoryWritable(const std::string& dir) {
   if (!IsDirectory(dir)) throw CliError("cannot write to " + dir + ": no such directory");
   std::string probe = JoinPath(dir, ".fyrel-probe-" + std::to_string(ProcessNumber()));
+  if (!BeginCreatingFile()) throw CliError("cannot write to " + dir + ": the run is ending");
+  const int watch = WatchTemporaryFile(probe);
   std::FILE* file = std::fopen(probe.c_str(), "wb");
-  if (!file) throw CliError("cannot write to " + dir + ": " + std::strerror(errno));
-  std::fclose(file);
-  std::remove(probe.c_str());
+  const int error = errno;
+  EndCreatingFile();
+  if (file) {
+    std::fclose(file);
+    std::remove(probe.c_str());
+  }
+  ForgetTemporaryFile(watch);
+  if (!file) throw CliError("cannot write to " + dir + ": " + std::strerror(error));
 }
 
 bool RenameOver(const std::string& from, const std::string& to, std::string* error) {
