@@ -8,11 +8,13 @@
 #include <stdio.h>
 #else
 #include <fcntl.h>
+#include <pthread.h>
 #include <signal.h>
-#include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
-extern char** environ;
+
+#include <cstdlib>
 #endif
 
 #include "cli/cli_error.h"
@@ -88,35 +90,102 @@ void ChildProcess::Kill() { Wait(); }
 
 #else
 
+namespace {
+
+// The program's file as execvp would find it on PATH, found before forking: after fork, only
+// calls that allocate nothing are made.
+std::string FindProgram(const std::string& name) {
+  if (name.find('/') != std::string::npos) return name;
+  const char* path = std::getenv("PATH");
+  std::string dirs = path ? path : "/usr/local/bin:/usr/bin:/bin";
+  size_t start = 0;
+  while (start <= dirs.size()) {
+    size_t end = dirs.find(':', start);
+    if (end == std::string::npos) end = dirs.size();
+    std::string dir = dirs.substr(start, end - start);
+    if (dir.empty()) dir = ".";
+    const std::string candidate = dir + "/" + name;
+    if (::access(candidate.c_str(), X_OK) == 0) return candidate;
+    start = end + 1;
+  }
+  return "";
+}
+
+}  // namespace
+
 ChildProcess::ChildProcess(const std::vector<std::string>& args, Pipe pipe, bool quiet) {
+  const std::string program = FindProgram(args[0]);
+  if (program.empty()) throw CliError("cannot start " + args[0] + ": " + std::strerror(ENOENT));
   int ends[2];
   if (::pipe2(ends, O_CLOEXEC) != 0) {
     throw CliError("cannot start " + args[0] + ": " + std::strerror(errno));
   }
+  int report[2];  // the child's exec error, if any; closed by a successful exec
+  if (::pipe2(report, O_CLOEXEC) != 0) {
+    const int error = errno;
+    ::close(ends[0]);
+    ::close(ends[1]);
+    throw CliError("cannot start " + args[0] + ": " + std::strerror(error));
+  }
   const int childEnd = pipe == Pipe::kToInput ? ends[0] : ends[1];
   const int ourEnd = pipe == Pipe::kToInput ? ends[1] : ends[0];
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_adddup2(&actions, childEnd, pipe == Pipe::kToInput ? 0 : 1);
-  if (quiet) posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-  posix_spawnattr_t attributes;
-  posix_spawnattr_init(&attributes);
-  // A process group of its own: a terminal's Ctrl-C reaches us, and we end the child.
-  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
-  posix_spawnattr_setpgroup(&attributes, 0);
+  const int childSide = pipe == Pipe::kToInput ? 0 : 1;
   std::vector<char*> argv;
   for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
   argv.push_back(nullptr);
-  pid_t child = 0;
+  const pid_t parent = ::getpid();
   std::fflush(stdout);
   std::fflush(stderr);
-  const int failed = posix_spawnp(&child, argv[0], &actions, &attributes, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  posix_spawnattr_destroy(&attributes);
+  // The child runs none of our signal handlers (they would remove our files): every signal
+  // stays blocked in it until exec, which restores the mask it had.
+  sigset_t all, previous;
+  sigfillset(&all);
+  pthread_sigmask(SIG_SETMASK, &all, &previous);
+  const pid_t child = ::fork();
+  if (child == 0) {
+    // A process group of its own, which our signal handlers end as a whole; and the
+    // parent-death signal, which ends it however we end, SIGKILL included. (The "parent" is
+    // the thread that forks: children are started from the main thread.)
+    ::setpgid(0, 0);
+    ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+    if (::getppid() != parent) ::_exit(127);  // we ended before the signal was armed
+    if (childEnd == childSide) {
+      ::fcntl(childEnd, F_SETFD, 0);
+    } else {
+      ::dup2(childEnd, childSide);
+    }
+    if (quiet) {
+      const int null = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+      if (null >= 0) ::dup2(null, 2);
+    }
+    // Ignored signals stay ignored across exec; SIGPIPE, which we may ignore, must not be.
+    ::signal(SIGPIPE, SIG_DFL);
+    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+    ::execv(program.c_str(), argv.data());
+    const int error = errno;
+    ssize_t ignored = ::write(report[1], &error, sizeof error);
+    (void)ignored;
+    ::_exit(127);
+  }
+  const int forkError = errno;
+  pthread_sigmask(SIG_SETMASK, &previous, nullptr);
   ::close(childEnd);
-  if (failed != 0) {
+  ::close(report[1]);
+  if (child < 0) {
     ::close(ourEnd);
-    throw CliError("cannot start " + args[0] + ": " + std::strerror(failed));
+    ::close(report[0]);
+    throw CliError("cannot start " + args[0] + ": " + std::strerror(forkError));
+  }
+  int execError = 0;
+  ssize_t got;
+  while ((got = ::read(report[0], &execError, sizeof execError)) < 0 && errno == EINTR) {
+  }
+  ::close(report[0]);
+  if (got == static_cast<ssize_t>(sizeof execError)) {
+    ::close(ourEnd);
+    while (waitpid(child, nullptr, 0) < 0 && errno == EINTR) {
+    }
+    throw CliError("cannot start " + args[0] + ": " + std::strerror(execError));
   }
   fd_ = ourEnd;
   pid_ = child;
@@ -169,7 +238,10 @@ int ChildProcess::Wait() {
 }
 
 void ChildProcess::Kill() {
-  if (running_) ::kill(-static_cast<pid_t>(pid_), SIGKILL);
+  if (running_) {
+    ::kill(-static_cast<pid_t>(pid_), SIGKILL);
+    ::kill(static_cast<pid_t>(pid_), SIGKILL);
+  }
   Wait();
 }
 

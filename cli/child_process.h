@@ -1,6 +1,8 @@
 // A child program (ffmpeg, ffprobe) with a pipe to its standard input or from its standard
 // output. On Linux it runs in a process group of its own, which an interrupt of ours ends
-// (interrupt_cleanup.h), and the destructor ends a child still running.
+// (interrupt_cleanup.h), with SIGKILL as its parent-death signal, so that it ends when we do
+// however we end; the destructor ends a child still running. Start children from the main
+// thread: the parent-death signal follows the thread that started the child.
 #pragma once
 
 #include <cstddef>

@@ -9,5 +9,9 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "host/host_interface.h"
+
 // `fire` (RGBA) becomes `fire` over `source` (RGBA), `pixels` of each.
 void CompositeOver(const uint8_t* source, uint8_t* fire, size_t pixels);
+// The same with the source as the host holds its layers: alpha, red, green, blue.
+void CompositeOverHostPixels(const PF_Pixel* source, uint8_t* fire, size_t pixels);

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cctype>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -16,10 +17,20 @@
 #endif
 
 #include "cli/cli_error.h"
+#include "cli/interrupt_cleanup.h"
 
 namespace fs = std::filesystem;
 
 namespace {
+
+// The longest name of one file, in bytes, on the usual file systems.
+constexpr size_t kLongestName = 255;
+
+#if defined(_WIN32)
+const char* const kSeparators = "/\\";
+#else
+const char* const kSeparators = "/";
+#endif
 
 long ProcessNumber() {
 #if defined(_WIN32)
@@ -94,10 +105,17 @@ void RemoveDirectories(const std::vector<std::string>& created) {
 void CheckDirectoryWritable(const std::string& dir) {
   if (!IsDirectory(dir)) throw CliError("cannot write to " + dir + ": no such directory");
   std::string probe = JoinPath(dir, ".fyrel-probe-" + std::to_string(ProcessNumber()));
+  if (!BeginCreatingFile()) throw CliError("cannot write to " + dir + ": the run is ending");
+  const int watch = WatchTemporaryFile(probe);
   std::FILE* file = std::fopen(probe.c_str(), "wb");
-  if (!file) throw CliError("cannot write to " + dir + ": " + std::strerror(errno));
-  std::fclose(file);
-  std::remove(probe.c_str());
+  const int error = errno;
+  EndCreatingFile();
+  if (file) {
+    std::fclose(file);
+    std::remove(probe.c_str());
+  }
+  ForgetTemporaryFile(watch);
+  if (!file) throw CliError("cannot write to " + dir + ": " + std::strerror(error));
 }
 
 bool RenameOver(const std::string& from, const std::string& to, std::string* error) {
@@ -120,7 +138,19 @@ void RemoveFileQuietly(const std::string& path) {
 }
 
 std::string TemporaryNameFor(const std::string& path) {
-  return path + "." + std::to_string(ProcessNumber()) + ".part";
+  const std::string suffix = "." + std::to_string(ProcessNumber()) + ".part";
+  const size_t slash = path.find_last_of(kSeparators);
+  const size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+  if (path.size() - nameStart + suffix.size() <= kLongestName) return path + suffix;
+  // Too long with the suffix: the name's start, cut at a character boundary, and a digest of
+  // the whole name, which keeps two long names that start alike apart.
+  uint64_t hash = 0xcbf29ce484222325ull;  // FNV-1a
+  for (char c : path) hash = (hash ^ static_cast<uint8_t>(c)) * 0x100000001b3ull;
+  char digest[20];
+  std::snprintf(digest, sizeof digest, "~%016llx", static_cast<unsigned long long>(hash));
+  size_t keep = kLongestName - suffix.size() - std::strlen(digest);
+  while (keep > 0 && (static_cast<uint8_t>(path[nameStart + keep]) & 0xC0) == 0x80) --keep;
+  return path.substr(0, nameStart + keep) + digest + suffix;
 }
 
 std::string FfmpegFileName(const std::string& path) {

@@ -30,7 +30,8 @@ void CheckDirectoryWritable(const std::string& dir);
 bool RenameOver(const std::string& from, const std::string& to, std::string* error);
 void RemoveFileQuietly(const std::string& path);
 
-// A name next to `path` for writing before the rename: same directory, ".part" ending.
+// A name next to `path` for writing before the rename: same directory, ".PID.part" ending,
+// and no longer than a file system takes (a long name is cut and given a digest of itself).
 std::string TemporaryNameFor(const std::string& path);
 
 // `path` as ffmpeg reads it as a plain file: absolute, after "file:", so that no part of the

@@ -1,5 +1,6 @@
 #include "cli/frame_output.h"
 
+#include <algorithm>
 #include <deque>
 #include <utility>
 
@@ -12,6 +13,7 @@
 #include "cli/cli_error.h"
 #include "cli/file_system.h"
 #include "cli/frame_names.h"
+#include "cli/interrupt_cleanup.h"
 #include "cli/png_encoder.h"
 #include "cli/whole_file.h"
 #include "cli/video_encoder.h"
@@ -21,6 +23,7 @@ struct FrameOutput::Shared {
   std::vector<std::vector<uint8_t>> spare;                        // buffers to use again
   std::exception_ptr failure;                                     // the first one
   bool stopping = false;
+  int buffers = 0;                                                // made so far
 #if defined(FYREL_ENCODE_THREADS)
   std::mutex mutex;
   std::condition_variable workToDo;
@@ -57,6 +60,7 @@ FrameOutput::FrameOutput(const FrameOutputPlan& plan)
   Shared& shared = *shared_;
   for (int i = 0; i < plan.threads; ++i) {
     shared.workers.emplace_back([this, &shared] {
+      BlockEndingSignals();
       std::unique_lock<std::mutex> lock(shared.mutex);
       while (true) {
         shared.workToDo.wait(lock, [&] { return shared.stopping || !shared.waiting.empty(); });
@@ -66,27 +70,37 @@ FrameOutput::FrameOutput(const FrameOutputPlan& plan)
         ++shared.busy;
         lock.unlock();
         std::exception_ptr failure;
+        std::vector<uint8_t> png;
         try {
-          std::vector<uint8_t> png = EncodeFrame(job.first, job.second);
+          png = EncodeFrame(job.first, job.second);
+        } catch (...) {
+          failure = std::current_exception();
+        }
+        // The samples are done with: the buffer goes back before the file is written.
+        lock.lock();
+        shared.spare.push_back(std::move(job.second));
+        shared.roomMade.notify_all();
+        if (!failure) {
           // Frame files appear in order, so that an interrupted run leaves frames first ..
           // k and no gap.
-          lock.lock();
           shared.written.wait(lock, [&] {
             return shared.stopping || shared.nextToWrite == job.first;
           });
           const bool stopped = shared.stopping;
           lock.unlock();
-          if (!stopped) WriteWholeFile(FramePath(job.first), png);
-        } catch (...) {
-          failure = std::current_exception();
+          try {
+            if (!stopped) WriteWholeFile(FramePath(job.first), png);
+          } catch (...) {
+            failure = std::current_exception();
+          }
+          png = std::vector<uint8_t>();
+          lock.lock();
         }
-        lock.lock();
         ++shared.nextToWrite;
         shared.written.notify_all();
         --shared.busy;
         if (failure && !shared.failure) shared.failure = failure;
         if (failure) shared.stopping = true;
-        shared.spare.push_back(std::move(job.second));
         shared.roomMade.notify_all();
         if (failure) {
           shared.workToDo.notify_all();
@@ -132,12 +146,30 @@ void FrameOutput::RethrowFailure() {
 
 std::vector<uint8_t> FrameOutput::TakeBuffer() {
 #if defined(FYREL_ENCODE_THREADS)
-  std::lock_guard<std::mutex> lock(shared_->mutex);
+  Shared& shared = *shared_;
+  std::unique_lock<std::mutex> lock(shared.mutex);
+  // Past the budget, the next frame waits for a buffer that the workers are done with.
+  if (shared.spare.empty() && shared.buffers >= MostBuffers()) {
+    shared.roomMade.wait(lock, [&] { return !shared.spare.empty() || shared.stopping; });
+    RethrowFailure();
+  }
 #endif
-  if (shared_->spare.empty()) return {};
+  if (shared_->spare.empty()) {
+    ++shared_->buffers;
+    return {};
+  }
   std::vector<uint8_t> buffer = std::move(shared_->spare.back());
   shared_->spare.pop_back();
   return buffer;
+}
+
+int FrameOutput::MostBuffers() const {
+  const size_t frameBytes =
+      std::max<size_t>(1, static_cast<size_t>(plan_.width) * plan_.height * plan_.channels);
+  const size_t byBudget = kFrameBufferBudget / frameBytes;
+  // The frame being made, one queued and one being encoded for each worker.
+  const size_t wanted = 2 * static_cast<size_t>(std::max(1, plan_.threads)) + 1;
+  return static_cast<int>(std::max<size_t>(1, std::min(byBudget, wanted)));
 }
 
 void FrameOutput::Put(int32_t number, std::vector<uint8_t> samples) {

@@ -5,6 +5,7 @@
 // under a temporary name and renamed when whole.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <exception>
 #include <memory>
@@ -23,6 +24,11 @@ struct FrameOutputPlan {
   int threads = 1;        // PNG encoding threads
 };
 
+// The most bytes of frame buffers in flight (rendered, queued, being encoded) beyond one: a
+// frame larger than this is rendered while none other is encoded, so that a render's memory
+// stays within a few times the frame's size.
+constexpr size_t kFrameBufferBudget = size_t{256} << 20;
+
 // The encoding threads to use when none are asked for: one per core.
 int DefaultEncodingThreads();
 
@@ -36,7 +42,8 @@ class FrameOutput {
   FrameOutput(const FrameOutput&) = delete;
   FrameOutput& operator=(const FrameOutput&) = delete;
 
-  // An empty-or-recycled buffer to render the next frame into.
+  // An empty-or-recycled buffer to render the next frame into. Waits while the buffers in
+  // flight are at their budget. Throws a CliError: the first failure of any frame so far.
   std::vector<uint8_t> TakeBuffer();
   // Frame `number`'s samples, width x height x channels. Waits while the workers are a few
   // frames behind. Throws a CliError: the first failure of any frame so far.
@@ -49,6 +56,7 @@ class FrameOutput {
   std::string FramePath(int32_t number) const;
   std::vector<uint8_t> EncodeFrame(int32_t number, const std::vector<uint8_t>& samples) const;
   void StopWorkers();
+  int MostBuffers() const;
   void RethrowFailure();
 
   FrameOutputPlan plan_;

@@ -1,60 +1,180 @@
 #include "cli/png_io.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <memory>
+#include <new>
+#include <system_error>
+
+#if defined(FYREL_HAVE_SPNG)
+#include <spng.h>
+#else
+#include <climits>
 
 #include <stb_image.h>
+#endif
 
 #include "cli/cli_error.h"
 #include "cli/file_system.h"
 #include "cli/png_encoder.h"
+#include "cli/png_structure.h"
 #include "cli/whole_file.h"
 
 namespace {
 
-const uint8_t kPngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+// Where a PNG's bytes come from: memory or an open file (a pipe or a device as well).
+class ByteSource {
+ public:
+  virtual ~ByteSource() = default;
+  // Up to `size` bytes, fewer only at the end; 0 at the end. Throws a CliError.
+  virtual size_t Read(uint8_t* into, size_t size) = 0;
+};
 
-uint32_t BigEndian32(const uint8_t* bytes) {
-  return (static_cast<uint32_t>(bytes[0]) << 24) | (static_cast<uint32_t>(bytes[1]) << 16) |
-         (static_cast<uint32_t>(bytes[2]) << 8) | bytes[3];
-}
-
-// Walks the chunk framing up to IEND: every chunk's length, type, data and CRC must lie
-// within the file. The decoder reads past the end as zeros, so a cut file is caught here.
-void CheckChunkFraming(const std::vector<uint8_t>& bytes, const std::string& name) {
-  size_t at = sizeof kPngSignature;
-  while (true) {
-    if (bytes.size() - at < 8) {
-      throw CliError(name + ": truncated PNG file (it ends at byte " +
-                     std::to_string(bytes.size()) + " before its end chunk)");
-    }
-    uint32_t length = BigEndian32(&bytes[at]);
-    bool isEnd = std::memcmp(&bytes[at + 4], "IEND", 4) == 0;
-    if (length > 0x7FFFFFFFu || bytes.size() - at - 8 < static_cast<size_t>(length) + 4) {
-      throw CliError(name + ": truncated PNG file (the chunk at byte " + std::to_string(at) +
-                     " runs past its end at byte " + std::to_string(bytes.size()) + ")");
-    }
-    at += 8 + static_cast<size_t>(length) + 4;
-    if (isEnd) return;
+class MemorySource : public ByteSource {
+ public:
+  explicit MemorySource(const std::vector<uint8_t>& bytes) : bytes_(bytes) {}
+  size_t Read(uint8_t* into, size_t size) override {
+    const size_t take = std::min(size, bytes_.size() - at_);
+    if (take > 0) std::memcpy(into, bytes_.data() + at_, take);
+    at_ += take;
+    return take;
   }
+
+ private:
+  const std::vector<uint8_t>& bytes_;
+  size_t at_ = 0;
+};
+
+class FileSource : public ByteSource {
+ public:
+  explicit FileSource(const std::string& path) : path_(path) {
+    if (IsDirectory(path)) throw CliError("cannot read " + path + ": it is a directory");
+    file_ = std::fopen(path.c_str(), "rb");
+    if (!file_) throw CliError("cannot read " + path + ": " + std::strerror(errno));
+  }
+  ~FileSource() override { std::fclose(file_); }
+  FileSource(const FileSource&) = delete;
+  FileSource& operator=(const FileSource&) = delete;
+
+  // The size of a regular file; 0 for a pipe, a device or what cannot be told.
+  uint64_t KnownSize() const {
+    std::error_code error;
+    const std::filesystem::path path(path_);
+    if (!std::filesystem::is_regular_file(path, error)) return 0;
+    const uintmax_t size = std::filesystem::file_size(path, error);
+    return error ? 0 : static_cast<uint64_t>(size);
+  }
+
+  size_t Read(uint8_t* into, size_t size) override {
+    const size_t got = std::fread(into, 1, size, file_);
+    if (got < size && std::ferror(file_)) {
+      throw CliError("cannot read " + path_ + ": " + std::strerror(errno));
+    }
+    return got;
+  }
+
+ private:
+  std::string path_;
+  std::FILE* file_ = nullptr;
+};
+
+// The bytes of a source, each checked by the chunk checker as it passes.
+class CheckedReader {
+ public:
+  CheckedReader(ByteSource& source, PngChunkChecker& checker)
+      : source_(source), checker_(checker) {}
+
+  // `size` bytes; throws a CliError when the file ends before them or is broken.
+  void ReadExactly(uint8_t* into, size_t size) {
+    const size_t got = source_.Read(into, size);
+    checker_.Feed(into, got);
+    if (got < size) checker_.CheckComplete();
+    if (got < size) {
+      throw CliError(checker_.Name() + ": broken PNG file (data after its end chunk is needed)");
+    }
+  }
+
+  // Reads on to the end chunk, keeping the bytes when `kept` is given. Nothing after the end
+  // chunk is read, so a device that never ends is left at that.
+  void ReadToEnd(std::vector<uint8_t>* kept) {
+    uint8_t buffer[65536];
+    while (!checker_.Done()) {
+      const size_t got = source_.Read(buffer, std::min(sizeof buffer, checker_.Wanted()));
+      if (got == 0) checker_.CheckComplete();
+      if (kept) kept->insert(kept->end(), buffer, buffer + got);
+      checker_.Feed(buffer, got);
+    }
+  }
+
+ private:
+  ByteSource& source_;
+  PngChunkChecker& checker_;
+};
+
+std::string SizeText(uint32_t width, uint32_t height) {
+  return std::to_string(width) + "x" + std::to_string(height);
 }
 
-std::vector<uint8_t> ReadWholeFile(const std::string& path) {
-  if (IsDirectory(path)) throw CliError("cannot read " + path + ": it is a directory");
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (!file) throw CliError("cannot read " + path + ": " + std::strerror(errno));
-  std::vector<uint8_t> bytes;
-  uint8_t buffer[65536];
-  size_t got;
-  while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
-    bytes.insert(bytes.end(), buffer, buffer + got);
+#if defined(FYREL_HAVE_SPNG)
+
+struct SpngStream {
+  CheckedReader* reader;
+  std::string error;  // the first error met while reading, as the user is to see it
+};
+
+int ReadForSpng(spng_ctx*, void* user, void* into, size_t length) {
+  auto* stream = static_cast<SpngStream*>(user);
+  try {
+    stream->reader->ReadExactly(static_cast<uint8_t*>(into), length);
+    return 0;
+  } catch (const CliError& error) {
+    stream->error = error.what();
+  } catch (const std::bad_alloc&) {
+    stream->error = "out of memory";
   }
-  bool failed = std::ferror(file) != 0;
-  std::fclose(file);
-  if (failed) throw CliError("cannot read " + path + ": read error");
-  return bytes;
+  return SPNG_IO_ERROR;
 }
+
+// libspng decodes any colour type and bit depth to 8-bit RGBA (16-bit samples keep their high
+// byte, a tRNS key or palette alpha becomes alpha, no gamma is applied), checking CRCs,
+// Adler-32 and the filter bytes on its way; the checker in front of it has refused what the
+// stb build refuses.
+void Decode(ByteSource& source, PngChunkChecker& checker, RgbaImage* image) {
+  CheckedReader reader(source, checker);
+  SpngStream stream{&reader, ""};
+  std::unique_ptr<spng_ctx, void (*)(spng_ctx*)> ctx(spng_ctx_new(0), spng_ctx_free);
+  if (!ctx) throw std::bad_alloc();
+  // What libspng keeps of text and other metadata is bounded; the pixels are not kept.
+  spng_set_chunk_limits(ctx.get(), 0x7FFFFFFF, size_t{64} << 20);
+  spng_set_png_stream(ctx.get(), ReadForSpng, &stream);
+  auto fail = [&](int code) -> CliError {
+    if (!stream.error.empty()) return CliError(stream.error);
+    return CliError(checker.Name() + ": broken PNG file (" + spng_strerror(code) + ")");
+  };
+  spng_ihdr ihdr{};
+  int code = spng_get_ihdr(ctx.get(), &ihdr);
+  if (code != 0) throw fail(code);
+  size_t size = 0;
+  code = spng_decoded_image_size(ctx.get(), SPNG_FMT_RGBA8, &size);
+  if (code != 0) throw fail(code);
+  try {
+    image->pixels.resize(size);
+  } catch (const std::bad_alloc&) {
+    throw CliError(checker.Name() + ": not enough memory for a " +
+                   SizeText(ihdr.width, ihdr.height) + " image");
+  }
+  code = spng_decode_image(ctx.get(), image->pixels.data(), size, SPNG_FMT_RGBA8,
+                           SPNG_DECODE_TRNS);
+  if (code != 0) throw fail(code);
+  reader.ReadToEnd(nullptr);
+  image->width = static_cast<int32_t>(ihdr.width);
+  image->height = static_cast<int32_t>(ihdr.height);
+}
+
+#else
 
 // The decoder's own word for what it could not decode.
 std::string DecoderReason() {
@@ -62,39 +182,57 @@ std::string DecoderReason() {
   return reason ? reason : "undecodable image data";
 }
 
+// stb's decoder takes the whole file from memory.
+void Decode(ByteSource& source, PngChunkChecker& checker, RgbaImage* image) {
+  std::vector<uint8_t> bytes;
+  CheckedReader(source, checker).ReadToEnd(&bytes);
+  const PngHeader& header = checker.Header();
+  // stb keeps a 16-bit image whole before making it 8-bit, and counts its bytes in an int.
+  if (header.bitDepth == 16 &&
+      static_cast<uint64_t>(header.width) * header.height * 8 >= static_cast<uint64_t>(INT_MAX)) {
+    throw CliError(checker.Name() + ": a 16-bit image of " +
+                   SizeText(header.width, header.height) +
+                   " pixels is more than this build's decoder takes");
+  }
+  if (bytes.size() > static_cast<size_t>(INT_MAX)) {
+    throw CliError(checker.Name() + ": the file is more than this build's decoder takes");
+  }
+  const auto* data = reinterpret_cast<const stbi_uc*>(bytes.data());
+  int width = 0, height = 0, channels = 0;
+  stbi_uc* decoded = stbi_load_from_memory(data, static_cast<int>(bytes.size()), &width,
+                                           &height, &channels, 4);
+  if (!decoded) throw CliError(checker.Name() + ": broken PNG file (" + DecoderReason() + ")");
+  image->width = width;
+  image->height = height;
+  image->pixels.assign(decoded, decoded + static_cast<size_t>(width) * height * 4);
+  stbi_image_free(decoded);
+}
+
+#endif
+
 }  // namespace
 
 RgbaImage DecodePng(const std::vector<uint8_t>& bytes, const std::string& name) {
-  if (bytes.size() < sizeof kPngSignature ||
-      std::memcmp(bytes.data(), kPngSignature, sizeof kPngSignature) != 0) {
-    throw CliError(name + ": not a PNG file");
-  }
-  CheckChunkFraming(bytes, name);
-  if (bytes.size() > 0x7FFFFFFF) throw CliError(name + ": file too large");
-  const auto* data = reinterpret_cast<const stbi_uc*>(bytes.data());
-  int length = static_cast<int>(bytes.size());
-  int width = 0, height = 0, channels = 0;
-  if (!stbi_info_from_memory(data, length, &width, &height, &channels)) {
-    throw CliError(name + ": broken PNG file (" + DecoderReason() + ")");
-  }
-  if (width > kMaxImageSide || height > kMaxImageSide) {
-    throw CliError(name + ": the image is " + std::to_string(width) + "x" +
-                   std::to_string(height) + ", larger than " + std::to_string(kMaxImageSide) +
-                   " pixels on a side");
-  }
-  // 16-bit samples come back as their high byte (stb's own reduction, 0xABCD -> 0xAB);
-  // palettes, grey, low bit depths and tRNS keys all become 8-bit RGBA.
-  stbi_uc* decoded = stbi_load_from_memory(data, length, &width, &height, &channels, 4);
-  if (!decoded) throw CliError(name + ": broken PNG file (" + DecoderReason() + ")");
+  MemorySource source(bytes);
+  PngChunkChecker checker(name);
+  checker.SetFileSize(bytes.size());
   RgbaImage image;
-  image.width = width;
-  image.height = height;
-  image.pixels.assign(decoded, decoded + static_cast<size_t>(width) * height * 4);
-  stbi_image_free(decoded);
+  Decode(source, checker, &image);
   return image;
 }
 
-RgbaImage ReadPngFile(const std::string& path) { return DecodePng(ReadWholeFile(path), path); }
+void ReadPngFile(const std::string& path, RgbaImage* image) {
+  FileSource source(path);
+  PngChunkChecker checker(path);
+  checker.SetFileSize(source.KnownSize());
+  Decode(source, checker, image);
+}
+
+RgbaImage ReadPngFile(const std::string& path) {
+  RgbaImage image;
+  ReadPngFile(path, &image);
+  return image;
+}
 
 void WritePngFile(const std::string& path, const uint8_t* samples, int32_t width,
                   int32_t height, int channels) {

@@ -31,6 +31,11 @@ int RunPreviewCommand(const Invocation& invocation) {
   if (invocation.sizeGiven) size = PreviewSize{invocation.previewWidth, invocation.previewHeight};
 
   CheckVideoTarget(invocation);
+  OutputPlan outputs;
+  outputs.framesDir = outDir;
+  outputs.lastFrame = invocation.frames;
+  outputs.videoPath = invocation.videoPath;
+  CheckOutputClashes(outputs);
   std::unique_ptr<EffectHost> host =
       StartEffect(ChooseEffectEntry(invocation.pluginPath), invocation.params);
   if (host->ParamCount() < kParamCount) {

@@ -19,13 +19,19 @@ namespace {
 
 constexpr const char* kDefaultRenderDir = "fyrel-out";
 
-// RGBA (straight alpha) to the host's pixels: alpha, red, green, blue.
-void HostPixels(const RgbaImage& image, std::vector<PF_Pixel>* pixels) {
-  pixels->resize(static_cast<size_t>(image.width) * image.height);
-  for (size_t i = 0; i < pixels->size(); ++i) {
-    const uint8_t* rgba = &image.pixels[i * 4];
-    (*pixels)[i] = PF_Pixel{rgba[3], rgba[0], rgba[1], rgba[2]};
+// RGBA (straight alpha) to the host's pixels (alpha, red, green, blue), in place: a frame the
+// size of the largest source costs no second buffer.
+const PF_Pixel* HostPixelsInPlace(std::vector<uint8_t>* rgba) {
+  static_assert(sizeof(PF_Pixel) == 4 && alignof(PF_Pixel) == 1, "PF_Pixel is 4 bytes");
+  uint8_t* p = rgba->data();
+  for (size_t i = 0; i < rgba->size(); i += 4) {
+    const uint8_t alpha = p[i + 3];
+    p[i + 3] = p[i + 2];
+    p[i + 2] = p[i + 1];
+    p[i + 1] = p[i];
+    p[i] = alpha;
   }
+  return reinterpret_cast<const PF_Pixel*>(p);
 }
 
 // The output world's rows (stride pixels apart) to RGBA rows of `width` pixels.
@@ -69,6 +75,13 @@ int RunRenderCommand(const Invocation& invocation) {
   std::unique_ptr<SourceFrames> source = OpenSource(invocation.sourcePath);
   const int32_t frames = FrameCount(invocation, *source);
   CheckVideoTarget(invocation);
+  OutputPlan outputs;
+  outputs.framesDir = outDir;
+  outputs.firstFrame = invocation.start;
+  outputs.lastFrame = static_cast<int32_t>(invocation.start + frames - 1);
+  outputs.videoPath = invocation.videoPath;
+  outputs.sourceFiles = source->Files();
+  CheckOutputClashes(outputs);
   std::unique_ptr<EffectHost> host =
       StartEffect(ChooseEffectEntry(invocation.pluginPath), invocation.params);
   PrepareOutputDirectories(outDir, invocation.videoPath);
@@ -87,14 +100,16 @@ int RunRenderCommand(const Invocation& invocation) {
 
   const int32_t last = invocation.start + frames - 1;
   const bool moving = source->Length() > 0;
+  const size_t pixels = static_cast<size_t>(width) * height;
   ProgressLine progress(frames, !invocation.quiet && StderrIsTerminal());
-  std::vector<PF_Pixel> input;
   for (int32_t frame = invocation.start; frame <= last; ++frame) {
+    // One buffer per frame: the source frame arrives in it, the host copies it as its input
+    // layer, and the rendered frame goes out in it.
+    std::vector<uint8_t> rgba = output.TakeBuffer();
     // Each rendered frame gets the source's next frame; a still is handed over once.
-    const RgbaImage& layer = source->Next();
     if (moving || frame == invocation.start) {
-      HostPixels(layer, &input);
-      host->SetInput(input.data(), width, height);
+      source->Next(&rgba);
+      host->SetInput(HostPixelsInPlace(&rgba), width, height);
     }
     PF_Err err = host->FrameSetup();
     if (err == PF_Err_NONE) err = host->Render(frame);
@@ -103,10 +118,11 @@ int RunRenderCommand(const Invocation& invocation) {
                      (err == PF_Err_OUT_OF_MEMORY ? ": out of memory" : "") + " (host error " +
                      std::to_string(err) + ")");
     }
-    std::vector<uint8_t> rgba = output.TakeBuffer();
     OutputToRgba(*host, &rgba);
     if (invocation.compositeOver) {
-      CompositeOver(layer.pixels.data(), rgba.data(), static_cast<size_t>(width) * height);
+      // The source as the host holds it: the input layer, one row after another.
+      const PF_LayerDef& layer = host->Param(0).u.ld;
+      CompositeOverHostPixels(layer.data, rgba.data(), pixels);
     }
     output.Put(frame, std::move(rgba));
     progress.Update(frame - invocation.start + 1);

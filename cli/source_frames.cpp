@@ -22,14 +22,21 @@ namespace {
 
 class StillSource : public SourceFrames {
  public:
-  explicit StillSource(RgbaImage image) : image_(std::move(image)) {
+  StillSource(RgbaImage image, const std::string& path) : image_(std::move(image)) {
     width_ = image_.width;
     height_ = image_.height;
+    if (!path.empty()) files_.push_back(path);
   }
-  const RgbaImage& Next() override { return image_; }
+  void Next(std::vector<uint8_t>* rgba) override {
+    if (given_) throw CliError("a still source has one frame only");
+    rgba->swap(image_.pixels);
+    image_.pixels = std::vector<uint8_t>();
+    given_ = true;
+  }
 
  private:
   RgbaImage image_;
+  bool given_ = false;
 };
 
 // A sequence pattern split at its number: prefix, zero-padded width (0: none), suffix.
@@ -117,34 +124,36 @@ class SequenceSource : public SourceFrames {
     height_ = frame_.height;
   }
 
-  const RgbaImage& Next() override {
+  void Next(std::vector<uint8_t>* rgba) override {
     if (next_ >= files_.size()) throw CliError(path_ + ": the sequence has no more frames");
-    if (next_ > 0) frame_ = ReadPngFile(files_[next_]);
+    if (next_ > 0) {
+      frame_.pixels.swap(*rgba);
+      ReadPngFile(files_[next_], &frame_);
+    }
     if (frame_.width != width_ || frame_.height != height_) {
       throw CliError(files_[next_] + ": the image is " + std::to_string(frame_.width) + "x" +
                      std::to_string(frame_.height) + ", not " + std::to_string(width_) + "x" +
                      std::to_string(height_) + " as the sequence's first");
     }
+    rgba->swap(frame_.pixels);
     ++next_;
-    return frame_;
   }
 
  private:
   std::string path_;
-  std::vector<std::string> files_;
   size_t next_ = 0;
   RgbaImage frame_;
 };
 
-// key=value lines of ffprobe about the first video stream: its size and packet count.
-std::map<std::string, std::string> ProbeVideo(const std::string& path) {
+// What ffprobe says about the first video stream: key=value lines of its size and packet count.
+std::string ProbeVideo(const std::string& path) {
   std::unique_ptr<ChildProcess> probe;
   try {
     probe = std::make_unique<ChildProcess>(
-        std::vector<std::string>{"ffprobe", "-v", "error", "-select_streams", "v:0",
-                                 "-count_packets", "-show_entries",
-                                 "stream=width,height,nb_read_packets", "-of", "default=nw=1",
-                                 FfmpegFileName(path)},
+        std::vector<std::string>{"ffprobe", "-v", "error", "-pattern_type", "none",
+                                 "-select_streams", "v:0", "-count_packets", "-show_entries",
+                                 "stream=width,height,nb_read_packets:format=format_name",
+                                 "-of", "default=nw=1", FfmpegFileName(path)},
         ChildProcess::Pipe::kFromOutput, true);
   } catch (const CliError&) {
     throw CliError(path + " is not a PNG; reading a video needs ffprobe and ffmpeg, which cannot be "
@@ -157,14 +166,7 @@ std::map<std::string, std::string> ProbeVideo(const std::string& path) {
     text.append(buffer, got);
   }
   if (probe->Wait() != 0) throw CliError(path + ": not a video or image that ffmpeg can read");
-  std::map<std::string, std::string> values;
-  std::istringstream lines(text);
-  std::string line;
-  while (std::getline(lines, line)) {
-    const size_t equals = line.find('=');
-    if (equals != std::string::npos) values[line.substr(0, equals)] = line.substr(equals + 1);
-  }
-  return values;
+  return text;
 }
 
 int32_t PositiveNumber(const std::string& text) {
@@ -179,45 +181,38 @@ int32_t PositiveNumber(const std::string& text) {
 class VideoSource : public SourceFrames {
  public:
   explicit VideoSource(const std::string& path) : path_(path) {
-    std::map<std::string, std::string> probe = ProbeVideo(path);
-    if (probe.find("width") == probe.end()) throw CliError(path + ": no video stream");
-    width_ = PositiveNumber(probe["width"]);
-    height_ = PositiveNumber(probe["height"]);
-    length_ = PositiveNumber(probe["nb_read_packets"]);
-    if (width_ <= 0 || height_ <= 0 || length_ <= 0) {
-      throw CliError(path + ": its video stream has no frames ffmpeg can read");
-    }
-    if (width_ > kMaxImageSide || height_ > kMaxImageSide) {
-      throw CliError(path + ": the video is " + std::to_string(width_) + "x" +
-                     std::to_string(height_) + ", larger than " + std::to_string(kMaxImageSide) +
-                     " pixels on a side");
-    }
-    frame_.width = width_;
-    frame_.height = height_;
-    frame_.pixels.resize(static_cast<size_t>(width_) * height_ * 4);
+    files_.push_back(path);
+    const VideoStreamInfo info = ParseVideoProbe(ProbeVideo(path), path);
+    width_ = info.width;
+    height_ = info.height;
+    length_ = info.frames;
+    // ffmpeg's image reader takes a '%' in the name for a number unless told otherwise; the
+    // option is known to that reader only.
+    literalName_ = info.format == "image2";
   }
 
-  const RgbaImage& Next() override {
+  void Next(std::vector<uint8_t>* rgba) override {
+    rgba->resize(static_cast<size_t>(width_) * height_ * 4);
     if (!decoder_) {
-      decoder_ = std::make_unique<ChildProcess>(
-          std::vector<std::string>{"ffmpeg", "-nostdin", "-hide_banner", "-loglevel", "error",
-                                   "-i", FfmpegFileName(path_), "-map", "0:v:0", "-f",
-                                   "rawvideo", "-pix_fmt", "rgba", "pipe:1"},
-          ChildProcess::Pipe::kFromOutput, false);
+      std::vector<std::string> args = {"ffmpeg", "-nostdin", "-hide_banner", "-loglevel",
+                                       "error"};
+      if (literalName_) args.insert(args.end(), {"-pattern_type", "none"});
+      args.insert(args.end(), {"-i", FfmpegFileName(path_), "-map", "0:v:0", "-f", "rawvideo",
+                               "-pix_fmt", "rgba", "pipe:1"});
+      decoder_ = std::make_unique<ChildProcess>(args, ChildProcess::Pipe::kFromOutput, false);
     }
-    if (decoder_->Read(frame_.pixels.data(), frame_.pixels.size()) != frame_.pixels.size()) {
+    if (decoder_->Read(rgba->data(), rgba->size()) != rgba->size()) {
       decoder_->Kill();
       throw CliError(path_ + ": ffmpeg could not decode frame " + std::to_string(read_ + 1) +
                      " of " + std::to_string(length_));
     }
     ++read_;
-    return frame_;
   }
 
  private:
   std::string path_;
   std::unique_ptr<ChildProcess> decoder_;
-  RgbaImage frame_;
+  bool literalName_ = false;
   int32_t read_ = 0;
 };
 
@@ -230,18 +225,45 @@ void CheckReadable(const std::string& path) {
 
 }  // namespace
 
+VideoStreamInfo ParseVideoProbe(const std::string& text, const std::string& path) {
+  std::map<std::string, std::string> values;
+  std::istringstream lines(text);
+  std::string line;
+  while (std::getline(lines, line)) {
+    const size_t equals = line.find('=');
+    if (equals != std::string::npos) values[line.substr(0, equals)] = line.substr(equals + 1);
+  }
+  if (values.find("width") == values.end()) throw CliError(path + ": no video stream");
+  VideoStreamInfo info;
+  info.width = PositiveNumber(values["width"]);
+  info.height = PositiveNumber(values["height"]);
+  info.frames = PositiveNumber(values["nb_read_packets"]);
+  info.format = values["format_name"];
+  if (info.width <= 0 || info.height <= 0 || info.frames <= 0) {
+    throw CliError(path + ": its video stream has no frames ffmpeg can read");
+  }
+  if (info.width > kMaxImageSide || info.height > kMaxImageSide) {
+    throw CliError(path + ": the video is " + std::to_string(info.width) + "x" +
+                   std::to_string(info.height) + ", larger than " +
+                   std::to_string(kMaxImageSide) + " pixels on a side");
+  }
+  return info;
+}
+
 bool IsSequencePattern(const std::string& path) {
   Pattern pattern;
   return SplitPattern(path, &pattern);
 }
 
 std::unique_ptr<SourceFrames> OpenSource(const std::string& path) {
-  if (path.empty()) return std::make_unique<StillSource>(DrawDefaultSource());
+  if (path.empty()) return std::make_unique<StillSource>(DrawDefaultSource(), "");
   Pattern pattern;
   if (!PathExists(path) && SplitPattern(path, &pattern)) {
     return std::make_unique<SequenceSource>(path, pattern);
   }
-  if (LowercaseExtension(path) == "png") return std::make_unique<StillSource>(ReadPngFile(path));
+  if (LowercaseExtension(path) == "png") {
+    return std::make_unique<StillSource>(ReadPngFile(path), path);
+  }
   CheckReadable(path);
   return std::make_unique<VideoSource>(path);
 }

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "cli/png_io.h"
 
@@ -17,14 +18,18 @@ class SourceFrames {
   int32_t Height() const { return height_; }
   // The frames it holds; 0 for a still image, which serves any number of frames.
   int32_t Length() const { return length_; }
-  // The next frame, the first one first. Throws a CliError naming the source when it cannot
-  // be read.
-  virtual const RgbaImage& Next() = 0;
+  // Puts the next frame, the first one first, in `rgba` (Width() x Height() x 4 samples),
+  // using its buffer when it has one. A still image hands its one frame over at the first
+  // call and has none after it. Throws a CliError naming the source when it cannot be read.
+  virtual void Next(std::vector<uint8_t>* rgba) = 0;
+  // The files it reads (none for the built-in source).
+  const std::vector<std::string>& Files() const { return files_; }
 
  protected:
   int32_t width_ = 0;
   int32_t height_ = 0;
   int32_t length_ = 0;
+  std::vector<std::string> files_;
 };
 
 // Opens `path` and checks it as far as can be known before the first frame: a file that is
@@ -35,3 +40,17 @@ std::unique_ptr<SourceFrames> OpenSource(const std::string& path);
 // True when the last part of `path` holds one printf-style number (%d, %04d): an image
 // sequence's pattern.
 bool IsSequencePattern(const std::string& path);
+
+// A video's first stream as the renderer takes it.
+struct VideoStreamInfo {
+  int32_t width = 0;
+  int32_t height = 0;
+  int32_t frames = 0;
+  std::string format;  // ffmpeg's name for the file's format
+};
+
+// ffprobe's key=value lines about a video's first stream (width, height, nb_read_packets) and
+// its format (format_name).
+// Throws a CliError naming `path` for no stream, a missing or bad number, or a side over the
+// limit (exposed for the fuzz target).
+VideoStreamInfo ParseVideoProbe(const std::string& text, const std::string& path);

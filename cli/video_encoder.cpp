@@ -1,5 +1,7 @@
 #include "cli/video_encoder.h"
 
+#include <algorithm>
+
 #include "cli/cli_error.h"
 #include "cli/file_system.h"
 #include "cli/interrupt_cleanup.h"
@@ -111,11 +113,17 @@ VideoEncoder::~VideoEncoder() {
 
 void VideoEncoder::AddFrame(const uint8_t* samples) {
   if (PremultipliesToRgb(job_)) {
-    // Weighting by alpha here is cheaper than ffmpeg's filter, and a quarter less to send.
+    // Weighting by alpha here is cheaper than ffmpeg's filter, and a quarter less to send;
+    // a block at a time, so that a large frame needs no second frame of memory.
+    constexpr size_t kBlock = 16384;
+    premultiplied_.resize(kBlock * 3);
     const size_t pixels = static_cast<size_t>(job_.width) * job_.height;
-    premultiplied_.resize(pixels * 3);
-    PremultiplyToRgb(samples, pixels, premultiplied_.data());
-    samples = premultiplied_.data();
+    for (size_t done = 0; done < pixels; done += kBlock) {
+      const size_t count = std::min(kBlock, pixels - done);
+      PremultiplyToRgb(samples + done * 4, count, premultiplied_.data());
+      if (!ffmpeg_->Write(premultiplied_.data(), count * 3)) Fail("ffmpeg stopped reading frames");
+    }
+    return;
   }
   if (!ffmpeg_->Write(samples, frameBytes_)) Fail("ffmpeg stopped reading frames");
 }

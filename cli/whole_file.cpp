@@ -10,12 +10,14 @@
 
 void WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
   const std::string temporary = TemporaryNameFor(path);
+  if (!BeginCreatingFile()) throw CliError("cannot write " + path + ": the run is ending");
   const int watch = WatchTemporaryFile(temporary);
   std::FILE* file = std::fopen(temporary.c_str(), "wb");
+  const int openError = errno;
+  EndCreatingFile();
   if (!file) {
-    const int error = errno;
     ForgetTemporaryFile(watch);
-    throw CliError("cannot write " + path + ": " + std::strerror(error));
+    throw CliError("cannot write " + path + ": " + std::strerror(openError));
   }
   const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
   const bool closed = std::fclose(file) == 0;
