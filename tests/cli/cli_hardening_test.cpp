@@ -56,16 +56,6 @@ void WriteBurningSource(const fs::path& file, int width, int height) {
   WritePngFile(file.string(), rgba.data(), width, height, 4);
 }
 
-std::vector<std::string> FrameNames(int first, int count) {
-  std::vector<std::string> names;
-  for (int i = first; i < first + count; ++i) {
-    char name[32];
-    std::snprintf(name, sizeof name, "frame_%04d.png", i);
-    names.push_back(name);
-  }
-  return names;
-}
-
 }  // namespace
 
 // The render holds the host's input and output layers and the effect's own fields (about 11

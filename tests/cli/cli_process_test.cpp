@@ -35,16 +35,6 @@ void WriteSmallSource(const fs::path& file, int width = 48, int height = 32) {
   WritePngFile(file.string(), rgba.data(), width, height, 4);
 }
 
-std::vector<std::string> FrameNames(int first, int count) {
-  std::vector<std::string> names;
-  for (int i = first; i < first + count; ++i) {
-    char name[32];
-    std::snprintf(name, sizeof name, "frame_%04d.png", i);
-    names.push_back(name);
-  }
-  return names;
-}
-
 std::string DigestOfFrames(const fs::path& dir, const std::vector<std::string>& names) {
   uint64_t hash = 0xcbf29ce484222325ull;
   for (const std::string& name : names) {

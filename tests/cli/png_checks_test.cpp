@@ -99,15 +99,6 @@ std::string DecodeError(const std::vector<uint8_t>& png) {
   return "";
 }
 
-std::string ReadError(const std::string& path) {
-  try {
-    ReadPngFile(path);
-  } catch (const CliError& error) {
-    return error.what();
-  }
-  return "";
-}
-
 void WriteBytes(const fs::path& file, const std::vector<uint8_t>& bytes) {
   std::FILE* f = std::fopen(file.string().c_str(), "wb");
   std::fwrite(bytes.data(), 1, bytes.size(), f);

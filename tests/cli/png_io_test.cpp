@@ -26,15 +26,6 @@ std::vector<uint8_t> Pixels(const char* name, int width, int height) {
   return image.pixels;
 }
 
-std::string ReadError(const std::string& path) {
-  try {
-    ReadPngFile(path);
-  } catch (const CliError& error) {
-    return error.what();
-  }
-  return "";
-}
-
 }  // namespace
 
 TEST(PngRead, SixteenBitSamplesKeepTheirHighByte) {

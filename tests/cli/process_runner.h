@@ -1,5 +1,5 @@
-// Running the `fyrel` program from a test: its exit status and everything it printed, and a
-// fresh working directory per test.
+// Running the `fyrel` program from a test: its exit status and everything it printed, a fresh
+// working directory per test, and what the tests read back of the files it writes.
 #pragma once
 
 #include <sys/wait.h>
@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include "cli/cli_error.h"
 #include "cli/png_io.h"
 #include "tests/support/digest.h"
 
@@ -85,4 +86,25 @@ inline std::vector<std::string> FilesIn(const std::filesystem::path& dir) {
   }
   std::sort(names.begin(), names.end());
   return names;
+}
+
+// The names the renderer gives frames `first` to `first + count - 1`.
+inline std::vector<std::string> FrameNames(int first, int count) {
+  std::vector<std::string> names;
+  for (int i = first; i < first + count; ++i) {
+    char name[32];
+    std::snprintf(name, sizeof name, "frame_%04d.png", i);
+    names.push_back(name);
+  }
+  return names;
+}
+
+// The message reading the PNG file at `path` is refused with; empty when it is read.
+inline std::string ReadError(const std::string& path) {
+  try {
+    ReadPngFile(path);
+  } catch (const CliError& error) {
+    return error.what();
+  }
+  return "";
 }
