@@ -22,7 +22,7 @@ try:
     from host32 import (OUT_FLAGS, OUT_FLAT_SDATA_SIZE, OUT_MY_VERSION, OUT_NUM_PARAMS,
                         OUT_RETURN_MSG, OUT_SEQUENCE_DATA, PARAM_NAME, PARAM_TYPE, PARAM_VALUE,
                         RETURN_MSG_SIZE, Host32)
-    from win32_machine import EmulationFault, Machine
+    from win32_machine import X87_CONTROL, EmulationFault, Machine
 except ImportError as missing:
     sys.exit("emulator_test: %s: it needs Debian's python3-unicorn and python3-pefile "
              "(tools/setup-debian installs them)" % missing)
@@ -286,6 +286,8 @@ def print_coverage(report, seconds):
         for name, count in report.get(key, {}).items():
             calls[name] = calls.get(name, 0) + count
     print("called: " + ", ".join("%s %d" % item for item in sorted(calls.items())))
+    print("floating point: SSE with exceptions masked, the x87 unit at extended precision "
+          "(control word 0x%x)" % X87_CONTROL)
     print("out of reach: the Options viewer and its dialog (command 9, then 10, open a modal "
           "window; user32 and gdi32 are traps here), and the AVX2 rows (the emulated CPU has none, "
           "so the SSE2 rows run)")

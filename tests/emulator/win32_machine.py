@@ -12,12 +12,14 @@ from unicorn import (UC_ARCH_X86, UC_HOOK_CODE, UC_HOOK_MEM_INVALID, UC_HOOK_MEM
                      UC_MEM_FETCH_UNMAPPED, UC_MEM_READ_UNMAPPED, UC_MEM_WRITE_PROT,
                      UC_MEM_WRITE_UNMAPPED, UC_MODE_32, UC_PROT_EXEC, UC_PROT_READ, UC_PROT_WRITE,
                      Uc, UcError)
-from unicorn.x86_const import (UC_X86_REG_CS, UC_X86_REG_DS, UC_X86_REG_ES, UC_X86_REG_SS,
+from unicorn.x86_const import (UC_X86_REG_CS, UC_X86_REG_DS, UC_X86_REG_ES, UC_X86_REG_FPCW,
+                               UC_X86_REG_MXCSR, UC_X86_REG_SS,
                                UC_X86_REG_EAX, UC_X86_REG_EBP, UC_X86_REG_EBX, UC_X86_REG_EDI,
                                UC_X86_REG_EIP, UC_X86_REG_ESI, UC_X86_REG_ESP, UC_X86_REG_FS,
                                UC_X86_REG_GDTR)
 
 PAGE = 0x1000
+X87_CONTROL = 0x37F  # what `fninit` sets: extended precision, round to nearest, all masked
 
 # The address space, low to high. Every area is followed by unmapped space, so that running
 # off its end faults.
@@ -172,9 +174,12 @@ class Machine:
         for segment in (UC_X86_REG_SS, UC_X86_REG_DS, UC_X86_REG_ES):
             self.uc.reg_write(segment, 2 << 3)
         self.uc.reg_write(UC_X86_REG_CS, 3 << 3)
-        # The x87 unit stays as the CPU resets it, at extended precision: the state mingw-built
-        # programs (the Windows tests under wine) run in, where Windows starts a thread at double
+        # The floating-point units as a program starts: SSE with every exception masked, the x87
+        # unit as `fninit` leaves it, at extended precision, which is how mingw-built programs
+        # (the Windows tests under wine) run it; Windows itself starts threads at double
         # precision. The plug-in's arithmetic is SSE2, so its bytes must not depend on it.
+        self.uc.reg_write(UC_X86_REG_MXCSR, 0x1F80)
+        self.uc.reg_write(UC_X86_REG_FPCW, X87_CONTROL)
 
     # ---- native functions ----
 
