@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "cli/media/source_frames.h"
+#include "cli/media/video_probe.h"
 #include "cli/platform/cli_error.h"
 #include "cli/png/png_io.h"
 

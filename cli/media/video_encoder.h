@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/media/frame_rate.h"
 #include "cli/platform/child_process.h"
 
 enum class VideoFormat { kMp4, kWebm, kGif };
@@ -22,9 +23,13 @@ void CheckFfmpegAvailable();
 struct VideoJob {
   int32_t width = 0;
   int32_t height = 0;
-  int32_t fps = 25;
+  FrameRate fps;
   bool framesHaveAlpha = true;  // RGBA frames (render) or opaque RGB (preview)
   std::string videoPath;
+  // A file whose first audio stream the video carries (empty: none), and that stream's codec:
+  // copied as it is where the container takes it, else encoded to the container's own.
+  std::string audioPath;
+  std::string audioCodec;
 };
 
 // Whether ffmpeg is sent RGBA: RGBA frames for a format that keeps alpha. RGBA frames for an

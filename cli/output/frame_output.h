@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "cli/media/frame_rate.h"
+
 class VideoEncoder;
 
 struct FrameOutputPlan {
@@ -20,7 +22,9 @@ struct FrameOutputPlan {
   int32_t width = 0;
   int32_t height = 0;
   int channels = 4;       // 4: RGBA with straight alpha; 3: opaque RGB
-  int32_t fps = 25;
+  FrameRate fps;
+  std::string audioPath;  // the video carries this file's first audio stream (empty: none)
+  std::string audioCodec;
   int threads = 1;        // PNG encoding threads
 };
 

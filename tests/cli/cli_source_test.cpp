@@ -58,7 +58,9 @@ TEST(Sources, UnusableOnesAreRefusedBeforeAnythingIsWritten) {
        "fyrel: cannot read take_%04d.png: no file of the sequence is there\n", false},
       {{"--source", "missing.mp4"}, "fyrel: cannot read missing.mp4: No such file or directory\n",
        false},
-      {{"--source", "notes.mp4"}, "fyrel: notes.mp4: not a video or image that ffmpeg can read\n",
+      {{"--source", "notes.mp4"},
+       "fyrel: notes.mp4: not a video or image that ffmpeg can read (Invalid data found when "
+       "processing input)\n",
        true},
       {{"--source", "tone.wav"}, "fyrel: tone.wav: no video stream\n", true},
       {{"--source", "clip.mp4", "--frames", "6"},

@@ -1,0 +1,88 @@
+// The parts of reading footage that no clip made by this ffmpeg shows: flips in the display
+// matrix, the probe's answer as ffprobe words it, and the frame rates --fps takes.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "cli/flags/flag_values.h"
+#include "cli/media/orientation.h"
+#include "cli/media/video_probe.h"
+#include "cli/platform/cli_error.h"
+
+TEST(Footage, DisplayMatricesTurnAndFlipTheStoredPicture) {
+  // A stored 3 x 2 picture, pixels numbered 0..5 row by row (in each pixel's red).
+  std::vector<uint8_t> stored(3 * 2 * 4);
+  for (int i = 0; i < 6; ++i) stored[i * 4] = static_cast<uint8_t>(i);
+  struct Case {
+    int64_t a, b, c, d;
+    std::vector<int> shown;  // the numbers as shown, row by row
+  };
+  const int64_t one = 65536;
+  const Case cases[] = {
+      {one, 0, 0, one, {0, 1, 2, 3, 4, 5}},
+      {-one, 0, 0, one, {2, 1, 0, 5, 4, 3}},   // mirrored, as a front camera may write it
+      {one, 0, 0, -one, {3, 4, 5, 0, 1, 2}},   // upside down
+      {0, -one, one, 0, {2, 5, 1, 4, 0, 3}},   // a quarter turn counterclockwise
+      {0, one, -one, 0, {3, 0, 4, 1, 5, 2}},   // clockwise
+      {0, one, one, 0, {0, 3, 1, 4, 2, 5}},    // turned and mirrored: the transpose
+  };
+  for (const Case& c : cases) {
+    const int64_t matrix[9] = {c.a, c.b, 0, c.c, c.d, 0, 0, 0, int64_t{1} << 30};
+    Orientation orientation;
+    ASSERT_TRUE(OrientationFromMatrix(matrix, &orientation));
+    std::vector<uint8_t> shown(stored.size());
+    OrientFrame(stored.data(), 3, 2, orientation, shown.data());
+    std::vector<int> numbers;
+    for (size_t i = 0; i < shown.size(); i += 4) numbers.push_back(shown[i]);
+    EXPECT_EQ(numbers, c.shown) << c.a << " " << c.b << " " << c.c << " " << c.d;
+  }
+  const int64_t turned45[9] = {46341, -46341, 0, 46341, 46341, 0, 0, 0, int64_t{1} << 30};
+  Orientation orientation;
+  EXPECT_FALSE(OrientationFromMatrix(turned45, &orientation));
+}
+
+TEST(Footage, TheProbeGivesTheUprightSizeRateAndAlpha) {
+  const std::string portrait =
+      "codec_name=h264\nwidth=64\nheight=48\nr_frame_rate=30000/1001\navg_frame_rate=30000/1001\n"
+      "nb_read_frames=7\nside_data_type=Display Matrix\ndisplaymatrix=\n"
+      "00000000:            0      -65536           0\n"
+      "00000001:        65536           0           0\n"
+      "00000002:            0           0  1073741824\n\nrotation=90\nformat_name=mov,mp4\n";
+  VideoStreamInfo info = ParseVideoProbe(portrait, "p.mp4");
+  EXPECT_EQ(info.width, 48);
+  EXPECT_EQ(info.height, 64);
+  EXPECT_EQ(info.frames, 7);
+  EXPECT_EQ(info.rate, FrameRate(30000, 1001));
+  EXPECT_FALSE(info.still);
+  // A variable rate: its average, which keeps the clip's length.
+  info = ParseVideoProbe("codec_name=vp9\nwidth=8\nheight=6\nr_frame_rate=25/1\n"
+                         "avg_frame_rate=50/3\nnb_read_frames=20\nTAG:alpha_mode=1\n"
+                         "format_name=matroska,webm\n",
+                         "v.webm");
+  EXPECT_EQ(info.rate, FrameRate(50, 3));
+  EXPECT_TRUE(info.alpha);
+  info = ParseVideoProbe("codec_name=mjpeg\nwidth=8\nheight=6\nnb_read_frames=1\n"
+                         "format_name=jpeg_pipe\n",
+                         "photo");
+  EXPECT_TRUE(info.still);
+  EXPECT_THROW(ParseVideoProbe("width=8\nheight=6\nnb_read_frames=0\n", "empty.mp4"), CliError);
+}
+
+TEST(Footage, FrameRatesAreExactFractions) {
+  struct Case {
+    const char* text;
+    int64_t num, den;
+  };
+  for (const Case& c : {Case{"25", 25, 1}, Case{"30000/1001", 30000, 1001},
+                        Case{"29.97", 2997, 100}, Case{"12.5", 25, 2}, Case{"50/2", 25, 1}}) {
+    int64_t num = 0, den = 0;
+    ASSERT_TRUE(ParseRateText(c.text, &num, &den)) << c.text;
+    EXPECT_EQ(num, c.num) << c.text;
+    EXPECT_EQ(den, c.den) << c.text;
+  }
+  for (const char* bad : {"", "/", "1/", "/2", "0", "0/5", "-25", "2.5.1", "1e2", "25fps"}) {
+    int64_t num = 0, den = 0;
+    EXPECT_FALSE(ParseRateText(bad, &num, &den)) << bad;
+  }
+}
