@@ -125,7 +125,7 @@ std::string FlagRangeText(const FlagSpec& flag) {
     case FlagKind::kChoice: return "none or over";
     case FlagKind::kRate:
       return std::to_string(flag.minimum) + " to " + std::to_string(flag.maximum) +
-             ": whole, decimal (29.97) or a fraction (30000/1001)";
+             ", as 25, 29.97 or 30000/1001";
     case FlagKind::kPath: return "a path";
     case FlagKind::kPresence: return "no value";
   }
