@@ -1,6 +1,7 @@
 #include "cli/media/video_encoder.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <initializer_list>
 
 #include "cli/platform/cli_error.h"
@@ -26,6 +27,12 @@ const char* AudioCodecFor(VideoFormat format, const std::string& codec) {
     if (codec == kept) return "copy";
   }
   return "aac";
+}
+
+std::string SecondsText(double seconds) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.6f", seconds);
+  return text;
 }
 
 }  // namespace
@@ -72,14 +79,28 @@ std::vector<std::string> FfmpegArguments(const VideoJob& job, const std::string&
                                    "-pix_fmt", SendsAlpha(job) ? "rgba" : "rgb24",
                                    "-video_size", std::to_string(job.width) + "x" +
                                                       std::to_string(job.height),
-                                   "-framerate", FrameRateText(job.fps), "-i", "pipe:0"};
+                                   "-framerate", FrameRateText(job.fps)};
   const VideoFormat format = VideoFormatOf(job.videoPath);
-  if (!job.audioPath.empty() && format != VideoFormat::kGif) {
+  const bool sound = !job.audioPath.empty() && format != VideoFormat::kGif;
+  const bool delayed = sound && job.videoDelay > 0.0;
+  if (delayed) {
+    // A video that starts after its sound (a camera's late first frame) stays in step with it.
+    args.insert(args.end(), {"-itsoffset", SecondsText(job.videoDelay)});
+  }
+  args.insert(args.end(), {"-i", "pipe:0"});
+  if (sound) {
     // The source's sound, as long as the frames go.
     args.insert(args.end(), {"-i", FfmpegFileName(job.audioPath), "-map", "0:v:0", "-map",
-                             "1:a:0", "-c:a", AudioCodecFor(format, job.audioCodec),
-                             "-shortest"});
+                             "1:a:0", "-c:a", AudioCodecFor(format, job.audioCodec)});
+    if (job.frames > 0) {
+      args.insert(args.end(), {"-t", SecondsText(job.videoDelay + static_cast<double>(job.frames) *
+                                                                     job.fps.den / job.fps.num)});
+    } else {
+      args.push_back("-shortest");
+    }
   }
+  // Frames are passed on at their times: a late start is not filled with copies of the first.
+  if (delayed) args.insert(args.end(), {"-vsync", "passthrough"});
   switch (format) {
     case VideoFormat::kWebm:
       // VP9 keeps alpha in a second plane and takes odd sides as they are.

@@ -30,6 +30,8 @@ struct VideoJob {
   // copied as it is where the container takes it, else encoded to the container's own.
   std::string audioPath;
   std::string audioCodec;
+  double videoDelay = 0.0;  // where the first frame goes against the sound, in seconds
+  int32_t frames = 0;       // how many frames come: the sound ends with the last (0: unknown)
 };
 
 // Whether ffmpeg is sent RGBA: RGBA frames for a format that keeps alpha. RGBA frames for an

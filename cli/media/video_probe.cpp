@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <cstdlib>
 #include <map>
 #include <memory>
@@ -140,13 +141,43 @@ VideoStreamInfo ProbeVideo(const std::string& path) {
   return ParseVideoProbe(text, path);
 }
 
-std::string ProbeAudioCodec(const std::string& path) {
+SourceSound ParseSoundProbe(const std::string& text) {
+  SourceSound sound;
+  double videoStart = -1.0, fileStart = 0.0;
+  std::istringstream lines(text);
+  std::string line;
+  while (std::getline(lines, line)) {
+    std::map<std::string, std::string> fields;
+    std::istringstream parts(line);
+    std::string part, section;
+    std::getline(parts, section, '|');
+    while (std::getline(parts, part, '|')) {
+      const size_t equals = part.find('=');
+      if (equals != std::string::npos) fields[part.substr(0, equals)] = part.substr(equals + 1);
+    }
+    char* end = nullptr;
+    const std::string& start = fields["start_time"];
+    double seconds = std::strtod(start.c_str(), &end);
+    const bool known = !start.empty() && end && *end == '\0' && std::isfinite(seconds);
+    if (!known) seconds = 0.0;
+    if (section == "format") fileStart = seconds;
+    if (section != "stream") continue;
+    if (fields["codec_type"] == "video" && videoStart < 0) videoStart = seconds;
+    if (fields["codec_type"] == "audio" && sound.codec.empty()) sound.codec = fields["codec_name"];
+  }
+  // ffmpeg starts each file it reads at its first moment: the audio keeps its place from
+  // there, and the frames are put where the video's first one was.
+  if (videoStart > fileStart) sound.videoDelay = std::min(videoStart - fileStart, 86400.0);
+  return sound;
+}
+
+SourceSound ProbeSound(const std::string& path) {
   std::unique_ptr<ChildProcess> probe = StartProbe(
-      {"ffprobe", "-v", "error", "-pattern_type", "none", "-select_streams", "a:0",
-       "-show_entries", "stream=codec_name", "-of", "default=nw=1:nk=1", FfmpegFileName(path)},
+      {"ffprobe", "-v", "error", "-pattern_type", "none", "-show_entries",
+       "stream=codec_type,codec_name,start_time:format=start_time", "-of", "compact",
+       FfmpegFileName(path)},
       path);
   int status = 0;
-  std::string text = Run(*probe, &status);
-  while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back()))) text.pop_back();
-  return status == 0 ? text : "";
+  const std::string text = Run(*probe, &status);
+  return status == 0 ? ParseSoundProbe(text) : SourceSound();
 }

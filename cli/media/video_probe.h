@@ -32,5 +32,14 @@ VideoStreamInfo ParseVideoProbe(const std::string& text, const std::string& path
 // when it cannot read the file.
 VideoStreamInfo ProbeVideo(const std::string& path);
 
-// The codec of the file's first audio stream; empty when it has none.
-std::string ProbeAudioCodec(const std::string& path);
+// A file's sound, as a video made from its frames is to carry it.
+struct SourceSound {
+  std::string codec;        // the first audio stream's; empty when there is none
+  double videoDelay = 0.0;  // seconds from the file's start to its first video frame
+};
+
+// ffprobe's compact lines about each stream (codec_type, codec_name, start_time) and the
+// format (start_time): "stream|codec_name=aac|codec_type=audio|start_time=0.000000".
+SourceSound ParseSoundProbe(const std::string& text);
+// Runs ffprobe on `path`; no sound when it cannot tell.
+SourceSound ProbeSound(const std::string& path);

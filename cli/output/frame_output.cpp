@@ -53,6 +53,8 @@ FrameOutput::FrameOutput(const FrameOutputPlan& plan)
     job.fps = plan.fps;
     job.audioPath = plan.audioPath;
     job.audioCodec = plan.audioCodec;
+    job.videoDelay = plan.videoDelay;
+    job.frames = plan.frames;
     job.framesHaveAlpha = plan.channels == 4;
     job.videoPath = plan.videoPath;
     video_ = std::make_unique<VideoEncoder>(job);

@@ -25,6 +25,8 @@ struct FrameOutputPlan {
   FrameRate fps;
   std::string audioPath;  // the video carries this file's first audio stream (empty: none)
   std::string audioCodec;
+  double videoDelay = 0.0;  // the first frame's place against the sound, in seconds
+  int32_t frames = 0;       // how many frames come (0: unknown)
   int threads = 1;        // PNG encoding threads
 };
 

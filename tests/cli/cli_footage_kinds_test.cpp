@@ -147,6 +147,20 @@ TEST(FootageKinds, TheVideoKeepsTheSourcesRateAndSound) {
     EXPECT_EQ(Probed(dir, c.video, "v:0", "stream=r_frame_rate"), c.rate) << c.video;
     EXPECT_EQ(Probed(dir, c.video, "a:0", "stream=codec_name"), c.audio) << c.video;
   }
+  // A camera's clip whose picture starts half a second after its sound: still in step.
+  ASSERT_EQ(RunShell("ffmpeg -v error -f lavfi -i testsrc=size=32x24:rate=25 -f lavfi -i "
+                     "sine=duration=2 -t 1.5 -vf setpts=PTS+0.5/TB -pix_fmt yuv420p late.mp4",
+                     dir)
+                .status,
+            0);
+  ASSERT_EQ(RunProgramIn(dir, FYREL_EXE, {"render", "--source", "late.mp4", "--video",
+                                          "late-fire.mp4", "--quiet"})
+                .status,
+            0);
+  EXPECT_EQ(Probed(dir, "late-fire.mp4", "v:0", "stream=start_time"),
+            Probed(dir, "late.mp4", "v:0", "stream=start_time"));
+  EXPECT_EQ(Probed(dir, "late-fire.mp4", "a:0", "stream=duration"),
+            Probed(dir, "late.mp4", "a:0", "stream=duration"));
   // --fps takes a fraction or a decimal within its range, and nothing else.
   for (const char* bad : {"0", "121", "30000/0", "1/2", "-5", "1e2", "x"}) {
     RunResult run = RunProgramIn(dir, FYREL_EXE, {"render", "--fps", bad, "--video", "x.mp4"});

@@ -67,6 +67,13 @@ TEST(Footage, TheProbeGivesTheUprightSizeRateAndAlpha) {
                          "photo");
   EXPECT_TRUE(info.still);
   EXPECT_THROW(ParseVideoProbe("width=8\nheight=6\nnb_read_frames=0\n", "empty.mp4"), CliError);
+  // The sound, and where the picture starts against it.
+  const SourceSound sound = ParseSoundProbe(
+      "stream|codec_name=h264|codec_type=video|start_time=0.480000\n"
+      "stream|codec_name=aac|codec_type=audio|start_time=0.000000\nformat|start_time=0.000000\n");
+  EXPECT_EQ(sound.codec, "aac");
+  EXPECT_DOUBLE_EQ(sound.videoDelay, 0.48);
+  EXPECT_EQ(ParseSoundProbe("stream|codec_name=h264|codec_type=video|start_time=N/A\n").codec, "");
 }
 
 TEST(Footage, FrameRatesAreExactFractions) {
