@@ -138,7 +138,17 @@ VideoStreamInfo ProbeVideo(const std::string& path) {
     throw CliError(path + ": not a video or image that ffmpeg can read" +
                    (said.empty() ? "" : " (" + said + ")"));
   }
-  return ParseVideoProbe(text, path);
+  VideoStreamInfo info = ParseVideoProbe(text, path);
+  if (!info.still) return info;
+  // A photo's turn is its own (a JPEG's EXIF orientation, as every phone writes it): ffmpeg
+  // hands it over with the frame, not the stream.
+  std::unique_ptr<ChildProcess> frame = StartProbe(
+      {"ffprobe", "-v", "error", "-pattern_type", "none", "-select_streams", "v:0",
+       "-read_intervals", "%+#1", "-show_entries", "frame_side_data=displaymatrix,rotation",
+       "-of", "default=nw=1", FfmpegFileName(path)},
+      path);
+  const std::string turn = Run(*frame, &status);
+  return status == 0 ? ParseVideoProbe(text + turn, path) : info;
 }
 
 SourceSound ParseSoundProbe(const std::string& text) {
