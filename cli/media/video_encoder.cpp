@@ -185,8 +185,12 @@ void VideoEncoder::Finish() {
 
 void VideoEncoder::Fail(const std::string& why) {
   ffmpeg_->Kill();
-  // ffmpeg's own reason, when it gave one: "No space left on device".
-  const std::string said = ffmpeg_->LastErrorLine();
+  // ffmpeg's own reason, when it gave one: "No space left on device", the file by its name.
+  std::string said = ffmpeg_->LastErrorLine();
+  const std::string inside = FfmpegFileName(temporary_);
+  for (size_t at; (at = said.find(inside)) != std::string::npos;) {
+    said.replace(at, inside.size(), job_.videoPath);
+  }
   ffmpeg_.reset();
   RemoveFileQuietly(temporary_);
   ForgetTemporaryFile(watch_);

@@ -270,23 +270,26 @@ std::string ChildProcess::LastErrorLine() const {
   std::fseek(errors_, size > kTail ? size - kTail : 0, SEEK_SET);
   std::string text(static_cast<size_t>(size > kTail ? kTail : (size < 0 ? 0 : size)), '\0');
   text.resize(std::fread(&text[0], 1, text.size(), errors_));
-  std::string last;
+  // The last line from one of ffmpeg's parts ("[mov,mp4 @ 0x55d0c0a0] moov atom not found")
+  // says what the closing lines ("...: Invalid data found when processing input") do not.
+  std::string last, lastOfAPart;
   size_t start = 0;
   while (start < text.size()) {
     size_t end = text.find_first_of("\r\n", start);
     if (end == std::string::npos) end = text.size();
     std::string line = text.substr(start, end - start);
     start = end + 1;
-    // "[h264 @ 0x55d0c0a0] Invalid NAL unit size": the message without the decoder's address.
+    bool ofAPart = false;
     while (line.size() > 1 && line[0] == '[') {
       const size_t close = line.find("] ");
-      if (close == std::string::npos) break;
+      if (close == std::string::npos || line.find(" @ ") > close) break;
       line.erase(0, close + 2);
+      ofAPart = true;
     }
     while (!line.empty() && (line.back() == ' ' || line.back() == '.')) line.pop_back();
-    // ffmpeg's closing words say nothing the line before them does not.
     if (line.empty() || line == "Conversion failed!" || line == "Conversion failed") continue;
     last = line;
+    if (ofAPart) lastOfAPart = line;
   }
-  return last;
+  return lastOfAPart.empty() ? last : lastOfAPart;
 }

@@ -34,9 +34,9 @@ class ChildProcess {
   // Ends the child at once and waits for it.
   void Kill();
 
-  // The last line the child wrote to its kept standard error that says something, without
-  // ffmpeg's "[name @ 0x...] " prefix; empty when there is none (or the errors were not kept,
-  // or the build cannot keep them).
+  // The line of the child's kept standard error that says most: the last one from one of
+  // ffmpeg's parts ("[h264 @ 0x...] ", which is left out), else the last one; empty when there
+  // is none (or the errors were not kept, or the build cannot keep them).
   std::string LastErrorLine() const;
 
  private:

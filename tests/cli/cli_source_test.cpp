@@ -59,8 +59,7 @@ TEST(Sources, UnusableOnesAreRefusedBeforeAnythingIsWritten) {
       {{"--source", "missing.mp4"}, "fyrel: cannot read missing.mp4: No such file or directory\n",
        false},
       {{"--source", "notes.mp4"},
-       "fyrel: notes.mp4: not a video or image that ffmpeg can read (Invalid data found when "
-       "processing input)\n",
+       "fyrel: notes.mp4: not a video or image that ffmpeg can read (moov atom not found)\n",
        true},
       {{"--source", "tone.wav"}, "fyrel: tone.wav: no video stream\n", true},
       {{"--source", "clip.mp4", "--frames", "6"},
