@@ -1,10 +1,11 @@
 // The parts of reading footage that no clip made by this ffmpeg shows: flips in the display
-// matrix, the probe's answer as ffprobe words it, and the frame rates --fps takes.
+// matrix, a variable rate and a late picture in the probe's answer, and the rates --fps takes.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
+#include "cli/flags/command_line.h"
 #include "cli/flags/flag_values.h"
 #include "cli/media/orientation.h"
 #include "cli/media/video_probe.h"
@@ -42,30 +43,13 @@ TEST(Footage, DisplayMatricesTurnAndFlipTheStoredPicture) {
   EXPECT_FALSE(OrientationFromMatrix(turned45, &orientation));
 }
 
-TEST(Footage, TheProbeGivesTheUprightSizeRateAndAlpha) {
-  const std::string portrait =
-      "codec_name=h264\nwidth=64\nheight=48\nr_frame_rate=30000/1001\navg_frame_rate=30000/1001\n"
-      "nb_read_frames=7\nside_data_type=Display Matrix\ndisplaymatrix=\n"
-      "00000000:            0      -65536           0\n"
-      "00000001:        65536           0           0\n"
-      "00000002:            0           0  1073741824\n\nrotation=90\nformat_name=mov,mp4\n";
-  VideoStreamInfo info = ParseVideoProbe(portrait, "p.mp4");
-  EXPECT_EQ(info.width, 48);
-  EXPECT_EQ(info.height, 64);
-  EXPECT_EQ(info.frames, 7);
-  EXPECT_EQ(info.rate, FrameRate(30000, 1001));
-  EXPECT_FALSE(info.still);
+TEST(Footage, TheProbeGivesTheRateAndTheSound) {
   // A variable rate: its average, which keeps the clip's length.
-  info = ParseVideoProbe("codec_name=vp9\nwidth=8\nheight=6\nr_frame_rate=25/1\n"
+  const VideoStreamInfo info = ParseVideoProbe("codec_name=vp9\nwidth=8\nheight=6\nr_frame_rate=25/1\n"
                          "avg_frame_rate=50/3\nnb_read_frames=20\nTAG:alpha_mode=1\n"
                          "format_name=matroska,webm\n",
                          "v.webm");
   EXPECT_EQ(info.rate, FrameRate(50, 3));
-  EXPECT_TRUE(info.alpha);
-  info = ParseVideoProbe("codec_name=mjpeg\nwidth=8\nheight=6\nnb_read_frames=1\n"
-                         "format_name=jpeg_pipe\n",
-                         "photo");
-  EXPECT_TRUE(info.still);
   EXPECT_THROW(ParseVideoProbe("width=8\nheight=6\nnb_read_frames=0\n", "empty.mp4"), CliError);
   // The sound, and where the picture starts against it.
   const SourceSound sound = ParseSoundProbe(
@@ -91,5 +75,11 @@ TEST(Footage, FrameRatesAreExactFractions) {
   for (const char* bad : {"", "/", "1/", "/2", "0", "0/5", "-25", "2.5.1", "1e2", "25fps"}) {
     int64_t num = 0, den = 0;
     EXPECT_FALSE(ParseRateText(bad, &num, &den)) << bad;
+  }
+  const Invocation given = ParseCommandLine({"render", "--fps", "30000/1001"});
+  EXPECT_TRUE(given.fpsGiven);
+  EXPECT_EQ(given.fps, FrameRate(30000, 1001));
+  for (const char* outOfRange : {"1/2", "120.5", "121"}) {
+    EXPECT_THROW(ParseCommandLine({"render", "--fps", outOfRange}), CliError) << outOfRange;
   }
 }
