@@ -66,13 +66,8 @@ int RunRenderCommand(const Invocation& invocation) {
   // A video source's own rate and sound, unless --fps says otherwise.
   plan.fps = invocation.fpsGiven || !source->HasRate() ? invocation.fps : source->Rate();
   if (source->HasRate() && !invocation.videoPath.empty()) {
-    const SourceSound sound = ProbeSound(invocation.sourcePath);
-    if (!sound.codec.empty()) {
-      plan.audioPath = invocation.sourcePath;
-      plan.audioCodec = sound.codec;
-      plan.videoDelay = sound.videoDelay;
-      plan.frames = frames;
-    }
+    plan.sound = ProbeSound(invocation.sourcePath);
+    plan.frames = frames;
   }
   plan.threads = invocation.threads > 0 ? invocation.threads : DefaultEncodingThreads();
   FrameOutput output(plan);

@@ -81,20 +81,21 @@ std::vector<std::string> FfmpegArguments(const VideoJob& job, const std::string&
                                                       std::to_string(job.height),
                                    "-framerate", FrameRateText(job.fps)};
   const VideoFormat format = VideoFormatOf(job.videoPath);
-  const bool sound = !job.audioPath.empty() && format != VideoFormat::kGif;
-  const bool delayed = sound && job.videoDelay > 0.0;
+  const SourceSound& source = job.sound;
+  const bool sound = !source.path.empty() && format != VideoFormat::kGif;
+  const bool delayed = sound && source.videoDelay > 0.0;
   if (delayed) {
     // A video that starts after its sound (a camera's late first frame) stays in step with it.
-    args.insert(args.end(), {"-itsoffset", SecondsText(job.videoDelay)});
+    args.insert(args.end(), {"-itsoffset", SecondsText(source.videoDelay)});
   }
   args.insert(args.end(), {"-i", "pipe:0"});
   if (sound) {
     // The source's sound, as long as the frames go.
-    args.insert(args.end(), {"-i", FfmpegFileName(job.audioPath), "-map", "0:v:0", "-map",
-                             "1:a:0", "-c:a", AudioCodecFor(format, job.audioCodec)});
+    args.insert(args.end(), {"-i", FfmpegFileName(source.path), "-map", "0:v:0", "-map",
+                             "1:a:0", "-c:a", AudioCodecFor(format, source.codec)});
     if (job.frames > 0) {
-      args.insert(args.end(), {"-t", SecondsText(job.videoDelay + static_cast<double>(job.frames) *
-                                                                     job.fps.den / job.fps.num)});
+      const double seconds = static_cast<double>(job.frames) * job.fps.den / job.fps.num;
+      args.insert(args.end(), {"-t", SecondsText(source.videoDelay + seconds)});
     } else {
       args.push_back("-shortest");
     }

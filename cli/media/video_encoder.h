@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "cli/media/frame_rate.h"
+#include "cli/media/video_probe.h"
 #include "cli/platform/child_process.h"
 
 enum class VideoFormat { kMp4, kWebm, kGif };
@@ -26,12 +27,11 @@ struct VideoJob {
   FrameRate fps;
   bool framesHaveAlpha = true;  // RGBA frames (render) or opaque RGB (preview)
   std::string videoPath;
-  // A file whose first audio stream the video carries (empty: none), and that stream's codec:
-  // copied as it is where the container takes it, else encoded to the container's own.
-  std::string audioPath;
-  std::string audioCodec;
-  double videoDelay = 0.0;  // where the first frame goes against the sound, in seconds
-  int32_t frames = 0;       // how many frames come: the sound ends with the last (0: unknown)
+  // The sound the video carries (none when its path is empty): copied as it is where the
+  // container takes its codec, else encoded to the container's own; the frames placed against
+  // it as in its file.
+  SourceSound sound;
+  int32_t frames = 0;  // how many frames come: the sound ends with the last (0: unknown)
 };
 
 // Whether ffmpeg is sent RGBA: RGBA frames for a format that keeps alpha. RGBA frames for an

@@ -189,5 +189,7 @@ SourceSound ProbeSound(const std::string& path) {
       path);
   int status = 0;
   const std::string text = Run(*probe, &status);
-  return status == 0 ? ParseSoundProbe(text) : SourceSound();
+  SourceSound sound = status == 0 ? ParseSoundProbe(text) : SourceSound();
+  if (!sound.codec.empty()) sound.path = path;
+  return sound;
 }

@@ -34,12 +34,13 @@ VideoStreamInfo ProbeVideo(const std::string& path);
 
 // A file's sound, as a video made from its frames is to carry it.
 struct SourceSound {
-  std::string codec;        // the first audio stream's; empty when there is none
+  std::string path;         // the file; empty when it has no sound
+  std::string codec;        // its first audio stream's
   double videoDelay = 0.0;  // seconds from the file's start to its first video frame
 };
 
 // ffprobe's compact lines about each stream (codec_type, codec_name, start_time) and the
 // format (start_time): "stream|codec_name=aac|codec_type=audio|start_time=0.000000".
 SourceSound ParseSoundProbe(const std::string& text);
-// Runs ffprobe on `path`; no sound when it cannot tell.
+// Runs ffprobe on `path`; no sound (an empty path) when it has none or cannot tell.
 SourceSound ProbeSound(const std::string& path);

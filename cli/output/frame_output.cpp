@@ -51,9 +51,7 @@ FrameOutput::FrameOutput(const FrameOutputPlan& plan)
     job.width = plan.width;
     job.height = plan.height;
     job.fps = plan.fps;
-    job.audioPath = plan.audioPath;
-    job.audioCodec = plan.audioCodec;
-    job.videoDelay = plan.videoDelay;
+    job.sound = plan.sound;
     job.frames = plan.frames;
     job.framesHaveAlpha = plan.channels == 4;
     job.videoPath = plan.videoPath;

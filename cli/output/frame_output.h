@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "cli/media/frame_rate.h"
+#include "cli/media/video_probe.h"
 
 class VideoEncoder;
 
@@ -23,10 +24,8 @@ struct FrameOutputPlan {
   int32_t height = 0;
   int channels = 4;       // 4: RGBA with straight alpha; 3: opaque RGB
   FrameRate fps;
-  std::string audioPath;  // the video carries this file's first audio stream (empty: none)
-  std::string audioCodec;
-  double videoDelay = 0.0;  // the first frame's place against the sound, in seconds
-  int32_t frames = 0;       // how many frames come (0: unknown)
+  SourceSound sound;   // what the video carries of its source's sound (no path: none)
+  int32_t frames = 0;  // how many frames come (0: unknown)
   int threads = 1;        // PNG encoding threads
 };
 
