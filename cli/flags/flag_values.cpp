@@ -104,9 +104,10 @@ bool ParseRateText(const std::string& text, int64_t* num, int64_t* den) {
     }
   } else if (point != std::string::npos) {
     const std::string whole = text.substr(0, point), fraction = text.substr(point + 1);
-    if ((whole.empty() && fraction.empty()) || (!whole.empty() && !AllDigits(whole, 0, whole.size())) ||
-        (!fraction.empty() && !AllDigits(fraction, 0, fraction.size())) || fraction.size() > 6 ||
-        whole.size() > 6) {
+    const bool digits = (whole.empty() || AllDigits(whole, 0, whole.size())) &&
+                        (fraction.empty() || AllDigits(fraction, 0, fraction.size()));
+    if (!digits || (whole.empty() && fraction.empty()) || whole.size() > 6 ||
+        fraction.size() > 6) {
       return false;
     }
     for (char c : whole + fraction) n = n * 10 + (c - '0');

@@ -168,7 +168,9 @@ class VideoSource : public SourceFrames {
     // option is known to that reader only.
     if (info.format == "image2") args.insert(args.end(), {"-pattern_type", "none"});
     // ffmpeg's own VP8 and VP9 decoders drop the alpha plane; libvpx's keep it.
-    if (info.alpha) args.insert(args.end(), {"-c:v", info.codec == "vp9" ? "libvpx-vp9" : "libvpx"});
+    if (info.alpha) {
+      args.insert(args.end(), {"-c:v", info.codec == "vp9" ? "libvpx-vp9" : "libvpx"});
+    }
     args.insert(args.end(), {"-i", FfmpegFileName(path_), "-map", "0:v:0", "-vsync",
                              "passthrough", "-f", "rawvideo", "-pix_fmt", "rgba", "pipe:1"});
     decoder_ = std::make_unique<ChildProcess>(args, ChildProcess::Pipe::kFromOutput,

@@ -114,8 +114,8 @@ VideoStreamInfo ParseVideoProbe(const std::string& text, const std::string& path
   }
   info.alpha = values["TAG:alpha_mode"] == "1" && (info.codec == "vp9" || info.codec == "vp8");
   const std::string& format = info.format;
-  const bool imageReader =
-      format == "image2" || (format.size() > 5 && format.compare(format.size() - 5, 5, "_pipe") == 0);
+  const bool pipeReader = format.size() > 5 && format.compare(format.size() - 5, 5, "_pipe") == 0;
+  const bool imageReader = format == "image2" || pipeReader;
   info.still = info.frames == 1 && (imageReader || format == "gif" || format == "apng");
   return info;
 }

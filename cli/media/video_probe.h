@@ -28,8 +28,8 @@ struct VideoStreamInfo {
 VideoStreamInfo ParseVideoProbe(const std::string& text, const std::string& path);
 
 // Runs ffprobe on `path` (a regular file) and parses its answer; every frame of the video
-// stream is decoded to count them. A still's orientation is its frame's (a photo's EXIF). Throws a CliError naming `path` with ffprobe's own reason
-// when it cannot read the file.
+// stream is decoded to count them. A still's orientation is its frame's (a photo's EXIF).
+// Throws a CliError naming `path` with ffprobe's own reason when it cannot read the file.
 VideoStreamInfo ProbeVideo(const std::string& path);
 
 // A file's sound, as a video made from its frames is to carry it.

@@ -45,10 +45,10 @@ TEST(Footage, DisplayMatricesTurnAndFlipTheStoredPicture) {
 
 TEST(Footage, TheProbeGivesTheRateAndTheSound) {
   // A variable rate: its average, which keeps the clip's length.
-  const VideoStreamInfo info = ParseVideoProbe("codec_name=vp9\nwidth=8\nheight=6\nr_frame_rate=25/1\n"
-                         "avg_frame_rate=50/3\nnb_read_frames=20\nTAG:alpha_mode=1\n"
-                         "format_name=matroska,webm\n",
-                         "v.webm");
+  const VideoStreamInfo info =
+      ParseVideoProbe("codec_name=vp9\nwidth=8\nheight=6\nr_frame_rate=25/1\navg_frame_rate=50/3\n"
+                      "nb_read_frames=20\nformat_name=matroska,webm\n",
+                      "v.webm");
   EXPECT_EQ(info.rate, FrameRate(50, 3));
   EXPECT_THROW(ParseVideoProbe("width=8\nheight=6\nnb_read_frames=0\n", "empty.mp4"), CliError);
   // The sound, and where the picture starts against it.
