@@ -227,6 +227,11 @@ function framePng() {
   return pngBytes(fyrel, fire.output(), fire.width(), fire.height(), 4);
 }
 
+function sourcePng() {
+  const { source } = state;
+  return pngBytes(fyrel, source.pixels, source.width, source.height, 4);
+}
+
 async function webmBytes(count, onProgress) {
   const { source } = state;
   const copy = new fyrel.Fire();
@@ -271,11 +276,7 @@ guarded($('export-png'), () => {
   const frame = state.mode === 'preview' ? state.previewFrame : state.frame;
   download(framePng(), frameFileName(frame), 'image/png');
 });
-guarded($('export-source'), () => {
-  const { source } = state;
-  download(pngBytes(fyrel, source.pixels, source.width, source.height, 4),
-           source.name || 'wordmark.png', 'image/png');
-});
+guarded($('export-source'), () => download(sourcePng(), state.source.name || 'wordmark.png', 'image/png'));
 guarded($('export-webm'), async () => {
   const count = Math.min(1000, Math.max(1, Math.round(Number($('webm-frames').value)) || 100));
   const bytes = await webmBytes(count, (n) => setStatus(`Encoding frame ${n} of ${count}…`));
@@ -326,6 +327,7 @@ window.fyrelPage = {
   },
   commands() { updateCommand(); return { command: $('command').value, frei0r: $('frei0r').value }; },
   png() { return base64(framePng()); },
+  sourcePng() { return base64(sourcePng()); },
   async webm(count) { return base64(await webmBytes(count)); },
   benchmark,
 };
