@@ -70,6 +70,7 @@ before(async () => {
            '--use-fake-device-for-media-stream', '--use-fake-ui-for-media-stream'],
   });
   page = await browser.newPage();
+  await page.setViewport({ width: 1360, height: 900 });
   page.on('console', (m) => { if (m.type() === 'error') errors.push(m.text()); });
   page.on('pageerror', (e) => errors.push(e.message));
   page.on('requestfailed', (r) => errors.push(`${r.url()}: ${r.failure()?.errorText}`));
@@ -80,6 +81,12 @@ before(async () => {
 });
 
 after(async () => {
+  // The page as a person sees it, at frame 60 of the defaults (the README's picture).
+  if (page) {
+    await page.click('#defaults');
+    await pageFrames(60);
+    await page.screenshot({ path: path.join(work, 'page.png'), fullPage: true });
+  }
   await browser?.close();
   server?.close();
 });
