@@ -42,6 +42,17 @@ val ErrorValue(const std::string& message) {
   return result;
 }
 
+// The fields an integer slider and a fixed-point one share, each in its own units.
+template <class SliderDef>
+void SetSliderFields(val& result, const SliderDef& slider) {
+  result.set("min", slider.valid_min);
+  result.set("max", slider.valid_max);
+  result.set("sliderMin", slider.slider_min);
+  result.set("sliderMax", slider.slider_max);
+  result.set("default", slider.dephault);
+  result.set("value", slider.value);
+}
+
 // A parameter as the effect declared it: its type, range, default and value, and the
 // renderer's flag for it with that flag's help.
 val ParamValue(const PF_ParamDef& param) {
@@ -61,21 +72,11 @@ val ParamValue(const PF_ParamDef& param) {
   switch (param.param_type) {
     case PF_Param_SLIDER:
       result.set("type", std::string("slider"));
-      result.set("min", param.u.sd.valid_min);
-      result.set("max", param.u.sd.valid_max);
-      result.set("sliderMin", param.u.sd.slider_min);
-      result.set("sliderMax", param.u.sd.slider_max);
-      result.set("default", param.u.sd.dephault);
-      result.set("value", param.u.sd.value);
+      SetSliderFields(result, param.u.sd);
       break;
     case PF_Param_FIX_SLIDER:
       result.set("type", std::string("fixed"));
-      result.set("min", param.u.fd.valid_min);
-      result.set("max", param.u.fd.valid_max);
-      result.set("sliderMin", param.u.fd.slider_min);
-      result.set("sliderMax", param.u.fd.slider_max);
-      result.set("default", param.u.fd.dephault);
-      result.set("value", param.u.fd.value);
+      SetSliderFields(result, param.u.fd);
       result.set("precision", param.u.fd.precision);
       break;
     case PF_Param_ANGLE:
