@@ -9,7 +9,15 @@ import { drawRgba } from './drawing.js';
 
 const $ = (id) => document.getElementById(id);
 
-const fyrel = await createFyrel();
+let fyrel;
+try {
+  fyrel = await createFyrel();
+} catch (error) {
+  $('status').textContent = 'This browser cannot run the engine (it needs WebAssembly with SIMD ' +
+                            `and exceptions): ${error.message}`;
+  $('status').classList.add('error');
+  throw error;
+}
 const fire = new fyrel.Fire();
 const state = {
   mode: 'fire',       // or 'preview': the Options viewer's preview
@@ -144,6 +152,8 @@ function useSource(source) {
   state.source = source;
   $('source-name').textContent = source.label;
   loadSource();
+  // A new source is a new run: the fire starts at frame 1, now or when it is shown again.
+  state.frame = 0;
   if (state.mode === 'fire') restart();
   else updateCommand();
 }
@@ -212,7 +222,7 @@ for (const radio of document.querySelectorAll('input[name=mode]')) {
     $('export-webm').disabled = previewing;
     controls.markPreview(previewing);
     // The viewer opens with a cold field; the fire goes on where it was.
-    if (previewing) restart();
+    if (previewing || state.frame === 0) restart();
     else showFrame();
     updateCommand();
   });
