@@ -27,7 +27,7 @@ const state = {
   source: null,
   playing: false,
   fpsTarget: 25,
-  lastTick: 0,
+  loop: 0,            // the current playing loop
   shown: [],          // times of the frames shown in the last second
 };
 
@@ -101,24 +101,25 @@ function restart() { advance(true); }
 
 // --- Playing --------------------------------------------------------------------------------
 
-function tick(now) {
-  if (!state.playing) return;
-  requestAnimationFrame(tick);
-  const interval = state.fpsTarget > 0 ? 1000 / state.fpsTarget : 0;
-  if (now - state.lastTick < interval - 2) return;
-  state.lastTick = interval > 0 && now - state.lastTick < 2 * interval ? state.lastTick + interval : now;
-  advance();
-}
-
+// Frames at the chosen rate, on the screen's refreshes; each start begins a loop of its own
+// and ends the one before.
 function setPlaying(playing) {
+  const starting = playing && !state.playing;
   state.playing = playing;
   $('play').textContent = playing ? 'Pause' : 'Play';
-  if (playing) {
-    state.lastTick = 0;
+  if (!playing) updateCommand();
+  if (!starting) return;
+  const loop = ++state.loop;
+  let last = 0;
+  const tick = (now) => {
+    if (!state.playing || loop !== state.loop) return;
     requestAnimationFrame(tick);
-  } else {
-    updateCommand();
-  }
+    const interval = state.fpsTarget > 0 ? 1000 / state.fpsTarget : 0;
+    if (now - last < interval - 2) return;
+    last = interval > 0 && now - last < 2 * interval ? last + interval : now;
+    advance();
+  };
+  requestAnimationFrame(tick);
 }
 
 setInterval(() => {
