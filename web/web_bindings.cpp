@@ -126,7 +126,7 @@ std::string PreviewCommand(const WebFire& fire, int32_t frames) {
 
 std::string Frei0rFilter(const WebFire& fire) { return Frei0rFilterText(fire.Host()); }
 
-WebPreview* OpenPreview(const WebFire& fire) { return new WebPreview(fire.Host()); }
+WebPreview* OpenPreview(WebFire& fire) { return new WebPreview(fire.Host()); }
 
 val PreviewRgba(const WebPreview& preview) { return View(preview.Rgba()); }
 val PreviewRgb(const WebPreview& preview) { return View(preview.Rgb()); }

@@ -1,13 +1,13 @@
-// One fire for the page: the effect started in the host of our own as the renderer starts it,
-// its parameters set by display name, a source layer given as RGBA, and frame n rendered to
-// RGBA with straight alpha, each byte the renderer's.
+// One fire for the page: an instance of the effect of its own, started in the host of our own
+// as the renderer starts it, its parameters set by display name, a source layer given as RGBA,
+// and frame n rendered to RGBA with straight alpha, each byte the renderer's.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
-#include "flame/flame_state.h"
+#include "host/effect_commands.h"
 #include "minihost/effect_host.h"
 
 class WebFire {
@@ -18,6 +18,7 @@ class WebFire {
   WebFire& operator=(const WebFire&) = delete;
 
   const EffectHost& Host() const { return host_; }
+  EffectHost& Host() { return host_; }
   // False when the effect has no parameter of that name (or, for a colour, of that type).
   bool SetValue(const std::string& name, int32_t value);
   bool SetColor(const std::string& name, uint8_t red, uint8_t green, uint8_t blue);
@@ -29,8 +30,8 @@ class WebFire {
   void SetSource();
 
   // Starts the fire afresh, as a new run of the renderer starts it: a new sequence (no flame
-  // buffers yet) and the engine state of a fresh start. Rendering frame 1 restarts the
-  // stepping but keeps what else the engine carries from frame to frame, as in a host.
+  // buffers yet) and the instance of a freshly loaded effect. Rendering frame 1 restarts the
+  // stepping but keeps what else the fire carries from frame to frame, as in a host.
   PF_Err Restart();
 
   // Renders frame `frame` into Output(); the host's error code.
@@ -40,8 +41,8 @@ class WebFire {
   int32_t Height() const { return host_.FrameHeight(); }
 
  private:
-  EffectHost host_;
-  FlameState flame_;
+  EffectInstance instance_;
+  EffectHost host_{instance_};
   int32_t sourceWidth_ = 0, sourceHeight_ = 0;
   std::vector<uint8_t> source_;  // RGBA, then the host's pixels in place
   std::vector<uint8_t> output_;  // RGBA

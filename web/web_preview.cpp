@@ -1,22 +1,22 @@
 #include "web/web_preview.h"
 
 #include "cli/preview_size.h"
+#include "host/viewer_values.h"
+#include "minihost/effect_host.h"
 
 namespace {
 
-PreviewFlame OpenPreview(const EffectHost& host) {
+PreviewFlame OpenPreview(EffectHost& host) {
   const PreviewSize size = DefaultPreviewSize();
-  return PreviewFlame(size.width, size.height, PreviewValuesFromParams(host));
+  return PreviewFlame(size.width, size.height, ViewerValuesFromParams(host.ParamArray()));
 }
 
 }  // namespace
 
-WebPreview::WebPreview(const EffectHost& host) : flame_(OpenPreview(host)) {}
+WebPreview::WebPreview(EffectHost& host) : flame_(OpenPreview(host)) {}
 
 void WebPreview::Step() {
-  RestoreFlameState(state_);
   flame_.Step();
-  state_ = SaveFlameState();
   flame_.Draw(&rgb_);
   rgba_.resize(rgb_.size() / 3 * 4);
   for (size_t from = 0, to = 0; from < rgb_.size(); from += 3, to += 4) {

@@ -1,32 +1,30 @@
-// The Options viewer's preview for the page: the values the viewer is handed, taken from the
-// fire's parameters when the preview opens, its own preview field at the viewer's size,
-// stepped once per frame and drawn as `fyrel preview` draws it, as opaque RGBA.
+// The Options viewer's preview for the page: the twelve values the viewer is shown, taken from
+// the fire's parameters when the preview opens, a preview field of its own at the viewer's
+// size with the engine state of a freshly loaded effect, stepped once per frame and drawn as
+// `fyrel preview` draws it, also as opaque RGBA for a canvas.
 #pragma once
 
 #include <cstdint>
 #include <vector>
 
 #include "cli/preview_image.h"
-#include "flame/flame_state.h"
 
 class EffectHost;
 
 class WebPreview {
  public:
-  // A cold field, with the engine state of a fresh start, as `fyrel preview` begins.
-  explicit WebPreview(const EffectHost& host);
+  // A cold field, as the viewer opens and as `fyrel preview` begins.
+  explicit WebPreview(EffectHost& host);
 
-  // One preview step, then the picture in Rgba().
+  // One preview step, then its picture in Rgb() and Rgba().
   void Step();
-  const std::vector<uint8_t>& Rgba() const { return rgba_; }
-  // The picture as `fyrel preview` writes it: opaque RGB.
   const std::vector<uint8_t>& Rgb() const { return rgb_; }
-  int32_t Width() const { return flame_.Columns(); }
+  const std::vector<uint8_t>& Rgba() const { return rgba_; }
+  int32_t Width() const { return flame_.ShownWidth(); }
   int32_t Height() const { return flame_.ShownRows(); }
 
  private:
   PreviewFlame flame_;
-  FlameState state_;
   std::vector<uint8_t> rgb_;
   std::vector<uint8_t> rgba_;
 };
