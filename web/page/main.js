@@ -307,6 +307,8 @@ async function benchmark(seconds) {
   const wasPlaying = state.playing;
   setPlaying(false);
   const canvas = $('benchmark-canvas');
+  // The frames are drawn where they show.
+  $('benchmark').open = true;
   canvas.hidden = false;
   try {
     const results = await runBenchmark(fyrel, canvas, (f) => applyValues(f, controls.values), seconds);
