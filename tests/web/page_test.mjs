@@ -44,13 +44,19 @@ const fresh = (name) => {
   return dir;
 };
 
+// The page's folder under a sub-path, as a static host may publish it; nothing else is served.
+const SUB_PATH = '/static/fyrel/';
 const types = { '.html': 'text/html', '.js': 'text/javascript', '.css': 'text/css', '.wasm': 'application/wasm' };
 function serve(root) {
   return new Promise((resolve) => {
     const s = http.createServer((request, response) => {
-      const name = path.join(root, path.normalize(decodeURIComponent(new URL(request.url, 'http://x').pathname)));
-      const file = name.endsWith('/') ? path.join(name, 'index.html') : name;
-      if (!file.startsWith(root) || !fs.existsSync(file)) { response.writeHead(404).end(); return; }
+      const url = decodeURIComponent(new URL(request.url, 'http://x').pathname);
+      const name = path.join(root, path.normalize(url.slice(SUB_PATH.length)));
+      const file = url.endsWith('/') ? path.join(name, 'index.html') : name;
+      if (!url.startsWith(SUB_PATH) || !file.startsWith(root) || !fs.existsSync(file)) {
+        response.writeHead(404).end();
+        return;
+      }
       response.writeHead(200, { 'content-type': types[path.extname(file)] ?? 'application/octet-stream' });
       response.end(fs.readFileSync(file));
     });
@@ -74,8 +80,7 @@ before(async () => {
   page.on('console', (m) => { if (m.type() === 'error') errors.push(m.text()); });
   page.on('pageerror', (e) => errors.push(e.message));
   page.on('requestfailed', (r) => errors.push(`${r.url()}: ${r.failure()?.errorText}`));
-  // A sub-path, as a static host may serve it.
-  await page.goto(`http://127.0.0.1:${server.address().port}/some/path/../../index.html`);
+  await page.goto(`http://127.0.0.1:${server.address().port}${SUB_PATH}`);
   await page.waitForFunction(() => window.fyrelPage);
   await page.click('#step');  // pauses
 });
