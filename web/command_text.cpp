@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "cli/flag_values.h"
+#include "cli/flags/flag_values.h"
 #include "frei0r/frei0r_params.h"
 #include "minihost/effect_host.h"
 

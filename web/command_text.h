@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "cli/flag_table.h"
+#include "cli/flags/flag_table.h"
 
 class EffectHost;
 

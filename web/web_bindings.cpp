@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "cli/default_source.h"
-#include "cli/flag_table.h"
-#include "cli/png_encoder.h"
-#include "cli/png_io.h"
+#include "cli/media/default_source.h"
+#include "cli/flags/flag_table.h"
+#include "cli/png/png_encoder.h"
+#include "cli/png/png_io.h"
 #include "web/command_text.h"
 #include "web/web_fire.h"
 #include "web/web_preview.h"

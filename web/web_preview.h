@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "cli/preview_image.h"
+#include "cli/commands/preview_image.h"
 
 class EffectHost;
 
