@@ -289,7 +289,10 @@ guarded($('export-png'), () => {
 });
 guarded($('export-source'), () => download(sourcePng(), state.source.name || 'wordmark.png', 'image/png'));
 guarded($('export-webm'), async () => {
-  const count = Math.min(1000, Math.max(1, Math.round(Number($('webm-frames').value)) || 100));
+  const count = Number($('webm-frames').value);
+  if (!Number.isInteger(count) || count < 1 || count > 1000) {
+    throw new Error('Frames for the video: a whole number from 1 to 1000.');
+  }
   const bytes = await webmBytes(count, (n) => setStatus(`Encoding frame ${n} of ${count}…`));
   download(bytes, 'fire.webm', 'video/webm');
   setStatus(`Saved fire.webm: ${count} frames, ${(bytes.length / 1024).toFixed(0)} KB.`);
