@@ -5,6 +5,7 @@
 # ffmpeg, which the renderer runs for videos and video sources, is recommended.
 
 install(TARGETS fyrel RUNTIME DESTINATION bin)
+install(FILES $<TARGET_FILE_DIR:fyrel_man_page>/fyrel.1.gz DESTINATION share/man/man1)
 install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/packaging/copyright
         DESTINATION share/doc/fyrel)
 

@@ -1,0 +1,65 @@
+// The manual page as man shows it: every flag of every command, in its command's section, with
+// its help, what it takes and its default as --help gives them; and nothing for groff to warn
+// about.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+#include "cli/flag_table.h"
+#include "cli/help_text.h"
+
+namespace {
+
+std::string Output(const std::string& command) {
+  std::string text;
+  FILE* pipe = popen(command.c_str(), "r");
+  if (!pipe) return text;
+  char buffer[4096];
+  for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) text.append(buffer, n);
+  pclose(pipe);
+  return text;
+}
+
+// Runs of white space as one space: the page wraps where the reader's width says.
+std::string Squeezed(const std::string& text) {
+  std::string out;
+  for (char c : text) {
+    if (c == ' ' || c == '\n') {
+      if (!out.empty() && out.back() != ' ') out += ' ';
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+TEST(ManPage, ShowsEveryFlagWithItsRangeAndDefault) {
+  if (Output("command -v man").empty()) GTEST_SKIP() << "man is not installed (man-db)";
+  const std::string page = std::string("'") + FYREL_MAN_PAGE + "'";
+  EXPECT_EQ(Output("zcat " + page + " | groff -man -Tutf8 -ww -z 2>&1"), "");
+  const std::string text =
+      Squeezed(Output("LANG=C.UTF-8 MANWIDTH=80 man -l -P cat " + page + " 2>&1"));
+  // Each command's section runs to the next one; an entry is the flag, its value's name, its
+  // help and, in brackets, what it takes and its default.
+  const Command commands[] = {Command::kRender, Command::kPreview, Command::kAbout};
+  for (size_t i = 0; i < 3; ++i) {
+    const auto heading = [](Command command) {
+      return std::string("fyrel ") + CommandName(command) + " usage: fyrel ";
+    };
+    const size_t start = text.find(heading(commands[i]));
+    ASSERT_NE(start, std::string::npos) << heading(commands[i]);
+    const size_t end = text.find(i < 2 ? heading(commands[i + 1]) : " EXAMPLES ");
+    const std::string section = text.substr(start, end - start) + " ";
+    for (const FlagSpec* flag : FlagsOf(commands[i])) {
+      std::string entry = flag->name;
+      if (flag->meta) entry += std::string(" ") + flag->meta;
+      entry += " " + Squeezed(flag->help);
+      const std::string details = FlagDetails(commands[i], *flag);
+      if (!details.empty()) entry += " (" + details + ")";
+      EXPECT_NE(section.find(entry + " "), std::string::npos) << entry;
+    }
+  }
+}
+
+}  // namespace
