@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <string>
 
-#include "cli/flag_table.h"
-#include "cli/help_text.h"
+#include "cli/commands/help_text.h"
+#include "cli/flags/flag_table.h"
 
 namespace {
 
