@@ -14,8 +14,9 @@ dpkg-query -W -f='${Status}' fyrel 2>/dev/null | grep 'ok installed' > /dev/null
 
 deb="$(bash tools/package "${1:-build}")"
 tmp="$(mktemp -d)"
-snapshot() { dpkg-query -W -f='${Package}\n' | sort; find /usr /etc /opt /var/lib/dpkg/info -xdev | sort; }
-snapshot > "$tmp/before"
+watched=(/usr /etc /var/lib/dpkg/info)
+[ -d /opt ] && watched+=(/opt)
+snapshot() { dpkg-query -W -f='${Package}\n' | sort; find "${watched[@]}" -xdev | sort; }
 packages_before="$(dpkg-query -W -f='${Package}\n' | sort)"
 cleanup() {
   local added
@@ -26,6 +27,7 @@ cleanup() {
 }
 trap cleanup EXIT
 trap 'exit 1' INT TERM HUP
+snapshot > "$tmp/before"
 
 # Nothing of the package may be there yet (dpkg would replace such a file and the purge delete
 # it), nor a fyrel.so that ffmpeg would find before /usr/lib/frei0r-1.
