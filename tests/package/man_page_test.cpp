@@ -3,50 +3,41 @@
 // about.
 #include <gtest/gtest.h>
 
-#include <cstdio>
+#include <filesystem>
 #include <string>
 
 #include "cli/commands/help_text.h"
 #include "cli/flags/flag_table.h"
+#include "tests/cli/process_runner.h"
 
 namespace {
-
-std::string Output(const std::string& command) {
-  std::string text;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (!pipe) return text;
-  char buffer[4096];
-  for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) text.append(buffer, n);
-  pclose(pipe);
-  return text;
-}
 
 // Runs of white space as one space: the page wraps where the reader's width says.
 std::string Squeezed(const std::string& text) {
   std::string out;
   for (char c : text) {
-    if (c == ' ' || c == '\n') {
-      if (!out.empty() && out.back() != ' ') out += ' ';
-    } else {
-      out += c;
-    }
+    if (c != ' ' && c != '\n') out += c;
+    else if (!out.empty() && out.back() != ' ') out += ' ';
   }
   return out;
 }
 
 TEST(ManPage, ShowsEveryFlagWithItsRangeAndDefault) {
-  if (Output("command -v man").empty()) GTEST_SKIP() << "man is not installed (man-db)";
-  const std::string page = std::string("'") + FYREL_MAN_PAGE + "'";
-  EXPECT_EQ(Output("zcat " + page + " | groff -man -Tutf8 -ww -z 2>&1"), "");
+  const auto shell = [](const std::string& command) {
+    return RunShell(command, std::filesystem::temp_directory_path());
+  };
+  if (shell("command -v man").status != 0) GTEST_SKIP() << "man is not installed (man-db)";
+  const std::string page = ShellQuoted(FYREL_MAN_PAGE);
+  EXPECT_EQ(shell("zcat " + page + " | groff -man -Tutf8 -ww -z").output, "");
   const std::string text =
-      Squeezed(Output("LANG=C.UTF-8 MANWIDTH=80 man -l -P cat " + page + " 2>&1"));
+      Squeezed(shell("LANG=C.UTF-8 MANWIDTH=80 man -l -P cat " + page).output);
   // Each command's section runs to the next one; an entry is the flag, its value's name, its
   // help and, in brackets, what it takes and its default.
   const Command commands[] = {Command::kRender, Command::kPreview, Command::kAbout};
+  const auto heading = [](Command command) {
+    return std::string("fyrel ") + CommandName(command) + " usage: fyrel ";
+  };
   for (size_t i = 0; i < 3; ++i) {
-    const auto heading = [](Command command) {
-      return std::string("fyrel ") + CommandName(command) + " usage: fyrel ";
-    };
     const size_t start = text.find(heading(commands[i]));
     ASSERT_NE(start, std::string::npos) << heading(commands[i]);
     const size_t end = text.find(i < 2 ? heading(commands[i + 1]) : " EXAMPLES ");
