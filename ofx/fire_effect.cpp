@@ -1,0 +1,122 @@
+#include "ofx/fire_effect.h"
+
+#include <cstring>
+
+#include "flame/flame_sequence.h"
+#include "flame/page_memory.h"
+#include "host/effect_main.h"
+
+namespace {
+
+// Puts an instance's engine state in place for one call into the effect.
+class FlameStateSwap {
+ public:
+  explicit FlameStateSwap(FlameState& mine) : mine_(mine), other_(SaveFlameState()) {
+    RestoreFlameState(mine_);
+  }
+  ~FlameStateSwap() {
+    mine_ = SaveFlameState();
+    RestoreFlameState(other_);
+  }
+  FlameStateSwap(const FlameStateSwap&) = delete;
+  FlameStateSwap& operator=(const FlameStateSwap&) = delete;
+
+ private:
+  FlameState& mine_;
+  FlameState other_;
+};
+
+}  // namespace
+
+FireEffect::FireEffect() : host_(EffectMain) {}
+
+FireEffect::~FireEffect() {
+  if (!host_.SequenceHandle()) return;
+  FlameStateSwap swap(flame_);
+  host_.SequenceSetdown();
+}
+
+bool FireEffect::Start() {
+  FlameStateSwap swap(flame_);
+  host_.SetTimeStep(1);
+  if (host_.Start() != PF_Err_NONE || !Sequence()) return false;
+  for (const FireParam& param : FireParams()) {
+    if (host_.FindParam(param.label) < 0) return false;
+  }
+  return true;
+}
+
+FlameSequenceData* FireEffect::Sequence() const {
+  PF_Handle handle = host_.SequenceHandle();
+  return handle ? static_cast<FlameSequenceData*>(*handle) : nullptr;
+}
+
+void FireEffect::SetFrameSize(int32_t width, int32_t height) {
+  width_ = width;
+  height_ = height;
+  host_.SetFrame(width, height);
+  Restart();
+}
+
+size_t FireEffect::CellBytes() const {
+  return 3 * static_cast<size_t>(width_) * static_cast<size_t>(height_);
+}
+
+bool FireEffect::Render(int32_t frame, const FireValues& values, const uint8_t* source) {
+  const auto& params = FireParams();
+  for (int i = 0; i < kFireParamCount; ++i) host_.SetValue(params[i].label, values[i]);
+  host_.SetInput(reinterpret_cast<const PF_Pixel*>(source), width_, height_);
+  FlameStateSwap swap(flame_);
+  PF_Err err = host_.FrameSetup();
+  if (err == PF_Err_NONE) err = host_.Render(frame);
+  return err == PF_Err_NONE;
+}
+
+const uint8_t* FireEffect::Pixels() const {
+  return reinterpret_cast<const uint8_t*>(host_.Output().data());
+}
+
+void FireEffect::Restart() {
+  flame_ = FlameState{};
+  if (FlameSequenceData* sequence = Sequence()) ReleaseFlameBuffers(*sequence);
+}
+
+void FireEffect::Save(FireSnapshot& snapshot) const {
+  snapshot.flame = flame_;
+  const FlameSequenceData* sequence = Sequence();
+  const size_t size = CellBytes() / 3;
+  if (!sequence || !sequence->field) {
+    snapshot.cells.clear();
+    return;
+  }
+  snapshot.cells.resize(3 * size);
+  std::memcpy(snapshot.cells.data(), sequence->mask, size);
+  std::memcpy(snapshot.cells.data() + size, sequence->field, size);
+  std::memcpy(snapshot.cells.data() + 2 * size, sequence->drops, size);
+}
+
+bool FireEffect::Restore(const FireSnapshot& snapshot) {
+  FlameSequenceData* sequence = Sequence();
+  const size_t size = CellBytes() / 3;
+  if (snapshot.cells.empty() || !sequence) {
+    Restart();
+    return true;
+  }
+  if (sequence->width != width_ || sequence->height != height_ || !sequence->field) {
+    ReleaseFlameBuffers(*sequence);
+    sequence->mask = static_cast<uint8_t*>(AllocatePages(size));
+    sequence->field = static_cast<uint8_t*>(AllocatePages(size));
+    sequence->drops = static_cast<uint8_t*>(AllocatePages(size));
+    if (!sequence->mask || !sequence->field || !sequence->drops) {
+      Restart();
+      return false;
+    }
+    sequence->width = width_;
+    sequence->height = height_;
+  }
+  std::memcpy(sequence->mask, snapshot.cells.data(), size);
+  std::memcpy(sequence->field, snapshot.cells.data() + size, size);
+  std::memcpy(sequence->drops, snapshot.cells.data() + 2 * size, size);
+  flame_ = snapshot.flame;
+  return true;
+}
