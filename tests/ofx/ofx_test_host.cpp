@@ -22,11 +22,18 @@ Host* Host::current = nullptr;
 namespace {
 
 // The host is entered from the plug-in's render threads at once.
+// Held again by a suite function that calls another.
 #if defined(_WIN32)
-SRWLOCK hostLock = SRWLOCK_INIT;
+CRITICAL_SECTION& HostLock() {
+  static struct Lock {
+    Lock() { InitializeCriticalSection(&section); }
+    CRITICAL_SECTION section;
+  } lock;
+  return lock.section;
+}
 struct Hold {
-  Hold() { AcquireSRWLockExclusive(&hostLock); }
-  ~Hold() { ReleaseSRWLockExclusive(&hostLock); }
+  Hold() { EnterCriticalSection(&HostLock()); }
+  ~Hold() { LeaveCriticalSection(&HostLock()); }
 };
 #else
 std::recursive_mutex hostLock;
