@@ -68,7 +68,8 @@ bool FireEffect::Render(int32_t frame, const FireValues& values, const uint8_t* 
   host_.SetInput(reinterpret_cast<const PF_Pixel*>(source), width_, height_);
   FlameStateSwap swap(flame_);
   PF_Err err = host_.FrameSetup();
-  if (err == PF_Err_NONE) err = host_.Render(frame);
+  // Every pixel but row 0's is written by each render; row 0 stays transparent from SetFrame.
+  if (err == PF_Err_NONE) err = host_.Render(frame, false);
   return err == PF_Err_NONE;
 }
 

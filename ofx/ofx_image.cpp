@@ -8,10 +8,62 @@
 
 namespace {
 
-// round(clamp(v) * 255), NaN as 0; the product is exact in double, so halves round up exactly.
-inline uint8_t ByteOf(float v) {
-  const double c = v > 0.0f ? (v < 1.0f ? v : 1.0f) : 0.0f;
-  return static_cast<uint8_t>(c * 255.0 + 0.5);
+// A pixel's four bytes as one little-endian word: RGBA is r | g << 8 | b << 16 | a << 24, and
+// the effect's alpha, red, green, blue the same word turned by one byte.
+inline uint32_t EffectFromRgba(uint32_t rgba) { return rgba << 8 | rgba >> 24; }
+inline uint32_t RgbaFromEffect(uint32_t argb) { return argb >> 8 | argb << 24; }
+
+// round(clamp(v) * 255), NaN as 0: the product is exact in double, so halves round up
+// exactly.
+inline uint32_t ByteOf(float v) {
+  const float c = std::min(1.0f, std::max(0.0f, v));
+  return static_cast<uint32_t>(static_cast<double>(c) * 255.0 + 0.5);
+}
+
+// byte / 255 for every byte.
+struct UnitTable {
+  float value[256];
+  UnitTable() {
+    for (int b = 0; b < 256; ++b) value[b] = static_cast<float>(b) / 255.0f;
+  }
+};
+const UnitTable kUnit;
+
+void RgbaRowToEffect(const unsigned char* in, bool isFloat, int count, uint8_t* out) {
+  if (isFloat) {
+    const float* f = reinterpret_cast<const float*>(in);
+    for (int x = 0; x < count; ++x, f += 4, out += 4) {
+      const uint32_t rgba = ByteOf(f[0]) | ByteOf(f[1]) << 8 | ByteOf(f[2]) << 16 | ByteOf(f[3]) << 24;
+      const uint32_t argb = EffectFromRgba(rgba);
+      std::memcpy(out, &argb, 4);
+    }
+    return;
+  }
+  for (int x = 0; x < count; ++x, in += 4, out += 4) {
+    uint32_t word;
+    std::memcpy(&word, in, 4);
+    word = EffectFromRgba(word);
+    std::memcpy(out, &word, 4);
+  }
+}
+
+void EffectRowToRgba(const uint8_t* in, int count, bool isFloat, unsigned char* out) {
+  if (isFloat) {
+    float* f = reinterpret_cast<float*>(out);
+    for (int x = 0; x < count; ++x, in += 4, f += 4) {
+      f[0] = kUnit.value[in[1]];
+      f[1] = kUnit.value[in[2]];
+      f[2] = kUnit.value[in[3]];
+      f[3] = kUnit.value[in[0]];
+    }
+    return;
+  }
+  for (int x = 0; x < count; ++x, in += 4, out += 4) {
+    uint32_t word;
+    std::memcpy(&word, in, 4);
+    word = RgbaFromEffect(word);
+    std::memcpy(out, &word, 4);
+  }
 }
 
 unsigned char* PixelAddress(const OfxImageView& image, int x, int y) {
@@ -73,24 +125,7 @@ void CopyImageToFrame(const OfxImageView& image, const OfxRectI& frame, uint8_t*
   for (int y = covered.y1; y < covered.y2; ++y) {
     uint8_t* out = pixels + (static_cast<size_t>(frame.y2 - 1 - y) * width +
                              static_cast<size_t>(covered.x1 - frame.x1)) * 4;
-    const unsigned char* in = PixelAddress(image, covered.x1, y);
-    const int count = covered.x2 - covered.x1;
-    if (image.isFloat) {
-      const float* f = reinterpret_cast<const float*>(in);
-      for (int x = 0; x < count; ++x, f += 4, out += 4) {
-        out[0] = ByteOf(f[3]);
-        out[1] = ByteOf(f[0]);
-        out[2] = ByteOf(f[1]);
-        out[3] = ByteOf(f[2]);
-      }
-    } else {
-      for (int x = 0; x < count; ++x, in += 4, out += 4) {
-        out[0] = in[3];
-        out[1] = in[0];
-        out[2] = in[1];
-        out[3] = in[2];
-      }
-    }
+    RgbaRowToEffect(PixelAddress(image, covered.x1, y), image.isFloat, covered.x2 - covered.x1, out);
   }
 }
 
@@ -111,22 +146,6 @@ void CopyFrameToImage(const uint8_t* pixels, const OfxRectI& frame, const OfxRec
     if (x1 == x2) continue;
     const uint8_t* in = pixels + (static_cast<size_t>(frame.y2 - 1 - y) * width +
                                   static_cast<size_t>(x1 - frame.x1)) * 4;
-    unsigned char* out = row + static_cast<size_t>(x1 - target.x1) * pixelSize;
-    for (int x = x1; x < x2; ++x, in += 4) {
-      if (image.isFloat) {
-        float* f = reinterpret_cast<float*>(out);
-        f[0] = in[1] / 255.0f;
-        f[1] = in[2] / 255.0f;
-        f[2] = in[3] / 255.0f;
-        f[3] = in[0] / 255.0f;
-        out += 16;
-      } else {
-        out[0] = in[1];
-        out[1] = in[2];
-        out[2] = in[3];
-        out[3] = in[0];
-        out += 4;
-      }
-    }
+    EffectRowToRgba(in, x2 - x1, image.isFloat, row + static_cast<size_t>(x1 - target.x1) * pixelSize);
   }
 }
