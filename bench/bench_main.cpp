@@ -10,7 +10,7 @@
 #include "bench/bench_scene.h"
 #include "bench/render_bench.h"
 #include "bench/traffic_floor.h"
-#include "flame/fast_row_kernels.h"
+#include "flame/fast/fast_row_kernels.h"
 
 namespace {
 
@@ -53,10 +53,12 @@ void PrintSummary() {
 
 int main(int argc, char** argv) {
   benchmark::AddCustomContext("cpu_model", ProcessorModel());
-  benchmark::AddCustomContext("fast_vectors", RowKernelsUseAvx2() ? "32-byte (AVX2)" : "16-byte (SSE2)");
+  benchmark::AddCustomContext("fast_vectors",
+                              ProcessorHasAvx2() ? "32-byte (AVX2)" : "16-byte (SSE2)");
   RegisterFloorBenchmarks();
   RegisterRenderBenchmarks();
   RegisterPassBenchmarks();
+  RegisterInstanceBenchmarks();
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
   benchmark::RunSpecifiedBenchmarks();

@@ -2,9 +2,7 @@
 
 #include <map>
 
-#include "flame/flame_engine.h"
 #include "flame/render_flame.h"
-#include "host/effect_main.h"
 
 const BenchSize kBenchSizes[4] = {
     {"640x480", 640, 480},
@@ -44,37 +42,32 @@ const std::vector<PF_Pixel>& BenchSource(const BenchSize& size) {
   return found->second;
 }
 
-EffectHost& BenchHost(const std::string& key, const BenchSize& size, int velocity,
-                      int32_t** nextFrame) {
+BenchFire& BenchHost(const std::string& key, const BenchSize& size, int velocity,
+                     FlameEngine engine) {
   static std::string keptKey;
-  static std::unique_ptr<EffectHost> kept;
-  static int32_t keptFrame = 0;
+  static std::unique_ptr<BenchFire> kept;
   if (!kept || keptKey != key) {
-    kept.reset();  // one host at a time: the 4K ones are large
-    const FlameEngine engine = SelectedFlameEngine();
-    SelectFlameEngine(FlameEngine::kFast);
-    kept = std::make_unique<EffectHost>(EffectMain);
-    kept->Start();
-    kept->SetFrame(size.width, size.height);
-    kept->SetInput(BenchSource(size).data(), size.width, size.height);
-    if (velocity > 0) kept->SetValue("Velocity", velocity);
-    kept->SetValue("Birth", 0);
-    kept->Render(1, false);
-    kept->SetValue("Birth", 1);
-    keptFrame = 2;
-    for (int i = 0; i < 20; ++i) kept->Render(keptFrame++, false);
-    SelectFlameEngine(engine);
+    kept.reset();  // one fire at a time: the 4K ones are large
+    kept = std::make_unique<BenchFire>();
+    EffectHost& host = kept->host;
+    host.Start();
+    host.SetFrame(size.width, size.height);
+    host.SetInput(BenchSource(size).data(), size.width, size.height);
+    if (velocity > 0) host.SetValue("Velocity", velocity);
+    host.SetValue("Birth", 0);
+    host.Render(1, false);
+    host.SetValue("Birth", 1);
+    kept->nextFrame = 2;
+    for (int i = 0; i < 20; ++i) host.Render(kept->nextFrame++, false);
     keptKey = key;
   }
-  *nextFrame = &keptFrame;
+  kept->instance.flame.engine = engine;
   return *kept;
 }
 
-int PeekRenderSteps() {
-  const float credit = stepCredit;
-  const int steps = TakeStepCredit();
-  stepCredit = credit;
-  return steps;
+int PeekRenderSteps(const FlameState& flame) {
+  FlameState copy = flame;
+  return TakeStepCredit(copy);
 }
 
 void RecordFrameFigure(const std::string& key, const FrameFigure& figure) {

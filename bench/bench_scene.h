@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "flame/flame_state.h"
+#include "host/effect_commands.h"
 #include "host/host_interface.h"
 #include "minihost/effect_host.h"
 
@@ -23,17 +25,24 @@ extern const BenchSize kBenchSizes[4];
 // fire. Made once per size.
 const std::vector<PF_Pixel>& BenchSource(const BenchSize& size);
 
-// A started host with the frame and source of `size` and "Velocity" set when velocity > 0,
-// whose fire is already burning: the first render ran with "Birth" off (50 warm-up steps),
-// then 20 more with the default "Birth". The warm-up runs on the fast engine (both engines
-// give the same bytes). The host is kept for the next call with the same `key`, so that a
-// benchmark run several times warms up once; `nextFrame` is the frame index to render next.
-EffectHost& BenchHost(const std::string& key, const BenchSize& size, int velocity,
-                      int32_t** nextFrame);
+// An instance of the effect, a fire of its own, and a started host around it.
+struct BenchFire {
+  EffectInstance instance;
+  EffectHost host{instance};
+  int32_t nextFrame = 0;  // the frame index to render next
+};
 
-// The steps the next render will run, read without disturbing the step credit. Valid when
-// the render does not restart (neither frame 1 nor a pending reset).
-int PeekRenderSteps();
+// A fire with the frame and source of `size` and "Velocity" set when velocity > 0, already
+// burning: the first render ran with "Birth" off (50 warm-up steps), then 20 more with the
+// default "Birth". The warm-up runs on the fast engine (both engines give the same bytes);
+// then the fire runs on `engine`. It is kept for the next call with the same `key`, so that a
+// benchmark run several times warms up once.
+BenchFire& BenchHost(const std::string& key, const BenchSize& size, int velocity,
+                     FlameEngine engine);
+
+// The steps the next render of `flame` will run, read without disturbing it. Valid when the
+// render does not restart (neither frame 1 nor a pending reset).
+int PeekRenderSteps(const FlameState& flame);
 
 // Per-frame figures of the finished benchmarks, for the closing summary.
 struct FrameFigure {

@@ -10,11 +10,9 @@
 #include "bench/bench_clock.h"
 #include "bench/bench_scene.h"
 #include "bench/render_bench.h"
-#include "flame/flame_engine.h"
 #include "flame/flame_field.h"
-#include "flame/flame_random.h"
+#include "flame/flame_state.h"
 #include "flame/render_flame.h"
-#include "host/effect_main.h"
 
 namespace {
 
@@ -23,9 +21,9 @@ const char* const kPassNames[kPassCount] = {"mask_ms",    "drops_ms",   "directi
                                             "seeding_ms", "overlay_ms", "colour_ms"};
 
 void PassBenchmark(benchmark::State& state, const BenchSize& size, FlameEngine engine) {
-  SelectFlameEngine(engine);
-  int32_t* frame = nullptr;
-  EffectHost& host = BenchHost(std::string("passes/") + size.name, size, 0, &frame);
+  BenchFire& fire = BenchHost(std::string("passes/") + size.name, size, 0, engine);
+  EffectHost& host = fire.host;
+  FlameState& flame = fire.instance.flame;
   const size_t cells = static_cast<size_t>(size.width) * size.height;
   auto* sequence = static_cast<FlameSequenceData*>(
       host.InData().utils->host_lock_handle(host.SequenceHandle()));
@@ -33,7 +31,7 @@ void PassBenchmark(benchmark::State& state, const BenchSize& size, FlameEngine e
   std::vector<uint8_t> field(sequence->field, sequence->field + cells);
   std::vector<uint8_t> drops(sequence->drops, sequence->drops + cells);
   host.InData().utils->host_unlock_handle(host.SequenceHandle());
-  const FlameColorTable table = renderColorTable;
+  const FlameColorTable table = flame.renderColorTable;
   const auto& pixels = BenchSource(size);
   const FlameSourceImage source = {reinterpret_cast<const FlamePixel*>(pixels.data()),
                                    size.width, size.height, size.width};
@@ -44,18 +42,18 @@ void PassBenchmark(benchmark::State& state, const BenchSize& size, FlameEngine e
   for (auto _ : state) {
     double t[kPassCount + 1];
     t[0] = BenchSeconds();
-    BuildSourceMask(W, H, source, mask.data(), 1);
+    BuildSourceMask(flame, W, H, source, mask.data(), 1);
     t[1] = BenchSeconds();
-    ScatterDrops(W, H, mask.data(), drops.data());
+    ScatterDrops(flame, W, H, mask.data(), drops.data());
     t[2] = BenchSeconds();
-    const uint32_t jitter = static_cast<uint32_t>(FlameRandom::Next());
-    FlameDirectionPass(field.data(), W, H, 13, 1, jitter, kFlameUp);
+    const uint32_t jitter = static_cast<uint32_t>(flame.random.Next());
+    FlameDirectionPass(flame, field.data(), W, H, 13, 1, jitter, kFlameUp);
     t[3] = BenchSeconds();
-    SeedFlameDiscs(field.data(), mask.data(), W, H, 41, 12, 45);
+    SeedFlameDiscs(flame, field.data(), mask.data(), W, H, 41, 12, 45);
     t[4] = BenchSeconds();
-    OverlayFlameDrops(field.data(), drops.data(), W, H);
+    OverlayFlameDrops(flame, field.data(), drops.data(), W, H);
     t[5] = BenchSeconds();
-    ColourFlameField(field.data(), W, W, H, table, 213, output.data());
+    ColourFlameField(flame, field.data(), W, W, H, table, 213, output.data());
     t[6] = BenchSeconds();
     double total = 0;
     for (int p = 0; p < kPassCount; ++p) {
@@ -68,7 +66,6 @@ void PassBenchmark(benchmark::State& state, const BenchSize& size, FlameEngine e
   }
   const double n = static_cast<double>(state.iterations());
   for (int p = 0; p < kPassCount; ++p) state.counters[kPassNames[p]] = spent[p] / n * 1e3;
-  SelectFlameEngine(FlameEngine::kFast);
 }
 
 }  // namespace

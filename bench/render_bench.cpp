@@ -7,7 +7,7 @@
 #include "bench/bench_scene.h"
 #include "bench/render_bench.h"
 #include "bench/traffic_floor.h"
-#include "flame/flame_engine.h"
+#include "flame/flame_state.h"
 
 namespace {
 
@@ -24,15 +24,13 @@ const char* EngineName(FlameEngine engine) {
 
 void RenderBenchmark(benchmark::State& state, const BenchSize& size, const RenderScene& scene,
                      FlameEngine engine) {
-  SelectFlameEngine(engine);
-  int32_t* frame = nullptr;
-  EffectHost& host = BenchHost("render/" + RenderKey(EngineName(engine), size.name, scene.name),
-                               size, scene.velocity, &frame);
+  BenchFire& fire = BenchHost("render/" + RenderKey(EngineName(engine), size.name, scene.name),
+                              size, scene.velocity, engine);
   double steps = 0;
   const double start = BenchSeconds();
   for (auto _ : state) {
-    steps += PeekRenderSteps();
-    host.Render((*frame)++, false);
+    steps += PeekRenderSteps(fire.instance.flame);
+    fire.host.Render(fire.nextFrame++, false);
   }
   const double seconds = BenchSeconds() - start;
   const double frames = static_cast<double>(state.iterations());
@@ -44,7 +42,6 @@ void RenderBenchmark(benchmark::State& state, const BenchSize& size, const Rende
   state.counters["cell_steps/s"] = benchmark::Counter(cells * steps, benchmark::Counter::kIsRate);
   state.counters["x_floor"] = figure.seconds / FloorOf(size.name).ForSteps(figure.steps);
   state.counters["x_hot_floor"] = figure.seconds / HotFloorOf(size.name).ForSteps(figure.steps);
-  SelectFlameEngine(FlameEngine::kFast);
 }
 
 }  // namespace

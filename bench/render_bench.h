@@ -8,5 +8,8 @@ void RegisterRenderBenchmarks();
 // Registers "passes/<engine>/<size>": one render's passes, each timed, as counters.
 void RegisterPassBenchmarks();
 
+// Registers "instances/<size>/threads:1" and "threads:2": frei0r instances, one per thread.
+void RegisterInstanceBenchmarks();
+
 // The key under which a render benchmark records its per-frame figure.
 std::string RenderKey(const char* engine, const char* size, const char* scene);

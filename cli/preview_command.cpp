@@ -15,6 +15,7 @@
 #include "cli/preview_size.h"
 #include "cli/progress_line.h"
 #include "host/param_positions.h"
+#include "host/viewer_values.h"
 
 namespace {
 
@@ -43,7 +44,7 @@ int RunPreviewCommand(const Invocation& invocation) {
                    " parameters; the viewer reads them by position up to " +
                    std::to_string(kParamCount - 1));
   }
-  PreviewValues values = PreviewValuesFromParams(*host);
+  const ViewerValues values = ViewerValuesFromParams(host->ParamArray());
   host->Stop();
   PrepareOutputDirectories(outDir, invocation.videoPath);
 

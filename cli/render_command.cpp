@@ -14,43 +14,11 @@
 #include "cli/output_target.h"
 #include "cli/progress_line.h"
 #include "cli/source_frames.h"
+#include "minihost/rgba_pixels.h"
 
 namespace {
 
 constexpr const char* kDefaultRenderDir = "fyrel-out";
-
-// RGBA (straight alpha) to the host's pixels (alpha, red, green, blue), in place: a frame the
-// size of the largest source costs no second buffer.
-const PF_Pixel* HostPixelsInPlace(std::vector<uint8_t>* rgba) {
-  static_assert(sizeof(PF_Pixel) == 4 && alignof(PF_Pixel) == 1, "PF_Pixel is 4 bytes");
-  uint8_t* p = rgba->data();
-  for (size_t i = 0; i < rgba->size(); i += 4) {
-    const uint8_t alpha = p[i + 3];
-    p[i + 3] = p[i + 2];
-    p[i + 2] = p[i + 1];
-    p[i + 1] = p[i];
-    p[i] = alpha;
-  }
-  return reinterpret_cast<const PF_Pixel*>(p);
-}
-
-// The output world's rows (stride pixels apart) to RGBA rows of `width` pixels.
-void OutputToRgba(const EffectHost& host, std::vector<uint8_t>* rgba) {
-  const int32_t width = host.FrameWidth(), height = host.FrameHeight();
-  const int32_t stride = host.OutputStride();
-  const std::vector<PF_Pixel>& output = host.Output();
-  rgba->resize(static_cast<size_t>(width) * height * 4);
-  uint8_t* out = rgba->data();
-  for (int32_t y = 0; y < height; ++y) {
-    const PF_Pixel* row = &output[static_cast<size_t>(y) * stride];
-    for (int32_t x = 0; x < width; ++x) {
-      *out++ = row[x].red;
-      *out++ = row[x].green;
-      *out++ = row[x].blue;
-      *out++ = row[x].alpha;
-    }
-  }
-}
 
 // --frames, or the length of a video or sequence source when it is not given.
 int32_t FrameCount(const Invocation& invocation, const SourceFrames& source) {
@@ -109,7 +77,7 @@ int RunRenderCommand(const Invocation& invocation) {
     // Each rendered frame gets the source's next frame; a still is handed over once.
     if (moving || frame == invocation.start) {
       source->Next(&rgba);
-      host->SetInput(HostPixelsInPlace(&rgba), width, height);
+      host->SetInput(HostPixelsInPlace(rgba.data(), pixels), width, height);
     }
     PF_Err err = host->FrameSetup();
     if (err == PF_Err_NONE) err = host->Render(frame);
@@ -118,7 +86,8 @@ int RunRenderCommand(const Invocation& invocation) {
                      (err == PF_Err_OUT_OF_MEMORY ? ": out of memory" : "") + " (host error " +
                      std::to_string(err) + ")");
     }
-    OutputToRgba(*host, &rgba);
+    rgba.resize(pixels * 4);
+    host->OutputRgba(rgba.data());
     if (invocation.compositeOver) {
       // The source as the host holds it: the input layer, one row after another.
       const PF_LayerDef& layer = host->Param(0).u.ld;

@@ -20,10 +20,11 @@ inline DropBlockGrid DropBlockGridFor(int columns, int rows) {
   return grid;
 }
 
-// Draws the next block and gives its top left cell.
-inline void DrawDropBlockOrigin(const DropBlockGrid& grid, int* x0, int* y0) {
-  const int rx = FlameRandom::Next();
-  const int ry = FlameRandom::Next();
+// Draws the next block from `random` and gives its top left cell.
+inline void DrawDropBlockOrigin(FlameRandom& random, const DropBlockGrid& grid, int* x0,
+                                int* y0) {
+  const int rx = random.Next();
+  const int ry = random.Next();
   *x0 = grid.blockWidth * (rx % grid.blocksAcross);
   *y0 = grid.blockHeight * (ry % grid.blocksDown);
 }

@@ -1,11 +1,89 @@
-#include "flame/flame_engine.h"
+// Which implementation runs each pass: the plain loops or the fast engine, as the fire's state
+// asks. The two give the same bytes and leave the state alike; this is the one place that
+// chooses between them.
+#include "flame/fast/fast_flame.h"
+#include "flame/flame_field.h"
+#include "flame/plain/plain_flame.h"
+#include "flame/render_flame.h"
 
 namespace {
 
-FlameEngine selectedEngine = FlameEngine::kFast;
+bool Fast(const FlameState& state) { return state.engine == FlameEngine::kFast; }
 
 }  // namespace
 
-void SelectFlameEngine(FlameEngine engine) { selectedEngine = engine; }
+void FlameDirectionPass(const FlameState& state, uint8_t* field, int columns, int rows,
+                        int height, int soot, uint32_t jitter, int direction) {
+  if (Fast(state)) {
+    FastFlameDirectionPass(state, field, columns, rows, height, soot, jitter, direction);
+  } else {
+    PlainFlameDirectionPass(field, columns, rows, height, soot, jitter, direction);
+  }
+}
 
-FlameEngine SelectedFlameEngine() { return selectedEngine; }
+void SeedFlameDiscs(FlameState& state, uint8_t* field, const uint8_t* mask, int columns,
+                    int rows, int width, int amplitude, int velocity) {
+  if (Fast(state)) {
+    FastSeedFlameDiscs(state, field, mask, columns, rows, width, amplitude, velocity);
+  } else {
+    PlainSeedFlameDiscs(state, field, mask, columns, rows, width, amplitude, velocity);
+  }
+}
+
+void OverlayFlameDrops(const FlameState& state, uint8_t* field, const uint8_t* drops,
+                       int columns, int rows) {
+  if (Fast(state)) {
+    FastOverlayFlameDrops(state, field, drops, columns, rows);
+  } else {
+    PlainOverlayFlameDrops(field, drops, columns, rows);
+  }
+}
+
+void StepFlameField(FlameState& state, uint8_t* field, const uint8_t* mask, const uint8_t* drops,
+                    int columns, int rows, int height, int soot, int width, int amplitude,
+                    int direction, int drop, int velocity) {
+  if (Fast(state)) {
+    FastStepFlameField(state, field, mask, drops, columns, rows, height, soot, width, amplitude,
+                       direction, drop, velocity);
+  } else {
+    PlainStepFlameField(state, field, mask, drops, columns, rows, height, soot, width, amplitude,
+                        direction, drop, velocity);
+  }
+}
+
+void ScatterDrops(FlameState& state, int columns, int rows, const uint8_t* mask,
+                  uint8_t* drops) {
+  if (Fast(state)) {
+    FastScatterDrops(state, columns, rows, mask, drops);
+  } else {
+    PlainScatterDrops(state, columns, rows, mask, drops);
+  }
+}
+
+void BuildSourceMask(const FlameState& state, int stride, int rows,
+                     const FlameSourceImage& source, uint8_t* mask, int32_t invert) {
+  if (Fast(state)) {
+    FastBuildSourceMask(state, stride, rows, source, mask, invert);
+  } else {
+    PlainBuildSourceMask(stride, rows, source, mask, invert);
+  }
+}
+
+void BuildMaskAndDrops(FlameState& state, int stride, int rows, const FlameSourceImage& source,
+                       uint8_t* mask, int32_t invert, int32_t drop, uint8_t* drops) {
+  if (Fast(state)) {
+    FastBuildMaskAndDrops(state, stride, rows, source, mask, invert, drop, drops);
+  } else {
+    PlainBuildSourceMask(stride, rows, source, mask, invert);
+    if (drop) PlainScatterDrops(state, stride, rows, mask, drops);
+  }
+}
+
+void ColourFlameField(const FlameState& state, const uint8_t* field, int stride, int width,
+                      int rows, const FlameColorTable& table, int32_t alpha, FlamePixel* output) {
+  if (Fast(state)) {
+    FastColourFlameField(field, stride, width, rows, table, alpha, output);
+  } else {
+    PlainColourFlameField(field, stride, width, rows, table, alpha, output);
+  }
+}

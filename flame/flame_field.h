@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+#include "flame/flame_state.h"
+
 // Direction codes: which way the heat moves in the direction pass.
 enum FlameDirection : int {
   kFlameDown = 0,
@@ -18,9 +20,6 @@ enum FlameDirection : int {
   kFlameDownRight = 7,
 };
 
-// Process-wide phase of the drifting seed discs; 0 when the module is loaded.
-extern float bandPhase;
-
 // The cooling rule shared by the render step and the preview step: a cell above `height`
 // loses `height`; otherwise a cell above `soot` loses the step's jitter remainder.
 inline uint8_t CoolFlameCell(uint8_t v, int height, int soot, uint32_t jitter) {
@@ -29,20 +28,25 @@ inline uint8_t CoolFlameCell(uint8_t v, int height, int soot, uint32_t jitter) {
   return v;
 }
 
+// Each pass runs the engine that the fire's state asks for (flame/flame_engine.cpp) and takes
+// its generator and band phase from that state.
+
 // One render step. height, soot, width, amplitude and velocity are parameter bytes (0..255);
 // direction is a FlameDirection; drop non-zero stamps the drop buffer over the field.
-void StepFlameField(uint8_t* field, const uint8_t* mask, const uint8_t* drops, int columns,
-                    int rows, int height, int soot, int width, int amplitude, int direction,
-                    int drop, int velocity);
+void StepFlameField(FlameState& state, uint8_t* field, const uint8_t* mask, const uint8_t* drops,
+                    int columns, int rows, int height, int soot, int width, int amplitude,
+                    int direction, int drop, int velocity);
 
 // The drop pass: four random blocks of source brightness into the drop buffer, then the whole
 // buffer falls one row. Requires columns >= 1 and rows >= 1.
-void ScatterDrops(int columns, int rows, const uint8_t* mask, uint8_t* drops);
+void ScatterDrops(FlameState& state, int columns, int rows, const uint8_t* mask,
+                  uint8_t* drops);
 
 // The parts of one render step, in the order StepFlameField runs them (also used by tests and
 // the benchmark's breakdown).
-void FlameDirectionPass(uint8_t* field, int columns, int rows, int height, int soot,
-                        uint32_t jitter, int direction);
-void SeedFlameDiscs(uint8_t* field, const uint8_t* mask, int columns, int rows, int width,
-                    int amplitude, int velocity);
-void OverlayFlameDrops(uint8_t* field, const uint8_t* drops, int columns, int rows);
+void FlameDirectionPass(const FlameState& state, uint8_t* field, int columns, int rows,
+                        int height, int soot, uint32_t jitter, int direction);
+void SeedFlameDiscs(FlameState& state, uint8_t* field, const uint8_t* mask, int columns,
+                    int rows, int width, int amplitude, int velocity);
+void OverlayFlameDrops(const FlameState& state, uint8_t* field, const uint8_t* drops,
+                       int columns, int rows);

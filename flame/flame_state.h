@@ -1,26 +1,28 @@
-// Everything the engine keeps at module level between calls, as one value: a front end that
-// runs several independent fires in one process keeps one of these per fire and puts it in
-// place around each call into the effect. The engine itself still keeps one process-wide
-// state, as the compositing host expects.
+// Everything one fire keeps from one call into the engine to the next, as one value that its
+// caller owns and passes to every engine function: the generator, the phases, the render's
+// stepping and colours, which implementation of the passes runs, and that implementation's
+// working storage. A default-constructed state is the state a freshly loaded library has.
+// Copying a state is cheap: the fast engine's caches are not copied (see FastEngineState).
 #pragma once
 
-#include <cstdint>
-
+#include "flame/fast/fast_engine_state.h"
 #include "flame/flame_palette.h"
+#include "flame/flame_random.h"
 
-// Default-constructed: the state the engine has when the module is loaded.
+// Which implementation of the flame passes runs: the plain loops, which follow the visiting
+// order cell by cell and serve as the oracle, or the fast engine, which works whole rows at a
+// time with vector instructions and gives the same bytes.
+enum class FlameEngine { kPlain, kFast };
+
 struct FlameState {
-  uint32_t random = 1;          // the generator
-  float bandPhase = 0.0f;       // drift of the seed discs
-  float previewPhase = 0.0f;    // sway of the viewer's preview bands
-  bool resetPending = true;     // the next render restarts the fire
-  float stepCredit = 0.0f;
-  float stepIncrement = 1.0f;
+  FlameRandom random;
+  float bandPhase = 0.0f;     // drift of the seed discs
+  float previewPhase = 0.0f;  // sway of the viewer's preview bands
+  bool resetPending = true;   // the next render restarts the fire
+  float stepCredit = 0.0f;    // carried fraction of steps
+  float stepIncrement = 1.0f; // credit added per render
   FlamePalette renderPalette = {};
   FlameColorTable renderColorTable = {};
+  FlameEngine engine = FlameEngine::kFast;
+  fastflame::FastEngineState fast;
 };
-
-// The engine's state now.
-FlameState SaveFlameState();
-// Makes `state` the engine's state.
-void RestoreFlameState(const FlameState& state);

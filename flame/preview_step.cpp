@@ -1,18 +1,18 @@
 #include "flame/preview_step.h"
 
 #include "flame/flame_field.h"
-#include "flame/flame_random.h"
 #include "flame/flame_sine.h"
 
-float previewPhase = 0.0f;
-
-void StepPreviewField(int columns, int rows, uint8_t* cells, const PreviewSettings& settings) {
+void StepPreviewField(FlameState& state, int columns, int rows, uint8_t* cells,
+                      const PreviewSettings& settings) {
+  FlameRandom& random = state.random;
+  float& previewPhase = state.previewPhase;
   const int h = static_cast<int>(settings.height);
   const int s = static_cast<int>(settings.soot);
   int w = static_cast<int>(settings.width);
   // "Width" reaches 0; the band widths are taken modulo w, so a width of 0 draws as 1.
   if (w < 1) w = 1;
-  const uint32_t jitter = static_cast<uint32_t>(FlameRandom::Next());
+  const uint32_t jitter = static_cast<uint32_t>(random.Next());
   const int a = static_cast<int>(settings.amplitude);
 
   // Heat moves toward higher rows. Indices are flat, so the first and last cell of a row read
@@ -41,10 +41,10 @@ void StepPreviewField(int columns, int rows, uint8_t* cells, const PreviewSettin
     for (int x = 0; x < columns; ++x) cells[r * columns + x] = 0;
   }
 
-  FlameRandom::Seed(0);
+  random.Seed(0);
   int x = 1;
   while (x < columns) {
-    int RX = static_cast<int>(static_cast<uint32_t>(FlameRandom::Next()) % static_cast<uint32_t>(w));
+    int RX = static_cast<int>(static_cast<uint32_t>(random.Next()) % static_cast<uint32_t>(w));
     if (RX == 0) RX = 2;
     for (int i = x + S1; i <= x + S2 + RX - 1; ++i) {
       if (i < 0 || i >= columns) continue;

@@ -1,13 +1,11 @@
-// The frei0r entry points of fyrel.so. The effect keeps process-wide state (its random
-// generator, flame phase and step credit) without locks; each instance swaps its own copy of
-// that state in and out around its calls (see FyrelInstance). frei0r hosts may drive
-// different instances from different threads at once, so every call that reaches the effect
-// holds one module-wide lock, which also covers the swap. The effect's results also depend on the rounding mode, which a
-// host may have changed: each such call runs with round-to-nearest and gives the host's mode
-// back on return.
+// The frei0r entry points of fyrel.so. Every instance is a fire of its own, sharing nothing
+// with the others, so hosts may drive different instances from different threads at once; one
+// instance is driven from one thread at a time, as frei0r hosts do. The effect's results
+// depend on the rounding mode, which a host may have changed: each call that reaches the
+// effect runs with round-to-nearest and gives the host's mode back on return (the mode
+// belongs to the calling thread).
 
 #include <cfenv>
-#include <mutex>
 
 #include "frei0r/frei0r_api.h"
 #include "frei0r/frei0r_params.h"
@@ -15,11 +13,9 @@
 
 namespace {
 
-std::mutex effectLock;
-
 class EffectCall {
  public:
-  EffectCall() : guard_(effectLock), mode_(std::fegetround()) {
+  EffectCall() : mode_(std::fegetround()) {
     if (mode_ != FE_TONEAREST) std::fesetround(FE_TONEAREST);
   }
   ~EffectCall() {
@@ -29,7 +25,6 @@ class EffectCall {
   EffectCall& operator=(const EffectCall&) = delete;
 
  private:
-  std::lock_guard<std::mutex> guard_;
   int mode_;
 };
 

@@ -8,7 +8,6 @@
 
 #include "frei0r/frei0r_api.h"
 #include "frei0r/frei0r_params.h"
-#include "host/effect_main.h"
 #include "host/param_positions.h"
 
 namespace {
@@ -16,25 +15,6 @@ namespace {
 // Large enough for any video frame; small enough that every pixel index and row length the
 // effect forms stays within 32 bits.
 constexpr unsigned kMaxSide = 32768;
-
-// Puts an instance's engine state in place for one call into the effect, and on leaving
-// keeps what the call made of it and gives the engine back the state it had.
-class FlameStateSwap {
- public:
-  explicit FlameStateSwap(FlameState& mine) : mine_(mine), other_(SaveFlameState()) {
-    RestoreFlameState(mine_);
-  }
-  ~FlameStateSwap() {
-    mine_ = SaveFlameState();
-    RestoreFlameState(other_);
-  }
-  FlameStateSwap(const FlameStateSwap&) = delete;
-  FlameStateSwap& operator=(const FlameStateSwap&) = delete;
-
- private:
-  FlameState& mine_;
-  FlameState other_;
-};
 
 PF_ParamType EffectType(Frei0rKind kind) {
   switch (kind) {
@@ -49,14 +29,9 @@ PF_ParamType EffectType(Frei0rKind kind) {
 }  // namespace
 
 FyrelInstance::FyrelInstance(int32_t width, int32_t height)
-    : host_(EffectMain), width_(width), height_(height) {}
+    : host_(effect_), width_(width), height_(height) {}
 
-FyrelInstance::~FyrelInstance() {
-  // The sequence is set down here, with this fire's state in place, rather than by the host.
-  if (!host_.SequenceHandle()) return;
-  FlameStateSwap swap(flame_);
-  host_.SequenceSetdown();
-}
+FyrelInstance::~FyrelInstance() = default;  // the host sets the sequence down
 
 std::unique_ptr<FyrelInstance> FyrelInstance::Create(unsigned width, unsigned height) {
   if (width == 0 || height == 0 || width > kMaxSide || height > kMaxSide) return nullptr;
@@ -73,8 +48,7 @@ std::unique_ptr<FyrelInstance> FyrelInstance::Create(unsigned width, unsigned he
 bool FyrelInstance::Start() {
   host_.SetTimeStep(1);  // current_time is the frame index itself
   host_.SetFrame(width_, height_);
-  input_.assign(static_cast<size_t>(width_) * static_cast<size_t>(height_), PF_Pixel{0, 0, 0, 0});
-  FlameStateSwap swap(flame_);
+  host_.SetInputRgba(nullptr, width_, height_);
   if (host_.Start() != PF_Err_NONE || host_.ParamCount() != kParamCount) return false;
   // The frei0r table must describe the parameters the effect declared, ranges included,
   // since the explanations state them.
@@ -161,33 +135,9 @@ int32_t FyrelInstance::NextFrame(double time) {
 
 void FyrelInstance::Update(double time, const uint32_t* inframe, uint32_t* outframe) {
   if (!outframe) return;
-  const size_t count = input_.size();
-  // frei0r's bytes are red, green, blue, alpha; the effect's alpha, red, green, blue.
-  if (inframe) {
-    const auto* in = reinterpret_cast<const uint8_t*>(inframe);
-    for (size_t i = 0; i < count; ++i, in += 4) input_[i] = PF_Pixel{in[3], in[0], in[1], in[2]};
-  } else {
-    std::fill(input_.begin(), input_.end(), PF_Pixel{0, 0, 0, 0});
-  }
-  host_.SetInput(input_.data(), width_, height_);
-
-  const int32_t frame = NextFrame(time);
-  {
-    FlameStateSwap swap(flame_);
-    host_.FrameSetup();
-    host_.Render(frame);  // the output world starts transparent black: row 0 stays so
-  }
-
-  const std::vector<PF_Pixel>& output = host_.Output();
-  const size_t stride = static_cast<size_t>(host_.OutputStride());
-  auto* out = reinterpret_cast<uint8_t*>(outframe);
-  for (int32_t y = 0; y < height_; ++y) {
-    const PF_Pixel* row = output.data() + static_cast<size_t>(y) * stride;
-    for (int32_t x = 0; x < width_; ++x, out += 4) {
-      out[0] = row[x].red;
-      out[1] = row[x].green;
-      out[2] = row[x].blue;
-      out[3] = row[x].alpha;
-    }
-  }
+  // frei0r's bytes are red, green, blue, alpha: the RGBA the host of our own takes and gives.
+  host_.SetInputRgba(reinterpret_cast<const uint8_t*>(inframe), width_, height_);
+  host_.FrameSetup();
+  host_.Render(NextFrame(time));  // the output world starts transparent black: row 0 stays so
+  host_.OutputRgba(reinterpret_cast<uint8_t*>(outframe));
 }

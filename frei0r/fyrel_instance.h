@@ -1,15 +1,13 @@
-// One frei0r instance of the effect: one effect sequence, driven through the effect's `main`
-// by a host of our own, with the frame index taken from the order of the updates. Each
-// instance has a fire of its own: it keeps its own copy of the engine's process-wide state
-// and puts it in place for every call into the effect, so instances do not move each other's
-// fire. Calls on all instances must be serialised by the caller (the engine's state is one).
+// One frei0r instance of the effect: one effect instance with one sequence, a fire of its
+// own, driven through the effect's commands by a host of our own, with the frame index taken
+// from the order of the updates. Instances share nothing: different instances may be driven
+// from different threads at once; one instance from one thread at a time.
 #pragma once
 
 #include <cstdint>
 #include <memory>
-#include <vector>
 
-#include "flame/flame_state.h"
+#include "host/effect_commands.h"
 #include "host/host_interface.h"
 #include "minihost/effect_host.h"
 
@@ -40,12 +38,10 @@ class FyrelInstance {
   bool Start();
   int32_t NextFrame(double time);
 
-  // The engine's state for this fire while no call is running; the state at load at first.
-  FlameState flame_;
+  EffectInstance effect_;  // before host_, which drives it
   EffectHost host_;
   int32_t width_;
   int32_t height_;
-  std::vector<PF_Pixel> input_;
   int32_t frame_ = 0;
   bool haveTime_ = false;
   double lastTime_ = 0.0;

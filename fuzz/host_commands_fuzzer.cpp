@@ -1,4 +1,5 @@
-// Whole host sessions through the effect's `main`: any selector from 0 to 12 in any order, with
+// Whole host sessions through the effect's commands, each on a fresh instance of the effect, so
+// that every input is a run of its own: any selector from 0 to 12 in any order, with
 // the frame size, the output world's stride, the input layer, the parameter values and the time
 // changed between commands as a host may change them. Every record the host of our own passes
 // is well formed (each buffer as large as its size and stride say); the effect must cope with
@@ -11,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "flame/flame_engine.h"
-#include "host/effect_main.h"
+#include "flame/flame_state.h"
+#include "host/effect_commands.h"
 #include "minihost/effect_host.h"
 
 namespace {
@@ -118,8 +119,9 @@ void SendCommand(FuzzedDataProvider& in, EffectHost& host, PF_Cmd cmd) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FuzzedDataProvider in(data, size);
-  SelectFlameEngine(in.ConsumeBool() ? FlameEngine::kPlain : FlameEngine::kFast);
-  EffectHost host(EffectMain);
+  EffectInstance instance;
+  instance.flame.engine = in.ConsumeBool() ? FlameEngine::kPlain : FlameEngine::kFast;
+  EffectHost host(instance);
   host.SetTimeStep(in.ConsumeIntegralInRange<int32_t>(0, 3));
   NewFrame(in, host);
   // Every host starts with global and parameter setup: the parameter array exists from then on.

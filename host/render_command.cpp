@@ -38,8 +38,8 @@ FlameRenderValues ReadValues(const PF_InData* in_data, PF_ParamDef* params[]) {
 
 }  // namespace
 
-PF_Err RenderCommand(PF_InData* in_data, PF_OutData* out_data, PF_ParamDef* params[],
-                     PF_LayerDef* output) {
+PF_Err RenderCommand(FlameState& flame, PF_InData* in_data, PF_OutData* out_data,
+                     PF_ParamDef* params[], PF_LayerDef* output) {
   PF_UtilCallbacks* utils = in_data->utils;
   // A render without a sequence record has nowhere to keep its fire.
   if (!out_data->sequence_data || !params || !output) return PF_Err_OUT_OF_MEMORY;
@@ -53,7 +53,7 @@ PF_Err RenderCommand(PF_InData* in_data, PF_OutData* out_data, PF_ParamDef* para
   if (!source.pixels) source.width = source.height = 0;  // no source layer: nothing feeds the fire
   const FlameOutputImage target = {reinterpret_cast<FlamePixel*>(output->data), output->width,
                                    output->height, output->rowbytes / 4};
-  const FlameRenderResult result = RenderFlame(*sequence, values, source, target);
+  const FlameRenderResult result = RenderFlame(flame, *sequence, values, source, target);
 
   utils->host_unlock_handle(out_data->sequence_data);
   return result == FlameRenderResult::kOutOfMemory ? PF_Err_OUT_OF_MEMORY : PF_Err_NONE;

@@ -1,15 +1,19 @@
 #include "minihost/effect_host.h"
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
+#include "host/effect_commands.h"
+#include "minihost/rgba_pixels.h"
+
 namespace {
 
 // The host's callbacks get no context but the effect reference (and some not even that), so
-// the host that is sending a command is remembered for their length.
-EffectHost* sendingHost = nullptr;
+// the host that is sending a command is remembered for their length, on the thread that sends.
+thread_local EffectHost* sendingHost = nullptr;
 
 }  // namespace
 
@@ -69,6 +73,10 @@ struct EffectHostCallbacks {
     if (sendingHost) --sendingHost->liveHandles_;
   }
 };
+
+EffectHost::EffectHost(EffectInstance& instance) : EffectHost(PF_EffectEntry{nullptr}) {
+  instance_ = &instance;
+}
 
 EffectHost::EffectHost(PF_EffectEntry entry) : entry_(entry) {
   utils_.ansi.sprintf = EffectHostCallbacks::Sprintf;
@@ -186,6 +194,28 @@ void EffectHost::SetInput(const PF_Pixel* pixels, int32_t width, int32_t height,
   input_.assign(pixels, pixels + count);
 }
 
+void EffectHost::SetInputRgba(const uint8_t* rgba, int32_t width, int32_t height) {
+  inputWidth_ = width;
+  inputHeight_ = height;
+  inputStride_ = width;
+  const size_t count = static_cast<size_t>(width) * static_cast<size_t>(height);
+  input_.resize(count);
+  if (rgba) {
+    HostPixelsFromRgba(rgba, count, input_.data());
+  } else {
+    std::fill(input_.begin(), input_.end(), PF_Pixel{0, 0, 0, 0});
+  }
+}
+
+void EffectHost::OutputRgba(uint8_t* rgba) const {
+  RgbaFromHostPixels(output_.data(), inData_.width, inData_.height, outputStride_, rgba);
+}
+
+PF_ParamDef* const* EffectHost::ParamArray() {
+  RefreshLayers();
+  return paramPointers_.data();
+}
+
 void EffectHost::RefreshLayers() {
   PF_LayerDef& input = params_[0].u.ld;
   input.data = input_.empty() ? nullptr : input_.data();
@@ -208,8 +238,11 @@ PF_Err EffectHost::Dispatch(PF_Cmd cmd, bool withParams) {
   outData_.sequence_data = sequence_;
   EffectHost* previous = sendingHost;
   sendingHost = this;
-  const PF_Err err = entry_(cmd, &inData_, &outData_, withParams ? paramPointers_.data() : nullptr,
-                            &outputWorld_, nullptr);
+  PF_ParamDef** params = withParams ? paramPointers_.data() : nullptr;
+  const PF_Err err = instance_
+                         ? RunEffectCommand(*instance_, cmd, &inData_, &outData_, params,
+                                            &outputWorld_)
+                         : entry_(cmd, &inData_, &outData_, params, &outputWorld_, nullptr);
   sendingHost = previous;
   sequence_ = outData_.sequence_data;
   return err;

@@ -10,9 +10,16 @@
 
 #include "host/host_interface.h"
 
+struct EffectInstance;
+
 class EffectHost {
  public:
+  // Sends the commands to an effect's entry (a plug-in's exported `main`, or the effect's own
+  // EffectMain with its one instance for the whole process).
   explicit EffectHost(PF_EffectEntry entry);
+  // Sends the commands to the effect linked in, run on `instance`, which must outlive the host:
+  // a fire of its own. Hosts of different instances may run on different threads at once.
+  explicit EffectHost(EffectInstance& instance);
   ~EffectHost();  // sets down a live sequence; sends no global setdown unless Stop() ran
   EffectHost(const EffectHost&) = delete;
   EffectHost& operator=(const EffectHost&) = delete;
@@ -41,6 +48,8 @@ class EffectHost {
 
   // Parameters as added by parameter setup; position 0 is the input layer.
   int ParamCount() const { return static_cast<int>(params_.size()); }
+  // The parameter array as the effect is handed it.
+  PF_ParamDef* const* ParamArray();
   PF_ParamDef& Param(int position) { return params_[position]; }
   const PF_ParamDef& Param(int position) const { return params_[position]; }
   // Position of the parameter with this display name, or -1.
@@ -56,7 +65,12 @@ class EffectHost {
   void SetFrame(int32_t width, int32_t height, int32_t outputStride = 0);
   // The input layer; it is copied. Stride in pixels, 0 for the width.
   void SetInput(const PF_Pixel* pixels, int32_t width, int32_t height, int32_t stride = 0);
+  // The input layer from width x height RGBA pixels (straight alpha, rows without padding);
+  // null gives a fully transparent layer.
+  void SetInputRgba(const uint8_t* rgba, int32_t width, int32_t height);
   const std::vector<PF_Pixel>& Output() const { return output_; }
+  // The output world's frame (FrameWidth x FrameHeight) as RGBA pixels, rows without padding.
+  void OutputRgba(uint8_t* rgba) const;
   int32_t OutputStride() const { return outputStride_; }
   int32_t FrameWidth() const { return inData_.width; }
   int32_t FrameHeight() const { return inData_.height; }
@@ -82,7 +96,9 @@ class EffectHost {
   PF_Err Dispatch(PF_Cmd cmd, bool withParams);
   void RefreshLayers();
 
-  PF_EffectEntry entry_;
+  // Where the commands go: an entry, or the instance of the effect linked in.
+  PF_EffectEntry entry_ = nullptr;
+  EffectInstance* instance_ = nullptr;
   PF_UtilCallbacks utils_{};
   PF_InData inData_{};
   PF_OutData outData_{};

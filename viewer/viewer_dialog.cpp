@@ -15,8 +15,6 @@ constexpr UINT_PTR kPreviewTimer = 1;
 constexpr UINT kPreviewPeriodMs = 40;
 // The preview's inset within the group box: clear of its line and of its caption's height.
 constexpr LONG kInsetLeft = 1, kInsetTop = 8, kInsetRight = 2, kInsetBottom = 1;
-// Rows 0-3 of the field, where the step seeds its heat, lie below the shown image.
-constexpr int32_t kHiddenSeedRows = 4;
 
 void CopySettingsIn(ViewerState& state, const ViewerSettings& settings) {
   state.height = *settings.height;
@@ -33,9 +31,8 @@ void CopySettingsIn(ViewerState& state, const ViewerSettings& settings) {
   state.color4 = *settings.color4;
 }
 
-// The preview fills the group box inside its line. Bitmap rows lie on multiples of 4 bytes, so
-// the field is made that many columns wide: its rows are then the bitmap's rows as they are,
-// and the up to 3 columns beyond the preview's width burn along unseen.
+// The preview fills the group box inside its line; the field behind it is laid out as
+// PreviewFieldFor says.
 void MeasurePreview(HWND dialog, ViewerState& state) {
   RECT box{};
   GetWindowRect(GetDlgItem(dialog, VIEWER_PREVIEW_FRAME_ID), &box);
@@ -45,9 +42,11 @@ void MeasurePreview(HWND dialog, ViewerState& state) {
   state.previewRect.top = box.top - origin.y + kInsetTop;
   state.previewRect.right = box.right - origin.x - kInsetRight;
   state.previewRect.bottom = box.bottom - origin.y - kInsetBottom;
-  const int32_t shownWidth = state.previewRect.right - state.previewRect.left;
-  state.fieldWidth = shownWidth > 0 ? (shownWidth + 3) & ~3 : 0;
-  state.fieldHeight = state.previewRect.bottom - state.previewRect.top + kHiddenSeedRows;
+  const PreviewField field =
+      PreviewFieldFor(state.previewRect.right - state.previewRect.left,
+                      state.previewRect.bottom - state.previewRect.top);
+  state.fieldWidth = field.columns;
+  state.fieldHeight = field.rows;
 }
 
 void PrepareBitmapInfo(ViewerState& state) {
@@ -64,7 +63,7 @@ void PrepareBitmapInfo(ViewerState& state) {
 
 void AllocateField(ViewerState& state) {
   state.previewBits = nullptr;
-  if (state.fieldWidth < 1 || state.fieldHeight <= kHiddenSeedRows) return;
+  if (state.fieldWidth < 1 || state.fieldHeight <= kPreviewSeedRows) return;
   const size_t size = static_cast<size_t>(state.fieldWidth) * state.fieldHeight;
   // Zero-filled pages: every opening starts from a cold field. Without them the preview stays
   // black and the viewer still closes as usual.
@@ -92,14 +91,15 @@ void PaintPreview(HWND dialog) {
   ViewerState& state = viewerState;
   const RECT& rect = state.previewRect;
   HDC dc = GetDC(dialog);
-  if (!state.previewBits) {
+  if (!state.previewBits || !state.flame) {
     FillRect(dc, &rect, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
     ReleaseDC(dialog, dc);
     return;
   }
   const PreviewSettings settings{state.height, state.soot, state.width, state.amplitude,
                                  state.velocity};
-  StepPreviewField(state.fieldWidth, state.fieldHeight, state.previewBits, settings);
+  StepPreviewField(*state.flame, state.fieldWidth, state.fieldHeight, state.previewBits,
+                   settings);
 
   const auto* info = reinterpret_cast<const BITMAPINFO*>(&state.previewInfo);
   HBITMAP bitmap = CreateDIBitmap(dc, &state.previewInfo.header, CBM_INIT, state.previewBits,
@@ -157,12 +157,17 @@ void CALLBACK PreviewTimerProc(HWND dialog, UINT, UINT_PTR, DWORD) {
   RedrawWindow(dialog, &viewerState.previewRect, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
 }
 
-INT_PTR RunViewerDialog(HINSTANCE instance, HWND owner, const ViewerSettings* settings) {
-  return DialogBoxParamA(instance, MAKEINTRESOURCEA(VIEWER_DIALOG_ID), owner, ViewerDialogProc,
-                         reinterpret_cast<LPARAM>(settings));
+INT_PTR RunViewerDialog(HINSTANCE instance, HWND owner, const ViewerSettings* settings,
+                        FlameState& flame) {
+  viewerState.flame = &flame;
+  const INT_PTR result = DialogBoxParamA(instance, MAKEINTRESOURCEA(VIEWER_DIALOG_ID), owner,
+                                         ViewerDialogProc, reinterpret_cast<LPARAM>(settings));
+  viewerState.flame = nullptr;
+  return result;
 }
 
-void OpenViewerDialog(void* moduleInstance, void* ownerWindow, const ViewerSettings* settings) {
+void OpenViewerDialog(void* moduleInstance, void* ownerWindow, const ViewerSettings* settings,
+                      FlameState& flame) {
   RunViewerDialog(static_cast<HINSTANCE>(moduleInstance), static_cast<HWND>(ownerWindow),
-                  settings);
+                  settings, flame);
 }

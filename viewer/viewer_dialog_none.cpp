@@ -2,4 +2,4 @@
 // accepted and nothing opens.
 #include "viewer/viewer_settings.h"
 
-void OpenViewerDialog(void*, void*, const ViewerSettings*) {}
+void OpenViewerDialog(void*, void*, const ViewerSettings*, FlameState&) {}

@@ -5,6 +5,14 @@
 #include <cstdint>
 
 #include "flame/flame_palette.h"
+#include "flame/flame_state.h"
+
+// The twelve values themselves: the sliders' low 8 bits, the colours' red, green and blue.
+struct ViewerValues {
+  uint8_t height = 0, soot = 0, width = 0, amplitude = 0;
+  FlameColor color1 = 0, color2 = 0, color3 = 0, color4 = 0;
+  uint8_t velocity = 0, color2Position = 0, color3Position = 0, customColor = 0;
+};
 
 struct ViewerSettings {
   const uint8_t* height;
@@ -21,13 +29,17 @@ struct ViewerSettings {
   const uint8_t* customColor;
 };
 
-// Opens the viewer modally and returns once it has closed. On platforms without the dialog
-// it returns at once.
+// Settings that refer to `values`, which must outlive them.
+ViewerSettings SettingsReferringTo(const ViewerValues& values);
+
+// Opens the viewer modally and returns once it has closed; its preview steps with `flame`'s
+// generator and preview phase. On platforms without the dialog it returns at once.
 using ViewerLauncher = void (*)(void* moduleInstance, void* ownerWindow,
-                                const ViewerSettings* settings);
+                                const ViewerSettings* settings, FlameState& flame);
 
 // The platform's viewer dialog.
-void OpenViewerDialog(void* moduleInstance, void* ownerWindow, const ViewerSettings* settings);
+void OpenViewerDialog(void* moduleInstance, void* ownerWindow, const ViewerSettings* settings,
+                      FlameState& flame);
 
 // What global setup calls to open the viewer; OpenViewerDialog unless replaced (tests record
 // the launches through it).

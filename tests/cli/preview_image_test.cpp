@@ -2,11 +2,13 @@
 // as the viewer's launcher copies them, and its picture as the viewer paints it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "cli/preview_image.h"
 #include "cli/preview_size.h"
 #include "host/effect_main.h"
+#include "host/viewer_values.h"
 #include "minihost/effect_host.h"
 
 TEST(PreviewSize, DialogUnitsRoundLikeTheDialogManager) {
@@ -27,23 +29,23 @@ TEST(PreviewSize, TheDefaultIsTheGroupBoxOnTheStandardFont) {
   EXPECT_EQ(large.height, 153);
 }
 
-TEST(PreviewDrawing, TopRowIsTheLastFieldRowAndRowsZeroToThreeNeverShow) {
+TEST(PreviewDrawing, TopRowIsTheLastFieldRowRowsZeroToThreeNeverShowNorColumnsPastTheWidth) {
   FlameColorTable table{};
   for (int k = 0; k < 256; ++k) {
     table.entries[k][kEntryBlue] = static_cast<uint8_t>(k);
     table.entries[k][kEntryGreen] = static_cast<uint8_t>(255 - k);
     table.entries[k][kEntryRed] = static_cast<uint8_t>(k / 2);
   }
-  const int columns = 2, rows = 7;  // three rows shown
+  const int columns = 4, shownWidth = 3, rows = 7;  // three rows shown
   std::vector<uint8_t> field(columns * rows);
-  for (int i = 0; i < columns * rows; ++i) field[i] = static_cast<uint8_t>(10 * i + 1);
+  for (int i = 0; i < columns * rows; ++i) field[i] = static_cast<uint8_t>(9 * i + 1);
   std::vector<uint8_t> rgb;
-  DrawPreviewField(field.data(), columns, rows, table, &rgb);
-  ASSERT_EQ(rgb.size(), 2u * 3u * 3u);
+  DrawPreviewField(field.data(), columns, rows, shownWidth, table, &rgb);
+  ASSERT_EQ(rgb.size(), 3u * 3u * 3u);
   for (int row = 0; row < 3; ++row) {
-    for (int x = 0; x < columns; ++x) {
+    for (int x = 0; x < shownWidth; ++x) {
       const uint8_t heat = field[(rows - 1 - row) * columns + x];
-      const uint8_t* p = &rgb[(row * columns + x) * 3];
+      const uint8_t* p = &rgb[(row * shownWidth + x) * 3];
       EXPECT_EQ(p[0], heat / 2);
       EXPECT_EQ(p[1], 255 - heat);
       EXPECT_EQ(p[2], heat);
@@ -51,11 +53,11 @@ TEST(PreviewDrawing, TopRowIsTheLastFieldRowAndRowsZeroToThreeNeverShow) {
   }
 }
 
-TEST(PreviewValues, AreTheParametersAsTheLauncherCopiesThem) {
+TEST(ViewerValues, AreTheParametersAsTheLauncherCopiesThem) {
   EffectHost host(&EffectMain);
   ASSERT_EQ(host.GlobalSetup(), PF_Err_NONE);
   ASSERT_EQ(host.ParamsSetup(), PF_Err_NONE);
-  PreviewValues defaults = PreviewValuesFromParams(host);
+  const ViewerValues defaults = ViewerValuesFromParams(host.ParamArray());
   EXPECT_EQ(defaults.height, 13);
   EXPECT_EQ(defaults.soot, 1);
   EXPECT_EQ(defaults.width, 41);
@@ -73,7 +75,7 @@ TEST(PreviewValues, AreTheParametersAsTheLauncherCopiesThem) {
   ASSERT_TRUE(host.SetValue("Height", 0x1FE));
   ASSERT_TRUE(host.SetColor("Color 4", 0x10, 0x20, 0x30));
   ASSERT_TRUE(host.SetValue("Custom Color", 1));
-  PreviewValues set = PreviewValuesFromParams(host);
+  const ViewerValues set = ViewerValuesFromParams(host.ParamArray());
   EXPECT_EQ(set.height, 0xFE);
   EXPECT_EQ(set.color4, 0x302010u);
   EXPECT_EQ(set.customColor, 1);
@@ -83,9 +85,9 @@ TEST(PreviewFlame, StartsBlackAndBurnsFromTheBottom) {
   EffectHost host(&EffectMain);
   ASSERT_EQ(host.GlobalSetup(), PF_Err_NONE);
   ASSERT_EQ(host.ParamsSetup(), PF_Err_NONE);
-  PreviewFlame flame(40, 30, PreviewValuesFromParams(host));
+  PreviewFlame flame(40, 30, ViewerValuesFromParams(host.ParamArray()));
   ASSERT_EQ(flame.ShownRows(), 30);
-  ASSERT_EQ(flame.Field().size(), 40u * 34u);
+  ASSERT_EQ(flame.Field().size(), 40u * 34u);  // 40 columns are bitmap rows as they are
   std::vector<uint8_t> rgb;
   flame.Step();
   flame.Draw(&rgb);
@@ -108,11 +110,37 @@ TEST(PreviewFlame, CustomColourShowsColourOneAtFullHeat) {
   ASSERT_EQ(host.GlobalSetup(), PF_Err_NONE);
   ASSERT_EQ(host.ParamsSetup(), PF_Err_NONE);
   ASSERT_TRUE(host.SetColor("Color 1", 0x12, 0x34, 0x56));
-  PreviewFlame builtin(8, 8, PreviewValuesFromParams(host));
+  PreviewFlame builtin(8, 8, ViewerValuesFromParams(host.ParamArray()));
   ASSERT_TRUE(host.SetValue("Custom Color", 1));
-  PreviewFlame custom(8, 8, PreviewValuesFromParams(host));
+  PreviewFlame custom(8, 8, ViewerValuesFromParams(host.ParamArray()));
   EXPECT_EQ(custom.ColorTable().entries[255][kEntryRed], 0x12);
   EXPECT_EQ(custom.ColorTable().entries[255][kEntryGreen], 0x34);
   EXPECT_EQ(custom.ColorTable().entries[255][kEntryBlue], 0x56);
   EXPECT_NE(builtin.ColorTable().entries[255][kEntryBlue], 0x56);
+}
+
+TEST(PreviewFlame, AnyWidthBurnsOnTheViewersFieldOfWholeBitmapRows) {
+  // The viewer lays its field out in rows of a multiple of 4 cells, whatever the preview's
+  // width: a picture 1 to 3 pixels narrower shows the same fire, cut at its width.
+  EffectHost host(&EffectMain);
+  ASSERT_EQ(host.GlobalSetup(), PF_Err_NONE);
+  ASSERT_EQ(host.ParamsSetup(), PF_Err_NONE);
+  const ViewerValues values = ViewerValuesFromParams(host.ParamArray());
+  for (int shown : {129, 130, 131}) {
+    PreviewFlame cut(shown, 20, values);
+    EXPECT_EQ(cut.Geometry().columns, 132) << shown;
+    PreviewFlame reference(132, 20, values);
+    std::vector<uint8_t> rgb, referenceRgb;
+    for (int step = 0; step < 20; ++step) {
+      cut.Step();
+      reference.Step();
+    }
+    cut.Draw(&rgb);
+    reference.Draw(&referenceRgb);
+    for (int row = 0; row < 20; ++row) {
+      ASSERT_TRUE(std::equal(rgb.begin() + row * shown * 3, rgb.begin() + (row + 1) * shown * 3,
+                             referenceRgb.begin() + row * 132 * 3))
+          << shown << " wide, row " << row;
+    }
+  }
 }

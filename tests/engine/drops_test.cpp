@@ -12,6 +12,7 @@ namespace {
 using reference::Grid;
 
 TEST(DropOverlay, OnlyValuesAbove20ReachTheFieldBordersIncluded) {
+  FlameState state;
   const int columns = 6, rows = 5;
   Grid drops(columns * rows, 0);
   drops[0] = 20;                         // corner: stays out
@@ -20,7 +21,7 @@ TEST(DropOverlay, OnlyValuesAbove20ReachTheFieldBordersIncluded) {
   drops[4 * columns + 2] = 30;           // last row, lower than the field there
   Grid field(columns * rows, 0);
   field[4 * columns + 2] = 250;
-  OverlayFlameDrops(field.data(), drops.data(), columns, rows);
+  OverlayFlameDrops(state, field.data(), drops.data(), columns, rows);
   EXPECT_EQ(field[0], 0);
   EXPECT_EQ(field[columns * rows - 1], 21);
   EXPECT_EQ(field[2 * columns + 3], 200);
@@ -29,6 +30,7 @@ TEST(DropOverlay, OnlyValuesAbove20ReachTheFieldBordersIncluded) {
 }
 
 TEST(DropOverlay, RenderStepStampsDropsLastAndOnlyWhenOn) {
+  FlameState state;
   const int columns = 6, rows = 5;
   const Grid mask(columns * rows, 0);
   Grid drops(columns * rows, 0);
@@ -38,9 +40,9 @@ TEST(DropOverlay, RenderStepStampsDropsLastAndOnlyWhenOn) {
   for (int drop : {0, 1}) {
     Grid field(columns * rows, 0);
     // A cold field stays cold through the pass; the stamp then lands unchanged.
-    FlameRandom::Seed(0);
-    bandPhase = 0.0f;
-    StepFlameField(field.data(), mask.data(), drops.data(), columns, rows, 0, 0, 40, 12,
+    state.random.Seed(0);
+    state.bandPhase = 0.0f;
+    StepFlameField(state, field.data(), mask.data(), drops.data(), columns, rows, 0, 0, 40, 12,
                    kFlameUp, drop, 10);
     EXPECT_EQ(field[0], 0);
     EXPECT_EQ(field[columns * rows - 1], drop ? 21 : 0);
@@ -49,13 +51,14 @@ TEST(DropOverlay, RenderStepStampsDropsLastAndOnlyWhenOn) {
 }
 
 TEST(ScatterDrops, BlockGeometryOf640By480) {
+  FlameState state;
   // bw 13, nbx 49, bh 17, nby 28. After Seed(0) the four blocks land at (x0, y0) =
   // (13 x (38 mod 49), 17 x (7719 mod 28)) = (494, 323), (273, 17), (455, 153), (455, 17).
   const int columns = 640, rows = 480;
   const Grid mask(columns * rows, 255);
   Grid drops(columns * rows, 0);
-  FlameRandom::Seed(0);
-  ScatterDrops(columns, rows, mask.data(), drops.data());
+  state.random.Seed(0);
+  ScatterDrops(state, columns, rows, mask.data(), drops.data());
   auto at = [&](int y, int x) { return int(drops[y * columns + x]); };
   // Down column 500 of the first block (rows 323..339): after the fall one row lower, its
   // top row is reached only from above the block and its lower edge spills into row 341.
@@ -83,35 +86,37 @@ TEST(ScatterDrops, BlockGeometryOf640By480) {
 }
 
 TEST(ScatterDrops, BlocksOnRowTwoStayAndKeepFeeding) {
+  FlameState state;
   // From state 12 the first block has y0 = 0 and x0 = 364: rows 2..16 of columns 364..376.
   const int columns = 640, rows = 480;
   const Grid mask(columns * rows, 255), noMask(columns * rows, 0);
   Grid drops(columns * rows, 0);
-  FlameRandom::state = 12;
-  ScatterDrops(columns, rows, mask.data(), drops.data());
+  state.random.state = 12;
+  ScatterDrops(state, columns, rows, mask.data(), drops.data());
   auto at = [&](int y, int x) { return int(drops[y * columns + x]); };
   EXPECT_EQ(at(1, 370), 0);
   EXPECT_EQ(at(2, 370), 200);
   EXPECT_EQ(at(3, 370), 150);
   EXPECT_EQ(at(4, 370), 200);
   // Later passes without a source: row 2 keeps its heat and row 3 is refilled from it.
-  ScatterDrops(columns, rows, noMask.data(), drops.data());
+  ScatterDrops(state, columns, rows, noMask.data(), drops.data());
   EXPECT_EQ(at(2, 370), 200);
   EXPECT_EQ(at(3, 370), 150);
   EXPECT_EQ(at(4, 370), (200 + 3 * 150) >> 2);
   for (int pass = 0; pass < 20; ++pass)
-    ScatterDrops(columns, rows, noMask.data(), drops.data());
+    ScatterDrops(state, columns, rows, noMask.data(), drops.data());
   EXPECT_EQ(at(2, 370), 200);
   EXPECT_EQ(at(3, 370), 150);
 }
 
 TEST(ScatterDrops, NeverAbove200AndOnlyRaises) {
+  FlameState state;
   const int columns = 97, rows = 61;
   const Grid mask(columns * rows, 255);
   Grid drops(columns * rows, 0);
-  FlameRandom::Seed(0);
+  state.random.Seed(0);
   for (int pass = 0; pass < 30; ++pass) {
-    ScatterDrops(columns, rows, mask.data(), drops.data());
+    ScatterDrops(state, columns, rows, mask.data(), drops.data());
     ASSERT_LE(*std::max_element(drops.begin(), drops.end()), 200) << "pass " << pass;
   }
   // Row 2 is reached by blocks but not by the fall: there every cell only rises, to the
@@ -123,11 +128,12 @@ TEST(ScatterDrops, NeverAbove200AndOnlyRaises) {
   }
   const Grid dark(columns * rows, 50);
   Grid after = preset;
-  FlameRandom::Seed(0);
-  ScatterDrops(columns, rows, dark.data(), after.data());
+  state.random.Seed(0);
+  ScatterDrops(state, columns, rows, dark.data(), after.data());
   EXPECT_TRUE(std::equal(preset.begin(), preset.begin() + 3 * columns, after.begin()));
   after = preset;
-  for (int pass = 0; pass < 10; ++pass) ScatterDrops(columns, rows, varied.data(), after.data());
+  for (int pass = 0; pass < 10; ++pass) ScatterDrops(state, columns, rows, varied.data(),
+                                                     after.data());
   int raised = 0;
   for (int x = 0; x < columns; ++x) {
     const int i = 2 * columns + x;
@@ -139,6 +145,7 @@ TEST(ScatterDrops, NeverAbove200AndOnlyRaises) {
 }
 
 TEST(ScatterDrops, MatchesThePlainModel) {
+  FlameState state;
   struct Size {
     int columns, rows;
   };
@@ -151,13 +158,13 @@ TEST(ScatterDrops, MatchesThePlainModel) {
     }
     Grid expected = drops;
     reference::Random random{777};
-    FlameRandom::state = 777;
+    state.random.state = 777;
     for (int pass = 0; pass < 3; ++pass) {
-      ScatterDrops(s.columns, s.rows, mask.data(), drops.data());
+      ScatterDrops(state, s.columns, s.rows, mask.data(), drops.data());
       reference::ScatterDrops(s.columns, s.rows, mask, expected, random);
     }
     EXPECT_EQ(drops, expected) << s.columns << "x" << s.rows;
-    EXPECT_EQ(FlameRandom::state, random.state) << s.columns << "x" << s.rows;
+    EXPECT_EQ(state.random.state, random.state) << s.columns << "x" << s.rows;
   }
 }
 

@@ -54,24 +54,24 @@ uint64_t DigestOf(const GoldenRun& run) {
   return Fnv1a64(tail, sizeof tail, h);
 }
 
-GoldenRun EngineRun(const Grid& mask) {
+GoldenRun EngineRun(const Grid& mask, FlameEngine engine) {
+  FlameState state;
+  state.engine = engine;
   GoldenRun run{Grid(kColumns * kRows, 0), Grid(kColumns * kRows, 0),
           Grid(kPreviewColumns * kPreviewRows, 0), 0, 0, 0};
-  FlameRandom::Seed(0);
-  bandPhase = 0.0f;
-  previewPhase = 0.0f;
+  state.random.Seed(0);
   for (int step = 0; step < 24; ++step) {
     const reference::StepParams p = GoldenStep(step);
-    if (p.drop) ScatterDrops(kColumns, kRows, mask.data(), run.drops.data());
-    StepFlameField(run.field.data(), mask.data(), run.drops.data(), kColumns, kRows, p.height,
-                   p.soot, p.width, p.amplitude, p.direction, p.drop, p.velocity);
+    if (p.drop) ScatterDrops(state, kColumns, kRows, mask.data(), run.drops.data());
+    StepFlameField(state, run.field.data(), mask.data(), run.drops.data(), kColumns, kRows,
+                   p.height, p.soot, p.width, p.amplitude, p.direction, p.drop, p.velocity);
     if (step % 4 == 3)
-      StepPreviewField(kPreviewColumns, kPreviewRows, run.preview.data(),
+      StepPreviewField(state, kPreviewColumns, kPreviewRows, run.preview.data(),
                        kPreviewRuns[step / 4 % 3]);
   }
-  run.state = FlameRandom::state;
-  run.band = bandPhase;
-  run.preview_phase = previewPhase;
+  run.state = state.random.state;
+  run.band = state.bandPhase;
+  run.preview_phase = state.previewPhase;
   return run;
 }
 
@@ -97,17 +97,20 @@ GoldenRun ModelRun(const Grid& mask) {
 // Pinned once the engine agreed with every model-based and worked-example test.
 constexpr uint64_t kGoldenDigest = 0xd5360fd2f64db802ull;
 
-TEST(EngineGolden, FixedRunMatchesTheModelsAndTheDigest) {
+TEST(EngineGolden, FixedRunMatchesTheModelsAndTheDigestOnBothEngines) {
   const Grid mask = GoldenMask();
-  const GoldenRun engine = EngineRun(mask);
   const GoldenRun model = ModelRun(mask);
-  EXPECT_EQ(engine.field, model.field);
-  EXPECT_EQ(engine.drops, model.drops);
-  EXPECT_EQ(engine.preview, model.preview);
-  EXPECT_EQ(engine.state, model.state);
-  EXPECT_EQ(FloatBits(engine.band), FloatBits(model.band));
-  EXPECT_EQ(FloatBits(engine.preview_phase), FloatBits(model.preview_phase));
-  EXPECT_EQ(DigestHex(DigestOf(engine)), DigestHex(kGoldenDigest));
+  for (FlameEngine choice : {FlameEngine::kPlain, FlameEngine::kFast}) {
+    SCOPED_TRACE(choice == FlameEngine::kFast ? "fast engine" : "plain engine");
+    const GoldenRun engine = EngineRun(mask, choice);
+    EXPECT_EQ(engine.field, model.field);
+    EXPECT_EQ(engine.drops, model.drops);
+    EXPECT_EQ(engine.preview, model.preview);
+    EXPECT_EQ(engine.state, model.state);
+    EXPECT_EQ(FloatBits(engine.band), FloatBits(model.band));
+    EXPECT_EQ(FloatBits(engine.preview_phase), FloatBits(model.preview_phase));
+    EXPECT_EQ(DigestHex(DigestOf(engine)), DigestHex(kGoldenDigest));
+  }
 }
 
 }  // namespace

@@ -14,6 +14,7 @@ namespace {
 using reference::Grid;
 
 TEST(FlameStep, ManyStepsMatchThePlainModel) {
+  FlameState state;
   const int columns = 61, rows = 47;
   Grid mask(columns * rows);
   for (int y = 0; y < rows; ++y)
@@ -23,26 +24,27 @@ TEST(FlameStep, ManyStepsMatchThePlainModel) {
   Grid expectedField = field, expectedDrops = drops;
   reference::Random random{1};
   float phase = 0.25f;
-  FlameRandom::state = 1;
-  bandPhase = 0.25f;
+  state.random.state = 1;
+  state.bandPhase = 0.25f;
   for (int step = 0; step < 48; ++step) {
     const reference::StepParams p{step % 9 * 3, step % 4, 5 + step * 5 % 60, 10 + step % 30,
                                   step % 8,     step / 8 % 2, 20 + step * 4};
     if (p.drop) {
-      ScatterDrops(columns, rows, mask.data(), drops.data());
+      ScatterDrops(state, columns, rows, mask.data(), drops.data());
       reference::ScatterDrops(columns, rows, mask, expectedDrops, random);
     }
-    StepFlameField(field.data(), mask.data(), drops.data(), columns, rows, p.height, p.soot,
+    StepFlameField(state, field.data(), mask.data(), drops.data(), columns, rows, p.height, p.soot,
                    p.width, p.amplitude, p.direction, p.drop, p.velocity);
     reference::Step(expectedField, mask, expectedDrops, columns, rows, p, phase, random);
     ASSERT_EQ(field, expectedField) << "step " << step;
     ASSERT_EQ(drops, expectedDrops) << "step " << step;
-    ASSERT_EQ(FlameRandom::state, random.state) << "step " << step;
-    ASSERT_EQ(FloatBits(bandPhase), FloatBits(phase)) << "step " << step;
+    ASSERT_EQ(state.random.state, random.state) << "step " << step;
+    ASSERT_EQ(FloatBits(state.bandPhase), FloatBits(phase)) << "step " << step;
   }
 }
 
 TEST(FlameStep, ZeroWidthAndExtremeParametersStayInRange) {
+  FlameState state;
   // "Width" 0 makes every band and disc 2 wide; "Soot" 255 divides by 256. Nothing may wrap.
   const int columns = 20, rows = 15;
   const Grid mask(columns * rows, 255), drops(columns * rows, 0);
@@ -50,11 +52,12 @@ TEST(FlameStep, ZeroWidthAndExtremeParametersStayInRange) {
     Grid field(columns * rows, 0), expected = field;
     reference::Random random{99};
     float phase = 0.0f;
-    FlameRandom::state = 99;
-    bandPhase = 0.0f;
+    state.random.state = 99;
+    state.bandPhase = 0.0f;
     for (int step = 0; step < 5; ++step) {
       const reference::StepParams p{255, soot, 0, 255, step % 8, 0, 255};
-      StepFlameField(field.data(), mask.data(), drops.data(), columns, rows, p.height, p.soot,
+      StepFlameField(state, field.data(), mask.data(), drops.data(), columns, rows, p.height,
+                     p.soot,
                      p.width, p.amplitude, p.direction, p.drop, p.velocity);
       reference::Step(expected, mask, drops, columns, rows, p, phase, random);
     }

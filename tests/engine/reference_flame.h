@@ -14,7 +14,7 @@ namespace reference {
 
 using Grid = std::vector<uint8_t>;
 
-// The engine's generator, kept apart from the process-wide one.
+// The engine's generator, kept apart from any fire's.
 struct Random {
   uint32_t state;
   int Next() {

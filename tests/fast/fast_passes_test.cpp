@@ -5,12 +5,12 @@
 #include <random>
 
 #include "flame/flame_field.h"
-#include "flame/flame_random.h"
 #include "flame/render_flame.h"
 #include "tests/fast/engine_pair.h"
 
 namespace {
 
+using fasttest::Buffers;
 using fasttest::Bytes;
 using fasttest::CompareEngines;
 using fasttest::RandomBytes;
@@ -27,8 +27,8 @@ TEST(FastDirectionPass, EveryCodeAndSizeMatchesThePlainPass) {
       for (int columns = 1; columns <= 67; ++columns) {
         const int* c = cooling[(columns + rows + code) % 6];
         const Bytes field = RandomBytes(rng, size_t(columns) * rows, 10);
-        const std::string problem = CompareEngines({field}, [&](std::vector<Bytes>& b) {
-          FlameDirectionPass(b[0].data(), columns, rows, c[0], c[1], uint32_t(c[2]), code);
+        const auto problem = CompareEngines({field}, [&](FlameState& state, Buffers& b) {
+          FlameDirectionPass(state, b[0].data(), columns, rows, c[0], c[1], uint32_t(c[2]), code);
         });
         ASSERT_EQ(problem, "") << "code " << code << ", " << columns << " x " << rows
                                << ", height " << c[0] << " soot " << c[1];
@@ -45,8 +45,8 @@ TEST(FastDirectionPass, AllCoolingParametersOnOneGrid) {
     for (int height : values) {
       for (int soot : values) {
         const uint32_t jitter = rng() & 0x7FFF;
-        const std::string problem = CompareEngines({field}, [&](std::vector<Bytes>& b) {
-          FlameDirectionPass(b[0].data(), 35, 9, height, soot, jitter, code);
+        const auto problem = CompareEngines({field}, [&](FlameState& state, Buffers& b) {
+          FlameDirectionPass(state, b[0].data(), 35, 9, height, soot, jitter, code);
         });
         ASSERT_EQ(problem, "") << "code " << code << " height " << height << " soot " << soot;
       }
@@ -68,12 +68,13 @@ TEST(FastSeedFlameDiscs, RandomMasksAndParametersMatchThePlainSeeding) {
         ++n;
         const int amplitude = amplitudes[n % 3];
         const int velocity = velocities[(n / 3) % 3];
-        bandPhase = phases[n % 4];
-        FlameRandom::state = rng();
+        fasttest::Engines().SetBandPhase(phases[n % 4]);
+        fasttest::Engines().SetRandom(rng());
         const Bytes field = RandomBytes(rng, size_t(columns) * rows, 20);
         const Bytes mask = RandomBytes(rng, size_t(columns) * rows, 40);
-        const std::string problem = CompareEngines({field}, [&](std::vector<Bytes>& b) {
-          SeedFlameDiscs(b[0].data(), mask.data(), columns, rows, width, amplitude, velocity);
+        const auto problem = CompareEngines({field}, [&](FlameState& state, Buffers& b) {
+          SeedFlameDiscs(state, b[0].data(), mask.data(), columns, rows, width, amplitude,
+                         velocity);
         });
         ASSERT_EQ(problem, "") << columns << " x " << rows << ", width " << width
                                << " amplitude " << amplitude << " velocity " << velocity;
@@ -91,8 +92,8 @@ TEST(FastSeedFlameDiscs, ALargeFieldWithChangingGeometry) {
     const Bytes field = RandomBytes(rng, size_t(g[0]) * g[1], 30);
     const Bytes mask = RandomBytes(rng, size_t(g[0]) * g[1], 50);
     for (int repeat = 0; repeat < 3; ++repeat) {
-      const std::string problem = CompareEngines({field}, [&](std::vector<Bytes>& b) {
-        SeedFlameDiscs(b[0].data(), mask.data(), g[0], g[1], g[2], 12, 45);
+      const auto problem = CompareEngines({field}, [&](FlameState& state, Buffers& b) {
+        SeedFlameDiscs(state, b[0].data(), mask.data(), g[0], g[1], g[2], 12, 45);
       });
       ASSERT_EQ(problem, "") << g[0] << " x " << g[1] << " width " << g[2];
     }
@@ -105,8 +106,8 @@ TEST(FastOverlayFlameDrops, EveryDropValueAndSize) {
     for (int columns = 1; columns <= 67; columns += 3) {
       const Bytes field = RandomBytes(rng, size_t(columns) * rows);
       const Bytes drops = RandomBytes(rng, size_t(columns) * rows, 30, 40);  // around 20
-      const std::string problem = CompareEngines({field}, [&](std::vector<Bytes>& b) {
-        OverlayFlameDrops(b[0].data(), drops.data(), columns, rows);
+      const auto problem = CompareEngines({field}, [&](FlameState& state, Buffers& b) {
+        OverlayFlameDrops(state, b[0].data(), drops.data(), columns, rows);
       });
       ASSERT_EQ(problem, "") << columns << " x " << rows;
     }
@@ -117,11 +118,11 @@ TEST(FastScatterDrops, BlocksAndFallMatchThePlainPass) {
   std::mt19937 rng(12);
   for (int rows : kRowCounts) {
     for (int columns = 1; columns <= 67; columns += 2) {
-      FlameRandom::state = rng();
+      fasttest::Engines().SetRandom(rng());
       const Bytes mask = RandomBytes(rng, size_t(columns) * rows, 20);
       const Bytes drops = RandomBytes(rng, size_t(columns) * rows, 20);  // above 200 too
-      const std::string problem = CompareEngines({drops}, [&](std::vector<Bytes>& b) {
-        for (int i = 0; i < 3; ++i) ScatterDrops(columns, rows, mask.data(), b[0].data());
+      const auto problem = CompareEngines({drops}, [&](FlameState& state, Buffers& b) {
+        for (int i = 0; i < 3; ++i) ScatterDrops(state, columns, rows, mask.data(), b[0].data());
       });
       ASSERT_EQ(problem, "") << columns << " x " << rows;
     }
@@ -143,11 +144,11 @@ TEST(FastStepFlameField, WholeStepsWithEveryParameterAtItsEnds) {
         const Bytes field = RandomBytes(rng, size, 20);
         const Bytes mask = RandomBytes(rng, size, 40);
         const Bytes drops = RandomBytes(rng, size, 50, 200);
-        bandPhase = float(rng() % 1000) / 7.0f;
-        const std::string problem = CompareEngines({field}, [&](std::vector<Bytes>& b) {
+        fasttest::Engines().SetBandPhase(float(rng() % 1000) / 7.0f);
+        const auto problem = CompareEngines({field}, [&](FlameState& state, Buffers& b) {
           for (int step = 0; step < 3; ++step) {
-            StepFlameField(b[0].data(), mask.data(), drops.data(), columns, rows, height, soot,
-                           width, amplitude, code, drop, velocity);
+            StepFlameField(state, b[0].data(), mask.data(), drops.data(), columns, rows, height,
+                           soot, width, amplitude, code, drop, velocity);
           }
         });
         ASSERT_EQ(problem, "") << "code " << code << " drop " << drop << " height " << height
@@ -170,12 +171,12 @@ TEST(FastStepFlameField, ManyWindowsPerStepAndNarrowBands) {
     const size_t size = size_t(columns) * rows;
     const Bytes field = RandomBytes(rng, size, 20), mask = RandomBytes(rng, size, 30);
     const Bytes drops = RandomBytes(rng, size, 60, 200);
-    bandPhase = 17.5f;
-    const std::string problem = CompareEngines({field}, [&](std::vector<Bytes>& b) {
+    fasttest::Engines().SetBandPhase(17.5f);
+    const auto problem = CompareEngines({field}, [&](FlameState& state, Buffers& b) {
       for (int step = 0; step < 6; ++step) {
-        StepFlameField(b[0].data(), mask.data(), drops.data(), columns, rows, 13, 1, width,
+        StepFlameField(state, b[0].data(), mask.data(), drops.data(), columns, rows, 13, 1, width,
                        amplitude, step % 8, 1, velocity);
-        SeedFlameDiscs(b[0].data(), mask.data(), columns, rows, width, amplitude, velocity);
+        SeedFlameDiscs(state, b[0].data(), mask.data(), columns, rows, width, amplitude, velocity);
       }
     });
     ASSERT_EQ(problem, "") << "width " << width << " amplitude " << amplitude << " velocity "
@@ -191,9 +192,9 @@ TEST(FastStepFlameField, DefaultParametersOnTinyGrids) {
       const Bytes field = RandomBytes(rng, size), mask = RandomBytes(rng, size, 30);
       const Bytes drops = RandomBytes(rng, size, 30, 200);
       for (int code = 0; code < 8; ++code) {
-        const std::string problem = CompareEngines({field}, [&](std::vector<Bytes>& b) {
-          StepFlameField(b[0].data(), mask.data(), drops.data(), columns, rows, 13, 1, 41, 12,
-                         code, 1, 45);
+        const auto problem = CompareEngines({field}, [&](FlameState& state, Buffers& b) {
+          StepFlameField(state, b[0].data(), mask.data(), drops.data(), columns, rows, 13, 1, 41,
+                         12, code, 1, 45);
         });
         ASSERT_EQ(problem, "") << "code " << code << ", " << columns << " x " << rows;
       }

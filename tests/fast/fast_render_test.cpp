@@ -5,16 +5,17 @@
 #include <cstring>
 #include <random>
 
-#include "flame/fast_flame.h"
+#include "flame/fast/fast_flame.h"
 #include "flame/flame_palette.h"
-#include "flame/plain_flame.h"
+#include "flame/plain/plain_flame.h"
 #include "flame/render_flame.h"
-#include "host/effect_main.h"
+#include "host/effect_commands.h"
 #include "minihost/effect_host.h"
 #include "tests/fast/engine_pair.h"
 
 namespace {
 
+using fasttest::Buffers;
 using fasttest::Bytes;
 using fasttest::CompareEngines;
 using fasttest::RandomBytes;
@@ -41,8 +42,8 @@ TEST(FastBuildSourceMask, MatchesThePlainMaskForAnySourceSize) {
         const FlameSourceImage source = {pixels.data(), width, height, sourceStride};
         const Bytes mask = RandomBytes(rng, size_t(stride) * rows);
         for (int invert : {0, 1}) {
-          const std::string problem = CompareEngines({mask}, [&](std::vector<Bytes>& b) {
-            BuildSourceMask(stride, rows, source, b[0].data(), invert);
+          const auto problem = CompareEngines({mask}, [&](FlameState& state, Buffers& b) {
+            BuildSourceMask(state, stride, rows, source, b[0].data(), invert);
           });
           ASSERT_EQ(problem, "") << stride << " x " << rows << " source " << width << " x "
                                  << height << " invert " << invert;
@@ -65,25 +66,25 @@ TEST(FastBuildMaskAndDrops, OneSweepGivesTheMaskThenTheDropPass) {
         const int32_t invert = (columns + rows) % 2;
         const Bytes mask = RandomBytes(rng, size_t(columns) * rows, 30);
         const Bytes drops = RandomBytes(rng, size_t(columns) * rows, 30);
-        FlameRandom::state = rng();
-        const auto before = fasttest::GlobalState::Take();
+        const uint32_t start = rng();
+        FlameState plain;
+        plain.random.state = start;
         Bytes plainMask = mask, plainDrops = drops;
         PlainBuildSourceMask(columns, rows, source, plainMask.data(), invert);
-        if (drop) PlainScatterDrops(columns, rows, plainMask.data(), plainDrops.data());
-        const uint32_t plainState = FlameRandom::state;
+        if (drop) PlainScatterDrops(plain, columns, rows, plainMask.data(), plainDrops.data());
         for (const fasttest::FastMode& mode : fasttest::FastModes()) {
-          mode.Apply();
-          before.Put();
+          FlameState fast;
+          mode.Apply(fast);
+          fast.random.state = start;
           Bytes fastMask = mask, fastDrops = drops;
-          FastBuildMaskAndDrops(columns, rows, source, fastMask.data(), invert, drop,
+          FastBuildMaskAndDrops(fast, columns, rows, source, fastMask.data(), invert, drop,
                                 fastDrops.data());
           ASSERT_EQ(fasttest::FirstDifference(plainMask, fastMask), -1)
               << columns << " x " << rows << " drop " << drop << " [" << mode.name << "]";
           ASSERT_EQ(fasttest::FirstDifference(plainDrops, fastDrops), -1)
               << columns << " x " << rows << " drop " << drop << " [" << mode.name << "]";
-          ASSERT_EQ(FlameRandom::state, plainState);
+          ASSERT_EQ(fast.random.state, plain.random.state);
         }
-        fasttest::ResetFastMode();
       }
     }
   }
@@ -103,8 +104,8 @@ TEST(FastColourFlameField, EveryHeatThroughAnyTableAndAlpha) {
         for (int zeroPercent : {10, 90, 100}) {
           const Bytes field = RandomBytes(rng, size_t(stride) * rows, zeroPercent);
           const Bytes output = RandomBytes(rng, size_t(stride) * rows * 4);
-          const std::string problem = CompareEngines({output}, [&](std::vector<Bytes>& b) {
-            ColourFlameField(field.data(), stride, width, rows, table, alpha,
+          const auto problem = CompareEngines({output}, [&](FlameState& state, Buffers& b) {
+            ColourFlameField(state, field.data(), stride, width, rows, table, alpha,
                              reinterpret_cast<FlamePixel*>(b[0].data()));
           });
           ASSERT_EQ(problem, "") << width << " x " << rows << " alpha " << alpha << ", "
@@ -139,9 +140,26 @@ std::vector<PF_Pixel> SceneSource(int width, int height, int stride) {
 // The frames rendered in turn: restarts at frame 1, ordinary frames, a repeat.
 const int32_t kFrames[] = {0, 1, 2, 3, 4, 5, 6, 7, 1, 1, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17};
 
-// Outputs, buffers and state after each frame of a scene on the selected engine.
-std::vector<Bytes> RenderScene(const Scene& scene) {
-  EffectHost host(EffectMain);
+// Appends the values of a fire's state that a render changes, each as its bytes.
+void AppendStateValues(const FlameState& state, Bytes* bytes) {
+  const fasttest::StateValues v = fasttest::StateValues::Of(state);
+  auto put = [bytes](const void* p, size_t n) {
+    bytes->insert(bytes->end(), static_cast<const uint8_t*>(p), static_cast<const uint8_t*>(p) + n);
+  };
+  put(&v.random, sizeof v.random);
+  put(&v.phase, sizeof v.phase);
+  bytes->push_back(v.reset ? 1 : 0);
+  put(&v.credit, sizeof v.credit);
+  put(&v.increment, sizeof v.increment);
+}
+
+// Outputs, buffers and state after each frame of a scene, rendered by a fresh instance of the
+// effect on the plain engine (mode null) or the fast one.
+std::vector<Bytes> RenderScene(const Scene& scene, const fasttest::FastMode* mode) {
+  EffectInstance instance;
+  instance.flame.engine = FlameEngine::kPlain;
+  if (mode) mode->Apply(instance.flame);
+  EffectHost host(instance);
   EXPECT_EQ(host.Start(), PF_Err_NONE);
   host.SetFrame(scene.width, scene.height, scene.stride);
   const auto source = SceneSource(scene.width, scene.height, scene.stride);
@@ -160,9 +178,7 @@ std::vector<Bytes> RenderScene(const Scene& scene) {
       bytes.insert(bytes.end(), buffer, buffer + cells);
     }
     host.InData().utils->host_unlock_handle(host.SequenceHandle());
-    const auto state = fasttest::GlobalState::Take();
-    const auto* s = reinterpret_cast<const uint8_t*>(&state);
-    bytes.insert(bytes.end(), s, s + sizeof state);
+    AppendStateValues(instance.flame, &bytes);
     frames.push_back(bytes);
   }
   return frames;
@@ -185,14 +201,9 @@ TEST(FastRender, WholeRendersThroughTheEntryMatchThePlainEngine) {
       {40, 3, 41, {{"Birth", 0}, {"Fire Direction", 315 << 16}}},
   };
   for (const Scene& scene : scenes) {
-    const auto before = fasttest::GlobalState::Take();
-    SelectFlameEngine(FlameEngine::kPlain);
-    const auto plain = RenderScene(scene);
+    const auto plain = RenderScene(scene, nullptr);
     for (const fasttest::FastMode& mode : fasttest::FastModes()) {
-      mode.Apply();
-      before.Put();
-      SelectFlameEngine(FlameEngine::kFast);
-      const auto fast = RenderScene(scene);
+      const auto fast = RenderScene(scene, &mode);
       ASSERT_EQ(plain.size(), fast.size());
       for (size_t f = 0; f < plain.size(); ++f) {
         const long at = fasttest::FirstDifference(plain[f], fast[f]);
@@ -200,7 +211,6 @@ TEST(FastRender, WholeRendersThroughTheEntryMatchThePlainEngine) {
                           << ", render " << f << " [" << mode.name << "]";
       }
     }
-    fasttest::ResetFastMode();
   }
 }
 

@@ -1,5 +1,6 @@
-// The effect driven directly through its `main` by the host of our own, with frei0r's RGBA
-// bytes on both sides: the bytes every frei0r run is held against. Also the test source.
+// The effect driven directly through its commands by the host of our own, a fresh fire of its
+// own, with frei0r's RGBA bytes on both sides: the bytes every frei0r run is held against.
+// Also the test source.
 #pragma once
 
 #include <cstdint>
@@ -7,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "host/effect_main.h"
+#include "host/effect_commands.h"
 #include "minihost/effect_host.h"
 
 // An effect setting as the effect keeps it: slider, angle (16.16) and check box values as
@@ -16,7 +17,7 @@ using EffectSetting = std::pair<std::string, int32_t>;
 
 class ReferenceFire {
  public:
-  ReferenceFire(int32_t width, int32_t height) : host_(EffectMain), width_(width), height_(height) {
+  ReferenceFire(int32_t width, int32_t height) : host_(instance_), width_(width), height_(height) {
     host_.SetTimeStep(1);
     host_.SetFrame(width, height);
     started_ = host_.Start() == PF_Err_NONE;
@@ -27,25 +28,16 @@ class ReferenceFire {
 
   // Frame `frame` of RGBA source bytes; RGBA bytes out.
   std::vector<uint8_t> Render(int32_t frame, const std::vector<uint8_t>& rgba) {
-    std::vector<PF_Pixel> input(static_cast<size_t>(width_) * height_);
-    for (size_t i = 0; i < input.size(); ++i) {
-      input[i] = PF_Pixel{rgba[4 * i + 3], rgba[4 * i], rgba[4 * i + 1], rgba[4 * i + 2]};
-    }
-    host_.SetInput(input.data(), width_, height_);
+    host_.SetInputRgba(rgba.data(), width_, height_);
     host_.FrameSetup();
     host_.Render(frame);
-    std::vector<uint8_t> out;
-    out.reserve(input.size() * 4);
-    for (int32_t y = 0; y < height_; ++y) {
-      for (int32_t x = 0; x < width_; ++x) {
-        const PF_Pixel& p = host_.Output()[static_cast<size_t>(y) * host_.OutputStride() + x];
-        out.insert(out.end(), {p.red, p.green, p.blue, p.alpha});
-      }
-    }
+    std::vector<uint8_t> out(static_cast<size_t>(width_) * height_ * 4);
+    host_.OutputRgba(out.data());
     return out;
   }
 
  private:
+  EffectInstance instance_;  // before host_, which drives it
   EffectHost host_;
   int32_t width_, height_;
   bool started_ = false;

@@ -1,7 +1,7 @@
 // fyrel.so through the frei0r API, as a host drives it, held byte for byte against the effect
 // driven directly through the host of our own. The module carries its own copy of the effect,
-// and every filter instance a fire of its own that starts from the state at load; each test
-// starts the reference's process-wide state from there too.
+// and every filter instance a fire of its own that starts from the state at load, as every
+// reference fire does.
 #include <gtest/gtest.h>
 
 #include <cfenv>
@@ -13,7 +13,6 @@
 #include <vector>
 
 #include "fire_reference.h"
-#include "flame/flame_state.h"
 #include "frei0r_module.h"
 #include "host/param_positions.h"
 
@@ -81,7 +80,6 @@ class Frei0rApiTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_EQ(LoadFrei0rModule().error, "") << FYREL_FREI0R_MODULE;
-    RestoreFlameState(FlameState{});
   }
 };
 
@@ -421,7 +419,6 @@ void SetOtherSettings(Filter& filter) {
 std::vector<std::vector<uint8_t>> SoloFrames(int32_t width, int32_t height,
                                              const std::vector<EffectSetting>& settings,
                                              int32_t count) {
-  RestoreFlameState(FlameState{});
   ReferenceFire reference(width, height);
   for (const EffectSetting& setting : settings) EXPECT_TRUE(reference.Set(setting)) << setting.first;
   std::vector<std::vector<uint8_t>> frames;

@@ -27,7 +27,7 @@ struct Snapshot {
       : inData(Bytes(&host.InData(), sizeof(PF_InData))),
         outData(Bytes(&host.OutData(), sizeof(PF_OutData))),
         handle(host.SequenceHandle()),
-        requested(viewerRequested) {
+        requested(ProcessEffectInstance().viewerRequested) {
     for (int i = 0; i < host.ParamCount(); ++i) {
       const std::vector<unsigned char> one = Bytes(&host.Param(i), sizeof(PF_ParamDef));
       params.insert(params.end(), one.begin(), one.end());
@@ -52,13 +52,13 @@ TEST(Dispatch, UnusedSetdownAndUnknownSelectorsReturnZeroAndChangeNothing) {
 
   for (PF_Cmd cmd : {2, 3, 12, 13, 100, -1}) {
     for (int32_t armed : {0, 1}) {
-      viewerRequested = armed;
+      ProcessEffectInstance().viewerRequested = armed;
       const Snapshot before(*host);
       EXPECT_EQ(host->Send(cmd), PF_Err_NONE) << "selector " << cmd;
       EXPECT_TRUE(Snapshot(*host) == before) << "selector " << cmd << " armed " << armed;
     }
   }
-  viewerRequested = 0;
+  ProcessEffectInstance().viewerRequested = 0;
 }
 
 TEST(Dispatch, AboutShowsNameVersionAndFourDescriptionLines) {
@@ -90,7 +90,7 @@ TEST(Dispatch, GlobalSetupReportsVersionAndAddsItsFlagsToTheHosts) {
   for (uint32_t hostBits : {0x0u, 0x1u, 0x80000000u, 0x468u, 0xFFFFFB97u}) {
     host.OutData().my_version = 0;
     host.OutData().out_flags = hostBits;
-    viewerRequested = 0;
+    ProcessEffectInstance().viewerRequested = 0;
     ASSERT_EQ(host.GlobalSetup(), PF_Err_NONE);
     EXPECT_EQ(host.OutData().my_version, 1115648u);
     EXPECT_EQ(host.OutData().out_flags, hostBits | 0x468u) << std::hex << hostBits;

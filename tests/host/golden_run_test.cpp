@@ -1,13 +1,15 @@
 // The golden run: the shared scenario (a fixed source, 30 frames at 64 x 48 per case, the
-// defaults first) through the effect's entry, every output byte folded into one digest per
-// case. It needs a process in which nothing has rendered yet, so it is alone in its executable.
+// defaults first), every output byte folded into one digest per case. Through the effect's
+// entry it needs a process in which nothing has rendered yet, so it is alone in its
+// executable; on fresh instances of the effect it runs on both engines.
 #include <gtest/gtest.h>
 
 #include "host/effect_main.h"
 #include "tests/support/golden_scenario.h"
 
-TEST(GoldenRun, EveryCaseGivesItsDigest) {
-  const std::vector<GoldenCaseDigest> results = RunGoldenScenario(EffectMain);
+namespace {
+
+void ExpectGoldenDigests(const std::vector<GoldenCaseDigest>& results) {
   const std::vector<GoldenCaseDigest>& expected = ExpectedGoldenDigests();
   ASSERT_EQ(results.size(), expected.size());
   ASSERT_EQ(results[0].name, "defaults");
@@ -16,3 +18,18 @@ TEST(GoldenRun, EveryCaseGivesItsDigest) {
     EXPECT_EQ(results[i].digest, expected[i].digest) << results[i].name;
   }
 }
+
+TEST(GoldenRun, EveryCaseGivesItsDigestThroughTheEntry) {
+  ExpectGoldenDigests(RunGoldenScenario(EffectMain));
+}
+
+TEST(GoldenRun, EveryCaseGivesItsDigestOnAFreshInstanceOfEitherEngine) {
+  for (FlameEngine engine : {FlameEngine::kFast, FlameEngine::kPlain}) {
+    SCOPED_TRACE(engine == FlameEngine::kFast ? "fast engine" : "plain engine");
+    EffectInstance instance;
+    instance.flame.engine = engine;
+    ExpectGoldenDigests(RunGoldenScenario(instance));
+  }
+}
+
+}  // namespace

@@ -1,7 +1,8 @@
-// What the host tests share: a started host of our own around the effect's entry, a look into
-// the sequence record it keeps, a step counter read from the band phase, and plain source
-// images. Every helper makes its starting point explicit, because the render's process-wide
-// state (reset flag, step credit, generator, band phase) outlives each test.
+// What the host tests share: a started host of our own around the effect's entry, the fire of
+// the process's instance of the effect, a look into the sequence record it keeps, a step
+// counter read from the band phase, and plain source images. Every helper makes its starting
+// point explicit, because the process's fire (reset flag, step credit, generator, band phase)
+// outlives each test.
 #pragma once
 
 #include <cstdint>
@@ -9,12 +10,15 @@
 #include <vector>
 
 #include "flame/flame_field.h"
-#include "flame/flame_random.h"
 #include "flame/flame_sequence.h"
+#include "flame/flame_state.h"
 #include "host/effect_main.h"
 #include "minihost/effect_host.h"
 
 namespace hosttest {
+
+// The fire of the instance that the effect's entry runs.
+inline FlameState& Fire() { return ProcessEffectInstance().flame; }
 
 // A host that has sent global, parameter and sequence setup, with a frame of this size.
 inline std::unique_ptr<EffectHost> StartedHost(int32_t width, int32_t height,
@@ -62,10 +66,10 @@ inline float BandPhaseAfter(int steps, int velocity) {
 // every step advances by one band here); -1 when no count up to 200 matches.
 inline int StepsOfRender(EffectHost& host, int32_t frame) {
   const int velocity = host.Param(host.FindParam("Velocity")).u.sd.value & 0xFF;
-  bandPhase = 0.0f;
+  hosttest::Fire().bandPhase = 0.0f;
   host.Render(frame);
   for (int steps = 0; steps <= 200; ++steps) {
-    if (bandPhase == BandPhaseAfter(steps, velocity)) return steps;
+    if (hosttest::Fire().bandPhase == BandPhaseAfter(steps, velocity)) return steps;
   }
   return -1;
 }

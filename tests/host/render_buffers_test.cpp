@@ -33,13 +33,14 @@ void Mark(EffectHost& host) {
   for (size_t i = 0; i < host.Output().size(); ++i) out[i] = kMarker;
 }
 
-// The process-wide render state, to see that a render which draws nothing leaves it alone.
+// The render state of the process's fire, to see that a render which draws nothing leaves it
+// alone.
 struct RenderState {
-  uint32_t random = FlameRandom::state;
-  float phase = bandPhase;
-  float credit = stepCredit;
-  float increment = stepIncrement;
-  bool pending = resetPending;
+  uint32_t random = hosttest::Fire().random.state;
+  float phase = hosttest::Fire().bandPhase;
+  float credit = hosttest::Fire().stepCredit;
+  float increment = hosttest::Fire().stepIncrement;
+  bool pending = hosttest::Fire().resetPending;
   bool operator==(const RenderState& o) const {
     return random == o.random && phase == o.phase && credit == o.credit &&
            increment == o.increment && pending == o.pending;
@@ -63,8 +64,8 @@ TEST(RenderBuffers, AllocationFailureReturnsOutOfMemoryWritesNothingAndRetries) 
   EXPECT_EQ(host->Render(1, false), PF_Err_OUT_OF_MEMORY);
   EXPECT_TRUE(AllMarked(host->Output()));
   EXPECT_TRUE(IsEmpty(*Record(*host)));
-  EXPECT_EQ(FlameRandom::state, before.random) << "no drop pass, no step";
-  EXPECT_EQ(bandPhase, before.phase);
+  EXPECT_EQ(hosttest::Fire().random.state, before.random) << "no drop pass, no step";
+  EXPECT_EQ(hosttest::Fire().bandPhase, before.phase);
 
   // The next render with a frame that fits tries again, allocates and resets.
   host->InData().height = 4;
@@ -115,8 +116,8 @@ TEST(RenderBuffers, FramesWithoutPixelsDrawNothingAndAllocateNothing) {
     EXPECT_EQ(host->Render(1, false), PF_Err_NONE);
     EXPECT_TRUE(AllMarked(host->Output()));
     EXPECT_TRUE(IsEmpty(*Record(*host)));
-    EXPECT_EQ(FlameRandom::state, before.random) << "the drop pass must not run";
-    EXPECT_EQ(bandPhase, before.phase);
+    EXPECT_EQ(hosttest::Fire().random.state, before.random) << "the drop pass must not run";
+    EXPECT_EQ(hosttest::Fire().bandPhase, before.phase);
 
     // The same sequence then renders a real frame.
     host->SetFrame(16, 8);

@@ -87,9 +87,9 @@ class QuietRender : public ::testing::Test {
     std::copy(heat.begin(), heat.end(), record->field);
     PF_Pixel* out = OutputPixels(*host_);
     for (size_t i = 0; i < host_->Output().size(); ++i) out[i] = kMarker;
-    bandPhase = 0.0f;
+    hosttest::Fire().bandPhase = 0.0f;
     ASSERT_EQ(host_->Render(frame, false), PF_Err_NONE);
-    ASSERT_EQ(bandPhase, 0.0f) << "the render was to run no step";
+    ASSERT_EQ(hosttest::Fire().bandPhase, 0.0f) << "the render was to run no step";
     ASSERT_TRUE(std::equal(heat.begin(), heat.end(), record->field));
   }
   static constexpr PF_Pixel kMarker = {1, 2, 3, 4};
@@ -155,8 +155,8 @@ TEST(Phase, ChangesNoOutputPixel) {
     host->SetInput(source.data(), 24, 16);
     host->SetValue("Phase", phase);
     host->SetValue("Birth", 0);
-    FlameRandom::Seed(1);
-    bandPhase = 0.0f;
+    hosttest::Fire().random.Seed(1);
+    hosttest::Fire().bandPhase = 0.0f;
     std::vector<PF_Pixel> frames;
     for (int32_t frame = 1; frame <= 6; ++frame) {
       ASSERT_EQ(host->Render(frame), PF_Err_NONE);

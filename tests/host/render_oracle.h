@@ -7,24 +7,29 @@
 #include <cstdint>
 #include <vector>
 
-#include "flame/flame_engine.h"
 #include "flame/flame_field.h"
 #include "flame/flame_palette.h"
-#include "flame/flame_random.h"
+#include "flame/flame_state.h"
+#include "flame/heat_colour.h"
 #include "flame/render_flame.h"
 #include "host/host_interface.h"
+#include "tests/host/host_test_support.h"
 
 namespace hosttest {
 
-// The oracle's passes run the plain loops, whichever engine the render under test uses.
+// The oracle's passes run the plain loops on the fire's generator and band phase, whichever
+// engine the render under test uses.
 class PlainEngineScope {
  public:
-  PlainEngineScope() : previous_(SelectedFlameEngine()) { SelectFlameEngine(FlameEngine::kPlain); }
-  ~PlainEngineScope() { SelectFlameEngine(previous_); }
+  explicit PlainEngineScope(FlameState& fire) : fire_(fire), previous_(fire.engine) {
+    fire.engine = FlameEngine::kPlain;
+  }
+  ~PlainEngineScope() { fire_.engine = previous_; }
   PlainEngineScope(const PlainEngineScope&) = delete;
   PlainEngineScope& operator=(const PlainEngineScope&) = delete;
 
  private:
+  FlameState& fire_;
   FlameEngine previous_;
 };
 
@@ -35,16 +40,19 @@ struct Shape {
   bool invert = true;
 };
 
+// Its passes take the generator and band phase of `fire`, the process's fire by default.
 struct OracleFlame {
   int stride, rows;
   std::vector<uint8_t> mask, field, drops;
+  FlameState& fire;
 
-  OracleFlame(int stride_, int rows_)
+  OracleFlame(int stride_, int rows_, FlameState& fire_ = Fire())
       : stride(stride_),
         rows(rows_),
         mask(static_cast<size_t>(stride_) * rows_),
         field(mask.size()),
-        drops(mask.size()) {}
+        drops(mask.size()),
+        fire(fire_) {}
 
   // The mask's interior from the source, read by the source's own stride; transparent pixels
   // and pixels the source does not have leave their cells.
@@ -63,9 +71,9 @@ struct OracleFlame {
   }
 
   void Steps(int count, const Shape& s, int direction) {
-    const PlainEngineScope plain;
+    const PlainEngineScope plain(fire);
     for (int i = 0; i < count; ++i) {
-      StepFlameField(field.data(), mask.data(), drops.data(), stride, rows, s.height, s.soot,
+      StepFlameField(fire, field.data(), mask.data(), drops.data(), stride, rows, s.height, s.soot,
                      s.width, s.amplitude, direction, s.drop, s.velocity);
     }
   }
@@ -75,10 +83,10 @@ struct OracleFlame {
               const Shape& s, int direction, bool reset, int steps) {
     BuildMask(source, sourceWidth, sourceHeight, sourceWidth, s.invert);
     if (s.drop) {
-      const PlainEngineScope plain;
-      ScatterDrops(stride, rows, mask.data(), drops.data());
+      const PlainEngineScope plain(fire);
+      ScatterDrops(fire, stride, rows, mask.data(), drops.data());
     }
-    if (reset) FlameRandom::Seed(0);
+    if (reset) fire.random.Seed(0);
     Steps(steps, s, direction);
   }
 };

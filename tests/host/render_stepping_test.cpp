@@ -78,15 +78,15 @@ TEST_P(FirstRender, MatchesTheStepsToldOneByOne) {
   host->SetValue("Fire Direction", c.direction);
   host->SetValue("Birth", c.birth);
 
-  FlameRandom::state = 12345;
-  bandPhase = 0.25f;
+  hosttest::Fire().random.state = 12345;
+  hosttest::Fire().bandPhase = 0.25f;
   ASSERT_EQ(host->Render(7), PF_Err_NONE);
-  const uint32_t randomAfter = FlameRandom::state;
-  const float phaseAfter = bandPhase;
+  const uint32_t randomAfter = hosttest::Fire().random.state;
+  const float phaseAfter = hosttest::Fire().bandPhase;
 
   OracleFlame oracle(width, height);
-  FlameRandom::state = 12345;
-  bandPhase = 0.25f;
+  hosttest::Fire().random.state = 12345;
+  hosttest::Fire().bandPhase = 0.25f;
   oracle.Render(source, width, height, Shape{}, c.code, true, c.steps);
 
   EXPECT_EQ(hosttest::MaskOf(*host), oracle.mask);
@@ -94,8 +94,8 @@ TEST_P(FirstRender, MatchesTheStepsToldOneByOne) {
   EXPECT_EQ(std::vector<uint8_t>(hosttest::Record(*host)->drops,
                                  hosttest::Record(*host)->drops + oracle.drops.size()),
             oracle.drops);
-  EXPECT_EQ(randomAfter, FlameRandom::state);
-  EXPECT_EQ(phaseAfter, bandPhase);
+  EXPECT_EQ(randomAfter, hosttest::Fire().random.state);
+  EXPECT_EQ(phaseAfter, hosttest::Fire().bandPhase);
 
   // And the field coloured through the built-in table with "Alpha" 213.
   const FlameColorTable table = hosttest::BuiltinTable();
@@ -227,20 +227,20 @@ TEST(Reset, FrameOneTwiceResetsTwiceWithoutClearing) {
   OracleFlame oracle(width, height);
   for (int round = 0; round < 2; ++round) {
     SCOPED_TRACE(round);
-    FlameRandom::state = 999u + round;
-    bandPhase = 0.5f;
+    hosttest::Fire().random.state = 999u + round;
+    hosttest::Fire().bandPhase = 0.5f;
     ASSERT_EQ(host->Render(1), PF_Err_NONE);
-    const float phase = bandPhase;
-    FlameRandom::state = 999u + round;
-    bandPhase = 0.5f;
+    const float phase = hosttest::Fire().bandPhase;
+    hosttest::Fire().random.state = 999u + round;
+    hosttest::Fire().bandPhase = 0.5f;
     oracle.Render(source, width, height, Shape{}, 4, true, 55);  // continues from its field
     EXPECT_EQ(hosttest::FieldOf(*host), oracle.field);
-    EXPECT_EQ(phase, bandPhase);
+    EXPECT_EQ(phase, hosttest::Fire().bandPhase);
   }
   // A cleared field would have given what a fresh field gives after the same render.
   OracleFlame fresh(width, height);
-  FlameRandom::state = 1000u;
-  bandPhase = 0.5f;
+  hosttest::Fire().random.state = 1000u;
+  hosttest::Fire().bandPhase = 0.5f;
   fresh.Render(source, width, height, Shape{}, 4, true, 55);
   EXPECT_NE(hosttest::FieldOf(*host), fresh.field);
 }

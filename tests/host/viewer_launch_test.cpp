@@ -16,6 +16,7 @@ using hosttest::StartedHost;
 struct Launch {
   void* module;
   void* owner;
+  const FlameState* flame;  // the fire whose generator and phase the preview steps with
   uint8_t height, soot, width, amplitude;
   FlameColor color1, color2, color3, color4;
   uint8_t velocity, color2Position, color3Position, customColor;
@@ -25,10 +26,11 @@ struct Launch {
 std::vector<Launch> launches;
 EffectHost* launchingHost = nullptr;
 
-void RecordLaunch(void* module, void* owner, const ViewerSettings* s) {
+void RecordLaunch(void* module, void* owner, const ViewerSettings* s, FlameState& flame) {
   Launch l{};
   l.module = module;
   l.owner = owner;
+  l.flame = &flame;
   l.height = *s->height;
   l.soot = *s->soot;
   l.width = *s->width;
@@ -56,12 +58,12 @@ class ViewerLaunch : public ::testing::Test {
     viewerLauncher = RecordLaunch;
     launches.clear();
     launchingHost = host_.get();
-    viewerRequested = 0;
+    ProcessEffectInstance().viewerRequested = 0;
   }
   void TearDown() override {
     viewerLauncher = previous_;
     launchingHost = nullptr;
-    viewerRequested = 0;
+    ProcessEffectInstance().viewerRequested = 0;
   }
   std::unique_ptr<EffectHost> host_;
   ViewerLauncher previous_ = nullptr;
@@ -73,7 +75,7 @@ TEST_F(ViewerLaunch, OptionsArmsOnceAndTheNextFrameSetupOpensOneViewer) {
   EXPECT_TRUE(launches.empty()) << "no viewer opens at the Options command itself";
   EXPECT_EQ(host_->FrameSetup(), PF_Err_NONE);
   EXPECT_EQ(launches.size(), 1u);
-  EXPECT_EQ(viewerRequested, 0);
+  EXPECT_EQ(ProcessEffectInstance().viewerRequested, 0);
   EXPECT_EQ(host_->FrameSetup(), PF_Err_NONE);
   EXPECT_EQ(launches.size(), 1u) << "a further frame setup opens none";
 }
@@ -83,7 +85,7 @@ TEST_F(ViewerLaunch, FrameSetupWithoutOptionsOpensNone) {
   EXPECT_EQ(host_->FrameSetup(), PF_Err_NONE);
   EXPECT_TRUE(launches.empty());
   // Global setup has no parameters and never opens the viewer, armed or not.
-  viewerRequested = 1;
+  ProcessEffectInstance().viewerRequested = 1;
   EXPECT_EQ(host_->GlobalSetup(), PF_Err_NONE);
   EXPECT_TRUE(launches.empty());
 }
@@ -134,6 +136,7 @@ TEST_F(ViewerLaunch, HandsTheTwelveValuesAsTheViewerReadsThem) {
   ASSERT_EQ(launches.size(), 1u);
   const Launch& l = launches[0];
   EXPECT_EQ(l.module, moduleInstance);
+  EXPECT_EQ(l.flame, &hosttest::Fire()) << "the viewer shares the renders' fire";
   EXPECT_EQ(l.owner, &marker);
   EXPECT_EQ(l.height, 0x23);
   EXPECT_EQ(l.soot, 7);

@@ -3,14 +3,16 @@
 // 64-bit table, by the pointer size this program is built with), every field it does not set
 // is filled with a pattern, and every callback slot it does not provide traps. It loads the
 // plug-in named on the command line (Fyrel.aex under wine, or the Linux Fyrel.so) and drives
-// About, global setup, parameter setup, sequence setup, frame setup and render over a few
-// frames of a real source, then setdown, checking what each command writes at the host's
-// offsets and nothing else.
+// About, global setup, parameter setup, then two sequences of a real source (sequence setup,
+// frame setup and render, setdown: one restarting at frame 1, one with every parameter off its
+// default), then global setdown, checking what each command writes at the host's offsets and
+// nothing else. The frames of each sequence must have the digest every build gives.
 #include <algorithm>
 #include <cstdarg>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 #include <string>
 #include <type_traits>
 #include <utility>
@@ -24,6 +26,7 @@
 #define HOST_CALL
 #endif
 
+#include "tests/raw_host/expected_digests.h"
 #include "tests/support/digest.h"
 #include "tests/windows/check.h"
 #include "tests/windows/wine_path.h"
@@ -105,6 +108,11 @@ constexpr size_t kHeight = At(24, 40);
 
 constexpr unsigned char kFill = 0xA5;  // what the host leaves in the fields it does not set
 constexpr size_t kGuard = 64;          // pattern bytes after each record, never to be written
+// The host's time_step, and where in its frame's time each frame is asked for: the frame index
+// is current_time / time_step, truncated, so with a step other than 1 and a time inside the frame
+// (not at its start) a frame depends on both fields and on the order of the division.
+constexpr int32_t kTicksPerFrame = 100;
+constexpr int32_t kTicksIntoFrame = 50;
 
 template <typename T>
 void Put(std::vector<unsigned char>& record, size_t at, T value) {
@@ -214,7 +222,7 @@ void FillCallbacks(Host& h) {
   Put(h.inData, in_data::kAddParam, &AddParam);
   Put(h.inData, in_data::kUtils, h.utilTable.data());
   Put(h.inData, in_data::kEffectRef, static_cast<void*>(&h));
-  Put<int32_t>(h.inData, in_data::kTimeStep, 1);
+  Put<int32_t>(h.inData, in_data::kTimeStep, kTicksPerFrame);
 }
 
 // ---- Checks ----
@@ -314,7 +322,33 @@ std::vector<unsigned char> SourcePixels(int width, int height, int stride) {
   return pixels;
 }
 
-std::string Run(Entry entry) {
+// A colour parameter's value as the host stores the pixel: alpha, red, green, blue.
+constexpr int32_t Pixel(uint32_t alpha, uint32_t red, uint32_t green, uint32_t blue) {
+  return static_cast<int32_t>(alpha | red << 8 | green << 16 | blue << 24);
+}
+
+// Each sequence sets parameter values (position, value) and renders its frames. The first
+// restarts at frame 1 after other frames, so that its frames depend on the frame index that
+// current_time and time_step give; the second moves every parameter the render reads off its
+// default, each to a value its neighbours do not have, so that a value read from another slot
+// changes the frames.
+struct SequenceRun {
+  const char* name;
+  std::vector<int32_t> frames;
+  std::vector<std::pair<int, int32_t>> values;
+};
+const SequenceRun kSequences[] = {
+    {"restart", {1, 2, 3, 4, 5, 6, 1, 2, 3}, {{14, 0}}},  // "Birth" off
+    {"parameters", {1, 2, 3, 4, 5},
+     {{1, 80}, {2, 20}, {3, 3}, {4, 60}, {5, 30}, {6, 150},
+      {7, Pixel(255, 255, 240, 200)}, {8, Pixel(255, 255, 160, 40)},
+      {9, Pixel(200, 150, 20, 60)}, {10, Pixel(0, 10, 0, 30)},
+      {11, 60}, {12, 200}, {13, 1}, {14, 0}, {15, 1}, {16, 0}, {17, 135 << 16}, {18, 0x8000}}},
+};
+
+// The digest of each sequence's frames, in the order of kSequences; empty when the run could
+// not go on.
+std::vector<std::string> Run(Entry entry) {
   Host h;
   host = &h;
   FillCallbacks(h);
@@ -350,27 +384,11 @@ std::string Run(Entry entry) {
   CHECK_EQ(Get<int32_t>(h.outData, out_data::kNumParams), 19);
   CHECK(OnlyWritten(before, h.outData, {{out_data::kNumParams, 4}}, "parameter setup, out_data"));
   CheckDefinitions(h);
-  if (h.params.size() != 19) return "";
+  if (h.params.size() != 19) return {};
 
-  // Sequence setup: a handle of the record's size, zeroed, and its flat size.
-  const HandleSize recordSize = k32 ? 20 : 32;
-  Put<void*>(h.inData, in_data::kSequenceData, nullptr);
-  Put<void*>(h.outData, out_data::kSequenceData, nullptr);
-  before = h.outData;
-  CHECK_EQ(send(5, false), 0);
-  CHECK(h.handleSizes.size() == 1 && h.handleSizes[0] == recordSize);
-  void** sequence = Get<void**>(h.outData, out_data::kSequenceData);
-  if (!CHECK(sequence != nullptr)) return "";
-  const auto* record = static_cast<const unsigned char*>(*sequence);
-  CHECK(std::all_of(record, record + recordSize, [](unsigned char b) { return b == 0; }));
-  CHECK_EQ(Get<int32_t>(h.outData, out_data::kFlatSdataSize), static_cast<int32_t>(recordSize));
-  CHECK(OnlyWritten(before, h.outData, {{out_data::kSequenceData, kPtr}, {out_data::kFlatSdataSize, 4}},
-                    "sequence setup, out_data"));
-  Put(h.inData, in_data::kSequenceData, sequence);
-
-  // Frames 1 to 6, "Birth" off, of a source and an output in a padded stride.
+  // Two sequences of a source and an output in a padded stride, each from sequence setup to
+  // setdown.
   const int width = 48, height = 36, stride = 51;
-  const unsigned char kUntouched = 0x5C;
   std::vector<unsigned char> source = SourcePixels(width, height, stride);
   std::vector<unsigned char> pixels(static_cast<size_t>(stride) * height * 4);
   Put<void*>(h.params[0], param::kLayerData, source.data());
@@ -383,38 +401,66 @@ std::string Run(Entry entry) {
   Put<int32_t>(output, world::kHeight, height);
   Put<int32_t>(h.inData, in_data::kWidth, width);
   Put<int32_t>(h.inData, in_data::kHeight, height);
-  Put<int32_t>(h.params[14], param::kValue, 0);  // "Birth"
+  Put<void*>(h.inData, in_data::kSequenceData, nullptr);
+  Put<void*>(h.outData, out_data::kSequenceData, nullptr);
 
-  uint64_t digest = Fnv1a64(nullptr, 0);
-  bool lit = false, rowZeroKept = true, paddingKept = true;
-  for (int32_t frame = 1; frame <= 6; ++frame) {
-    Put<int32_t>(h.inData, in_data::kCurrentTime, frame);
-    std::fill(pixels.begin(), pixels.end(), kUntouched);
+  std::vector<std::string> digests;
+  for (const SequenceRun& run : kSequences) {
+    // Sequence setup: a handle of the record's size, zeroed, and its flat size.
+    const HandleSize recordSize = k32 ? 20 : 32;
+    const size_t handlesBefore = h.handleSizes.size();
     before = h.outData;
-    CHECK_EQ(send(10, true), 0);
-    CHECK_EQ(send(11, true), 0);
-    CHECK(OnlyWritten(before, h.outData, {}, "frame setup and render, out_data"));
-    for (int y = 0; y < height; ++y) {
-      for (int x = 0; x < stride; ++x) {
-        const unsigned char* p = &pixels[(static_cast<size_t>(y) * stride + x) * 4];
-        const bool kept = p[0] == kUntouched && p[1] == kUntouched && p[2] == kUntouched && p[3] == kUntouched;
-        if (y == 0) rowZeroKept = rowZeroKept && kept;
-        if (x >= width) paddingKept = paddingKept && kept;
-        if (y > 0 && x < width) {
-          digest = Fnv1a64(p, 4, digest);
-          lit = lit || p[0] != 0;
+    CHECK_EQ(send(5, false), 0);
+    CHECK(h.handleSizes.size() == handlesBefore + 1 && h.handleSizes.back() == recordSize);
+    void** sequence = Get<void**>(h.outData, out_data::kSequenceData);
+    if (!CHECK(sequence != nullptr)) return {};
+    const auto* record = static_cast<const unsigned char*>(*sequence);
+    CHECK(std::all_of(record, record + recordSize, [](unsigned char b) { return b == 0; }));
+    CHECK_EQ(Get<int32_t>(h.outData, out_data::kFlatSdataSize), static_cast<int32_t>(recordSize));
+    CHECK(OnlyWritten(before, h.outData, {{out_data::kSequenceData, kPtr}, {out_data::kFlatSdataSize, 4}},
+                      "sequence setup, out_data"));
+    Put(h.inData, in_data::kSequenceData, sequence);
+
+    for (const auto& value : run.values) Put<int32_t>(h.params[value.first], param::kValue, value.second);
+    const unsigned char kUntouched = 0x5C;
+    uint64_t digest = Fnv1a64(nullptr, 0);
+    bool lit = false, rowZeroKept = true, paddingKept = true;
+    for (int32_t frame : run.frames) {
+      Put<int32_t>(h.inData, in_data::kCurrentTime, frame * kTicksPerFrame + kTicksIntoFrame);
+      std::fill(pixels.begin(), pixels.end(), kUntouched);
+      before = h.outData;
+      CHECK_EQ(send(10, true), 0);
+      CHECK_EQ(send(11, true), 0);
+      CHECK(OnlyWritten(before, h.outData, {}, "frame setup and render, out_data"));
+      for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < stride; ++x) {
+          const unsigned char* p = &pixels[(static_cast<size_t>(y) * stride + x) * 4];
+          const bool kept = p[0] == kUntouched && p[1] == kUntouched && p[2] == kUntouched && p[3] == kUntouched;
+          if (y == 0) rowZeroKept = rowZeroKept && kept;
+          if (x >= width) paddingKept = paddingKept && kept;
+          if (y > 0 && x < width) {
+            digest = Fnv1a64(p, 4, digest);
+            lit = lit || p[0] != 0;
+          }
         }
       }
     }
-  }
-  CHECK(lit);
-  CHECK(rowZeroKept);
-  CHECK(paddingKept);
+    CHECK(lit);
+    CHECK(rowZeroKept);
+    CHECK(paddingKept);
+    digests.push_back(DigestHex(digest));
 
-  // Setdown: buffers and handle released, no handle left in out_data.
-  CHECK_EQ(send(8, false), 0);
-  CHECK(Get<void*>(h.outData, out_data::kSequenceData) == nullptr);
-  CHECK_EQ(h.liveHandles, 0);
+    // Setdown: buffers and handle released, no handle left in out_data.
+    CHECK_EQ(send(8, false), 0);
+    CHECK(Get<void*>(h.outData, out_data::kSequenceData) == nullptr);
+    CHECK_EQ(h.liveHandles, 0);
+    Put<void*>(h.inData, in_data::kSequenceData, nullptr);
+  }
+
+  // Global setdown: nothing to do, nothing written.
+  before = h.outData;
+  CHECK_EQ(send(3, false), 0);
+  CHECK(OnlyWritten(before, h.outData, {}, "global setdown, out_data"));
 
   // The effect wrote nothing into in_data, nothing past any record, and called no slot the
   // host does not provide.
@@ -433,7 +479,7 @@ std::string Run(Entry entry) {
     for (size_t at : trapped) std::printf("  the effect called the callback slot at byte %zu\n", at);
   }
   host = nullptr;
-  return DigestHex(digest);
+  return digests;
 }
 
 Entry LoadEntry(const std::string& path) {
@@ -448,9 +494,6 @@ Entry LoadEntry(const std::string& path) {
 #endif
 }
 
-// Every build renders these frames to the same bytes.
-constexpr const char* kExpectedDigest = "0134a413f1f77eb2";
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -463,10 +506,16 @@ int main(int argc, char** argv) {
     std::printf("  cannot load %s or find its `main`\n", argv[1]);
     return check::Summary("raw_host_test");
   }
-  const std::string digest = Run(entry);
-  if (!CHECK_STREQ(digest, kExpectedDigest)) {
-    std::printf("  the frames differ from every other build's\n");
+  const std::vector<std::string> digests = Run(entry);
+  if (CHECK_EQ(digests.size(), std::size(kRawHostDigests))) {
+    for (size_t i = 0; i < digests.size(); ++i) {
+      CHECK_STREQ(kSequences[i].name, kRawHostDigests[i].sequence);
+      if (!CHECK_STREQ(digests[i], kRawHostDigests[i].digest)) {
+        std::printf("  the %s frames differ from every other build's\n", kSequences[i].name);
+      }
+      std::printf("%d-bit host layout, %s frames %s\n", k32 ? 32 : 64, kSequences[i].name,
+                  digests[i].c_str());
+    }
   }
-  std::printf("%d-bit host layout, frames %s\n", k32 ? 32 : 64, digest.c_str());
   return check::Summary("raw_host_test");
 }

@@ -69,8 +69,7 @@ const GoldenCase kCases[] = {
      [](EffectHost& host) { host.SetValue("Fire Direction", Degrees(270)); }, 12},
 };
 
-std::string RunCase(PF_EffectEntry entry, const GoldenCase& c, const std::vector<PF_Pixel>& source) {
-  EffectHost host(entry);
+std::string RunCase(EffectHost& host, const GoldenCase& c, const std::vector<PF_Pixel>& source) {
   uint64_t hash = Fnv1a64(nullptr, 0);
   if (host.Start() != PF_Err_NONE) return "start failed";
   host.SetFrame(kGoldenWidth, kGoldenHeight);
@@ -85,13 +84,24 @@ std::string RunCase(PF_EffectEntry entry, const GoldenCase& c, const std::vector
   return DigestHex(hash);
 }
 
-}  // namespace
-
-std::vector<GoldenCaseDigest> RunGoldenScenario(PF_EffectEntry entry) {
+// Every case with a host of its own, each driving the same fire.
+template <class Target>
+std::vector<GoldenCaseDigest> RunCases(Target& target) {
   const std::vector<PF_Pixel> source = GoldenSource();
   std::vector<GoldenCaseDigest> results;
-  for (const GoldenCase& c : kCases) results.push_back({c.name, RunCase(entry, c, source)});
+  for (const GoldenCase& c : kCases) {
+    EffectHost host(target);
+    results.push_back({c.name, RunCase(host, c, source)});
+  }
   return results;
+}
+
+}  // namespace
+
+std::vector<GoldenCaseDigest> RunGoldenScenario(PF_EffectEntry entry) { return RunCases(entry); }
+
+std::vector<GoldenCaseDigest> RunGoldenScenario(EffectInstance& instance) {
+  return RunCases(instance);
 }
 
 const std::vector<GoldenCaseDigest>& ExpectedGoldenDigests() {

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "host/effect_commands.h"
 #include "host/host_interface.h"
 
 struct GoldenCaseDigest {
@@ -18,10 +19,13 @@ constexpr int kGoldenWidth = 64;
 constexpr int kGoldenHeight = 48;
 constexpr int kGoldenFrames = 30;
 
-// Runs every case, in order, through `entry`. The engine's phases and generator are
-// process-wide and carry from case to case, so `entry` must be a freshly loaded effect that
-// nothing has rendered with yet (a process of its own).
+// Runs every case, in order, through `entry`. The fire (its phases and generator) carries from
+// case to case, so `entry` must be a freshly loaded effect that nothing has rendered with yet
+// (a process of its own).
 std::vector<GoldenCaseDigest> RunGoldenScenario(PF_EffectEntry entry);
+
+// The same on `instance`, which must be fresh: its fire carries from case to case.
+std::vector<GoldenCaseDigest> RunGoldenScenario(EffectInstance& instance);
 
 // What RunGoldenScenario yields on every platform.
 const std::vector<GoldenCaseDigest>& ExpectedGoldenDigests();

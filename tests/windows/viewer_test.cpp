@@ -26,16 +26,19 @@ INT_PTR lastResult = -100;
 int launches = 0;
 // A variant of template 777 to open instead, when not empty.
 std::vector<uint8_t> templateVariant;
-void RecordingLauncher(void* instance, void* owner, const ViewerSettings* settings) {
+void RecordingLauncher(void* instance, void* owner, const ViewerSettings* settings,
+                       FlameState& flame) {
   ++launches;
   if (templateVariant.empty()) {
-    lastResult =
-        RunViewerDialog(static_cast<HINSTANCE>(instance), static_cast<HWND>(owner), settings);
+    lastResult = RunViewerDialog(static_cast<HINSTANCE>(instance), static_cast<HWND>(owner),
+                                 settings, flame);
   } else {
+    viewerState.flame = &flame;
     lastResult = DialogBoxIndirectParamA(
         static_cast<HINSTANCE>(instance),
         reinterpret_cast<const DLGTEMPLATE*>(templateVariant.data()), static_cast<HWND>(owner),
         ViewerDialogProc, reinterpret_cast<LPARAM>(settings));
+    viewerState.flame = nullptr;
   }
 }
 

@@ -1,13 +1,13 @@
 // The drop pass, fast. The four blocks touch each cell on its own, so they are filled row by
 // row; the fall reads only the buffer as it was before the fall (each row is written one row
 // below its source row, and rows are visited upward), so it is one vector sum per row.
-#include "flame/fast_drops.h"
+#include "flame/fast/fast_drops.h"
 
 #include <cstdint>
 
 #include "flame/drop_blocks.h"
-#include "flame/fast_flame.h"
-#include "flame/fast_row_kernels.h"
+#include "flame/fast/fast_flame.h"
+#include "flame/fast/fast_row_kernels.h"
 
 namespace fastflame {
 
@@ -18,11 +18,11 @@ constexpr int kPrefetchRows = 4;
 
 }  // namespace
 
-void DrawDropBlocks(int columns, int rows, DropBlock blocks[4]) {
+void DrawDropBlocks(FlameRandom& random, int columns, int rows, DropBlock blocks[4]) {
   const DropBlockGrid grid = DropBlockGridFor(columns, rows);
   for (int block = 0; block < 4; ++block) {
     int x0, y0;
-    DrawDropBlockOrigin(grid, &x0, &y0);
+    DrawDropBlockOrigin(random, grid, &x0, &y0);
     const int xEnd = x0 + grid.blockWidth - 1, yEnd = y0 + grid.blockHeight - 1;
     DropBlock& b = blocks[block];
     b.xFirst = x0 > 2 ? x0 : 2;
@@ -44,24 +44,25 @@ void ApplyDropBlocks(const DropBlock blocks[4], int y, const uint8_t* maskRow,
   }
 }
 
-void FallDrops(int columns, int rows, uint8_t* drops) {
+void FallDrops(RowVectors v, int columns, int rows, uint8_t* drops) {
   if (rows < 4 || columns < 3) return;
   const long C = columns;
   for (int y = rows - 2; y >= 2; --y) {
     uint8_t* row = drops + y * C + 1;
     if (y >= kPrefetchRows + 1) PrefetchRun(row - (kPrefetchRows + 1) * C, columns - 2);
-    SumFourForward(row + C, row - C, row - 1, row, row + 1, columns - 2, nullptr);
+    SumFourForward(v, row + C, row - C, row - 1, row, row + 1, columns - 2, nullptr);
   }
 }
 
 }  // namespace fastflame
 
-void FastScatterDrops(int columns, int rows, const uint8_t* mask, uint8_t* drops) {
+void FastScatterDrops(FlameState& state, int columns, int rows, const uint8_t* mask,
+                      uint8_t* drops) {
   fastflame::DropBlock blocks[4];
-  fastflame::DrawDropBlocks(columns, rows, blocks);
+  fastflame::DrawDropBlocks(state.random, columns, rows, blocks);
   const long C = columns;
   for (int y = 2; y <= rows - 3; ++y) {
     fastflame::ApplyDropBlocks(blocks, y, mask + y * C, drops + y * C);
   }
-  fastflame::FallDrops(columns, rows, drops);
+  fastflame::FallDrops(VectorsFor(state.fast), columns, rows, drops);
 }

@@ -1,13 +1,10 @@
-#include "flame/flame_field.h"
+// The flame field's passes as plain loops: the direction pass, the disc seeding, the drop
+// overlay, the render step made of them, and the drop pass.
+#include "flame/plain/plain_flame.h"
 
 #include "flame/drop_blocks.h"
-#include "flame/fast_flame.h"
-#include "flame/flame_engine.h"
-#include "flame/flame_random.h"
+#include "flame/flame_field.h"
 #include "flame/flame_sine.h"
-#include "flame/plain_flame.h"
-
-float bandPhase = 0.0f;
 
 namespace {
 
@@ -65,8 +62,10 @@ void PlainFlameDirectionPass(uint8_t* field, int columns, int rows, int height, 
   }
 }
 
-void PlainSeedFlameDiscs(uint8_t* field, const uint8_t* mask, int columns, int rows, int width,
-                         int amplitude, int velocity) {
+void PlainSeedFlameDiscs(FlameState& state, uint8_t* field, const uint8_t* mask, int columns,
+                         int rows, int width, int amplitude, int velocity) {
+  FlameRandom& random = state.random;
+  float& bandPhase = state.bandPhase;
   const float k = 0.01f;
   const int A = static_cast<int>(static_cast<double>(width) *
                                  (static_cast<double>(amplitude) * static_cast<double>(k)));
@@ -76,8 +75,8 @@ void PlainSeedFlameDiscs(uint8_t* field, const uint8_t* mask, int columns, int r
 
   int y = 1;
   while (y < rows) {
-    FlameRandom::Seed(0);
-    int RW = static_cast<int>(static_cast<uint32_t>(FlameRandom::Next()) % span);
+    random.Seed(0);
+    int RW = static_cast<int>(static_cast<uint32_t>(random.Next()) % span);
     const double phase = static_cast<double>(bandPhase);
     const int S1 = static_cast<int>((FlameSine(phase) + 1.0) * A);
     const int S2 = static_cast<int>((FlameSine(1.1 * phase) + 1.0) * A);
@@ -87,7 +86,7 @@ void PlainSeedFlameDiscs(uint8_t* field, const uint8_t* mask, int columns, int r
 
     int x = 1;
     while (x < columns) {
-      int RX = static_cast<int>(static_cast<uint32_t>(FlameRandom::Next()) % span);
+      int RX = static_cast<int>(static_cast<uint32_t>(random.Next()) % span);
       if (RX == 0) RX = 2;
       const int radius = RW < RX ? RW : RX;
       const int radius2 = radius * radius;
@@ -112,20 +111,21 @@ void PlainOverlayFlameDrops(uint8_t* field, const uint8_t* drops, int columns, i
   }
 }
 
-void PlainStepFlameField(uint8_t* field, const uint8_t* mask, const uint8_t* drops, int columns,
-                         int rows, int height, int soot, int width, int amplitude, int direction,
-                         int drop, int velocity) {
-  const uint32_t jitter = static_cast<uint32_t>(FlameRandom::Next());
+void PlainStepFlameField(FlameState& state, uint8_t* field, const uint8_t* mask,
+                         const uint8_t* drops, int columns, int rows, int height, int soot,
+                         int width, int amplitude, int direction, int drop, int velocity) {
+  const uint32_t jitter = static_cast<uint32_t>(state.random.Next());
   PlainFlameDirectionPass(field, columns, rows, height, soot, jitter, direction);
-  PlainSeedFlameDiscs(field, mask, columns, rows, width, amplitude, velocity);
+  PlainSeedFlameDiscs(state, field, mask, columns, rows, width, amplitude, velocity);
   if (drop) PlainOverlayFlameDrops(field, drops, columns, rows);
 }
 
-void PlainScatterDrops(int columns, int rows, const uint8_t* mask, uint8_t* drops) {
+void PlainScatterDrops(FlameState& state, int columns, int rows, const uint8_t* mask,
+                       uint8_t* drops) {
   const DropBlockGrid grid = DropBlockGridFor(columns, rows);
   for (int block = 0; block < 4; ++block) {
     int x0, y0;
-    DrawDropBlockOrigin(grid, &x0, &y0);
+    DrawDropBlockOrigin(state.random, grid, &x0, &y0);
     for (int x = x0; x < x0 + grid.blockWidth; ++x) {
       for (int y = y0; y < y0 + grid.blockHeight; ++y) {
         if (x < 2 || x > columns - 3 || y < 2 || y > rows - 3) continue;
@@ -146,53 +146,5 @@ void PlainScatterDrops(int columns, int rows, const uint8_t* mask, uint8_t* drop
       drops[i + columns] =
           static_cast<uint8_t>((drops[i - columns] + drops[i - 1] + drops[i] + drops[i + 1]) >> 2);
     }
-  }
-}
-
-// The public passes run the engine that is selected.
-
-void FlameDirectionPass(uint8_t* field, int columns, int rows, int height, int soot,
-                        uint32_t jitter, int direction) {
-  if (SelectedFlameEngine() == FlameEngine::kFast) {
-    FastFlameDirectionPass(field, columns, rows, height, soot, jitter, direction);
-  } else {
-    PlainFlameDirectionPass(field, columns, rows, height, soot, jitter, direction);
-  }
-}
-
-void SeedFlameDiscs(uint8_t* field, const uint8_t* mask, int columns, int rows, int width,
-                    int amplitude, int velocity) {
-  if (SelectedFlameEngine() == FlameEngine::kFast) {
-    FastSeedFlameDiscs(field, mask, columns, rows, width, amplitude, velocity);
-  } else {
-    PlainSeedFlameDiscs(field, mask, columns, rows, width, amplitude, velocity);
-  }
-}
-
-void OverlayFlameDrops(uint8_t* field, const uint8_t* drops, int columns, int rows) {
-  if (SelectedFlameEngine() == FlameEngine::kFast) {
-    FastOverlayFlameDrops(field, drops, columns, rows);
-  } else {
-    PlainOverlayFlameDrops(field, drops, columns, rows);
-  }
-}
-
-void StepFlameField(uint8_t* field, const uint8_t* mask, const uint8_t* drops, int columns,
-                    int rows, int height, int soot, int width, int amplitude, int direction,
-                    int drop, int velocity) {
-  if (SelectedFlameEngine() == FlameEngine::kFast) {
-    FastStepFlameField(field, mask, drops, columns, rows, height, soot, width, amplitude,
-                       direction, drop, velocity);
-  } else {
-    PlainStepFlameField(field, mask, drops, columns, rows, height, soot, width, amplitude,
-                        direction, drop, velocity);
-  }
-}
-
-void ScatterDrops(int columns, int rows, const uint8_t* mask, uint8_t* drops) {
-  if (SelectedFlameEngine() == FlameEngine::kFast) {
-    FastScatterDrops(columns, rows, mask, drops);
-  } else {
-    PlainScatterDrops(columns, rows, mask, drops);
   }
 }

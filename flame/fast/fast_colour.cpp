@@ -8,7 +8,8 @@
 #include <emmintrin.h>
 #endif
 
-#include "flame/fast_flame.h"
+#include "flame/fast/fast_flame.h"
+#include "flame/heat_colour.h"
 
 void FastColourFlameField(const uint8_t* field, int stride, int width, int rows,
                           const FlameColorTable& table, int32_t alpha, FlamePixel* output) {

@@ -32,7 +32,7 @@
 
 #include <cstdint>
 
-#include "flame/fast_row_kernels.h"
+#include "flame/fast/fast_row_kernels.h"
 
 namespace fastflame {
 
@@ -79,7 +79,7 @@ constexpr RowToRow kRowToRow[8] = {
 constexpr int kPrefetchRows = 4;
 
 template <class Finish>
-void RowToRowPass(uint8_t* field, int columns, int rows, const FlameCooling& cooling,
+void RowToRowPass(RowVectors v, uint8_t* field, int columns, int rows, const FlameCooling& cooling,
                   const RowToRow& shape, Finish&& finish) {
   const int n = columns - 2;
   const long C = columns;
@@ -108,7 +108,7 @@ void RowToRowPass(uint8_t* field, int columns, int rows, const FlameCooling& coo
       // columns from first on; the cells around them are finished one by one.
       const long first = 1 + shape.targetDx;
       const FinishRowData at = targetRows.At(first);
-      SumFourFinishForward(target, row, away, row + aheadDx, row + behindDx, n, cooling,
+      SumFourFinishForward(v, target, row, away, row + aheadDx, row + behindDx, n, cooling,
                            at.mask, at.first, at.second, at.drops);
       const FinishRowData b = targetRows.At(first + borderK);
       target[borderK] = FinishOne(border, b.mask, b.first, b.second, b.drops);
@@ -120,11 +120,11 @@ void RowToRowPass(uint8_t* field, int columns, int rows, const FlameCooling& coo
       for (long x = 0; x < first; ++x) finishCell(x);
       for (long x = first + n; x < columns; ++x) finishCell(x);
     } else {
-      SumFourForward(target, row, away, row + aheadDx, row + behindDx, n, &cooling);
+      SumFourForward(v, target, row, away, row + aheadDx, row + behindDx, n, &cooling);
       target[borderK] = border;
     }
     if (r == rows - 3) {
-      CoolRun(row, n, cooling);  // the last row visited: no later write reaches it
+      CoolRun(v, row, n, cooling);  // the last row visited: no later write reaches it
     } else if (shape.targetDx != 0) {
       // The one cell of the row that the next row's targets miss.
       const int keep = shape.targetDx < 0 ? n - 1 : 0;
@@ -140,17 +140,17 @@ void RowToRowPass(uint8_t* field, int columns, int rows, const FlameCooling& coo
 // Code 6: rows upward, columns downward, E (y, x + 1) = (cell + N + S + W) >> 2.
 // Row y reads row y - 1 as the pass left it, so that row is finished only after row y.
 template <class Finish>
-void InRowPass(uint8_t* field, int columns, int rows, const FlameCooling& cooling, bool left,
+void InRowPass(RowVectors v, uint8_t* field, int columns, int rows, const FlameCooling& cooling, bool left,
                Finish&& finish) {
   const int n = columns - 2;
   const long C = columns;
   for (int y = 1; y <= rows - 2; ++y) {
     uint8_t* row = field + y * C + 1;
     if (left) {
-      SumFourForward(row - 1, row, row - C, row + C, row + 1, n, nullptr);
+      SumFourForward(v, row - 1, row, row - C, row + C, row + 1, n, nullptr);
       row[n - 1] = CoolCell(row[n - 1], cooling);
     } else {
-      SumFourBackward(row + 1, row, row - C, row + C, row - 1, n, nullptr);
+      SumFourBackward(v, row + 1, row, row - C, row + C, row - 1, n, nullptr);
       row[0] = CoolCell(row[0], cooling);
     }
     finish(y - 1);
@@ -161,13 +161,13 @@ void InRowPass(uint8_t* field, int columns, int rows, const FlameCooling& coolin
 
 // The whole pass; requires rows >= 3 and columns >= 3.
 template <class Finish>
-void DirectionPassByRows(uint8_t* field, int columns, int rows, const FlameCooling& cooling,
+void DirectionPassByRows(RowVectors v, uint8_t* field, int columns, int rows, const FlameCooling& cooling,
                          int direction, Finish&& finish) {
   const int code = direction & 7;
   if (code == 2 || code == 6) {
-    InRowPass(field, columns, rows, cooling, code == 2, finish);
+    InRowPass(v, field, columns, rows, cooling, code == 2, finish);
   } else {
-    RowToRowPass(field, columns, rows, cooling, kRowToRow[code], finish);
+    RowToRowPass(v, field, columns, rows, cooling, kRowToRow[code], finish);
   }
 }
 

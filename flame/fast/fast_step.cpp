@@ -6,32 +6,32 @@
 // is seeded completely before its overlay, as the plain step overlays after all seeding.
 #include <cstdint>
 
-#include "flame/fast_direction_pass.h"
-#include "flame/fast_flame.h"
-#include "flame/fast_row_kernels.h"
-#include "flame/fast_seeding.h"
-#include "flame/flame_random.h"
-#include "flame/plain_flame.h"
+#include "flame/fast/fast_direction_pass.h"
+#include "flame/fast/fast_flame.h"
+#include "flame/fast/fast_row_kernels.h"
+#include "flame/fast/fast_seeding.h"
+#include "flame/plain/plain_flame.h"
 
-void FastStepFlameField(uint8_t* field, const uint8_t* mask, const uint8_t* drops, int columns,
-                        int rows, int height, int soot, int width, int amplitude, int direction,
-                        int drop, int velocity) {
-  const uint32_t jitter = static_cast<uint32_t>(FlameRandom::Next());
-  fastflame::DiscSeedingPlan& plan = fastflame::SharedSeedingPlan();
+void FastStepFlameField(FlameState& state, uint8_t* field, const uint8_t* mask,
+                        const uint8_t* drops, int columns, int rows, int height, int soot,
+                        int width, int amplitude, int direction, int drop, int velocity) {
+  const uint32_t jitter = static_cast<uint32_t>(state.random.Next());
+  const RowVectors v = VectorsFor(state.fast);
+  fastflame::DiscSeedingPlan* plan = state.fast.caches.Seeding();
   const bool interior = rows >= 3 && columns >= 3;
-  if (!plan.Plan(columns, rows, width, amplitude, velocity, interior)) {
+  if (!plan || !plan->Plan(state, columns, rows, width, amplitude, velocity, interior)) {
     // No layout could be made (out of memory): the plain seeding does without one.
-    FastFlameDirectionPass(field, columns, rows, height, soot, jitter, direction);
-    PlainSeedFlameDiscs(field, mask, columns, rows, width, amplitude, velocity);
-    if (drop) FastOverlayFlameDrops(field, drops, columns, rows);
+    FastFlameDirectionPass(state, field, columns, rows, height, soot, jitter, direction);
+    PlainSeedFlameDiscs(state, field, mask, columns, rows, width, amplitude, velocity);
+    if (drop) FastOverlayFlameDrops(state, field, drops, columns, rows);
     return;
   }
-  if (!interior || !plan.HasCover()) {
+  if (!interior || !plan->HasCover()) {
     // Grids without an interior, or no cover patterns to be had: pass by pass.
-    FastFlameDirectionPass(field, columns, rows, height, soot, jitter, direction);
-    plan.SeedDirect(field, mask);
-    plan.LeaveGenerator();
-    if (drop) FastOverlayFlameDrops(field, drops, columns, rows);
+    FastFlameDirectionPass(state, field, columns, rows, height, soot, jitter, direction);
+    plan->SeedDirect(v, field, mask);
+    plan->LeaveGenerator(state.random);
+    if (drop) FastOverlayFlameDrops(state, field, drops, columns, rows);
     return;
   }
 
@@ -43,6 +43,7 @@ void FastStepFlameField(uint8_t* field, const uint8_t* mask, const uint8_t* drop
     long columns;
     int rows;
     const fastflame::DiscSeedingPlan* plan;
+    RowVectors v;
 
     bool Fuses(int r, fastflame::FinishRowData* data) const {
       const long i = r * columns;
@@ -55,12 +56,12 @@ void FastStepFlameField(uint8_t* field, const uint8_t* mask, const uint8_t* drop
     void operator()(int r) const {
       fastflame::FinishRowData data;
       Fuses(r, &data);
-      FinishRun(field + r * columns, data.mask, data.first, data.second, data.drops,
+      FinishRun(v, field + r * columns, data.mask, data.first, data.second, data.drops,
                 static_cast<int>(columns));
     }
   };
-  const StepFinish finish{field, mask, drop ? drops : nullptr, columns, rows, &plan};
-  fastflame::DirectionPassByRows(field, columns, rows,
+  const StepFinish finish{field, mask, drop ? drops : nullptr, columns, rows, plan, v};
+  fastflame::DirectionPassByRows(v, field, columns, rows,
                                  fastflame::CoolingOf(height, soot, jitter), direction, finish);
-  plan.LeaveGenerator();
+  plan->LeaveGenerator(state.random);
 }

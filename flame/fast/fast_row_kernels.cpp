@@ -1,6 +1,6 @@
-#include "flame/fast_row_kernels.h"
+#include "flame/fast/fast_row_kernels.h"
 
-#include "flame/vector_support.h"
+#include "flame/fast/vector_support.h"
 
 namespace {
 
@@ -249,16 +249,14 @@ constexpr bool kProcessorHasAvx2 = false;
 
 #endif  // FLAME_HAVE_AVX2
 
-bool useAvx2 = kProcessorHasAvx2;
-
 template <bool kCool>
-void SumFourForwardImpl(uint8_t* dst, const uint8_t* a, const uint8_t* b, const uint8_t* c,
+void SumFourForwardImpl([[maybe_unused]] RowVectors v, uint8_t* dst, const uint8_t* a, const uint8_t* b, const uint8_t* c,
                         const uint8_t* d, int n, const FlameCooling* cooling) {
   int k = 0;
   const FlameCooling none{255, 255, 0};
   const FlameCooling& rule = cooling ? *cooling : none;
 #if FLAME_HAVE_AVX2
-  if (useAvx2) k = SumFourForward32<kCool>(dst, a, b, c, d, n, rule);
+  if (v.wide) k = SumFourForward32<kCool>(dst, a, b, c, d, n, rule);
 #endif
 #if FLAME_HAVE_SSE2
   const Cooling16 k16(rule);
@@ -268,13 +266,13 @@ void SumFourForwardImpl(uint8_t* dst, const uint8_t* a, const uint8_t* b, const 
 }
 
 template <bool kCool>
-void SumFourBackwardImpl(uint8_t* dst, const uint8_t* a, const uint8_t* b, const uint8_t* c,
+void SumFourBackwardImpl([[maybe_unused]] RowVectors v, uint8_t* dst, const uint8_t* a, const uint8_t* b, const uint8_t* c,
                          const uint8_t* d, int n, const FlameCooling* cooling) {
   int k = n;
   const FlameCooling none{255, 255, 0};
   const FlameCooling& rule = cooling ? *cooling : none;
 #if FLAME_HAVE_AVX2
-  if (useAvx2) k = SumFourBackward32<kCool>(dst, a, b, c, d, n, rule);
+  if (v.wide) k = SumFourBackward32<kCool>(dst, a, b, c, d, n, rule);
 #endif
 #if FLAME_HAVE_SSE2
   const Cooling16 k16(rule);
@@ -301,11 +299,11 @@ inline uint8_t FinishCell(uint8_t v, const uint8_t* mask, const uint8_t* first,
 }
 
 template <int kCovers, bool kOverlay>
-void FinishRunImpl(uint8_t* field, const uint8_t* mask, const uint8_t* first,
+void FinishRunImpl([[maybe_unused]] RowVectors v, uint8_t* field, const uint8_t* mask, const uint8_t* first,
                    const uint8_t* second, const uint8_t* drops, int n) {
   int k = 0;
 #if FLAME_HAVE_AVX2
-  if (useAvx2) k = FinishRun32<kCovers, kOverlay>(field, mask, first, second, drops, n);
+  if (v.wide) k = FinishRun32<kCovers, kOverlay>(field, mask, first, second, drops, n);
 #endif
 #if FLAME_HAVE_SSE2
   for (; k + 16 <= n; k += 16) {
@@ -317,13 +315,13 @@ void FinishRunImpl(uint8_t* field, const uint8_t* mask, const uint8_t* first,
 }
 
 template <int kCovers, bool kOverlay>
-void SumFourFinishImpl(uint8_t* dst, const uint8_t* a, const uint8_t* b, const uint8_t* c,
+void SumFourFinishImpl([[maybe_unused]] RowVectors v, uint8_t* dst, const uint8_t* a, const uint8_t* b, const uint8_t* c,
                        const uint8_t* d, int n, const FlameCooling& cooling,
                        const uint8_t* mask, const uint8_t* first, const uint8_t* second,
                        const uint8_t* drops) {
   int k = 0;
 #if FLAME_HAVE_AVX2
-  if (useAvx2) {
+  if (v.wide) {
     k = SumFourFinishForward32<kCovers, kOverlay>(dst, a, b, c, d, n, cooling, mask, first,
                                                   second, drops);
   }
@@ -366,28 +364,28 @@ void SumFourFinishImpl(uint8_t* dst, const uint8_t* a, const uint8_t* b, const u
 
 }  // namespace
 
-void SumFourForward(uint8_t* dst, const uint8_t* a, const uint8_t* b, const uint8_t* c,
+void SumFourForward([[maybe_unused]] RowVectors v, uint8_t* dst, const uint8_t* a, const uint8_t* b, const uint8_t* c,
                     const uint8_t* d, int n, const FlameCooling* cooling) {
   if (cooling) {
-    SumFourForwardImpl<true>(dst, a, b, c, d, n, cooling);
+    SumFourForwardImpl<true>(v, dst, a, b, c, d, n, cooling);
   } else {
-    SumFourForwardImpl<false>(dst, a, b, c, d, n, cooling);
+    SumFourForwardImpl<false>(v, dst, a, b, c, d, n, cooling);
   }
 }
 
-void SumFourBackward(uint8_t* dst, const uint8_t* a, const uint8_t* b, const uint8_t* c,
+void SumFourBackward([[maybe_unused]] RowVectors v, uint8_t* dst, const uint8_t* a, const uint8_t* b, const uint8_t* c,
                      const uint8_t* d, int n, const FlameCooling* cooling) {
   if (cooling) {
-    SumFourBackwardImpl<true>(dst, a, b, c, d, n, cooling);
+    SumFourBackwardImpl<true>(v, dst, a, b, c, d, n, cooling);
   } else {
-    SumFourBackwardImpl<false>(dst, a, b, c, d, n, cooling);
+    SumFourBackwardImpl<false>(v, dst, a, b, c, d, n, cooling);
   }
 }
 
-void CoolRun(uint8_t* cells, int n, const FlameCooling& cooling) {
+void CoolRun([[maybe_unused]] RowVectors v, uint8_t* cells, int n, const FlameCooling& cooling) {
   int k = 0;
 #if FLAME_HAVE_AVX2
-  if (useAvx2) k = CoolRun32(cells, n, cooling);
+  if (v.wide) k = CoolRun32(cells, n, cooling);
 #endif
 #if FLAME_HAVE_SSE2
   const Cooling16 k16(cooling);
@@ -396,9 +394,9 @@ void CoolRun(uint8_t* cells, int n, const FlameCooling& cooling) {
   for (; k < n; ++k) cells[k] = CoolCell(cells[k], cooling);
 }
 
-void SeedRun(uint8_t* field, const uint8_t* mask, int n) {
+void SeedRun([[maybe_unused]] RowVectors v, uint8_t* field, const uint8_t* mask, int n) {
 #if FLAME_HAVE_AVX2
-  if (useAvx2 && n >= 32) {
+  if (v.wide && n >= 32) {
     SeedRun32(field, mask, n);
     return;
   }
@@ -419,10 +417,10 @@ void SeedRun(uint8_t* field, const uint8_t* mask, int n) {
   }
 }
 
-void OverlayRun(uint8_t* field, const uint8_t* drops, long n) {
+void OverlayRun([[maybe_unused]] RowVectors v, uint8_t* field, const uint8_t* drops, long n) {
   long k = 0;
 #if FLAME_HAVE_AVX2
-  if (useAvx2) k = OverlayRun32(field, drops, n);
+  if (v.wide) k = OverlayRun32(field, drops, n);
 #endif
 #if FLAME_HAVE_SSE2
   for (; k + 16 <= n; k += 16) Store16(field + k, Overlay16(Load16(field + k), Load16(drops + k)));
@@ -432,17 +430,17 @@ void OverlayRun(uint8_t* field, const uint8_t* drops, long n) {
   }
 }
 
-void FinishRun(uint8_t* field, const uint8_t* mask, const uint8_t* first, const uint8_t* second,
+void FinishRun([[maybe_unused]] RowVectors v, uint8_t* field, const uint8_t* mask, const uint8_t* first, const uint8_t* second,
                const uint8_t* drops, int n) {
   if (!first && !drops) return;
-  FLAME_DISPATCH_FINISH(FinishRunImpl, field, mask, first, second, drops, n);
+  FLAME_DISPATCH_FINISH(FinishRunImpl, v, field, mask, first, second, drops, n);
 }
 
-void SumFourFinishForward(uint8_t* dst, const uint8_t* a, const uint8_t* b, const uint8_t* c,
+void SumFourFinishForward([[maybe_unused]] RowVectors v, uint8_t* dst, const uint8_t* a, const uint8_t* b, const uint8_t* c,
                           const uint8_t* d, int n, const FlameCooling& cooling,
                           const uint8_t* mask, const uint8_t* first, const uint8_t* second,
                           const uint8_t* drops) {
-  FLAME_DISPATCH_FINISH(SumFourFinishImpl, dst, a, b, c, d, n, cooling, mask, first, second,
+  FLAME_DISPATCH_FINISH(SumFourFinishImpl, v, dst, a, b, c, d, n, cooling, mask, first, second,
                         drops);
 }
 
@@ -462,6 +460,4 @@ void PrefetchRun(const uint8_t* p, int n) {
 #endif
 }
 
-bool RowKernelsUseAvx2() { return useAvx2; }
-
-void LimitRowKernelsToSse2(bool limit) { useAvx2 = kProcessorHasAvx2 && !limit; }
+bool ProcessorHasAvx2() { return kProcessorHasAvx2; }

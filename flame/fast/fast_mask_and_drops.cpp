@@ -9,50 +9,32 @@
 // blocks') come first, as in the plain drop pass.
 #include <cstdint>
 #include <cstring>
-#include <new>
-#include <vector>
 
-#include "flame/fast_drops.h"
-#include "flame/fast_flame.h"
-#include "flame/fast_row_kernels.h"
+#include "flame/fast/fast_drops.h"
+#include "flame/fast/fast_flame.h"
+#include "flame/fast/fast_row_kernels.h"
 
-namespace {
-
-// Three rows of copies; empty when they could not be had.
-uint8_t* CopyRows(int columns) {
-  static std::vector<uint8_t> rows;
-  const size_t size = static_cast<size_t>(columns) * 3;
-  if (rows.size() < size) {
-    try {
-      rows.resize(size);
-    } catch (const std::bad_alloc&) {
-      return nullptr;
-    }
-  }
-  return rows.data();
-}
-
-}  // namespace
-
-void FastBuildMaskAndDrops(int columns, int rows, const FlameSourceImage& source, uint8_t* mask,
-                           int32_t invert, int32_t drop, uint8_t* drops) {
+void FastBuildMaskAndDrops(FlameState& state, int columns, int rows,
+                           const FlameSourceImage& source, uint8_t* mask, int32_t invert,
+                           int32_t drop, uint8_t* drops) {
   if (!drop) {
-    FastBuildSourceMask(columns, rows, source, mask, invert);
+    FastBuildSourceMask(state, columns, rows, source, mask, invert);
     return;
   }
+  const RowVectors v = VectorsFor(state.fast);
   fastflame::DropBlock blocks[4];
-  fastflame::DrawDropBlocks(columns, rows, blocks);
+  fastflame::DrawDropBlocks(state.random, columns, rows, blocks);
   const long C = columns;
   auto prepare = [&](int y) {
-    FastSourceMaskRow(columns, rows, source, mask, invert, y);
+    FastSourceMaskRow(v, columns, rows, source, mask, invert, y);
     fastflame::ApplyDropBlocks(blocks, y, mask + y * C, drops + y * C);
   };
 
   const bool falls = rows >= 4 && columns >= 3;
-  uint8_t* copies = falls ? CopyRows(columns) : nullptr;
+  uint8_t* copies = falls ? state.fast.caches.RowCopies(columns) : nullptr;
   if (!copies) {
     for (int y = 0; y < rows; ++y) prepare(y);
-    fastflame::FallDrops(columns, rows, drops);
+    fastflame::FallDrops(v, columns, rows, drops);
     return;
   }
   // Rows 0 to 2 are not written by the fall; 1 and 2 are the first ones it reads.
@@ -66,7 +48,7 @@ void FastBuildMaskAndDrops(int columns, int rows, const FlameSourceImage& source
     uint8_t* next = drops + (y + 1) * C;
     prepare(y + 1);
     if (y + 1 <= rows - 2) std::memcpy(below, next, C);  // read by the next two rows' fall
-    SumFourForward(next + 1, above + 1, centre, centre + 1, centre + 2, columns - 2, nullptr);
+    SumFourForward(v, next + 1, above + 1, centre, centre + 1, centre + 2, columns - 2, nullptr);
     uint8_t* spare = above;
     above = centre;
     centre = below;

@@ -2,9 +2,9 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "flame/fast_flame.h"
-#include "flame/fast_row_kernels.h"
-#include "flame/vector_support.h"
+#include "flame/fast/fast_flame.h"
+#include "flame/fast/fast_row_kernels.h"
+#include "flame/fast/vector_support.h"
 
 namespace {
 
@@ -69,8 +69,8 @@ FLAME_AVX2 int MaskRun32(const FlamePixel* in, uint8_t* out, int n, int32_t inve
 
 }  // namespace
 
-void FastSourceMaskRow(int stride, int rows, const FlameSourceImage& source, uint8_t* mask,
-                       int32_t invert, int y) {
+void FastSourceMaskRow([[maybe_unused]] RowVectors v, int stride, int rows,
+                       const FlameSourceImage& source, uint8_t* mask, int32_t invert, int y) {
   if (y < 2 || y > rows - 3 || y >= source.height) return;
   int xLast = stride - 3;
   if (xLast > source.width - 1) xLast = source.width - 1;
@@ -80,7 +80,7 @@ void FastSourceMaskRow(int stride, int rows, const FlameSourceImage& source, uin
   uint8_t* out = mask + static_cast<ptrdiff_t>(y) * stride + 2;
   int k = 0;
 #if FLAME_HAVE_AVX2
-  if (RowKernelsUseAvx2()) k = MaskRun32(in, out, n, invert);
+  if (v.wide) k = MaskRun32(in, out, n, invert);
 #endif
 #if defined(__SSE2__)
   const __m128i flip = _mm_set1_epi8(invert ? -1 : 0);
@@ -105,9 +105,10 @@ void FastSourceMaskRow(int stride, int rows, const FlameSourceImage& source, uin
   }
 }
 
-void FastBuildSourceMask(int stride, int rows, const FlameSourceImage& source, uint8_t* mask,
-                         int32_t invert) {
+void FastBuildSourceMask(const FlameState& state, int stride, int rows,
+                         const FlameSourceImage& source, uint8_t* mask, int32_t invert) {
+  const RowVectors v = VectorsFor(state.fast);
   for (int y = 2; y <= rows - 3 && y < source.height; ++y) {
-    FastSourceMaskRow(stride, rows, source, mask, invert, y);
+    FastSourceMaskRow(v, stride, rows, source, mask, invert, y);
   }
 }
