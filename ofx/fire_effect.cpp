@@ -4,40 +4,8 @@
 
 #include "flame/flame_sequence.h"
 #include "flame/page_memory.h"
-#include "host/effect_main.h"
-
-namespace {
-
-// Puts an instance's engine state in place for one call into the effect.
-class FlameStateSwap {
- public:
-  explicit FlameStateSwap(FlameState& mine) : mine_(mine), other_(SaveFlameState()) {
-    RestoreFlameState(mine_);
-  }
-  ~FlameStateSwap() {
-    mine_ = SaveFlameState();
-    RestoreFlameState(other_);
-  }
-  FlameStateSwap(const FlameStateSwap&) = delete;
-  FlameStateSwap& operator=(const FlameStateSwap&) = delete;
-
- private:
-  FlameState& mine_;
-  FlameState other_;
-};
-
-}  // namespace
-
-FireEffect::FireEffect() : host_(EffectMain) {}
-
-FireEffect::~FireEffect() {
-  if (!host_.SequenceHandle()) return;
-  FlameStateSwap swap(flame_);
-  host_.SequenceSetdown();
-}
 
 bool FireEffect::Start() {
-  FlameStateSwap swap(flame_);
   host_.SetTimeStep(1);
   if (host_.Start() != PF_Err_NONE || !Sequence()) return false;
   for (const FireParam& param : FireParams()) {
@@ -62,28 +30,22 @@ size_t FireEffect::CellBytes() const {
   return 3 * static_cast<size_t>(width_) * static_cast<size_t>(height_);
 }
 
-bool FireEffect::Render(int32_t frame, const FireValues& values, const uint8_t* source) {
+bool FireEffect::Render(int32_t frame, const FireValues& values) {
   const auto& params = FireParams();
   for (int i = 0; i < kFireParamCount; ++i) host_.SetValue(params[i].label, values[i]);
-  host_.SetInput(reinterpret_cast<const PF_Pixel*>(source), width_, height_);
-  FlameStateSwap swap(flame_);
   PF_Err err = host_.FrameSetup();
   // Every pixel but row 0's is written by each render; row 0 stays transparent from SetFrame.
   if (err == PF_Err_NONE) err = host_.Render(frame, false);
   return err == PF_Err_NONE;
 }
 
-const uint8_t* FireEffect::Pixels() const {
-  return reinterpret_cast<const uint8_t*>(host_.Output().data());
-}
-
 void FireEffect::Restart() {
-  flame_ = FlameState{};
+  instance_.flame = FlameState{};
   if (FlameSequenceData* sequence = Sequence()) ReleaseFlameBuffers(*sequence);
 }
 
 void FireEffect::Save(FireSnapshot& snapshot) const {
-  snapshot.flame = flame_;
+  snapshot.flame = instance_.flame;
   const FlameSequenceData* sequence = Sequence();
   const size_t size = CellBytes() / 3;
   if (!sequence || !sequence->field) {
@@ -118,6 +80,6 @@ bool FireEffect::Restore(const FireSnapshot& snapshot) {
   std::memcpy(sequence->mask, snapshot.cells.data(), size);
   std::memcpy(sequence->field, snapshot.cells.data() + size, size);
   std::memcpy(sequence->drops, snapshot.cells.data() + 2 * size, size);
-  flame_ = snapshot.flame;
+  instance_.flame = snapshot.flame;
   return true;
 }

@@ -1,18 +1,18 @@
-// One fire: the effect driven through its command runner by the host of our own, on a state
-// of its own, with the whole state saved to and restored from a snapshot.
+// One fire: the effect run on an instance of its own by the host of our own, with its whole
+// state saved to and restored from a snapshot.
 #pragma once
 
 #include <cstdint>
 
 #include "flame/flame_sequence.h"
+#include "host/effect_commands.h"
 #include "minihost/effect_host.h"
 #include "ofx/fire_params.h"
 #include "ofx/fire_snapshots.h"
 
 class FireEffect {
  public:
-  FireEffect();
-  ~FireEffect();
+  FireEffect() : host_(instance_) {}
   FireEffect(const FireEffect&) = delete;
   FireEffect& operator=(const FireEffect&) = delete;
 
@@ -26,12 +26,13 @@ class FireEffect {
   // Bytes of the three buffers of a frame of this size.
   size_t CellBytes() const;
 
-  // Renders frame `frame` from the present state: the values, and the source as the effect's
-  // pixels (width x height, top row first). False when the buffers could not be had; the fire
-  // then holds no state worth keeping.
-  bool Render(int32_t frame, const FireValues& values, const uint8_t* source);
-  // The frame last rendered, in the effect's pixels.
-  const uint8_t* Pixels() const;
+  // The source of the next render, the frame's size, to fill in place.
+  PF_Pixel* Input() { return host_.InputPixels(width_, height_); }
+  // Renders frame `frame` from the present state with these values and the source in Input().
+  // False when the buffers could not be had; the fire then holds no state worth keeping.
+  bool Render(int32_t frame, const FireValues& values);
+  // The frame last rendered, top row first, Width() pixels a row.
+  const PF_Pixel* Pixels() const { return host_.Output().data(); }
 
   // The state at load, with no buffers: what frame 1 starts from.
   void Restart();
@@ -42,7 +43,7 @@ class FireEffect {
  private:
   FlameSequenceData* Sequence() const;
 
-  FlameState flame_;
+  EffectInstance instance_;
   EffectHost host_;
   int32_t width_ = 0;
   int32_t height_ = 0;

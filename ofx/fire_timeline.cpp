@@ -19,7 +19,6 @@ bool FireTimeline::SizeIs(int32_t width, int32_t height) const {
 
 void FireTimeline::Resize(int32_t width, int32_t height) {
   effect_.SetFrameSize(width, height);
-  source_.assign(static_cast<size_t>(width) * static_cast<size_t>(height) * 4, 0);
   Forget();
 }
 
@@ -122,10 +121,12 @@ bool FireTimeline::MoveTo(int32_t start) {
 
 FireStatus FireTimeline::ReadSource(int32_t frame, const FireValues& values, FireInputs& inputs,
                                     FrameRecord* record) {
-  const FireStatus status = inputs.Source(frame, source_.data());
+  PF_Pixel* pixels = effect_.Input();
+  const FireStatus status = inputs.Source(frame, pixels);
   if (status != FireStatus::kOk) return status;
   record->values = values;
-  record->source = Digest(source_.data(), source_.size());
+  record->source = Digest(pixels, sizeof(PF_Pixel) * static_cast<size_t>(effect_.Width()) *
+                                      static_cast<size_t>(effect_.Height()));
   return FireStatus::kOk;
 }
 
@@ -160,7 +161,7 @@ FireStatus FireTimeline::Replay(int32_t start, int32_t frame, const FireValues& 
       return FireStatus::kOk;
     }
     haveOutput_ = false;
-    if (!effect_.Render(k, values, source_.data())) {
+    if (!effect_.Render(k, values)) {
       effect_.Restart();
       live_ = 0;
       return FireStatus::kOutOfMemory;

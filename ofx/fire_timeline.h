@@ -28,9 +28,9 @@ class FireInputs {
   virtual ~FireInputs() = default;
   // The values at frame `frame` (1 is the first); false when they cannot be read.
   virtual bool Values(int32_t frame, FireValues* values) = 0;
-  // Frame `frame` of the source into `pixels`: the effect's pixels, the frame's size;
-  // transparent where the source has nothing.
-  virtual FireStatus Source(int32_t frame, uint8_t* pixels) = 0;
+  // Frame `frame` of the source into `pixels`, the frame's size, top row first; transparent
+  // where the source has nothing.
+  virtual FireStatus Source(int32_t frame, PF_Pixel* pixels) = 0;
   // Whether parameter `index` (FireParams() order) has one value at every time.
   virtual bool SameAtEveryTime(int /*index*/) const { return false; }
   virtual bool Aborted() { return false; }
@@ -48,8 +48,8 @@ class FireTimeline {
 
   // Makes frame `frame` (>= 1) of a width x height fire; Pixels() then holds it.
   FireStatus Render(int32_t frame, int32_t width, int32_t height, FireInputs& inputs);
-  // The frame Render made: the effect's pixels, top row first, `width` pixels a row.
-  const uint8_t* Pixels() const { return effect_.Pixels(); }
+  // The frame Render made, top row first, `width` pixels a row.
+  const PF_Pixel* Pixels() const { return effect_.Pixels(); }
 
   // The first frame whose source a render of `frame` at the present frame size would read.
   int32_t FirstFrameToRead(int32_t frame) const;
@@ -88,6 +88,7 @@ class FireTimeline {
   bool MoveTo(int32_t start);
   FireStatus Replay(int32_t start, int32_t frame, const FireValues& valuesAtFrame,
                     FireInputs& inputs, bool* sourceChanged);
+  // Reads frame `frame`'s source into the effect's input and says what the frame is made of.
   FireStatus ReadSource(int32_t frame, const FireValues& values, FireInputs& inputs,
                         FrameRecord* record);
   // Records what frame `frame` is made from; false when its source was seen before and came
@@ -97,7 +98,6 @@ class FireTimeline {
   FireEffect effect_;
   FireSnapshots snapshots_;
   std::vector<FrameRecord> history_;  // frame n at n - 1: what the kept states were made from
-  std::vector<uint8_t> source_;
   int32_t live_ = 0;  // the frame the effect's state is after; 0: the state at load
   bool haveOutput_ = false;  // Pixels() is frame `live_`
   bool recheck_ = false;

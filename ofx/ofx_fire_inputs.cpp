@@ -1,6 +1,6 @@
 #include "ofx/ofx_fire_inputs.h"
 
-#include <cstring>
+#include <algorithm>
 
 #include "ofx/ofx_host.h"
 #include "ofx/ofx_image.h"
@@ -63,15 +63,15 @@ bool OfxFireInputs::Values(int32_t frame, FireValues* values) {
   return true;
 }
 
-FireStatus OfxFireInputs::Source(int32_t frame, uint8_t* pixels) {
+FireStatus OfxFireInputs::Source(int32_t frame, PF_Pixel* pixels) {
   const OfxImageEffectSuiteV1& suite = *HostSuites().effects;
-  const size_t size = static_cast<size_t>(frame_.x2 - frame_.x1) *
-                      static_cast<size_t>(frame_.y2 - frame_.y1) * 4;
+  const size_t count = static_cast<size_t>(frame_.x2 - frame_.x1) *
+                       static_cast<size_t>(frame_.y2 - frame_.y1);
   OfxPropertySetHandle image = nullptr;
   // No image at this time (an unconnected clip, a time past its end): nothing feeds the fire.
   if (!source_ || suite.clipGetImage(source_, TimeOf(frame), nullptr, &image) != ofx::kStatOK ||
       !image) {
-    std::memset(pixels, 0, size);
+    std::fill(pixels, pixels + count, PF_Pixel{0, 0, 0, 0});
     return FireStatus::kOk;
   }
   OfxImageView view;

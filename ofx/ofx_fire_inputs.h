@@ -18,7 +18,7 @@ class OfxFireInputs : public FireInputs {
                 const OfxRectI& frame);
 
   bool Values(int32_t frame, FireValues* values) override;
-  FireStatus Source(int32_t frame, uint8_t* pixels) override;
+  FireStatus Source(int32_t frame, PF_Pixel* pixels) override;
   bool SameAtEveryTime(int index) const override { return fixed_[index]; }
   bool Aborted() override;
 

@@ -4,65 +4,66 @@
 #include <cstddef>
 #include <cstring>
 
+#include <emmintrin.h>
+
+#include "minihost/rgba_pixels.h"
 #include "ofx/ofx_props.h"
 
 namespace {
 
-// A pixel's four bytes as one little-endian word: RGBA is r | g << 8 | b << 16 | a << 24, and
-// the effect's alpha, red, green, blue the same word turned by one byte.
-inline uint32_t EffectFromRgba(uint32_t rgba) { return rgba << 8 | rgba >> 24; }
-inline uint32_t RgbaFromEffect(uint32_t argb) { return argb >> 8 | argb << 24; }
+// Rows of floats go through a row of RGBA bytes.
+constexpr int kRowChunk = 1024;
 
-// round(clamp(v) * 255), NaN as 0: the product is exact in double, so halves round up
-// exactly.
-inline uint32_t ByteOf(float v) {
-  const float c = std::min(1.0f, std::max(0.0f, v));
-  return static_cast<uint32_t>(static_cast<double>(c) * 255.0 + 0.5);
+// Four floats to four bytes, each round(clamp(v) * 255) with NaN as 0. Clamped in float
+// (maxps gives its second operand for NaN), then multiplied and rounded in double, where the
+// product is exact, so that halves round up exactly.
+inline uint32_t BytesOf(const float* v) {
+  const __m128 c = _mm_min_ps(_mm_max_ps(_mm_loadu_ps(v), _mm_setzero_ps()), _mm_set1_ps(1.0f));
+  const __m128d scale = _mm_set1_pd(255.0), half = _mm_set1_pd(0.5);
+  const __m128d low = _mm_add_pd(_mm_mul_pd(_mm_cvtps_pd(c), scale), half);
+  const __m128d high = _mm_add_pd(_mm_mul_pd(_mm_cvtps_pd(_mm_movehl_ps(c, c)), scale), half);
+  const __m128i ints = _mm_unpacklo_epi64(_mm_cvttpd_epi32(low), _mm_cvttpd_epi32(high));
+  const __m128i words = _mm_packs_epi32(ints, ints);
+  return static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_packus_epi16(words, words)));
 }
 
-// byte / 255 for every byte.
-struct UnitTable {
-  float value[256];
-  UnitTable() {
-    for (int b = 0; b < 256; ++b) value[b] = static_cast<float>(b) / 255.0f;
-  }
-};
-const UnitTable kUnit;
+// Four bytes to four floats, each byte / 255.
+inline void UnitsOf(const uint8_t* bytes, float* v) {
+  int32_t word;
+  std::memcpy(&word, bytes, 4);
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i ints = _mm_unpacklo_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(word), zero), zero);
+  _mm_storeu_ps(v, _mm_div_ps(_mm_cvtepi32_ps(ints), _mm_set1_ps(255.0f)));
+}
 
-void RgbaRowToEffect(const unsigned char* in, bool isFloat, int count, uint8_t* out) {
-  if (isFloat) {
-    const float* f = reinterpret_cast<const float*>(in);
-    for (int x = 0; x < count; ++x, f += 4, out += 4) {
-      const uint32_t rgba = ByteOf(f[0]) | ByteOf(f[1]) << 8 | ByteOf(f[2]) << 16 | ByteOf(f[3]) << 24;
-      const uint32_t argb = EffectFromRgba(rgba);
-      std::memcpy(out, &argb, 4);
-    }
+void RowToFrame(const unsigned char* in, bool isFloat, int count, PF_Pixel* out) {
+  if (!isFloat) {
+    HostPixelsFromRgba(in, static_cast<size_t>(count), out);
     return;
   }
-  for (int x = 0; x < count; ++x, in += 4, out += 4) {
-    uint32_t word;
-    std::memcpy(&word, in, 4);
-    word = EffectFromRgba(word);
-    std::memcpy(out, &word, 4);
+  const float* f = reinterpret_cast<const float*>(in);
+  uint8_t rgba[kRowChunk * 4];
+  for (int done = 0; done < count; done += kRowChunk) {
+    const int n = std::min(kRowChunk, count - done);
+    for (int i = 0; i < n; ++i) {
+      const uint32_t word = BytesOf(f + (done + i) * 4);
+      std::memcpy(rgba + i * 4, &word, 4);
+    }
+    HostPixelsFromRgba(rgba, static_cast<size_t>(n), out + done);
   }
 }
 
-void EffectRowToRgba(const uint8_t* in, int count, bool isFloat, unsigned char* out) {
-  if (isFloat) {
-    float* f = reinterpret_cast<float*>(out);
-    for (int x = 0; x < count; ++x, in += 4, f += 4) {
-      f[0] = kUnit.value[in[1]];
-      f[1] = kUnit.value[in[2]];
-      f[2] = kUnit.value[in[3]];
-      f[3] = kUnit.value[in[0]];
-    }
+void FrameToRow(const PF_Pixel* in, int count, bool isFloat, unsigned char* out) {
+  if (!isFloat) {
+    RgbaFromHostPixels(in, count, 1, count, out);
     return;
   }
-  for (int x = 0; x < count; ++x, in += 4, out += 4) {
-    uint32_t word;
-    std::memcpy(&word, in, 4);
-    word = RgbaFromEffect(word);
-    std::memcpy(out, &word, 4);
+  float* f = reinterpret_cast<float*>(out);
+  uint8_t rgba[kRowChunk * 4];
+  for (int done = 0; done < count; done += kRowChunk) {
+    const int n = std::min(kRowChunk, count - done);
+    RgbaFromHostPixels(in + done, n, 1, n, rgba);
+    for (int i = 0; i < n; ++i) UnitsOf(rgba + i * 4, f + (done + i) * 4);
   }
 }
 
@@ -115,21 +116,21 @@ OfxRectI Intersect(const OfxRectI& a, const OfxRectI& b) {
   return r;
 }
 
-void CopyImageToFrame(const OfxImageView& image, const OfxRectI& frame, uint8_t* pixels) {
+void CopyImageToFrame(const OfxImageView& image, const OfxRectI& frame, PF_Pixel* pixels) {
   const size_t width = static_cast<size_t>(frame.x2 - frame.x1);
   const OfxRectI covered = Intersect(frame, image.bounds);
   if (covered.x1 != frame.x1 || covered.y1 != frame.y1 || covered.x2 != frame.x2 ||
       covered.y2 != frame.y2) {
-    std::memset(pixels, 0, width * static_cast<size_t>(frame.y2 - frame.y1) * 4);
+    std::fill(pixels, pixels + width * static_cast<size_t>(frame.y2 - frame.y1), PF_Pixel{0, 0, 0, 0});
   }
   for (int y = covered.y1; y < covered.y2; ++y) {
-    uint8_t* out = pixels + (static_cast<size_t>(frame.y2 - 1 - y) * width +
-                             static_cast<size_t>(covered.x1 - frame.x1)) * 4;
-    RgbaRowToEffect(PixelAddress(image, covered.x1, y), image.isFloat, covered.x2 - covered.x1, out);
+    PF_Pixel* out = pixels + static_cast<size_t>(frame.y2 - 1 - y) * width +
+                    static_cast<size_t>(covered.x1 - frame.x1);
+    RowToFrame(PixelAddress(image, covered.x1, y), image.isFloat, covered.x2 - covered.x1, out);
   }
 }
 
-void CopyFrameToImage(const uint8_t* pixels, const OfxRectI& frame, const OfxRectI& window,
+void CopyFrameToImage(const PF_Pixel* pixels, const OfxRectI& frame, const OfxRectI& window,
                       const OfxImageView& image) {
   const OfxRectI target = Intersect(window, image.bounds);
   const size_t width = static_cast<size_t>(frame.x2 - frame.x1);
@@ -144,8 +145,8 @@ void CopyFrameToImage(const uint8_t* pixels, const OfxRectI& frame, const OfxRec
     std::memset(row + static_cast<size_t>(x2 - target.x1) * pixelSize, 0,
                 static_cast<size_t>(target.x2 - x2) * pixelSize);
     if (x1 == x2) continue;
-    const uint8_t* in = pixels + (static_cast<size_t>(frame.y2 - 1 - y) * width +
-                                  static_cast<size_t>(x1 - frame.x1)) * 4;
-    EffectRowToRgba(in, x2 - x1, image.isFloat, row + static_cast<size_t>(x1 - target.x1) * pixelSize);
+    const PF_Pixel* in = pixels + static_cast<size_t>(frame.y2 - 1 - y) * width +
+                         static_cast<size_t>(x1 - frame.x1);
+    FrameToRow(in, x2 - x1, image.isFloat, row + static_cast<size_t>(x1 - target.x1) * pixelSize);
   }
 }

@@ -1,11 +1,12 @@
 // An image a host hands over, and the copies between it and the effect's frames. A host's
 // image has its rows bottom-up, RGBA pixels of bytes or floats, row bytes that may be negative
-// or padded, and bounds anywhere in pixel space. The effect's frames are rows of pixels in the
-// host-of-our-own's order (alpha, red, green, blue), top row first, `width` pixels apart.
+// or padded, and bounds anywhere in pixel space. The effect's frames are rows of its pixels,
+// top row first, `width` pixels apart.
 #pragma once
 
 #include <cstdint>
 
+#include "host/host_interface.h"
 #include "ofx/ofx_api.h"
 
 struct OfxImageView {
@@ -28,10 +29,10 @@ OfxRectI Intersect(const OfxRectI& a, const OfxRectI& b);
 
 // Fills the effect's frame covering `frame` (pixel space) from the image: pixels outside the
 // image's bounds are transparent black. Floats become round(clamp(v) * 255).
-void CopyImageToFrame(const OfxImageView& image, const OfxRectI& frame, uint8_t* pixels);
+void CopyImageToFrame(const OfxImageView& image, const OfxRectI& frame, PF_Pixel* pixels);
 
 // Writes `window` of the image from the effect's frame covering `frame`: pixels of the window
 // outside the frame are transparent black, and nothing outside window ∩ bounds is touched.
 // Floats are byte / 255.
-void CopyFrameToImage(const uint8_t* pixels, const OfxRectI& frame, const OfxRectI& window,
+void CopyFrameToImage(const PF_Pixel* pixels, const OfxRectI& frame, const OfxRectI& window,
                       const OfxImageView& image);

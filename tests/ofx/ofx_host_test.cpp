@@ -15,8 +15,7 @@
 #include <thread>
 #endif
 
-#include "flame/flame_state.h"
-#include "host/effect_main.h"
+#include "host/effect_commands.h"
 #include "minihost/effect_host.h"
 #include "tests/ofx/ofx_test_host.h"
 #include "tests/windows/check.h"
@@ -98,8 +97,8 @@ Picture MovingSource(int width, int height, int frame, int variant) {
 // Frames 1 .. count of a fresh fire through the effect's entry, as `fyrel render` makes them:
 // frame k from source picture k with the instance's values at k's time.
 std::vector<Picture> Reference(Effect& instance, const Scene& scene, int count) {
-  RestoreFlameState(FlameState{});
-  EffectHost host(EffectMain);
+  EffectInstance fire;
+  EffectHost host(fire);
   host.Start();
   host.SetFrame(scene.width, scene.height);
   std::vector<Picture> frames;
@@ -107,20 +106,11 @@ std::vector<Picture> Reference(Effect& instance, const Scene& scene, int count) 
     for (const Expected& p : kParams) {
       host.SetValue(p.label, EffectValue(p, instance.params.at(p.script)->At(scene.firstTime + k - 1)));
     }
-    const Picture source = scene.picture(k);
-    std::vector<PF_Pixel> pixels(source.size() / 4);
-    for (size_t i = 0; i < pixels.size(); ++i) {
-      pixels[i] = PF_Pixel{source[i * 4 + 3], source[i * 4], source[i * 4 + 1], source[i * 4 + 2]};
-    }
-    host.SetInput(pixels.data(), scene.width, scene.height);
+    host.SetInputRgba(scene.picture(k).data(), scene.width, scene.height);
     host.FrameSetup();
     host.Render(k);
-    Picture out(source.size());
-    for (size_t i = 0; i < pixels.size(); ++i) {
-      const PF_Pixel& px = host.Output()[i];
-      out[i * 4] = px.red, out[i * 4 + 1] = px.green, out[i * 4 + 2] = px.blue, out[i * 4 + 3] = px.alpha;
-    }
-    frames.push_back(std::move(out));
+    frames.emplace_back(static_cast<size_t>(scene.width) * scene.height * 4);
+    host.OutputRgba(frames.back().data());
   }
   host.Stop();
   return frames;
