@@ -136,6 +136,7 @@ constexpr OfxStatus kStatErrBadHandle = 9;
 constexpr OfxStatus kStatErrValue = 11;
 constexpr OfxStatus kStatReplyDefault = 14;
 constexpr OfxStatus kStatErrMemory = 8;
+constexpr OfxStatus kStatErrImageFormat = 1000;
 
 // Suites.
 constexpr const char* kPropertySuite = "OfxPropertySuite";

@@ -1,7 +1,6 @@
 #include "ofx/ofx_instance.h"
 
 #include <cmath>
-#include <cstdio>
 #include <cstring>
 #include <mutex>
 #include <new>
@@ -169,7 +168,7 @@ OfxStatus OfxFireInstance::Render(OfxPropertySetHandle inArgs) {
     if (const char* text = FailureText(status, inputs.SourceUnreadable())) {
       PostErrorMessage(effect_, text);
     }
-    return inputs.SourceUnreadable() ? 1000 /* kOfxStatErrImageFormat */ : ofx::kStatFailed;
+    return inputs.SourceUnreadable() ? ofx::kStatErrImageFormat : ofx::kStatFailed;
   }
   CopyFrameToImage(timeline_.Pixels(), frame, target, view);
   return ofx::kStatOK;

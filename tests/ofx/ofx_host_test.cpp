@@ -3,6 +3,7 @@
 // byte and float, rows bottom-up and top-down, padded, bounds away from 0,0; two instances
 // interleaved and on two threads; what makes saved states stale; hosts without the optional
 // suites and without a mandatory one. Every frame must be the renderer's frame, byte for byte.
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -395,6 +396,8 @@ int main(int argc, char** argv) {
       std::printf("  %s\n", error.c_str());
       return check::Summary("ofx_host_test");
     }
+    // It asked for the message suite and does without.
+    CHECK(std::find(host.fetched.begin(), host.fetched.end(), "OfxMessageSuite/1") != host.fetched.end());
     CheckDescription(host);
     CheckOrders(host);
     CheckInstances(host);
