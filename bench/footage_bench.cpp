@@ -20,14 +20,14 @@
 #include <vector>
 
 #include "bench/footage_scene.h"
-#include "cli/child_process.h"
-#include "cli/command_line.h"
-#include "cli/commands.h"
-#include "cli/frame_names.h"
-#include "cli/png_encoder.h"
-#include "cli/png_io.h"
-#include "cli/video_encoder.h"
-#include "cli/whole_file.h"
+#include "cli/commands/commands.h"
+#include "cli/flags/command_line.h"
+#include "cli/media/video_encoder.h"
+#include "cli/output/frame_names.h"
+#include "cli/platform/child_process.h"
+#include "cli/platform/whole_file.h"
+#include "cli/png/png_encoder.h"
+#include "cli/png/png_io.h"
 #include "host/effect_main.h"
 #include "minihost/effect_host.h"
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/png_io.h"
+#include "cli/png/png_io.h"
 
 struct FootageSize {
   const char* name;

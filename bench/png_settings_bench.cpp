@@ -12,8 +12,8 @@
 #include <string>
 
 #include "bench/footage_scene.h"
-#include "cli/child_process.h"
-#include "cli/png_encoder.h"
+#include "cli/platform/child_process.h"
+#include "cli/png/png_encoder.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 #include <cstdlib>
 #include <string>
 
-#include "cli/cli_error.h"
-#include "cli/png_io.h"
-#include "cli/source_frames.h"
+#include "cli/media/source_frames.h"
+#include "cli/platform/cli_error.h"
+#include "cli/png/png_io.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string text(reinterpret_cast<const char*>(data), size);

@@ -4,8 +4,8 @@
 #include <cstdlib>
 #include <vector>
 
-#include "cli/cli_error.h"
-#include "cli/png_io.h"
+#include "cli/platform/cli_error.h"
+#include "cli/png/png_io.h"
 
 // The decoder asks for as much memory as a header's size makes it ask for and takes a refused
 // allocation as broken data. A request beyond what the allocator can give is refused here as it

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/png_io.h"
+#include "cli/png/png_io.h"
 #include "host/effect_main.h"
 #include "minihost/effect_host.h"
 #include "tests/cli/process_runner.h"

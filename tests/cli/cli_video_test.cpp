@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/png_io.h"
+#include "cli/png/png_io.h"
 #include "tests/cli/process_runner.h"
 
 namespace fs = std::filesystem;

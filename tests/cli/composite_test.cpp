@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "cli/composite.h"
+#include "cli/media/composite.h"
 
 TEST(Composite, OverMatchesValuesWorkedOutByHand) {
   const std::vector<uint8_t> source = {

@@ -5,11 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "cli/cli_error.h"
-#include "cli/command_line.h"
-#include "cli/flag_table.h"
-#include "cli/flag_values.h"
-#include "cli/help_text.h"
+#include "cli/commands/help_text.h"
+#include "cli/flags/command_line.h"
+#include "cli/flags/flag_table.h"
+#include "cli/flags/flag_values.h"
+#include "cli/platform/cli_error.h"
 #include "host/effect_main.h"
 #include "minihost/effect_host.h"
 

@@ -9,12 +9,12 @@
 #include <string>
 #include <vector>
 
-#include "cli/cli_error.h"
-#include "cli/file_system.h"
-#include "cli/frame_names.h"
-#include "cli/output_target.h"
-#include "cli/progress_line.h"
-#include "cli/video_encoder.h"
+#include "cli/media/video_encoder.h"
+#include "cli/output/frame_names.h"
+#include "cli/output/output_target.h"
+#include "cli/output/progress_line.h"
+#include "cli/platform/cli_error.h"
+#include "cli/platform/file_system.h"
 #include "tests/cli/process_runner.h"
 
 namespace fs = std::filesystem;

@@ -16,9 +16,9 @@
 #include <thread>
 #include <vector>
 
-#include "cli/cli_error.h"
-#include "cli/png_io.h"
-#include "cli/png_structure.h"
+#include "cli/platform/cli_error.h"
+#include "cli/png/png_io.h"
+#include "cli/png/png_structure.h"
 #include "tests/cli/process_runner.h"
 
 namespace fs = std::filesystem;

@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "cli/cli_error.h"
-#include "cli/default_source.h"
-#include "cli/png_encoder.h"
-#include "cli/png_io.h"
+#include "cli/media/default_source.h"
+#include "cli/platform/cli_error.h"
+#include "cli/png/png_encoder.h"
+#include "cli/png/png_io.h"
 #include "tests/cli/process_runner.h"
 
 namespace fs = std::filesystem;

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <exception>
 
-#include "cli/png_io.h"
+#include "cli/png/png_io.h"
 #include "tests/support/digest.h"
 
 int main(int argc, char** argv) {

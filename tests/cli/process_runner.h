@@ -12,8 +12,8 @@
 
 #include <gtest/gtest.h>
 
-#include "cli/cli_error.h"
-#include "cli/png_io.h"
+#include "cli/platform/cli_error.h"
+#include "cli/png/png_io.h"
 #include "tests/support/digest.h"
 
 struct RunResult {

@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <vector>
 
-#include "cli/png_io.h"
+#include "cli/png/png_io.h"
 #include "host/host_interface.h"
 
 // The decoded PNG holds `width` x `height` pixels equal to the effect's output (alpha, red,

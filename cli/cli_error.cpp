@@ -1,6 +1,0 @@
-#include "cli/cli_error.h"
-
-CliError::CliError(const std::string& message, int exitStatus)
-    : std::runtime_error(message), exitStatus_(exitStatus) {}
-
-CliError UsageError(const std::string& message) { return CliError(message, kExitUsage); }

@@ -1,9 +1,0 @@
-// The three commands. Each checks all of its input before it writes anything and throws a
-// CliError with one clear message when something is wrong. They return the exit status.
-#pragma once
-
-#include "cli/command_line.h"
-
-int RunRenderCommand(const Invocation& invocation);
-int RunPreviewCommand(const Invocation& invocation);
-int RunAboutCommand(const Invocation& invocation);

@@ -1,0 +1,22 @@
+// fyrel about: the effect's About text, as the host receives it in return_msg.
+#include <cstdio>
+#include <string>
+
+#include "cli/commands/commands.h"
+#include "cli/commands/effect_session.h"
+#include "cli/platform/cli_error.h"
+
+int RunAboutCommand(const Invocation& invocation) {
+  EffectHost host(ChooseEffectEntry(invocation.pluginPath));
+  std::string text;
+  PF_Err err = host.About(&text);
+  if (err != PF_Err_NONE) {
+    throw CliError("the effect's About command failed (host error " + std::to_string(err) + ")");
+  }
+  // The host's message box breaks lines at carriage returns; a terminal needs line feeds.
+  std::string shown;
+  for (char c : text) shown += c == '\r' ? '\n' : c;
+  if (shown.empty() || shown.back() != '\n') shown += '\n';
+  std::fputs(shown.c_str(), stdout);
+  return 0;
+}

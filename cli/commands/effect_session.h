@@ -1,0 +1,23 @@
+// The effect as the commands drive it: the linked-in entry or a plug-in binary loaded at run
+// time, started in our own host the way a compositing host starts it, with the command line's
+// parameter values set by display name.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "cli/flags/command_line.h"
+#include "minihost/effect_host.h"
+
+// The linked-in entry when pluginPath is empty, else the plug-in's `main`. Throws a CliError
+// naming the file when it cannot be loaded.
+PF_EffectEntry ChooseEffectEntry(const std::string& pluginPath);
+
+// A host around `entry` after global, parameter and sequence setup, with `params` applied.
+// Throws a CliError when a setup command fails or the effect lacks a parameter.
+std::unique_ptr<EffectHost> StartEffect(PF_EffectEntry entry,
+                                        const std::vector<ParamSetting>& params);
+
+// Sets each value on the host by display name; throws a CliError for an unknown name.
+void ApplyParamSettings(EffectHost& host, const std::vector<ParamSetting>& params);

@@ -1,0 +1,91 @@
+#include "cli/commands/help_text.h"
+
+#include "cli/commands/preview_size.h"
+
+namespace {
+
+std::string Padded(std::string text, size_t width) {
+  if (text.size() < width) text.append(width - text.size(), ' ');
+  else text += "  ";
+  return text;
+}
+
+std::string Synopsis(Command command) {
+  switch (command) {
+    case Command::kRender:
+      return "usage: fyrel render [--source FILE] [--frames N] [--start N] [--out DIR]\n"
+             "                    [parameter flags] [--composite MODE] [--video FILE]\n"
+             "                    [--threads N] [--plugin FILE] [--quiet]\n"
+             "\n"
+             "Renders frames start .. start + N - 1 of one sequence through the effect and\n"
+             "writes each as DIR/frame_NNNN.png, 8-bit RGBA with straight alpha, or pipes\n"
+             "them into ffmpeg for --video. A video or image-sequence source gives each frame\n"
+             "its own source frame.\n"
+             "Without --source the built-in source is the word FYREL in grey on a\n"
+             "transparent 320x180 frame; it burns with Invert Source on or off.\n";
+    case Command::kPreview:
+      return "usage: fyrel preview [--size WxH] [--frames N] [--out DIR] [viewer flags]\n"
+             "                     [--video FILE] [--threads N] [--plugin FILE] [--quiet]\n"
+             "\n"
+             "Draws the Options viewer's live preview without a window: one preview step per\n"
+             "frame, written as DIR/frame_NNNN.png, opaque RGB.\n";
+    case Command::kAbout:
+      return "usage: fyrel about [--plugin FILE]\n\nPrints the effect's About text.\n";
+    case Command::kNone: break;
+  }
+  return "";
+}
+
+std::string DefaultOf(Command command, const FlagSpec& flag) {
+  std::string name = flag.name;
+  if (name == "--out") return command == Command::kPreview ? "fyrel-preview" : "fyrel-out";
+  if (name == "--size") {
+    PreviewSize size = DefaultPreviewSize();
+    return std::to_string(size.width) + "x" + std::to_string(size.height) +
+           ", the viewer's own size";
+  }
+  return flag.defaultText ? flag.defaultText : "";
+}
+
+}  // namespace
+
+std::string GeneralHelp() {
+  return "usage: fyrel [--plugin FILE] COMMAND [flags]\n"
+         "       fyrel --help | --version | COMMAND --help\n"
+         "\n"
+         "Fire from any image, through the ZEL Fyrel effect.\n"
+         "\n"
+         "commands:\n"
+         "  render    render fire frames or a video from a PNG, an image sequence, a video\n"
+         "            or the built-in wordmark\n"
+         "  preview   draw the Options viewer's live preview frames\n"
+         "  about     print the effect's About text\n"
+         "\n"
+         "--plugin FILE, before or after the command, drives that effect plug-in binary\n"
+         "(Fyrel.so, Fyrel.aex) instead of the effect built in.\n"
+         "\n"
+         "Try: fyrel render --video fire.gif\n";
+}
+
+std::string CommandHelp(Command command) {
+  std::string text = Synopsis(command) + "\nflags:\n";
+  for (const FlagSpec* flag : FlagsOf(command)) {
+    std::string head = std::string("  ") + flag->name;
+    if (flag->meta) head += std::string(" ") + flag->meta;
+    std::string line = Padded(head, 30) + flag->help;
+    std::string details;
+    if (flag->kind != FlagKind::kPath && flag->kind != FlagKind::kPresence) {
+      details = FlagRangeText(*flag);
+    }
+    std::string dephault = DefaultOf(command, *flag);
+    if (!dephault.empty()) {
+      if (!details.empty()) details += ", ";
+      details += "default " + dephault;
+    }
+    if (!details.empty()) line += "\n" + std::string(30, ' ') + "(" + details + ")";
+    text += line + "\n";
+  }
+  return text;
+}
+
+std::string VersionText() { return std::string("fyrel ") + FYREL_VERSION_TEXT + "\n"; }

@@ -1,0 +1,111 @@
+// fyrel render: frames start .. start + N - 1 of one sequence, rendered through the effect's
+// `main` by our own host from a still, a sequence or a video source, each written as an RGBA
+// PNG, fed to ffmpeg for a video, or both.
+#include <cstdio>
+#include <vector>
+
+#include "cli/commands/commands.h"
+#include "cli/commands/effect_session.h"
+#include "cli/media/composite.h"
+#include "cli/media/source_frames.h"
+#include "cli/output/frame_names.h"
+#include "cli/output/frame_output.h"
+#include "cli/output/output_target.h"
+#include "cli/output/progress_line.h"
+#include "cli/platform/cli_error.h"
+#include "cli/platform/file_system.h"
+#include "minihost/rgba_pixels.h"
+
+namespace {
+
+constexpr const char* kDefaultRenderDir = "fyrel-out";
+
+// --frames, or the length of a video or sequence source when it is not given.
+int32_t FrameCount(const Invocation& invocation, const SourceFrames& source) {
+  if (source.Length() == 0) return invocation.frames;
+  if (!invocation.framesGiven) return source.Length();
+  if (invocation.frames > source.Length()) {
+    throw UsageError("--frames " + std::to_string(invocation.frames) + " asks for more than the " +
+                     std::to_string(source.Length()) + " frames of " + invocation.sourcePath);
+  }
+  return invocation.frames;
+}
+
+}  // namespace
+
+int RunRenderCommand(const Invocation& invocation) {
+  // --video alone writes no frame files; --out, or no --video, does.
+  const bool writeFrames = !invocation.outDir.empty() || invocation.videoPath.empty();
+  const std::string outDir =
+      !writeFrames ? "" : invocation.outDir.empty() ? kDefaultRenderDir : invocation.outDir;
+
+  // Everything is checked before the first frame: source, video target, effect, directories.
+  std::unique_ptr<SourceFrames> source = OpenSource(invocation.sourcePath);
+  const int32_t frames = FrameCount(invocation, *source);
+  CheckVideoTarget(invocation.videoPath);
+  OutputPlan outputs;
+  outputs.framesDir = outDir;
+  outputs.firstFrame = invocation.start;
+  outputs.lastFrame = static_cast<int32_t>(invocation.start + frames - 1);
+  outputs.videoPath = invocation.videoPath;
+  outputs.sourceFiles = source->Files();
+  CheckOutputClashes(outputs);
+  std::unique_ptr<EffectHost> host =
+      StartEffect(ChooseEffectEntry(invocation.pluginPath), invocation.params);
+  PrepareOutputDirectories(outDir, invocation.videoPath);
+
+  const int32_t width = source->Width(), height = source->Height();
+  host->SetFrame(width, height);
+  FrameOutputPlan plan;
+  plan.framesDir = outDir;
+  plan.videoPath = invocation.videoPath;
+  plan.width = width;
+  plan.height = height;
+  plan.channels = 4;
+  plan.fps = invocation.fps;
+  plan.threads = invocation.threads > 0 ? invocation.threads : DefaultEncodingThreads();
+  FrameOutput output(plan);
+
+  const int32_t last = invocation.start + frames - 1;
+  const bool moving = source->Length() > 0;
+  const size_t pixels = static_cast<size_t>(width) * height;
+  ProgressLine progress(frames, !invocation.quiet && StderrIsTerminal());
+  for (int32_t frame = invocation.start; frame <= last; ++frame) {
+    // One buffer per frame: the source frame arrives in it, the host copies it as its input
+    // layer, and the rendered frame goes out in it.
+    std::vector<uint8_t> rgba = output.TakeBuffer();
+    // Each rendered frame gets the source's next frame; a still is handed over once.
+    if (moving || frame == invocation.start) {
+      source->Next(&rgba);
+      host->SetInput(HostPixelsInPlace(rgba.data(), pixels), width, height);
+    }
+    PF_Err err = host->FrameSetup();
+    if (err == PF_Err_NONE) err = host->Render(frame);
+    if (err != PF_Err_NONE) {
+      throw CliError("the effect failed to render frame " + std::to_string(frame) +
+                     (err == PF_Err_OUT_OF_MEMORY ? ": out of memory" : "") + " (host error " +
+                     std::to_string(err) + ")");
+    }
+    rgba.resize(pixels * 4);
+    host->OutputRgba(rgba.data());
+    if (invocation.compositeOver) {
+      // The source as the host holds it: the input layer, one row after another.
+      const PF_LayerDef& layer = host->Param(0).u.ld;
+      CompositeOverHostPixels(layer.data, rgba.data(), pixels);
+    }
+    output.Put(frame, std::move(rgba));
+    progress.Update(frame - invocation.start + 1);
+  }
+  output.Finish();
+  progress.Finish();
+  host->Stop();
+
+  if (!invocation.quiet) {
+    if (writeFrames) {
+      std::printf("wrote %d frames to %s (%s to %s)\n", static_cast<int>(frames), outDir.c_str(),
+                  FrameFileName(invocation.start).c_str(), FrameFileName(last).c_str());
+    }
+    if (!invocation.videoPath.empty()) std::printf("wrote %s\n", invocation.videoPath.c_str());
+  }
+  return 0;
+}

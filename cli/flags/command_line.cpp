@@ -1,0 +1,220 @@
+#include "cli/flags/command_line.h"
+
+#include <CLI/CLI.hpp>
+
+#include "cli/flags/flag_values.h"
+#include "cli/platform/cli_error.h"
+
+namespace {
+
+std::string Quoted(const std::string& text) { return "'" + text + "'"; }
+
+[[noreturn]] void BadValue(const FlagSpec& flag, const std::string& text) {
+  throw UsageError(std::string(flag.name) + " takes " + FlagRangeText(flag) + ", not " +
+                   Quoted(text));
+}
+
+int32_t IntegerInRange(const FlagSpec& flag, const std::string& text) {
+  int64_t value = 0;
+  if (!ParseIntegerText(text, &value) || value < flag.minimum || value > flag.maximum) {
+    BadValue(flag, text);
+  }
+  return static_cast<int32_t>(value);
+}
+
+void SetParam(Invocation* invocation, ParamSetting setting) {
+  invocation->params.push_back(std::move(setting));
+}
+
+// Parses one flag's value into `invocation`. Throws a usage CliError naming the flag and what
+// it accepts.
+void ApplyFlagValue(const FlagSpec& flag, const std::string& text, Invocation* invocation) {
+  const std::string name = flag.name;
+  ParamSetting setting;
+  if (flag.paramName) setting.paramName = flag.paramName;
+
+  switch (flag.kind) {
+    case FlagKind::kInteger: {
+      int32_t value = IntegerInRange(flag, text);
+      if (flag.paramName) {
+        setting.value = value;
+        SetParam(invocation, setting);
+      } else if (name == "--frames") {
+        invocation->frames = value;
+        invocation->framesGiven = true;
+      } else if (name == "--threads") {
+        invocation->threads = value;
+      } else if (name == "--start") {
+        invocation->start = value;
+      } else if (name == "--fps") {
+        invocation->fps = value;
+      }
+      return;
+    }
+    case FlagKind::kColor:
+      if (!ParseColorText(text, &setting.red, &setting.green, &setting.blue)) {
+        BadValue(flag, text);
+      }
+      setting.isColor = true;
+      SetParam(invocation, setting);
+      return;
+    case FlagKind::kSwitch: {
+      bool on = false;
+      if (!ParseSwitchText(text, &on)) BadValue(flag, text);
+      setting.value = on ? 1 : 0;
+      SetParam(invocation, setting);
+      return;
+    }
+    case FlagKind::kDegrees: {
+      double degrees = 0;
+      if (!ParseDecimalText(text, &degrees) || degrees < flag.minimum ||
+          degrees > flag.maximum) {
+        BadValue(flag, text);
+      }
+      setting.value = static_cast<int32_t>(NearestFixed16(degrees));
+      SetParam(invocation, setting);
+      return;
+    }
+    case FlagKind::kFraction: {
+      double fraction = 0;
+      if (!ParseDecimalText(text, &fraction) || fraction < 0.0 || fraction > 1.0) {
+        BadValue(flag, text);
+      }
+      setting.value = static_cast<int32_t>(NearestFixed16(fraction));
+      SetParam(invocation, setting);
+      return;
+    }
+    case FlagKind::kSize: {
+      int64_t width = 0, height = 0;
+      if (!ParseSizeText(text, &width, &height) || width < flag.minimum ||
+          width > flag.maximum || height < flag.minimum || height > flag.maximum) {
+        BadValue(flag, text);
+      }
+      invocation->sizeGiven = true;
+      invocation->previewWidth = static_cast<int32_t>(width);
+      invocation->previewHeight = static_cast<int32_t>(height);
+      return;
+    }
+    case FlagKind::kPath:
+      if (text.empty()) throw UsageError(name + " needs a non-empty " + flag.meta);
+      if (name == "--source") invocation->sourcePath = text;
+      if (name == "--out") invocation->outDir = text;
+      if (name == "--video") invocation->videoPath = text;
+      if (name == "--plugin") invocation->pluginPath = text;
+      return;
+    case FlagKind::kChoice:
+      if (text != "none" && text != "over") BadValue(flag, text);
+      invocation->compositeOver = text == "over";
+      return;
+    case FlagKind::kPresence:
+      if (name == "--quiet") invocation->quiet = true;
+      if (name == "--help") invocation->showHelp = true;
+      return;
+  }
+}
+
+// The flag of `command` that a CLI11 message is about: the message starts with its name, with
+// or without its dashes.
+const FlagSpec* FlagNamedIn(Command command, const std::string& message) {
+  const FlagSpec* found = nullptr;
+  for (const FlagSpec* flag : FlagsOf(command)) {
+    std::string name = flag->name;
+    if (message.compare(0, 2, "--") != 0) name = name.substr(2);
+    if (message.compare(0, name.size(), name) == 0 &&
+        (message.size() == name.size() || message[name.size()] == ':' ||
+         message[name.size()] == ' ')) {
+      found = flag;
+    }
+  }
+  return found;
+}
+
+// CLI11 parses; its errors become the messages that name the flag and what it takes.
+[[noreturn]] void ThrowUsage(const CLI::ParseError& error, Command command,
+                             const std::vector<std::string>& unparsed) {
+  const std::string commandName = CommandName(command);
+  const FlagSpec* flag = FlagNamedIn(command, error.what());
+  if (flag && dynamic_cast<const CLI::ArgumentMismatch*>(&error)) {
+    if (flag->kind == FlagKind::kPresence) throw UsageError(std::string(flag->name) + " takes no value");
+    throw UsageError(std::string(flag->name) + " needs a value: " + FlagRangeText(*flag));
+  }
+  std::string arg = unparsed.empty() ? std::string(error.what()) : unparsed.front();
+  if (arg.compare(0, 2, "--") == 0) arg = arg.substr(0, arg.find('='));
+  throw UsageError("unknown flag " + Quoted(arg) + " for fyrel " + commandName + " (see fyrel " +
+                   commandName + " --help)");
+}
+
+// The command's flags from the table. Values go through ApplyFlagValue as they are parsed, in
+// command-line order, so that a later one wins.
+void AddFlags(CLI::App* app, Command command, Invocation* invocation) {
+  for (const FlagSpec* flag : FlagsOf(command)) {
+    const std::string name = flag->name;
+    if (flag->kind == FlagKind::kPresence) {
+      app->add_flag_callback(name == "--help" ? "-h,--help" : name,
+                             [flag, invocation] { ApplyFlagValue(*flag, "", invocation); })
+          ->disable_flag_override();
+      continue;
+    }
+    app->add_option_function<std::string>(
+           name, [flag, invocation](const std::string& value) {
+             ApplyFlagValue(*flag, value, invocation);
+           })
+        ->trigger_on_parse()
+        ->allow_extra_args(false);
+  }
+}
+
+}  // namespace
+
+Invocation ParseCommandLine(const std::vector<std::string>& args) {
+  Invocation invocation;
+
+  // Before the command: --help, --version and --plugin, which every command takes; the first
+  // word that is no flag is the command, and the rest is its own.
+  CLI::App top("fyrel");
+  top.set_help_flag();
+  top.prefix_command();
+  top.add_flag("-h,--help", invocation.showHelp);
+  top.add_flag("--version", invocation.showVersion);
+  const FlagSpec* plugin = FindFlag(Command::kAbout, "--plugin");
+  top.add_option_function<std::string>(
+         "--plugin",
+         [plugin, &invocation](const std::string& value) {
+           ApplyFlagValue(*plugin, value, &invocation);
+         })
+      ->trigger_on_parse()
+      ->allow_extra_args(false);
+  std::vector<std::string> reversed(args.rbegin(), args.rend());
+  try {
+    top.parse(reversed);
+  } catch (const CLI::ArgumentMismatch&) {
+    throw UsageError("--plugin needs a value: a plug-in file");
+  } catch (const CLI::ParseError& error) {
+    throw UsageError(std::string(error.what()) + " (see fyrel --help)");
+  }
+  std::vector<std::string> rest = top.remaining();
+  if (rest.empty()) return invocation;
+  if (!rest.front().empty() && rest.front()[0] == '-') {
+    throw UsageError("unknown option " + Quoted(rest.front()) + " (see fyrel --help)");
+  }
+  invocation.command = CommandNamed(rest.front());
+  if (invocation.command == Command::kNone) {
+    throw UsageError("unknown command " + Quoted(rest.front()) +
+                     "; the commands are render, preview and about (see fyrel --help)");
+  }
+
+  CLI::App app(std::string("fyrel ") + CommandName(invocation.command));
+  app.set_help_flag();
+  app.allow_extras();
+  AddFlags(&app, invocation.command, &invocation);
+  std::vector<std::string> commandArgs(rest.rbegin(), rest.rend() - 1);
+  try {
+    app.parse(commandArgs);
+  } catch (const CLI::ParseError& error) {
+    ThrowUsage(error, invocation.command, app.remaining());
+  }
+  if (!app.remaining().empty()) {
+    ThrowUsage(CLI::ExtrasError(app.remaining()), invocation.command, app.remaining());
+  }
+  return invocation;
+}

@@ -1,0 +1,43 @@
+// The command line as the commands use it: every flag parsed and range-checked, so that a
+// command starts only once all of its input is known to be good.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "cli/flags/flag_table.h"
+
+// One effect parameter to set by its display name, as the host keeps it: sliders, check boxes
+// and 16.16 fixed-point values in `value`; colours in red, green and blue.
+struct ParamSetting {
+  std::string paramName;
+  bool isColor = false;
+  int32_t value = 0;
+  uint8_t red = 0, green = 0, blue = 0;
+};
+
+struct Invocation {
+  Command command = Command::kNone;
+  bool showHelp = false;
+  bool showVersion = false;
+
+  std::string sourcePath;  // empty: the built-in source
+  std::string outDir;      // empty: the command's default
+  std::string videoPath;   // empty: no video
+  std::string pluginPath;  // empty: the effect linked in
+  int32_t frames = 100;    // a video or sequence source: its length unless given
+  bool framesGiven = false;
+  int32_t start = 1;
+  int32_t fps = 25;
+  int32_t threads = 0;     // PNG encoding threads; 0: one per core
+  bool compositeOver = false;  // the fire over the source instead of alone
+  bool quiet = false;
+  bool sizeGiven = false;
+  int32_t previewWidth = 0, previewHeight = 0;
+
+  std::vector<ParamSetting> params;  // in command-line order; a later one wins
+};
+
+// Parses argv[1..]. Throws a usage CliError naming the flag and what it accepts.
+Invocation ParseCommandLine(const std::vector<std::string>& args);

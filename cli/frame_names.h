@@ -1,9 +1,0 @@
-// Names of the written frames: frame_NNNN.png, the number zero-padded to at least 4 digits.
-#pragma once
-
-#include <cstdint>
-#include <string>
-
-std::string FrameFileName(int32_t frame);
-// The same name as ffmpeg's image sequence pattern.
-const char* FrameFilePattern();

@@ -1,0 +1,37 @@
+#include "cli/media/composite.h"
+
+namespace {
+
+// One pixel of `fire` (RGBA) over the source's red, green, blue and alpha.
+inline void OverPixel(uint32_t sr, uint32_t sg, uint32_t sb, uint32_t sa, uint8_t* fire) {
+  const uint32_t fa = fire[3];
+  if (fa == 255) return;  // the fire hides the source
+  // Both weights carry a factor of 255: the fire's fa * 255, the source's sa * (255 - fa).
+  const uint32_t fireWeight = fa * 255;
+  const uint32_t sourceWeight = sa * (255 - fa);
+  const uint32_t total = fireWeight + sourceWeight;  // alpha * 255, before rounding
+  if (total == 0) {
+    fire[0] = fire[1] = fire[2] = fire[3] = 0;
+    return;
+  }
+  const uint32_t source[3] = {sr, sg, sb};
+  for (int c = 0; c < 3; ++c) {
+    fire[c] = static_cast<uint8_t>(
+        (fire[c] * fireWeight + source[c] * sourceWeight + total / 2) / total);
+  }
+  fire[3] = static_cast<uint8_t>((total + 127) / 255);
+}
+
+}  // namespace
+
+void CompositeOver(const uint8_t* source, uint8_t* fire, size_t pixels) {
+  for (size_t i = 0; i < pixels; ++i, source += 4, fire += 4) {
+    OverPixel(source[0], source[1], source[2], source[3], fire);
+  }
+}
+
+void CompositeOverHostPixels(const PF_Pixel* source, uint8_t* fire, size_t pixels) {
+  for (size_t i = 0; i < pixels; ++i, ++source, fire += 4) {
+    OverPixel(source->red, source->green, source->blue, source->alpha, fire);
+  }
+}

@@ -1,0 +1,68 @@
+// Encoding the rendered frames into one video with ffmpeg, fed raw over a pipe. The container
+// follows the file's extension: .webm (VP9 with its alpha channel), .gif (one transparent palette entry) or
+// .mp4 (H.264 without alpha: the fire laid over black, odd sides padded by one black line).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "cli/platform/child_process.h"
+
+enum class VideoFormat { kMp4, kWebm, kGif };
+
+// The format of `path`; throws a usage CliError for any other extension.
+VideoFormat VideoFormatOf(const std::string& path);
+
+// Throws a CliError unless ffmpeg can be run.
+void CheckFfmpegAvailable();
+
+struct VideoJob {
+  int32_t width = 0;
+  int32_t height = 0;
+  int32_t fps = 25;
+  bool framesHaveAlpha = true;  // RGBA frames (render) or opaque RGB (preview)
+  std::string videoPath;
+};
+
+// Whether ffmpeg is sent RGBA: RGBA frames for a format that keeps alpha. RGBA frames for an
+// MP4 are sent as RGB weighted by alpha (the fire over black, as a player without alpha
+// shows it; straight alpha would show faint pixels at full colour), opaque frames as RGB.
+bool SendsAlpha(const VideoJob& job);
+// RGBA to RGB weighted by alpha, each rounded to nearest: c * a / 255.
+void PremultiplyToRgb(const uint8_t* rgba, size_t pixels, uint8_t* rgb);
+
+// ffmpeg's arguments for the job, reading raw frames from its standard input and writing to
+// `outputPath` (exposed for the tests).
+std::vector<std::string> FfmpegArguments(const VideoJob& job, const std::string& outputPath);
+
+// One video being encoded: ffmpeg started on a temporary name beside the video, fed the frames
+// in order, and the file renamed into place by Finish. Whatever fails, or when the encoder is
+// dropped unfinished, ffmpeg is ended and the temporary file removed; an earlier video of that
+// name is then left as it was.
+class VideoEncoder {
+ public:
+  // Starts ffmpeg. Throws a CliError when it cannot be started.
+  explicit VideoEncoder(const VideoJob& job);
+  ~VideoEncoder();
+  VideoEncoder(const VideoEncoder&) = delete;
+  VideoEncoder& operator=(const VideoEncoder&) = delete;
+
+  // One frame of width x height pixels, RGBA or RGB as the job says. Throws a CliError when
+  // ffmpeg failed.
+  void AddFrame(const uint8_t* samples);
+  // Ends the input, waits for ffmpeg and renames the video into place. Throws a CliError.
+  void Finish();
+
+ private:
+  [[noreturn]] void Fail(const std::string& why);
+
+  VideoJob job_;
+  std::string temporary_;
+  size_t frameBytes_;
+  int watch_ = -1;
+  std::unique_ptr<ChildProcess> ffmpeg_;
+  std::vector<uint8_t> premultiplied_;
+};
