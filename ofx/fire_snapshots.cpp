@@ -10,9 +10,8 @@ constexpr size_t kSpareStorage = 2;
 }  // namespace
 
 void FireSnapshots::Reset(size_t cellBytes) {
-  for (auto& entry : states_) Release(std::move(entry.second));
   states_.clear();
-  if (cellBytes != cellBytes_) spare_.clear();
+  spare_.clear();
   cellBytes_ = cellBytes;
   spacing_ = kFirstSpacing;
 }
@@ -24,8 +23,9 @@ void FireSnapshots::DropFrom(int32_t frame) {
 }
 
 size_t FireSnapshots::Capacity() const {
+  // The storage kept for reuse counts against the budget too.
   const size_t fit = cellBytes_ ? budget_ / cellBytes_ : 0;
-  return fit > kMinimumStates ? fit : kMinimumStates;
+  return fit > kMinimumStates + kSpareStorage ? fit - kSpareStorage : kMinimumStates;
 }
 
 bool FireSnapshots::Wants(int32_t frame) const {

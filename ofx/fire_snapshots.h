@@ -25,7 +25,8 @@ class FireSnapshots {
 
   explicit FireSnapshots(size_t budgetBytes) : budget_(budgetBytes) {}
 
-  // Forgets every state; states from now on hold `cellBytes` of buffers.
+  // Forgets every state and frees their storage; states from now on hold `cellBytes` of
+  // buffers.
   void Reset(size_t cellBytes);
   // Forgets the states after `frame` - 1.
   void DropFrom(int32_t frame);
@@ -42,7 +43,8 @@ class FireSnapshots {
   int32_t Spacing() const { return spacing_; }
   size_t Count() const { return states_.size(); }
   size_t Capacity() const;
-  size_t Bytes() const { return states_.size() * cellBytes_; }
+  // Memory held: the states and the storage kept for the next ones.
+  size_t Bytes() const { return (states_.size() + spare_.size()) * cellBytes_; }
 
  private:
   void Release(FireSnapshot&& snapshot);

@@ -38,7 +38,7 @@ class FireInputs {
 
 class FireTimeline {
  public:
-  // 128 MiB: 21 saved states at 1920x1080, 5 at 3840x2160.
+  // 128 MiB: 19 saved states at 1920x1080 and storage for 2 more, 3 and 2 at 3840x2160.
   static constexpr size_t kDefaultBudget = size_t{128} << 20;
 
   explicit FireTimeline(size_t snapshotBudget = kDefaultBudget);
