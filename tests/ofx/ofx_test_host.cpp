@@ -167,19 +167,6 @@ Status PropSetString(void* h, const char* n, int i, const char* v) {
 }
 Status PropSetDouble(void* h, const char* n, int i, double v) { return SetValue(h, n, i, v, 'd'); }
 Status PropSetInt(void* h, const char* n, int i, int v) { return SetValue(h, n, i, v, 'i'); }
-template <typename T, typename V>
-Status SetN(void* h, const char* n, int count, const V* values,
-            Status (*one)(void*, const char*, int, T)) {
-  for (int i = 0; i < count; ++i) {
-    const Status s = one(h, n, i, values[i]);
-    if (s != kOK) return s;
-  }
-  return kOK;
-}
-Status PropSetPointerN(void* h, const char* n, int c, void* const* v) { return SetN(h, n, c, v, PropSetPointer); }
-Status PropSetStringN(void* h, const char* n, int c, const char* const* v) { return SetN(h, n, c, v, PropSetString); }
-Status PropSetDoubleN(void* h, const char* n, int c, const double* v) { return SetN(h, n, c, v, PropSetDouble); }
-Status PropSetIntN(void* h, const char* n, int c, const int* v) { return SetN(h, n, c, v, PropSetInt); }
 Status PropGetPointer(void* h, const char* n, int i, void** v) { return GetValue(h, n, i, v, 'p'); }
 Status PropGetString(void* h, const char* n, int i, char** v) {
   Hold hold;
@@ -192,27 +179,6 @@ Status PropGetString(void* h, const char* n, int i, char** v) {
 }
 Status PropGetDouble(void* h, const char* n, int i, double* v) { return GetValue(h, n, i, v, 'd'); }
 Status PropGetInt(void* h, const char* n, int i, int* v) { return GetValue(h, n, i, v, 'i'); }
-template <typename T>
-Status GetN(void* h, const char* n, int count, T* out, Status (*one)(void*, const char*, int, T*)) {
-  for (int i = 0; i < count; ++i) {
-    const Status s = one(h, n, i, &out[i]);
-    if (s != kOK) return s;
-  }
-  return kOK;
-}
-Status PropGetPointerN(void* h, const char* n, int c, void** v) { return GetN(h, n, c, v, PropGetPointer); }
-Status PropGetStringN(void* h, const char* n, int c, char** v) { return GetN(h, n, c, v, PropGetString); }
-Status PropGetDoubleN(void* h, const char* n, int c, double* v) { return GetN(h, n, c, v, PropGetDouble); }
-Status PropGetIntN(void* h, const char* n, int c, int* v) { return GetN(h, n, c, v, PropGetInt); }
-Status PropReset(void*, const char*) { return kOK; }
-Status PropGetDimension(void* h, const char* n, int* count) {
-  Hold hold;
-  auto it = Set(h)->values.find(n);
-  if (it == Set(h)->values.end()) return kErrUnknown;
-  *count = static_cast<int>(it->second.Size());
-  return kOK;
-}
-
 // ---- Image effect suite ----
 
 Effect* AsEffect(void* handle) { return static_cast<Effect*>(handle); }
@@ -321,7 +287,6 @@ Status ParamGetHandle(void* set, const char* name, void** param, void** props) {
   if (props) *props = &it->second->props;
   return kOK;
 }
-Status ParamSetGetPropertySet(void* set, void** props) { return GetPropertySet(set, props); }
 Status ParamGetPropertySet(void* param, void** props) {
   *props = &AsParam(param)->props;
   return kOK;
@@ -338,13 +303,6 @@ Status ValueInto(Param* param, double time, va_list args) {
     return kErrUnknown;
   }
   return kOK;
-}
-Status ParamGetValue(void* param, ...) {
-  va_list args;
-  va_start(args, param);
-  const Status s = ValueInto(AsParam(param), 0.0, args);
-  va_end(args);
-  return s;
 }
 Status ParamGetValueAtTime(void* param, double time, ...) {
   va_list args;
@@ -379,20 +337,22 @@ Slot S(F f) {
   return reinterpret_cast<Slot>(f);
 }
 
+// Slots of functions the plug-in has no need of answer "unsupported", so that a call to one
+// shows.
 const Slot kPropertySuite[18] = {
-    S(PropSetPointer),  S(PropSetString),  S(PropSetDouble),  S(PropSetInt),
-    S(PropSetPointerN), S(PropSetStringN), S(PropSetDoubleN), S(PropSetIntN),
-    S(PropGetPointer),  S(PropGetString),  S(PropGetDouble),  S(PropGetInt),
-    S(PropGetPointerN), S(PropGetStringN), S(PropGetDoubleN), S(PropGetIntN),
-    S(PropReset),       S(PropGetDimension)};
+    S(PropSetPointer), S(PropSetString), S(PropSetDouble), S(PropSetInt),
+    S(Unsupported),    S(Unsupported),   S(Unsupported),   S(Unsupported),
+    S(PropGetPointer), S(PropGetString), S(PropGetDouble), S(PropGetInt),
+    S(Unsupported),    S(Unsupported),   S(Unsupported),   S(Unsupported),
+    S(Unsupported),    S(Unsupported)};
 const Slot kImageEffectSuite[13] = {
     S(GetPropertySet), S(GetParamSet),      S(ClipDefine),    S(ClipGetHandle),
     S(ClipGetPropertySet), S(ClipGetImage), S(ClipReleaseImage), S(ClipGetRegionOfDefinition),
     S(Abort),          S(Unsupported),      S(Unsupported),   S(Unsupported),
     S(Unsupported)};
 const Slot kParameterSuite[18] = {
-    S(ParamDefine),       S(ParamGetHandle),      S(ParamSetGetPropertySet),
-    S(ParamGetPropertySet), S(ParamGetValue),     S(ParamGetValueAtTime),
+    S(ParamDefine),       S(ParamGetHandle),      S(Unsupported),
+    S(ParamGetPropertySet), S(Unsupported),       S(ParamGetValueAtTime),
     S(Unsupported),       S(Unsupported),         S(Unsupported),
     S(Unsupported),       S(ParamGetNumKeys),     S(Unsupported),
     S(Unsupported),       S(Unsupported),         S(Unsupported),
