@@ -199,6 +199,7 @@ constexpr const char* kContext = "OfxImageEffectPropContext";
 
 // Clip instances, images and action arguments.
 constexpr const char* kFrameRange = "OfxImageEffectPropFrameRange";
+constexpr const char* kClipConnected = "OfxImageClipPropConnected";
 constexpr const char* kPixelDepth = "OfxImageEffectPropPixelDepth";
 constexpr const char* kComponents = "OfxImageEffectPropComponents";
 constexpr const char* kPreMultiplication = "OfxImageEffectPropPreMultiplication";

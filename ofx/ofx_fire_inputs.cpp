@@ -4,11 +4,20 @@
 
 #include "ofx/ofx_host.h"
 #include "ofx/ofx_image.h"
+#include "ofx/ofx_props.h"
 
 OfxFireInputs::OfxFireInputs(OfxImageEffectHandle effect, OfxImageClipHandle source,
                              const std::array<OfxParamHandle, kFireParamCount>& params,
                              double firstTime, const OfxRectI& frame)
-    : effect_(effect), source_(source), params_(params), firstTime_(firstTime), frame_(frame) {
+    : effect_(effect), source_(source), params_(params), firstTime_(firstTime), frame_(frame),
+      lastTime_(firstTime - 1.0) {
+  OfxPropertySetHandle clip = nullptr;
+  int connected = 1;
+  if (source_ && HostSuites().effects->clipGetPropertySet(source_, &clip) == ofx::kStatOK) {
+    const OfxProps props(clip);
+    if (!props.GetInt(ofx::kClipConnected, &connected)) connected = 1;
+    if (!connected || !props.GetDouble(ofx::kFrameRange, &lastTime_, 1)) lastTime_ = firstTime - 1.0;
+  }
   const OfxParameterSuiteV1& suite = *HostSuites().params;
   for (int i = 0; i < kFireParamCount; ++i) {
     unsigned int keys = 0;
@@ -68,9 +77,15 @@ FireStatus OfxFireInputs::Source(int32_t frame, PF_Pixel* pixels) {
   const size_t count = static_cast<size_t>(frame_.x2 - frame_.x1) *
                        static_cast<size_t>(frame_.y2 - frame_.y1);
   OfxPropertySetHandle image = nullptr;
-  // No image at this time (an unconnected clip, a time past its end): nothing feeds the fire.
-  if (!source_ || suite.clipGetImage(source_, TimeOf(frame), nullptr, &image) != ofx::kStatOK ||
-      !image) {
+  const double time = TimeOf(frame);
+  if (!source_ || suite.clipGetImage(source_, time, nullptr, &image) != ofx::kStatOK || !image) {
+    // A source that has frames here must give them: a fire fed nothing in their place would
+    // be another fire.
+    if (time <= lastTime_ + 1e-6) {
+      sourceMissing_ = true;
+      return FireStatus::kInputFailed;
+    }
+    // An unconnected source, or a time past its end: nothing feeds the fire.
     std::fill(pixels, pixels + count, PF_Pixel{0, 0, 0, 0});
     return FireStatus::kOk;
   }

@@ -24,6 +24,8 @@ class OfxFireInputs : public FireInputs {
 
   // A source image came in a form the plug-in does not read (not RGBA bytes or floats).
   bool SourceUnreadable() const { return sourceUnreadable_; }
+  // The host gave no image of a connected source within its frame range.
+  bool SourceMissing() const { return sourceMissing_; }
 
  private:
   double TimeOf(int32_t frame) const { return firstTime_ + (frame - 1); }
@@ -37,5 +39,7 @@ class OfxFireInputs : public FireInputs {
   std::array<bool, kFireParamCount> fixed_{};  // no keyframes: `fixedValues_` holds the value
   FireValues fixedValues_{};
   bool fixedRead_ = false;
+  double lastTime_;  // the source's last frame, when it is connected; below firstTime else
   bool sourceUnreadable_ = false;
+  bool sourceMissing_ = false;
 };

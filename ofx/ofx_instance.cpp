@@ -42,12 +42,15 @@ class FetchedImage {
   OfxPropertySetHandle handle_ = nullptr;
 };
 
-const char* FailureText(FireStatus status, bool sourceUnreadable) {
+const char* FailureText(FireStatus status, const OfxFireInputs& inputs) {
   switch (status) {
     case FireStatus::kOutOfMemory: return "Fyrel: not enough memory for the fire's buffers.";
     case FireStatus::kInputFailed:
-      return sourceUnreadable ? "Fyrel: the source is not RGBA in 8-bit or 32-bit float."
-                              : "Fyrel: the host did not give the parameter values.";
+      if (inputs.SourceUnreadable()) return "Fyrel: the source is not RGBA in 8-bit or 32-bit float.";
+      if (inputs.SourceMissing()) {
+        return "Fyrel: the host gave no source image for a frame the fire is made from.";
+      }
+      return "Fyrel: the host did not give the parameter values.";
     default: return nullptr;
   }
 }
@@ -165,7 +168,7 @@ OfxStatus OfxFireInstance::Render(OfxPropertySetHandle inArgs) {
   const FireStatus status = timeline_.Render(index, static_cast<int32_t>(width),
                                              static_cast<int32_t>(height), inputs);
   if (status != FireStatus::kOk) {
-    if (const char* text = FailureText(status, inputs.SourceUnreadable())) {
+    if (const char* text = FailureText(status, inputs)) {
       PostErrorMessage(effect_, text);
     }
     return inputs.SourceUnreadable() ? ofx::kStatErrImageFormat : ofx::kStatFailed;

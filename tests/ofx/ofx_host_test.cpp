@@ -407,18 +407,24 @@ int main(int argc, char** argv) {
     for (const std::string& fault : host.faults) CHECK(!std::printf("  host saw: %s\n", fault.c_str()));
   }
   {
-    // A host with a message suite hears why a source it gives in 16 bits is refused.
+    // A host with a message suite hears why a render fails: a source given in 16 bits, a
+    // source frame the fire is made from withheld. Nothing else is given as that fire.
     Host host({true, true});
     std::string error;
-    Scene scene = MakeScene({}, {});
-    scene.source.shorts = true;
-    Effect* instance = host.Load(argv[1], &error) ? host.CreateInstance(&scene) : nullptr;
+    Scene shorts = MakeScene({}, {}), withheld = MakeScene({}, {});
+    shorts.source.shorts = true;
+    withheld.withheld = 3;
+    Effect* a = host.Load(argv[1], &error) ? host.CreateInstance(&shorts) : nullptr;
+    Effect* b = host.CreateInstance(&withheld);
     Picture frame;
-    if (CHECK(instance != nullptr)) {
-      CHECK_EQ(host.Render(instance, 1.0, &frame), 1000);
-      CHECK(host.messages.size() == 1 && host.messages[0].find("OfxMessageError") == 0);
-      CHECK_EQ(host.liveImages, 0);
-      host.DestroyInstance(instance);
+    if (CHECK(a && b)) {
+      CHECK_EQ(host.Render(a, 1.0, &frame), 1000);
+      CHECK_EQ(host.Render(b, 5.0, &frame), ofxtest::kFailed);
+      CHECK(host.messages.size() == 2 && host.messages[0].find("OfxMessageError") == 0);
+      const std::vector<Picture> reference = Reference(*b, withheld, 2);
+      RenderMatches(host, b, 2, reference, "before the withheld frame");
+      host.DestroyInstance(a);
+      host.DestroyInstance(b);
     }
   }
   {

@@ -609,7 +609,7 @@ Status Host::NewImage(Clip* clip, double time, Image** made) {
   const bool output = clip->name == "Output";
   const Layout& layout = output ? scene.output : scene.source;
   const int frame = static_cast<int>(std::lround(time - scene.firstTime)) + 1;
-  if (!output && (frame < 1 || frame > scene.frames)) return kFailed;
+  if (!output && (frame < 1 || frame > scene.frames || frame == scene.withheld)) return kFailed;
   const int m = output ? layout.margin : 0;
   const int w = scene.width + 2 * m, h = scene.height + 2 * m;
   const size_t pixelSize = layout.isFloat ? 16 : 4;

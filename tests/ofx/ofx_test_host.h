@@ -91,6 +91,7 @@ struct Scene {
   int width = 48, height = 36;
   double firstTime = 1.0;
   int frames = 40;
+  int withheld = 0;  // a frame of the source the host does not give
   Layout source, output;
   std::function<Picture(int frame)> picture;  // frame 1 .. frames
 };
