@@ -154,9 +154,12 @@ OfxStatus OfxFireInstance::Render(OfxPropertySetHandle inArgs) {
   }
 
   const double first = FirstTime();
-  if (first != firstTime_) {
-    timeline_.Forget();  // the clip moved or was trimmed: every frame is another one now
+  if (first != firstTime_ || frame.x1 != frame_.x1 || frame.y1 != frame_.y1 ||
+      frame.x2 != frame_.x2 || frame.y2 != frame_.y2) {
+    // The clip moved or was trimmed, or the frame lies elsewhere: every frame is another one.
+    timeline_.Forget();
     firstTime_ = first;
+    frame_ = frame;
   }
   const int32_t index = FrameAt(time, first);
   if (index < 1) {

@@ -43,5 +43,7 @@ class OfxFireInstance {
   std::array<OfxParamHandle, kFireParamCount> params_{};
   InstanceLock lock_;
   FireTimeline timeline_;
+  // What the fire's frames are made from: the time of frame 1 and the frame's place.
   double firstTime_ = 0.0;
+  OfxRectI frame_{};
 };
