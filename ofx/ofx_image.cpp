@@ -14,26 +14,36 @@ namespace {
 // Rows of floats go through a row of RGBA bytes.
 constexpr int kRowChunk = 1024;
 
-// Four floats to four bytes, each round(clamp(v) * 255) with NaN as 0. Clamped in float
-// (maxps gives its second operand for NaN), then multiplied and rounded in double, where the
-// product is exact, so that halves round up exactly.
-inline uint32_t BytesOf(const float* v) {
+// Four floats, each round(clamp(v) * 255) with NaN as 0, as four 32-bit integers. Clamped in
+// float (maxps gives its second operand for NaN); then in double, where v * 255 is exact,
+// adding 2^52 + 2^51 rounds it to the nearest integer in the low bits. The one value of
+// v * 255 that lies halfway, 127.5 for v = 0.5, rounds up either way, so this is round half up.
+inline __m128i RoundedBytes(const float* v) {
   const __m128 c = _mm_min_ps(_mm_max_ps(_mm_loadu_ps(v), _mm_setzero_ps()), _mm_set1_ps(1.0f));
-  const __m128d scale = _mm_set1_pd(255.0), half = _mm_set1_pd(0.5);
-  const __m128d low = _mm_add_pd(_mm_mul_pd(_mm_cvtps_pd(c), scale), half);
-  const __m128d high = _mm_add_pd(_mm_mul_pd(_mm_cvtps_pd(_mm_movehl_ps(c, c)), scale), half);
-  const __m128i ints = _mm_unpacklo_epi64(_mm_cvttpd_epi32(low), _mm_cvttpd_epi32(high));
-  const __m128i words = _mm_packs_epi32(ints, ints);
-  return static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_packus_epi16(words, words)));
+  const __m128d scale = _mm_set1_pd(255.0), magic = _mm_set1_pd(6755399441055744.0);
+  const __m128d low = _mm_add_pd(_mm_mul_pd(_mm_cvtps_pd(c), scale), magic);
+  const __m128d high = _mm_add_pd(_mm_mul_pd(_mm_cvtps_pd(_mm_movehl_ps(c, c)), scale), magic);
+  return _mm_castps_si128(
+      _mm_shuffle_ps(_mm_castpd_ps(low), _mm_castpd_ps(high), _MM_SHUFFLE(2, 0, 2, 0)));
 }
 
-// Four bytes to four floats, each byte / 255.
-inline void UnitsOf(const uint8_t* bytes, float* v) {
-  int32_t word;
-  std::memcpy(&word, bytes, 4);
+// Four pixels of floats to four of RGBA bytes.
+inline void BytesOfFour(const float* v, uint8_t* out) {
+  const __m128i a = _mm_packs_epi32(RoundedBytes(v), RoundedBytes(v + 4));
+  const __m128i b = _mm_packs_epi32(RoundedBytes(v + 8), RoundedBytes(v + 12));
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_packus_epi16(a, b));
+}
+
+// Four pixels of RGBA bytes to four of floats, each byte / 255.
+inline void UnitsOfFour(const uint8_t* bytes, float* out) {
+  const __m128i all = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes));
   const __m128i zero = _mm_setzero_si128();
-  const __m128i ints = _mm_unpacklo_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(word), zero), zero);
-  _mm_storeu_ps(v, _mm_div_ps(_mm_cvtepi32_ps(ints), _mm_set1_ps(255.0f)));
+  const __m128i low = _mm_unpacklo_epi8(all, zero), high = _mm_unpackhi_epi8(all, zero);
+  const __m128i words[4] = {_mm_unpacklo_epi16(low, zero), _mm_unpackhi_epi16(low, zero),
+                            _mm_unpacklo_epi16(high, zero), _mm_unpackhi_epi16(high, zero)};
+  for (int i = 0; i < 4; ++i) {
+    _mm_storeu_ps(out + 4 * i, _mm_div_ps(_mm_cvtepi32_ps(words[i]), _mm_set1_ps(255.0f)));
+  }
 }
 
 void RowToFrame(const unsigned char* in, bool isFloat, int count, PF_Pixel* out) {
@@ -42,12 +52,17 @@ void RowToFrame(const unsigned char* in, bool isFloat, int count, PF_Pixel* out)
     return;
   }
   const float* f = reinterpret_cast<const float*>(in);
-  uint8_t rgba[kRowChunk * 4];
+  alignas(16) uint8_t rgba[kRowChunk * 4];
   for (int done = 0; done < count; done += kRowChunk) {
     const int n = std::min(kRowChunk, count - done);
-    for (int i = 0; i < n; ++i) {
-      const uint32_t word = BytesOf(f + (done + i) * 4);
-      std::memcpy(rgba + i * 4, &word, 4);
+    int i = 0;
+    for (; i + 4 <= n; i += 4) BytesOfFour(f + (done + i) * 4, rgba + i * 4);
+    if (i < n) {  // the last one to three pixels, through a block of four
+      float rest[16] = {};
+      std::memcpy(rest, f + (done + i) * 4, static_cast<size_t>(n - i) * 16);
+      uint8_t bytes[16];
+      BytesOfFour(rest, bytes);
+      std::memcpy(rgba + i * 4, bytes, static_cast<size_t>(n - i) * 4);
     }
     HostPixelsFromRgba(rgba, static_cast<size_t>(n), out + done);
   }
@@ -59,11 +74,17 @@ void FrameToRow(const PF_Pixel* in, int count, bool isFloat, unsigned char* out)
     return;
   }
   float* f = reinterpret_cast<float*>(out);
-  uint8_t rgba[kRowChunk * 4];
+  alignas(16) uint8_t rgba[kRowChunk * 4 + 16];
   for (int done = 0; done < count; done += kRowChunk) {
     const int n = std::min(kRowChunk, count - done);
     RgbaFromHostPixels(in + done, n, 1, n, rgba);
-    for (int i = 0; i < n; ++i) UnitsOf(rgba + i * 4, f + (done + i) * 4);
+    int i = 0;
+    for (; i + 4 <= n; i += 4) UnitsOfFour(rgba + i * 4, f + (done + i) * 4);
+    if (i < n) {  // the last one to three pixels, through a block of four
+      float rest[16];
+      UnitsOfFour(rgba + i * 4, rest);
+      std::memcpy(f + (done + i) * 4, rest, static_cast<size_t>(n - i) * 16);
+    }
   }
 }
 
