@@ -4,7 +4,8 @@
 
 namespace {
 
-constexpr size_t kMinimumStates = 2;
+// At any frame size, so that large frames still have states to seek from.
+constexpr size_t kMinimumStates = 8;
 constexpr size_t kSpareStorage = 2;
 
 }  // namespace

@@ -2,6 +2,7 @@
 // state before it instead of from frame 1. States are kept at every `spacing`-th frame; when
 // the budget is full the spacing doubles and every other state goes, so memory stays within
 // the budget however long the clip, and the replay after a seek stays within one spacing.
+// Frames so large that the budget holds few states get a few more (see Capacity).
 #pragma once
 
 #include <cstddef>
