@@ -45,26 +45,17 @@ void FireEffect::Restart() {
 }
 
 void FireEffect::Save(FireSnapshot& snapshot) const {
-  snapshot.flame = instance_.flame;
   const FlameSequenceData* sequence = Sequence();
   const size_t size = CellBytes() / 3;
-  if (!sequence || !sequence->field) {
-    snapshot.cells.clear();
-    return;
-  }
-  snapshot.cells.resize(3 * size);
-  std::memcpy(snapshot.cells.data(), sequence->mask, size);
-  std::memcpy(snapshot.cells.data() + size, sequence->field, size);
-  std::memcpy(snapshot.cells.data() + 2 * size, sequence->drops, size);
+  snapshot.flame = instance_.flame;
+  std::memcpy(snapshot.cells.get(), sequence->mask, size);
+  std::memcpy(snapshot.cells.get() + size, sequence->field, size);
+  std::memcpy(snapshot.cells.get() + 2 * size, sequence->drops, size);
 }
 
 bool FireEffect::Restore(const FireSnapshot& snapshot) {
   FlameSequenceData* sequence = Sequence();
   const size_t size = CellBytes() / 3;
-  if (snapshot.cells.empty() || !sequence) {
-    Restart();
-    return true;
-  }
   if (sequence->width != width_ || sequence->height != height_ || !sequence->field) {
     ReleaseFlameBuffers(*sequence);
     sequence->mask = static_cast<uint8_t*>(AllocatePages(size));
@@ -77,9 +68,9 @@ bool FireEffect::Restore(const FireSnapshot& snapshot) {
     sequence->width = width_;
     sequence->height = height_;
   }
-  std::memcpy(sequence->mask, snapshot.cells.data(), size);
-  std::memcpy(sequence->field, snapshot.cells.data() + size, size);
-  std::memcpy(sequence->drops, snapshot.cells.data() + 2 * size, size);
+  std::memcpy(sequence->mask, snapshot.cells.get(), size);
+  std::memcpy(sequence->field, snapshot.cells.get() + size, size);
+  std::memcpy(sequence->drops, snapshot.cells.get() + 2 * size, size);
   instance_.flame = snapshot.flame;
   return true;
 }

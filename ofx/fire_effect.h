@@ -36,6 +36,7 @@ class FireEffect {
 
   // The state at load, with no buffers: what frame 1 starts from.
   void Restart();
+  // The state after a render into a snapshot with CellBytes() of cells.
   void Save(FireSnapshot& snapshot) const;
   // False when the buffers could not be had (the fire is then restarted).
   bool Restore(const FireSnapshot& snapshot);

@@ -1,5 +1,6 @@
 #include "ofx/fire_snapshots.h"
 
+#include <new>
 #include <utility>
 
 namespace {
@@ -38,8 +39,9 @@ FireSnapshot FireSnapshots::TakeBlank() {
   if (!spare_.empty()) {
     snapshot.cells = std::move(spare_.back());
     spare_.pop_back();
+  } else {
+    snapshot.cells.reset(new (std::nothrow) uint8_t[cellBytes_]);
   }
-  snapshot.cells.resize(cellBytes_);
   return snapshot;
 }
 
@@ -70,7 +72,5 @@ const FireSnapshot* FireSnapshots::Before(int32_t frame) const {
 }
 
 void FireSnapshots::Release(FireSnapshot&& snapshot) {
-  if (spare_.size() < kSpareStorage && snapshot.cells.size() == cellBytes_) {
-    spare_.push_back(std::move(snapshot.cells));
-  }
+  if (spare_.size() < kSpareStorage && snapshot.cells) spare_.push_back(std::move(snapshot.cells));
 }

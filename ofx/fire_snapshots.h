@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <vector>
 
 #include "flame/flame_state.h"
@@ -17,7 +18,7 @@
 struct FireSnapshot {
   int32_t frame = 0;
   FlameState flame;
-  std::vector<uint8_t> cells;
+  std::unique_ptr<uint8_t[]> cells;  // the store's cell bytes; left as allocated, not cleared
 };
 
 class FireSnapshots {
@@ -34,7 +35,8 @@ class FireSnapshots {
 
   // Whether a state after `frame` should be kept.
   bool Wants(int32_t frame) const;
-  // A snapshot to fill for `frame` (its storage reused where one was let go), then Keep it.
+  // A snapshot to fill (its storage reused where one was let go), then Keep it; one without
+  // cells when the memory could not be had.
   FireSnapshot TakeBlank();
   void Keep(FireSnapshot&& snapshot);
 
@@ -54,5 +56,5 @@ class FireSnapshots {
   size_t cellBytes_ = 0;
   int32_t spacing_ = kFirstSpacing;
   std::map<int32_t, FireSnapshot> states_;
-  std::vector<std::vector<uint8_t>> spare_;  // storage of states let go, for the next ones
+  std::vector<std::unique_ptr<uint8_t[]>> spare_;  // storage of states let go, for the next ones
 };

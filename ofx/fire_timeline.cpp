@@ -171,9 +171,11 @@ FireStatus FireTimeline::Replay(int32_t start, int32_t frame, const FireValues& 
     ++framesRendered_;
     if (snapshots_.Wants(k)) {
       FireSnapshot snapshot = snapshots_.TakeBlank();
-      snapshot.frame = k;
-      effect_.Save(snapshot);
-      snapshots_.Keep(std::move(snapshot));
+      if (snapshot.cells) {  // without the memory, seeks replay from further back
+        snapshot.frame = k;
+        effect_.Save(snapshot);
+        snapshots_.Keep(std::move(snapshot));
+      }
     }
   }
   return FireStatus::kOk;

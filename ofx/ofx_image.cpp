@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
 
 #include <emmintrin.h>
+#include <xmmintrin.h>
 
 #include "minihost/rgba_pixels.h"
 #include "ofx/ofx_props.h"
@@ -34,7 +36,9 @@ inline void BytesOfFour(const float* v, uint8_t* out) {
   _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_packus_epi16(a, b));
 }
 
-// Four pixels of RGBA bytes to four of floats, each byte / 255.
+// Four pixels of RGBA bytes to four of floats, each byte / 255. Streamed: written past the
+// cache (the host reads the image only after the render), to 16-byte aligned memory.
+template <bool kStreamed>
 inline void UnitsOfFour(const uint8_t* bytes, float* out) {
   const __m128i all = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes));
   const __m128i zero = _mm_setzero_si128();
@@ -42,7 +46,12 @@ inline void UnitsOfFour(const uint8_t* bytes, float* out) {
   const __m128i words[4] = {_mm_unpacklo_epi16(low, zero), _mm_unpackhi_epi16(low, zero),
                             _mm_unpacklo_epi16(high, zero), _mm_unpackhi_epi16(high, zero)};
   for (int i = 0; i < 4; ++i) {
-    _mm_storeu_ps(out + 4 * i, _mm_div_ps(_mm_cvtepi32_ps(words[i]), _mm_set1_ps(255.0f)));
+    const __m128 units = _mm_div_ps(_mm_cvtepi32_ps(words[i]), _mm_set1_ps(255.0f));
+    if (kStreamed) {
+      _mm_stream_ps(out + 4 * i, units);
+    } else {
+      _mm_storeu_ps(out + 4 * i, units);
+    }
   }
 }
 
@@ -56,7 +65,12 @@ void RowToFrame(const unsigned char* in, bool isFloat, int count, PF_Pixel* out)
   for (int done = 0; done < count; done += kRowChunk) {
     const int n = std::min(kRowChunk, count - done);
     int i = 0;
-    for (; i + 4 <= n; i += 4) BytesOfFour(f + (done + i) * 4, rgba + i * 4);
+    for (; i + 4 <= n; i += 4) {
+      // Read ahead: the processor's own prefetching has been measured to leave this loop
+      // waiting on memory for most of its time.
+      _mm_prefetch(reinterpret_cast<const char*>(f + (done + i) * 4 + 256), _MM_HINT_T0);
+      BytesOfFour(f + (done + i) * 4, rgba + i * 4);
+    }
     if (i < n) {  // the last one to three pixels, through a block of four
       float rest[16] = {};
       std::memcpy(rest, f + (done + i) * 4, static_cast<size_t>(n - i) * 16);
@@ -79,10 +93,14 @@ void FrameToRow(const PF_Pixel* in, int count, bool isFloat, unsigned char* out)
     const int n = std::min(kRowChunk, count - done);
     RgbaFromHostPixels(in + done, n, 1, n, rgba);
     int i = 0;
-    for (; i + 4 <= n; i += 4) UnitsOfFour(rgba + i * 4, f + (done + i) * 4);
+    if (reinterpret_cast<uintptr_t>(f) % 16 == 0) {
+      for (; i + 4 <= n; i += 4) UnitsOfFour<true>(rgba + i * 4, f + (done + i) * 4);
+    } else {
+      for (; i + 4 <= n; i += 4) UnitsOfFour<false>(rgba + i * 4, f + (done + i) * 4);
+    }
     if (i < n) {  // the last one to three pixels, through a block of four
       float rest[16];
-      UnitsOfFour(rgba + i * 4, rest);
+      UnitsOfFour<false>(rgba + i * 4, rest);
       std::memcpy(f + (done + i) * 4, rest, static_cast<size_t>(n - i) * 16);
     }
   }
@@ -170,4 +188,5 @@ void CopyFrameToImage(const PF_Pixel* pixels, const OfxRectI& frame, const OfxRe
                          static_cast<size_t>(x1 - frame.x1);
     FrameToRow(in, x2 - x1, image.isFloat, row + static_cast<size_t>(x1 - target.x1) * pixelSize);
   }
+  _mm_sfence();  // the streamed stores are done before the host is told the render is
 }

@@ -232,7 +232,7 @@ void CheckOrders(Host& host) {
   };
   const Case cases[] = {
       {"bytes, bottom-up", {}, {}, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 12, 5, 17, 3, 12, 13}},
-      {"floats, top-down, away from 0,0", {true, -7, 5, 0, true}, {true, -7, 5, 0, true}, {9, 2, 9, 3, 10, 1, 1, 16}},
+      {"floats, top-down, away from 0,0", {true, -7, 5, 0, true}, {true, -7, 5, 8, true}, {9, 2, 9, 3, 10, 1, 1, 16}},
       {"bytes, padded, output with margin", {false, 3, -4, 12}, {false, 3, -4, 20, false, 3}, {6, 1, 2, 3, 11, 4}},
       {"floats in padded rows, top-down bytes out", {true, 0, 0, 16}, {false, 0, 0, 0, true, 2}, {3, 1, 2}},
   };
