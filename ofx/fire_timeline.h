@@ -3,8 +3,9 @@
 // often. The live fire moves one frame per frame in order; a frame out of order replays from
 // the nearest saved state before it. Every state is used only while what it was made from
 // still holds: the values of each frame before it (read again at their own times after a seek
-// or a reported change), the source frames seen since (a frame that comes back different
-// means the source changed, and every state goes), and the frame size.
+// or a reported change; a value without keyframes compared at every frame), the source frames
+// seen since (a frame that comes back different means the source changed, and every state
+// goes), and the frame size.
 #pragma once
 
 #include <cstddef>
