@@ -79,7 +79,7 @@ uintmax_t FfmpegPngBytes(const fs::path& dir) {
   ChildProcess ffmpeg({"ffmpeg", "-nostdin", "-loglevel", "error", "-i",
                        (dir / "frame_%04d.png").string(), "-c:v", "png", "-f", "image2pipe",
                        "pipe:1"},
-                      ChildProcess::Pipe::kFromOutput, false);
+                      ChildProcess::Pipe::kFromOutput, ChildProcess::Errors::kShown);
   std::vector<char> buffer(1 << 20);
   uintmax_t bytes = 0;
   size_t got;
@@ -189,7 +189,7 @@ void PngsThenFfmpeg(benchmark::State& state, const FootageSize& size) {
   for (auto _ : state) {
     const Start start;
     RunRenderCommand(invocation);
-    ChildProcess ffmpeg(args, ChildProcess::Pipe::kToInput, false);
+    ChildProcess ffmpeg(args, ChildProcess::Pipe::kToInput, ChildProcess::Errors::kShown);
     if (ffmpeg.Wait() != 0) state.SkipWithError("ffmpeg failed");
     Report(state, size, "PNGs then ffmpeg", start);
   }

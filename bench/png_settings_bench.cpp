@@ -59,7 +59,7 @@ void Ffmpeg(benchmark::State& state) {
     ChildProcess ffmpeg({"ffmpeg", "-nostdin", "-loglevel", "error", "-f", "rawvideo", "-pix_fmt",
                          "rgba", "-video_size", "1920x1080", "-i", raw, "-c:v", "png", "-f",
                          "image2pipe", "pipe:1"},
-                        ChildProcess::Pipe::kFromOutput, false);
+                        ChildProcess::Pipe::kFromOutput, ChildProcess::Errors::kShown);
     std::vector<char> buffer(1 << 20);
     size_t got;
     while ((got = ffmpeg.Read(buffer.data(), buffer.size())) > 0) bytes += got;

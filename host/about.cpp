@@ -1,4 +1,4 @@
-#include "host/effect_main.h"
+#include "host/command_handlers.h"
 
 PF_Err AboutCommand(PF_InData* in_data, PF_OutData* out_data) {
   in_data->utils->ansi.sprintf(

@@ -1,6 +1,6 @@
 #include "host/effect_commands.h"
 
-#include "host/effect_main.h"
+#include "host/command_handlers.h"
 
 PF_Err RunEffectCommand(EffectInstance& instance, PF_Cmd cmd, PF_InData* in_data,
                         PF_OutData* out_data, PF_ParamDef* params[], PF_LayerDef* output) {

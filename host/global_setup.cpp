@@ -1,4 +1,4 @@
-#include "host/effect_main.h"
+#include "host/command_handlers.h"
 #include "host/viewer_values.h"
 #include "viewer/viewer_settings.h"
 

@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "host/effect_main.h"
+#include "host/command_handlers.h"
 
 int32_t LibraryLoadHook(void* instance, uint32_t reason, void* /*reserved*/) {
   if (reason == DLL_PROCESS_ATTACH) moduleInstance = instance;

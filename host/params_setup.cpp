@@ -1,6 +1,6 @@
 #include <cstring>
 
-#include "host/effect_main.h"
+#include "host/command_handlers.h"
 #include "host/param_positions.h"
 
 namespace {

@@ -1,5 +1,5 @@
 #include "flame/render_flame.h"
-#include "host/effect_main.h"
+#include "host/command_handlers.h"
 #include "host/param_positions.h"
 
 namespace {

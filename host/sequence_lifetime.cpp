@@ -1,5 +1,5 @@
 #include "flame/flame_sequence.h"
-#include "host/effect_main.h"
+#include "host/command_handlers.h"
 
 PF_Err SequenceSetupCommand(PF_InData* in_data, PF_OutData* out_data) {
   PF_UtilCallbacks* utils = in_data->utils;

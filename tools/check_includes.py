@@ -5,7 +5,10 @@ a file of a layered folder that includes a header of a later layer.
   check_includes.py ROOT [--layers cli/platform cli/png ...]
 
 A header and the source file of the same name are one unit: `render.cpp` including `fast.h`
-while `fast.h` includes `render.h` is a loop between the units render and fast. Every
+while `fast.h` includes `render.h` is a loop between the units render and fast. Between
+folders, a folder may stand on the folder that holds it (flame/fast on flame's ground-floor
+headers while flame's driver chooses among flame/fast and flame/plain): an include from a
+folder into one that contains it is no folder edge; every other one is, siblings included. Every
 `#include "..."` of the sources is read: the files of every folder of ROOT except those
 that hold no product code (tests, benchmarks, fuzz targets, tools, docs, build trees), so that a
 new front end is checked as soon as it exists. An include is taken relative to the including
@@ -131,6 +134,11 @@ def folder_of(name):
     return os.path.dirname(name) or "."
 
 
+def contains(outer, inner):
+    """True when folder `outer` holds folder `inner` at some depth."""
+    return outer == "." or inner.startswith(outer + "/")
+
+
 def layer_of(name, layers):
     for position, layer in enumerate(layers):
         if name.startswith(layer + "/"):
@@ -166,7 +174,7 @@ def main():
     for name, targets in graph.items():
         for target in targets:
             a, b = folder_of(name), folder_of(target)
-            if a != b:
+            if a != b and not contains(b, a):
                 folders.setdefault(a, set()).add(b)
                 witness.setdefault((a, b), (name, target))
     folder_graph = {folder: sorted(targets) for folder, targets in folders.items()}

@@ -10,7 +10,9 @@ std::string Padded(std::string text, size_t width) {
   return text;
 }
 
-std::string Synopsis(Command command) {
+}  // namespace
+
+std::string CommandSynopsis(Command command) {
   switch (command) {
     case Command::kRender:
       return "usage: fyrel render [--source FILE] [--frames N] [--start N] [--out DIR]\n"
@@ -35,6 +37,8 @@ std::string Synopsis(Command command) {
   }
   return "";
 }
+
+namespace {
 
 std::string DefaultOf(Command command, const FlagSpec& flag) {
   std::string name = flag.name;
@@ -67,21 +71,26 @@ std::string GeneralHelp() {
          "Try: fyrel render --video fire.gif\n";
 }
 
+std::string FlagDetails(Command command, const FlagSpec& flag) {
+  std::string details;
+  if (flag.kind != FlagKind::kPath && flag.kind != FlagKind::kPresence) {
+    details = FlagRangeText(flag);
+  }
+  std::string dephault = DefaultOf(command, flag);
+  if (!dephault.empty()) {
+    if (!details.empty()) details += ", ";
+    details += "default " + dephault;
+  }
+  return details;
+}
+
 std::string CommandHelp(Command command) {
-  std::string text = Synopsis(command) + "\nflags:\n";
+  std::string text = CommandSynopsis(command) + "\nflags:\n";
   for (const FlagSpec* flag : FlagsOf(command)) {
     std::string head = std::string("  ") + flag->name;
     if (flag->meta) head += std::string(" ") + flag->meta;
     std::string line = Padded(head, 30) + flag->help;
-    std::string details;
-    if (flag->kind != FlagKind::kPath && flag->kind != FlagKind::kPresence) {
-      details = FlagRangeText(*flag);
-    }
-    std::string dephault = DefaultOf(command, *flag);
-    if (!dephault.empty()) {
-      if (!details.empty()) details += ", ";
-      details += "default " + dephault;
-    }
+    const std::string details = FlagDetails(command, *flag);
     if (!details.empty()) line += "\n" + std::string(30, ' ') + "(" + details + ")";
     text += line + "\n";
   }

@@ -1,4 +1,5 @@
-// The texts of --help and --version, written from the flag table.
+// The texts of --help and --version, written from the flag table (the manual page is written
+// from the same parts).
 #pragma once
 
 #include <string>
@@ -7,4 +8,8 @@
 
 std::string GeneralHelp();
 std::string CommandHelp(Command command);
+// The usage lines and what the command does: the start of its help.
+std::string CommandSynopsis(Command command);
+// What a flag of `command` takes and its default, "1 to 100, default 45"; empty when neither.
+std::string FlagDetails(Command command, const FlagSpec& flag);
 std::string VersionText();

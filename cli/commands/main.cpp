@@ -1,5 +1,7 @@
 // fyrel: fire from any image, through the effect's own entry.
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <exception>
 #include <new>
 #include <string>
@@ -44,7 +46,7 @@ int main(int argc, char** argv) {
   try {
     int status = Run(args);
     if (std::fflush(stdout) != 0) {
-      std::fprintf(stderr, "fyrel: cannot write to standard output\n");
+      std::fprintf(stderr, "fyrel: cannot write to standard output: %s\n", std::strerror(errno));
       return kExitFailure;
     }
     return status;

@@ -8,6 +8,7 @@
 #include "cli/commands/effect_session.h"
 #include "cli/media/composite.h"
 #include "cli/media/source_frames.h"
+#include "cli/media/video_probe.h"
 #include "cli/output/frame_names.h"
 #include "cli/output/frame_output.h"
 #include "cli/output/output_target.h"
@@ -62,7 +63,12 @@ int RunRenderCommand(const Invocation& invocation) {
   plan.width = width;
   plan.height = height;
   plan.channels = 4;
-  plan.fps = invocation.fps;
+  // A video source's own rate and sound, unless --fps says otherwise.
+  plan.fps = invocation.fpsGiven || !source->HasRate() ? invocation.fps : source->Rate();
+  if (source->HasRate() && !invocation.videoPath.empty()) {
+    plan.sound = ProbeSound(invocation.sourcePath);
+    plan.frames = frames;
+  }
   plan.threads = invocation.threads > 0 ? invocation.threads : DefaultEncodingThreads();
   FrameOutput output(plan);
 

@@ -46,9 +46,16 @@ void ApplyFlagValue(const FlagSpec& flag, const std::string& text, Invocation* i
         invocation->threads = value;
       } else if (name == "--start") {
         invocation->start = value;
-      } else if (name == "--fps") {
-        invocation->fps = value;
       }
+      return;
+    }
+    case FlagKind::kRate: {
+      int64_t num = 0, den = 1;
+      if (!ParseRateText(text, &num, &den) || num < flag.minimum * den ||
+          num > flag.maximum * den || !ReducedRate(num, den, &invocation->fps)) {
+        BadValue(flag, text);
+      }
+      invocation->fpsGiven = true;
       return;
     }
     case FlagKind::kColor:

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cli/flags/flag_table.h"
+#include "cli/media/frame_rate.h"
 
 // One effect parameter to set by its display name, as the host keeps it: sliders, check boxes
 // and 16.16 fixed-point values in `value`; colours in red, green and blue.
@@ -29,7 +30,8 @@ struct Invocation {
   int32_t frames = 100;    // a video or sequence source: its length unless given
   bool framesGiven = false;
   int32_t start = 1;
-  int32_t fps = 25;
+  FrameRate fps;           // 25 unless given
+  bool fpsGiven = false;
   int32_t threads = 0;     // PNG encoding threads; 0: one per core
   bool compositeOver = false;  // the fire over the source instead of alone
   bool quiet = false;

@@ -26,7 +26,9 @@ const FlagSpec kFlags[] = {
      "encode with ffmpeg: .mp4, .webm or .gif (the last\n"
      "                              two keep alpha); without --out, no frame files",
      kRenderAndPreview},
-    {"--fps", FlagKind::kInteger, nullptr, 1, 120, "25", "N", "frame rate of the video",
+    {"--fps", FlagKind::kRate, nullptr, 1, 120, "25", "RATE",
+     "frame rate of the video (render: a video source's own\n"
+     "                              rate unless given)",
      kRenderAndPreview},
     {"--composite", FlagKind::kChoice, nullptr, 0, 0, "none", "MODE",
      "none: the fire alone, with its alpha;\n"
@@ -121,6 +123,9 @@ std::string FlagRangeText(const FlagSpec& flag) {
       return "WxH, each from " + std::to_string(flag.minimum) + " to " +
              std::to_string(flag.maximum);
     case FlagKind::kChoice: return "none or over";
+    case FlagKind::kRate:
+      return std::to_string(flag.minimum) + " to " + std::to_string(flag.maximum) +
+             ", as 25, 29.97 or 30000/1001";
     case FlagKind::kPath: return "a path";
     case FlagKind::kPresence: return "no value";
   }

@@ -18,6 +18,7 @@ enum class FlagKind {
   kPath,      // a file or directory name
   kSize,      // WxH, each within [minimum, maximum]
   kChoice,    // one word of a few (--composite: none or over)
+  kRate,      // frames a second within [minimum, maximum]: 25, 29.97 or 30000/1001
   kPresence,  // no value
 };
 

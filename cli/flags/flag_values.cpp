@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cmath>
 #include <cstdlib>
+#include <numeric>
 
 namespace {
 
@@ -89,6 +90,36 @@ bool ParseSizeText(const std::string& text, int64_t* width, int64_t* height) {
   if (!AllDigits(w, 0, w.size()) || !AllDigits(h, 0, h.size())) return false;
   if (!ParseIntegerText(w, width) || !ParseIntegerText(h, height)) return false;
   return *width > 0 && *height > 0;
+}
+
+bool ParseRateText(const std::string& text, int64_t* num, int64_t* den) {
+  int64_t n = 0, d = 1;
+  const size_t slash = text.find('/');
+  const size_t point = text.find('.');
+  if (slash != std::string::npos) {
+    const std::string top = text.substr(0, slash), bottom = text.substr(slash + 1);
+    if (!AllDigits(top, 0, top.size()) || !AllDigits(bottom, 0, bottom.size()) ||
+        !ParseIntegerText(top, &n) || !ParseIntegerText(bottom, &d)) {
+      return false;
+    }
+  } else if (point != std::string::npos) {
+    const std::string whole = text.substr(0, point), fraction = text.substr(point + 1);
+    const bool digits = (whole.empty() || AllDigits(whole, 0, whole.size())) &&
+                        (fraction.empty() || AllDigits(fraction, 0, fraction.size()));
+    if (!digits || (whole.empty() && fraction.empty()) || whole.size() > 6 ||
+        fraction.size() > 6) {
+      return false;
+    }
+    for (char c : whole + fraction) n = n * 10 + (c - '0');
+    for (size_t i = 0; i < fraction.size(); ++i) d *= 10;
+  } else if (!AllDigits(text, 0, text.size()) || !ParseIntegerText(text, &n)) {
+    return false;
+  }
+  if (n <= 0 || d <= 0) return false;
+  const int64_t common = std::gcd(n, d);
+  *num = n / common;
+  *den = d / common;
+  return true;
 }
 
 int64_t NearestFixed16(double value) { return std::llround(value * 65536.0); }

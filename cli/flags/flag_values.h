@@ -21,5 +21,10 @@ bool ParseDecimalText(const std::string& text, double* value);
 // WxH with two positive decimal integers.
 bool ParseSizeText(const std::string& text, int64_t* width, int64_t* height);
 
+// A frame rate: a whole number (25), a plain decimal (29.97, kept exact as 2997/100) or a
+// fraction of two whole numbers (30000/1001), in lowest terms; fails on zero, a sign or what
+// does not fit 32 bits.
+bool ParseRateText(const std::string& text, int64_t* num, int64_t* den);
+
 // The 16.16 fixed-point value nearest to `value` (halves away from zero).
 int64_t NearestFixed16(double value);

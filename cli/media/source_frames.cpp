@@ -12,6 +12,8 @@
 #include <vector>
 
 #include "cli/media/default_source.h"
+#include "cli/media/orientation.h"
+#include "cli/media/video_probe.h"
 #include "cli/platform/child_process.h"
 #include "cli/platform/cli_error.h"
 #include "cli/platform/file_system.h"
@@ -145,110 +147,122 @@ class SequenceSource : public SourceFrames {
   RgbaImage frame_;
 };
 
-// What ffprobe says about the first video stream: key=value lines of its size and packet count.
-std::string ProbeVideo(const std::string& path) {
-  std::unique_ptr<ChildProcess> probe;
-  try {
-    probe = std::make_unique<ChildProcess>(
-        std::vector<std::string>{"ffprobe", "-v", "error", "-pattern_type", "none",
-                                 "-select_streams", "v:0", "-count_packets", "-show_entries",
-                                 "stream=width,height,nb_read_packets:format=format_name",
-                                 "-of", "default=nw=1", FfmpegFileName(path)},
-        ChildProcess::Pipe::kFromOutput, true);
-  } catch (const CliError&) {
-    throw CliError(path + " is not a PNG; reading a video needs ffprobe and ffmpeg, which cannot be "
-                   "run here (Debian: apt-get install ffmpeg)");
-  }
-  std::string text;
-  char buffer[4096];
-  size_t got;
-  while ((got = probe->Read(buffer, sizeof buffer)) > 0 && text.size() < 65536) {
-    text.append(buffer, got);
-  }
-  if (probe->Wait() != 0) throw CliError(path + ": not a video or image that ffmpeg can read");
-  return text;
-}
-
-int32_t PositiveNumber(const std::string& text) {
-  if (text.empty() || text.size() > 9 ||
-      !std::all_of(text.begin(), text.end(),
-                   [](char c) { return std::isdigit(static_cast<unsigned char>(c)); })) {
-    return 0;
-  }
-  return static_cast<int32_t>(std::stol(text));
-}
-
+// A video (or a still that only ffmpeg reads) decoded by ffmpeg into raw RGBA through a pipe,
+// one frame a read, turned upright. ffmpeg passes every frame on as the demuxer and decoder
+// give it (edit lists applied, no frames made up or dropped for a constant rate). The first
+// frame is decoded at once, so that a file whose frames cannot be decoded stops the run before
+// anything is written.
 class VideoSource : public SourceFrames {
  public:
-  explicit VideoSource(const std::string& path) : path_(path) {
+  VideoSource(const std::string& path, const VideoStreamInfo& info)
+      : path_(path), orientation_(info.orientation) {
     files_.push_back(path);
-    const VideoStreamInfo info = ParseVideoProbe(ProbeVideo(path), path);
     width_ = info.width;
     height_ = info.height;
     length_ = info.frames;
+    rate_ = info.rate;
+    hasRate_ = true;
+    std::vector<std::string> args = {"ffmpeg", "-nostdin", "-hide_banner", "-loglevel", "error",
+                                     "-noautorotate"};
     // ffmpeg's image reader takes a '%' in the name for a number unless told otherwise; the
     // option is known to that reader only.
-    literalName_ = info.format == "image2";
+    if (info.format == "image2") args.insert(args.end(), {"-pattern_type", "none"});
+    // ffmpeg's own VP8 and VP9 decoders drop the alpha plane; libvpx's keep it.
+    if (info.alpha) {
+      args.insert(args.end(), {"-c:v", info.codec == "vp9" ? "libvpx-vp9" : "libvpx"});
+    }
+    args.insert(args.end(), {"-i", FfmpegFileName(path_), "-map", "0:v:0", "-vsync",
+                             "passthrough", "-f", "rawvideo", "-pix_fmt", "rgba", "pipe:1"});
+    decoder_ = std::make_unique<ChildProcess>(args, ChildProcess::Pipe::kFromOutput,
+                                              ChildProcess::Errors::kKept);
+    if (!ReadFrame(&first_)) {
+      throw CliError(path_ + ": ffmpeg could not decode its first frame" + Reason());
+    }
   }
 
   void Next(std::vector<uint8_t>* rgba) override {
-    rgba->resize(static_cast<size_t>(width_) * height_ * 4);
-    if (!decoder_) {
-      std::vector<std::string> args = {"ffmpeg", "-nostdin", "-hide_banner", "-loglevel",
-                                       "error"};
-      if (literalName_) args.insert(args.end(), {"-pattern_type", "none"});
-      args.insert(args.end(), {"-i", FfmpegFileName(path_), "-map", "0:v:0", "-f", "rawvideo",
-                               "-pix_fmt", "rgba", "pipe:1"});
-      decoder_ = std::make_unique<ChildProcess>(args, ChildProcess::Pipe::kFromOutput, false);
+    if (read_ == 1 && !first_.empty()) {
+      rgba->swap(first_);
+      first_ = std::vector<uint8_t>();
+      return;
     }
-    if (decoder_->Read(rgba->data(), rgba->size()) != rgba->size()) {
-      decoder_->Kill();
+    if (read_ >= length_ || !ReadFrame(rgba)) {
       throw CliError(path_ + ": ffmpeg could not decode frame " + std::to_string(read_ + 1) +
-                     " of " + std::to_string(length_));
+                     " of " + std::to_string(length_) + Reason());
     }
-    ++read_;
   }
 
  private:
+  // The next frame, upright, in `rgba`; false when ffmpeg gives no whole frame.
+  bool ReadFrame(std::vector<uint8_t>* rgba) {
+    const size_t bytes = static_cast<size_t>(width_) * height_ * 4;
+    rgba->resize(bytes);
+    std::vector<uint8_t>& into = orientation_.Upright() ? *rgba : stored_;
+    into.resize(bytes);
+    if (decoder_->Read(into.data(), bytes) != bytes) {
+      decoder_->Kill();
+      return false;
+    }
+    if (!orientation_.Upright()) {
+      const int32_t storedWidth = orientation_.SwapsSides() ? height_ : width_;
+      const int32_t storedHeight = orientation_.SwapsSides() ? width_ : height_;
+      OrientFrame(stored_.data(), storedWidth, storedHeight, orientation_, rgba->data());
+    }
+    ++read_;
+    return true;
+  }
+
+  // ffmpeg's own word on what went wrong, as " (its line)".
+  std::string Reason() const {
+    const std::string said = decoder_->LastErrorLine();
+    return said.empty() ? "" : " (" + said + ")";
+  }
+
   std::string path_;
+  Orientation orientation_;
   std::unique_ptr<ChildProcess> decoder_;
-  bool literalName_ = false;
+  std::vector<uint8_t> first_;
+  std::vector<uint8_t> stored_;  // a turned frame as it arrives
   int32_t read_ = 0;
 };
 
 void CheckReadable(const std::string& path) {
-  if (IsDirectory(path)) throw CliError("cannot read " + path + ": it is a directory");
   std::FILE* file = std::fopen(path.c_str(), "rb");
   if (!file) throw CliError("cannot read " + path + ": " + std::strerror(errno));
   std::fclose(file);
 }
 
-}  // namespace
-
-VideoStreamInfo ParseVideoProbe(const std::string& text, const std::string& path) {
-  std::map<std::string, std::string> values;
-  std::istringstream lines(text);
-  std::string line;
-  while (std::getline(lines, line)) {
-    const size_t equals = line.find('=');
-    if (equals != std::string::npos) values[line.substr(0, equals)] = line.substr(equals + 1);
-  }
-  if (values.find("width") == values.end()) throw CliError(path + ": no video stream");
-  VideoStreamInfo info;
-  info.width = PositiveNumber(values["width"]);
-  info.height = PositiveNumber(values["height"]);
-  info.frames = PositiveNumber(values["nb_read_packets"]);
-  info.format = values["format_name"];
-  if (info.width <= 0 || info.height <= 0 || info.frames <= 0) {
-    throw CliError(path + ": its video stream has no frames ffmpeg can read");
-  }
-  if (info.width > kMaxImageSide || info.height > kMaxImageSide) {
-    throw CliError(path + ": the video is " + std::to_string(info.width) + "x" +
-                   std::to_string(info.height) + ", larger than " +
-                   std::to_string(kMaxImageSide) + " pixels on a side");
-  }
-  return info;
+bool StartsWithPngSignature(const std::string& path) {
+  static const unsigned char kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+  unsigned char head[8] = {};
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (!file) return false;
+  const size_t got = std::fread(head, 1, sizeof head, file);
+  std::fclose(file);
+  return got == sizeof head && std::memcmp(head, kSignature, sizeof head) == 0;
 }
+
+std::unique_ptr<SourceFrames> OpenFootage(const std::string& path) {
+  std::unique_ptr<VideoSource> video;
+  VideoStreamInfo info;
+  try {
+    info = ProbeVideo(path);
+    video = std::make_unique<VideoSource>(path, info);
+  } catch (const CliError&) {
+    // A file named .png that ffmpeg cannot read either: what is wrong with it as a PNG.
+    if (LowercaseExtension(path) == "png") ReadPngFile(path);
+    throw;
+  }
+  if (!info.still) return video;
+  // A still serves any number of frames, whichever image format holds it.
+  RgbaImage image;
+  image.width = video->Width();
+  image.height = video->Height();
+  video->Next(&image.pixels);
+  return std::make_unique<StillSource>(std::move(image), path);
+}
+
+}  // namespace
 
 std::unique_ptr<SourceFrames> OpenSource(const std::string& path) {
   if (path.empty()) return std::make_unique<StillSource>(DrawDefaultSource(), "");
@@ -256,9 +270,21 @@ std::unique_ptr<SourceFrames> OpenSource(const std::string& path) {
   if (!PathExists(path) && SplitPattern(path, &pattern)) {
     return std::make_unique<SequenceSource>(path, pattern);
   }
-  if (LowercaseExtension(path) == "png") {
-    return std::make_unique<StillSource>(ReadPngFile(path), path);
+  switch (KindOfFile(path)) {
+    case FileKind::kMissing:
+    case FileKind::kRegular: break;
+    case FileKind::kDirectory: throw CliError("cannot read " + path + ": it is a directory");
+    case FileKind::kStream:
+      // A pipe or a device is read once, as it comes: ffprobe's look at it would use up what
+      // ffmpeg is to read. A PNG reader reads no further than its image goes.
+      if (LowercaseExtension(path) == "png") {
+        return std::make_unique<StillSource>(ReadPngFile(path), path);
+      }
+      throw CliError("cannot read " + path +
+                     ": it is a pipe or a device; a video source must be a file (a PNG can come "
+                     "through a pipe when its name ends in .png)");
   }
+  if (StartsWithPngSignature(path)) return std::make_unique<StillSource>(ReadPngFile(path), path);
   CheckReadable(path);
-  return std::make_unique<VideoSource>(path);
+  return OpenFootage(path);
 }

@@ -1,7 +1,7 @@
-// The source layer, frame by frame: a still PNG (the same image for every frame), a numbered
-// image sequence (shot_%04d.png, every number from the lowest on, no gaps) or a video file
-// that ffmpeg decodes, read through a pipe one frame at a time. All of them give 8-bit RGBA
-// of one size, which sets the frame size.
+// The source layer, frame by frame: a still (the same image for every frame: a PNG, or any
+// image ffmpeg reads), a numbered PNG sequence (shot_%04d.png, every number from the lowest
+// on, no gaps) or a video file that ffmpeg decodes, read through a pipe one frame at a time,
+// upright. All of them give 8-bit RGBA of one size, which sets the frame size.
 #pragma once
 
 #include <cstdint>
@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/media/frame_rate.h"
 #include "cli/png/png_io.h"
 
 class SourceFrames {
@@ -18,6 +19,9 @@ class SourceFrames {
   int32_t Height() const { return height_; }
   // The frames it holds; 0 for a still image, which serves any number of frames.
   int32_t Length() const { return length_; }
+  // A video's frame rate (its average for a variable one); false for stills and sequences.
+  bool HasRate() const { return hasRate_; }
+  const FrameRate& Rate() const { return rate_; }
   // Puts the next frame, the first one first, in `rgba` (Width() x Height() x 4 samples),
   // using its buffer when it has one. A still image hands its one frame over at the first
   // call and has none after it. Throws a CliError naming the source when it cannot be read.
@@ -29,24 +33,15 @@ class SourceFrames {
   int32_t width_ = 0;
   int32_t height_ = 0;
   int32_t length_ = 0;
+  bool hasRate_ = false;
+  FrameRate rate_;
   std::vector<std::string> files_;
 };
 
-// Opens `path` and checks it as far as can be known before the first frame: a file that is
-// missing or unreadable, a video without a video stream, a sequence with no file or with a
-// gap are all refused here. An empty path is the built-in source. Throws a CliError.
+// Opens `path` and checks it as far as can be known before the first frame, which is read: a
+// file that is missing or unreadable, a video without a video stream or whose first frame
+// cannot be decoded, a sequence with no file or with a gap are all refused here. What the file
+// is decides how it is read, not its name; a pipe or a device is read only as a PNG (its name
+// ending in .png), since looking into it would use up its data. An empty path is the built-in
+// source. Throws a CliError.
 std::unique_ptr<SourceFrames> OpenSource(const std::string& path);
-
-// A video's first stream as the renderer takes it.
-struct VideoStreamInfo {
-  int32_t width = 0;
-  int32_t height = 0;
-  int32_t frames = 0;
-  std::string format;  // ffmpeg's name for the file's format
-};
-
-// ffprobe's key=value lines about a video's first stream (width, height, nb_read_packets) and
-// its format (format_name).
-// Throws a CliError naming `path` for no stream, a missing or bad number, or a side over the
-// limit (exposed for the fuzz target).
-VideoStreamInfo ParseVideoProbe(const std::string& text, const std::string& path);

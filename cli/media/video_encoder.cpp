@@ -1,6 +1,8 @@
 #include "cli/media/video_encoder.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <initializer_list>
 
 #include "cli/platform/cli_error.h"
 #include "cli/platform/file_system.h"
@@ -14,6 +16,23 @@ const char* const kEvenSides = "pad=ceil(iw/2)*2:ceil(ih/2)*2:color=black";
 // An MP4 has no alpha: RGBA frames are sent as RGB weighted by their alpha.
 bool PremultipliesToRgb(const VideoJob& job) {
   return job.framesHaveAlpha && VideoFormatOf(job.videoPath) == VideoFormat::kMp4;
+}
+
+// The audio codec for `format`: "copy" when the container takes `codec` as it is.
+const char* AudioCodecFor(VideoFormat format, const std::string& codec) {
+  if (format == VideoFormat::kWebm) {
+    return codec == "opus" || codec == "vorbis" ? "copy" : "libopus";
+  }
+  for (const char* kept : {"aac", "mp3", "alac", "ac3", "eac3", "opus", "flac"}) {
+    if (codec == kept) return "copy";
+  }
+  return "aac";
+}
+
+std::string SecondsText(double seconds) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.6f", seconds);
+  return text;
 }
 
 }  // namespace
@@ -39,7 +58,7 @@ void CheckFfmpegAvailable() {
   int status = -1;
   try {
     ChildProcess ffmpeg({"ffmpeg", "-hide_banner", "-loglevel", "quiet", "-version"},
-                        ChildProcess::Pipe::kFromOutput, true);
+                        ChildProcess::Pipe::kFromOutput, ChildProcess::Errors::kHidden);
     char buffer[4096];
     while (ffmpeg.Read(buffer, sizeof buffer) > 0) {
     }
@@ -60,8 +79,30 @@ std::vector<std::string> FfmpegArguments(const VideoJob& job, const std::string&
                                    "-pix_fmt", SendsAlpha(job) ? "rgba" : "rgb24",
                                    "-video_size", std::to_string(job.width) + "x" +
                                                       std::to_string(job.height),
-                                   "-framerate", std::to_string(job.fps), "-i", "pipe:0"};
-  switch (VideoFormatOf(job.videoPath)) {
+                                   "-framerate", FrameRateText(job.fps)};
+  const VideoFormat format = VideoFormatOf(job.videoPath);
+  const SourceSound& source = job.sound;
+  const bool sound = !source.path.empty() && format != VideoFormat::kGif;
+  const bool delayed = sound && source.videoDelay > 0.0;
+  if (delayed) {
+    // A video that starts after its sound (a camera's late first frame) stays in step with it.
+    args.insert(args.end(), {"-itsoffset", SecondsText(source.videoDelay)});
+  }
+  args.insert(args.end(), {"-i", "pipe:0"});
+  if (sound) {
+    // The source's sound, as long as the frames go.
+    args.insert(args.end(), {"-i", FfmpegFileName(source.path), "-map", "0:v:0", "-map",
+                             "1:a:0", "-c:a", AudioCodecFor(format, source.codec)});
+    if (job.frames > 0) {
+      const double seconds = static_cast<double>(job.frames) * job.fps.den / job.fps.num;
+      args.insert(args.end(), {"-t", SecondsText(source.videoDelay + seconds)});
+    } else {
+      args.push_back("-shortest");
+    }
+  }
+  // Frames are passed on at their times: a late start is not filled with copies of the first.
+  if (delayed) args.insert(args.end(), {"-vsync", "passthrough"});
+  switch (format) {
     case VideoFormat::kWebm:
       // VP9 keeps alpha in a second plane and takes odd sides as they are.
       args.insert(args.end(), {"-vf", job.framesHaveAlpha ? "format=yuva420p" : "format=yuv420p",
@@ -97,7 +138,8 @@ VideoEncoder::VideoEncoder(const VideoJob& job)
   watch_ = WatchTemporaryFile(temporary_);
   try {
     ffmpeg_ = std::make_unique<ChildProcess>(FfmpegArguments(job, FfmpegFileName(temporary_)),
-                                             ChildProcess::Pipe::kToInput, false);
+                                             ChildProcess::Pipe::kToInput,
+                                             ChildProcess::Errors::kKept);
   } catch (const CliError&) {
     ForgetTemporaryFile(watch_);
     throw;
@@ -130,7 +172,10 @@ void VideoEncoder::AddFrame(const uint8_t* samples) {
 
 void VideoEncoder::Finish() {
   const int status = ffmpeg_->Wait();
+  // ffmpeg ends with status 0 when its output's last writes fail (a full disk while writing
+  // the index): at its log level, any line it wrote is an error.
   if (status != 0) Fail("exit status " + std::to_string(status));
+  if (!ffmpeg_->LastErrorLine().empty()) Fail("");
   ffmpeg_.reset();
   std::string error;
   const bool renamed = RenameOver(temporary_, job_.videoPath, &error);
@@ -141,8 +186,15 @@ void VideoEncoder::Finish() {
 
 void VideoEncoder::Fail(const std::string& why) {
   ffmpeg_->Kill();
+  // ffmpeg's own reason, when it gave one: "No space left on device", the file by its name.
+  std::string said = ffmpeg_->LastErrorLine();
+  const std::string inside = FfmpegFileName(temporary_);
+  for (size_t at; (at = said.find(inside)) != std::string::npos;) {
+    said.replace(at, inside.size(), job_.videoPath);
+  }
   ffmpeg_.reset();
   RemoveFileQuietly(temporary_);
   ForgetTemporaryFile(watch_);
-  throw CliError("ffmpeg could not encode " + job_.videoPath + " (" + why + ")");
+  const std::string both = why.empty() ? said : said.empty() ? why : why + ": " + said;
+  throw CliError("ffmpeg could not encode " + job_.videoPath + " (" + both + ")");
 }

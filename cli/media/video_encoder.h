@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "cli/media/frame_rate.h"
+#include "cli/media/video_probe.h"
 #include "cli/platform/child_process.h"
 
 enum class VideoFormat { kMp4, kWebm, kGif };
@@ -22,9 +24,14 @@ void CheckFfmpegAvailable();
 struct VideoJob {
   int32_t width = 0;
   int32_t height = 0;
-  int32_t fps = 25;
+  FrameRate fps;
   bool framesHaveAlpha = true;  // RGBA frames (render) or opaque RGB (preview)
   std::string videoPath;
+  // The sound the video carries (none when its path is empty): copied as it is where the
+  // container takes its codec, else encoded to the container's own; the frames placed against
+  // it as in its file.
+  SourceSound sound;
+  int32_t frames = 0;  // how many frames come: the sound ends with the last (0: unknown)
 };
 
 // Whether ffmpeg is sent RGBA: RGBA frames for a format that keeps alpha. RGBA frames for an

@@ -51,6 +51,8 @@ FrameOutput::FrameOutput(const FrameOutputPlan& plan)
     job.width = plan.width;
     job.height = plan.height;
     job.fps = plan.fps;
+    job.sound = plan.sound;
+    job.frames = plan.frames;
     job.framesHaveAlpha = plan.channels == 4;
     job.videoPath = plan.videoPath;
     video_ = std::make_unique<VideoEncoder>(job);

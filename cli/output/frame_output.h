@@ -12,6 +12,9 @@
 #include <string>
 #include <vector>
 
+#include "cli/media/frame_rate.h"
+#include "cli/media/video_probe.h"
+
 class VideoEncoder;
 
 struct FrameOutputPlan {
@@ -20,7 +23,9 @@ struct FrameOutputPlan {
   int32_t width = 0;
   int32_t height = 0;
   int channels = 4;       // 4: RGBA with straight alpha; 3: opaque RGB
-  int32_t fps = 25;
+  FrameRate fps;
+  SourceSound sound;   // what the video carries of its source's sound (no path: none)
+  int32_t frames = 0;  // how many frames come (0: unknown)
   int threads = 1;        // PNG encoding threads
 };
 

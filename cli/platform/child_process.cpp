@@ -57,11 +57,11 @@ std::string WindowsCommandLine(const std::vector<std::string>& args) {
 
 }  // namespace
 
-ChildProcess::ChildProcess(const std::vector<std::string>& args, Pipe pipe, bool quiet) {
+ChildProcess::ChildProcess(const std::vector<std::string>& args, Pipe pipe, Errors errors) {
   std::fflush(stdout);
   std::fflush(stderr);
   std::string line = WindowsCommandLine(args);
-  if (quiet) line += " 2>NUL";
+  if (errors != Errors::kShown) line += " 2>NUL";
   // cmd.exe strips one pair of outer quotes from the whole line.
   std::FILE* stream = _popen(("\"" + line + "\"").c_str(), pipe == Pipe::kToInput ? "wb" : "rb");
   if (!stream) throw CliError("cannot start " + args[0] + ": " + std::strerror(errno));
@@ -114,9 +114,15 @@ std::string FindProgram(const std::string& name) {
 
 }  // namespace
 
-ChildProcess::ChildProcess(const std::vector<std::string>& args, Pipe pipe, bool quiet) {
+ChildProcess::ChildProcess(const std::vector<std::string>& args, Pipe pipe, Errors errors) {
   const std::string program = FindProgram(args[0]);
   if (program.empty()) throw CliError("cannot start " + args[0] + ": " + std::strerror(ENOENT));
+  const bool quiet = errors == Errors::kHidden;
+  if (errors == Errors::kKept) {
+    errors_ = std::tmpfile();
+    if (!errors_) throw CliError("cannot start " + args[0] + ": " + std::strerror(errno));
+  }
+  const int keptErrors = errors_ ? fileno(errors_) : -1;
   int ends[2];
   if (::pipe2(ends, O_CLOEXEC) != 0) {
     throw CliError("cannot start " + args[0] + ": " + std::strerror(errno));
@@ -159,6 +165,7 @@ ChildProcess::ChildProcess(const std::vector<std::string>& args, Pipe pipe, bool
       const int null = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
       if (null >= 0) ::dup2(null, 2);
     }
+    if (keptErrors >= 0) ::dup2(keptErrors, 2);
     // Ignored signals stay ignored across exec; SIGPIPE, which we may ignore, must not be.
     ::signal(SIGPIPE, SIG_DFL);
     pthread_sigmask(SIG_SETMASK, &previous, nullptr);
@@ -248,4 +255,41 @@ void ChildProcess::Kill() {
 
 #endif
 
-ChildProcess::~ChildProcess() { Kill(); }
+ChildProcess::~ChildProcess() {
+  Kill();
+  if (errors_) std::fclose(errors_);
+}
+
+std::string ChildProcess::LastErrorLine() const {
+  if (!errors_) return "";
+  // The end of what it wrote is enough: the last line is the one wanted.
+  constexpr long kTail = 4096;
+  std::fflush(errors_);
+  std::fseek(errors_, 0, SEEK_END);
+  const long size = std::ftell(errors_);
+  std::fseek(errors_, size > kTail ? size - kTail : 0, SEEK_SET);
+  std::string text(static_cast<size_t>(size > kTail ? kTail : (size < 0 ? 0 : size)), '\0');
+  text.resize(std::fread(&text[0], 1, text.size(), errors_));
+  // The last line from one of ffmpeg's parts ("[mov,mp4 @ 0x55d0c0a0] moov atom not found")
+  // says what the closing lines ("...: Invalid data found when processing input") do not.
+  std::string last, lastOfAPart;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find_first_of("\r\n", start);
+    if (end == std::string::npos) end = text.size();
+    std::string line = text.substr(start, end - start);
+    start = end + 1;
+    bool ofAPart = false;
+    while (line.size() > 1 && line[0] == '[') {
+      const size_t close = line.find("] ");
+      if (close == std::string::npos || line.find(" @ ") > close) break;
+      line.erase(0, close + 2);
+      ofAPart = true;
+    }
+    while (!line.empty() && (line.back() == ' ' || line.back() == '.')) line.pop_back();
+    if (line.empty() || line == "Conversion failed!" || line == "Conversion failed") continue;
+    last = line;
+    if (ofAPart) lastOfAPart = line;
+  }
+  return lastOfAPart.empty() ? last : lastOfAPart;
+}

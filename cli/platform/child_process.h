@@ -6,16 +6,20 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdio>
 #include <string>
 #include <vector>
 
 class ChildProcess {
  public:
   enum class Pipe { kToInput, kFromOutput };
+  // The child's standard error: where ours goes, nowhere, or kept aside for LastErrorLine (a
+  // file, so that a child with much to say never waits for us to read it).
+  enum class Errors { kShown, kHidden, kKept };
 
-  // Starts args[0], found on PATH, with `pipe` connected. The child's standard error goes
-  // where ours goes unless `quiet`. Throws a CliError when it cannot be started.
-  ChildProcess(const std::vector<std::string>& args, Pipe pipe, bool quiet);
+  // Starts args[0], found on PATH, with `pipe` connected. Throws a CliError when it cannot be
+  // started.
+  ChildProcess(const std::vector<std::string>& args, Pipe pipe, Errors errors);
   ~ChildProcess();
   ChildProcess(const ChildProcess&) = delete;
   ChildProcess& operator=(const ChildProcess&) = delete;
@@ -30,6 +34,11 @@ class ChildProcess {
   // Ends the child at once and waits for it.
   void Kill();
 
+  // The line of the child's kept standard error that says most: the last one from one of
+  // ffmpeg's parts ("[h264 @ 0x...] ", which is left out), else the last one; empty when there
+  // is none (or the errors were not kept, or the build cannot keep them).
+  std::string LastErrorLine() const;
+
  private:
   void ClosePipe();
 #if defined(_WIN32)
@@ -39,4 +48,5 @@ class ChildProcess {
   long pid_ = 0;
 #endif
   bool running_ = false;
+  std::FILE* errors_ = nullptr;  // the kept standard error
 };

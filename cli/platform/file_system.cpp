@@ -13,6 +13,9 @@
 #include <process.h>
 #include <windows.h>
 #else
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -59,6 +62,46 @@ bool PathExists(const std::string& path) {
 bool IsDirectory(const std::string& path) {
   std::error_code error;
   return fs::is_directory(fs::path(path), error);
+}
+
+FileKind KindOfFile(const std::string& path) {
+  std::error_code error;
+  const fs::file_status status = fs::status(fs::path(path), error);
+  if (!fs::exists(status)) return FileKind::kMissing;
+  if (fs::is_directory(status)) return FileKind::kDirectory;
+  if (fs::is_regular_file(status)) return FileKind::kRegular;
+  return FileKind::kStream;
+}
+
+std::FILE* OpenForReading(const std::string& path) {
+#if !defined(_WIN32)
+  struct stat info;
+  if (::stat(path.c_str(), &info) == 0 && S_ISFIFO(info.st_mode)) {
+    // Opened without waiting for a writer, then waited on for data with a bound.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) throw CliError("cannot read " + path + ": " + std::strerror(errno));
+    pollfd wanted = {fd, POLLIN, 0};
+    int ready;
+    while ((ready = ::poll(&wanted, 1, kPipeWaitSeconds * 1000)) < 0 && errno == EINTR) {
+    }
+    if (ready <= 0) {
+      ::close(fd);
+      throw CliError("cannot read " + path + ": nothing came through the pipe in " +
+                     std::to_string(kPipeWaitSeconds) + " seconds");
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    std::FILE* file = ::fdopen(fd, "rb");
+    if (!file) {
+      const int error = errno;
+      ::close(fd);
+      throw CliError("cannot read " + path + ": " + std::strerror(error));
+    }
+    return file;
+  }
+#endif
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (!file) throw CliError("cannot read " + path + ": " + std::strerror(errno));
+  return file;
 }
 
 std::string JoinPath(const std::string& dir, const std::string& name) {

@@ -3,11 +3,23 @@
 // it. Built on std::filesystem.
 #pragma once
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
 bool PathExists(const std::string& path);
 bool IsDirectory(const std::string& path);
+
+// What a path names, as far as reading it goes: a pipe, a socket or a device is a stream,
+// read once as it comes.
+enum class FileKind { kMissing, kRegular, kDirectory, kStream };
+FileKind KindOfFile(const std::string& path);
+
+// Opens a file to read. A named pipe is waited on for its first data (or its writer's end)
+// for kPipeWaitSeconds at most, so that a pipe nobody writes to is an error, not a hang.
+// Throws a CliError naming the path.
+constexpr int kPipeWaitSeconds = 10;
+std::FILE* OpenForReading(const std::string& path);
 
 // dir + separator + name.
 std::string JoinPath(const std::string& dir, const std::string& name);

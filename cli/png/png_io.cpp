@@ -52,8 +52,7 @@ class FileSource : public ByteSource {
  public:
   explicit FileSource(const std::string& path) : path_(path) {
     if (IsDirectory(path)) throw CliError("cannot read " + path + ": it is a directory");
-    file_ = std::fopen(path.c_str(), "rb");
-    if (!file_) throw CliError("cannot read " + path + ": " + std::strerror(errno));
+    file_ = OpenForReading(path);
   }
   ~FileSource() override { std::fclose(file_); }
   FileSource(const FileSource&) = delete;

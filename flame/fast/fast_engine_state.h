@@ -2,10 +2,12 @@
 // reuses from step to step so that it need not build it again (the seeding's disc layout and
 // cover patterns, the frame start's row copies). The storage changes only the speed, never a
 // byte of output, so a copied state starts without it and builds its own when first used.
+// The seeding's part is made and dropped in fast_seeding.cpp, where its type is complete.
 #pragma once
 
 #include <cstdint>
 #include <memory>
+#include <new>
 #include <vector>
 
 namespace fastflame {
@@ -25,7 +27,17 @@ class FastCaches {
   // not be had (out of memory).
   DiscSeedingPlan* Seeding();
   // Three rows of `columns` bytes; null when they could not be had.
-  uint8_t* RowCopies(int columns);
+  uint8_t* RowCopies(int columns) {
+    const size_t size = static_cast<size_t>(columns) * 3;
+    if (rowCopies_.size() < size) {
+      try {
+        rowCopies_.resize(size);
+      } catch (const std::bad_alloc&) {
+        return nullptr;
+      }
+    }
+    return rowCopies_.data();
+  }
 
  private:
   std::unique_ptr<DiscSeedingPlan> seeding_;

@@ -10,6 +10,11 @@
 #include "flame/flame_palette.h"
 #include "flame/flame_state.h"
 
+// The vectors a fire's fast engine uses.
+inline RowVectors VectorsFor(const fastflame::FastEngineState& fast) {
+  return {ProcessorHasAvx2() && !fast.sse2Only};
+}
+
 void FastFlameDirectionPass(const FlameState& state, uint8_t* field, int columns, int rows,
                             int height, int soot, uint32_t jitter, int direction);
 void FastSeedFlameDiscs(FlameState& state, uint8_t* field, const uint8_t* mask, int columns,

@@ -5,8 +5,6 @@
 
 #include <cstdint>
 
-#include "flame/fast/fast_engine_state.h"
-
 // Which vectors the kernels use: 32-byte ones only when `wide` is set (see VectorsFor).
 struct RowVectors {
   bool wide;
@@ -14,11 +12,6 @@ struct RowVectors {
 
 // True when the processor has 32-byte vectors (decided once, when the library is loaded).
 bool ProcessorHasAvx2();
-
-// The vectors a fire's fast engine uses.
-inline RowVectors VectorsFor(const fastflame::FastEngineState& fast) {
-  return {ProcessorHasAvx2() && !fast.sse2Only};
-}
 
 // The cooling of one direction pass: a cell above `height` loses `height`; otherwise a cell
 // above `soot` loses `jitterLoss` (the step's jitter modulo soot + 1, never more than soot).

@@ -6,6 +6,7 @@
 #include <new>
 #include <vector>
 
+#include "flame/fast/fast_engine_state.h"
 #include "flame/fast/fast_flame.h"
 #include "flame/fast/fast_row_kernels.h"
 #include "flame/flame_random.h"
@@ -119,7 +120,7 @@ const uint8_t* DiscSeedingPlan::PatternFor(int s1, int s2) {
   return found->rows.data() + static_cast<size_t>(layout.rw - 1) * layout.columns;
 }
 
-bool DiscSeedingPlan::Plan(FlameState& state, int columns, int rows, int width, int amplitude,
+bool DiscSeedingPlan::Plan(float& bandPhase, int columns, int rows, int width, int amplitude,
                            int velocity, bool wantCover) {
   columns_ = columns;
   rows_ = rows;
@@ -142,7 +143,6 @@ bool DiscSeedingPlan::Plan(FlameState& state, int columns, int rows, int width, 
   const float d = static_cast<float>(static_cast<double>(velocity) *
                                      static_cast<double>(0.0001f));
   int y = 1;
-  float& bandPhase = state.bandPhase;
   for (SeedBand& band : bands_) {
     const double phase = static_cast<double>(bandPhase);
     band.y = y;
@@ -154,7 +154,7 @@ bool DiscSeedingPlan::Plan(FlameState& state, int columns, int rows, int width, 
     y = static_cast<int>(y + rw_ * 1.2);
   }
 
-  if (!wantCover || state.fast.directSeedingOnly) return true;
+  if (!wantCover) return true;
   ++planCount_;
   try {
     for (SeedBand& band : bands_) {
@@ -214,12 +214,23 @@ void DiscSeedingPlan::LeaveGenerator(FlameRandom& random) const {
   if (!bands_.empty()) random = layout_.endRandom;
 }
 
+FastCaches::FastCaches() = default;
+FastCaches::~FastCaches() = default;
+FastCaches::FastCaches(FastCaches&&) noexcept = default;
+FastCaches& FastCaches::operator=(FastCaches&&) noexcept = default;
+
+DiscSeedingPlan* FastCaches::Seeding() {
+  if (!seeding_) seeding_.reset(new (std::nothrow) DiscSeedingPlan());
+  return seeding_.get();
+}
+
 }  // namespace fastflame
 
 void FastSeedFlameDiscs(FlameState& state, uint8_t* field, const uint8_t* mask, int columns,
                         int rows, int width, int amplitude, int velocity) {
   fastflame::DiscSeedingPlan* plan = state.fast.caches.Seeding();
-  if (!plan || !plan->Plan(state, columns, rows, width, amplitude, velocity, true)) {
+  if (!plan || !plan->Plan(state.bandPhase, columns, rows, width, amplitude, velocity,
+                           !state.fast.directSeedingOnly)) {
     PlainSeedFlameDiscs(state, field, mask, columns, rows, width, amplitude, velocity);
     return;
   }

@@ -17,7 +17,6 @@
 
 #include "flame/fast/fast_row_kernels.h"
 #include "flame/flame_random.h"
-#include "flame/flame_state.h"
 
 namespace fastflame {
 
@@ -54,16 +53,15 @@ struct SeedBand {
 };
 
 // One seeding's bands, and the layout and patterns it keeps for the next. Plan draws the bands
-// up exactly as the plain loop does, the fire's band phase advanced band by band; then the
+// up exactly as the plain loop does, `bandPhase` (the fire's) advanced band by band; then the
 // seeding is either done from the cover patterns row by row (Cover), or band by band, disc by
 // disc (SeedDirect) when patterns are not at hand. A fire keeps one in its fast engine's
 // caches.
 class DiscSeedingPlan {
  public:
   // False when the layout cannot be made (out of memory): nothing has changed, and the
-  // caller seeds with the plain loop. `wantCover` asks for cover patterns (unless the fire
-  // keeps to direct seeding).
-  bool Plan(FlameState& state, int columns, int rows, int width, int amplitude, int velocity,
+  // caller seeds with the plain loop. `wantCover` asks for cover patterns.
+  bool Plan(float& bandPhase, int columns, int rows, int width, int amplitude, int velocity,
             bool wantCover);
   bool HasCover() const { return hasCover_; }
   // The cover rows that apply to interior row r: none, one or two (null where none).

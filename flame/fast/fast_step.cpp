@@ -19,7 +19,8 @@ void FastStepFlameField(FlameState& state, uint8_t* field, const uint8_t* mask,
   const RowVectors v = VectorsFor(state.fast);
   fastflame::DiscSeedingPlan* plan = state.fast.caches.Seeding();
   const bool interior = rows >= 3 && columns >= 3;
-  if (!plan || !plan->Plan(state, columns, rows, width, amplitude, velocity, interior)) {
+  if (!plan || !plan->Plan(state.bandPhase, columns, rows, width, amplitude, velocity,
+                           interior && !state.fast.directSeedingOnly)) {
     // No layout could be made (out of memory): the plain seeding does without one.
     FastFlameDirectionPass(state, field, columns, rows, height, soot, jitter, direction);
     PlainSeedFlameDiscs(state, field, mask, columns, rows, width, amplitude, velocity);

@@ -94,7 +94,8 @@ TEST(Hardening, EveryWayOutEndsFfmpegAndLeavesNoPartialFile) {
                                  "for i in $(seq 200); do [ -e frames/frame_0002.png ] && break;"
                                  " sleep 0.05; done; kill -" + std::string(signal) +
                                  " $!; wait $!; sleep 0.5;"
-                                 " pgrep -f 'way-out[.]mp4[.]' && echo ffmpeg still runs; } 2>&1",
+                                 " pgrep -f " + ShellQuoted(dir.string() + "/way-out[.]mp4[.]") +
+                                 " && echo ffmpeg still runs; } 2>&1",
                              dir);
     EXPECT_EQ(run.output.find("still runs"), std::string::npos) << signal << ": " << run.output;
     std::vector<std::string> files = FilesIn(dir);

@@ -1,0 +1,31 @@
+# The Debian package `fyrel`, made by `cpack -G DEB` in the build tree (tools/package does it):
+# the renderer, the frei0r filter with its Kdenlive and Shotcut descriptions (their install
+# rules are in frei0r/), the manual page, the README and the licence, all under /usr. The
+# package's dependencies are the libraries its binaries link, as dpkg-shlibdeps reads them;
+# ffmpeg, which the renderer runs for videos and video sources, is recommended.
+
+install(TARGETS fyrel RUNTIME DESTINATION bin)
+install(FILES $<TARGET_FILE_DIR:fyrel_man_page>/fyrel.1.gz DESTINATION share/man/man1)
+install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/packaging/copyright
+        DESTINATION share/doc/fyrel)
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME fyrel)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+# Placeholder until the project names a maintainer: .invalid is a domain that never resolves.
+set(CPACK_PACKAGE_CONTACT "Fyrel developers <maintainer@fyrel.invalid>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "fire effect: command-line renderer and frei0r filter")
+# The summary above is the description's first line.
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
+    "ZEL Fyrel draws a running flame simulation fed by the brightness of a source image.\n\
+fyrel renders it from a PNG, an image sequence or a video into PNG frames or a video;\n\
+fyrel.so is the same effect as a frei0r filter, found by ffmpeg, GStreamer and MLT\n\
+(Kdenlive and Shotcut, whose effect descriptions are included).")
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION video)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS ffmpeg)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+include(CPack)

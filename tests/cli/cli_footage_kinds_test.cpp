@@ -1,0 +1,231 @@
+// Footage as phones, cameras and screen recorders write it, made with ffmpeg's test sources:
+// each kind renders the frames a player shows (the same bytes as those frames rendered from a
+// PNG sequence or a PNG still), keeps its rate and sound in the video, or is refused at once
+// with nothing written.
+#include <gtest/gtest.h>
+
+#include <sys/mount.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "cli/png/png_io.h"
+#include "tests/cli/process_runner.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+bool HaveFfmpeg() {
+  return RunShell("ffmpeg -version >/dev/null && ffprobe -version >/dev/null", ".").status == 0;
+}
+
+// fyrel render of `source` into `out`, the fire over the source so that the source shows.
+RunResult RenderOver(const fs::path& dir, const std::string& source, const std::string& out,
+                     std::vector<std::string> more = {}) {
+  std::vector<std::string> args = {"render", "--source", source, "--out", out, "--composite",
+                                   "over", "--invert-source", "off", "--quiet"};
+  args.insert(args.end(), more.begin(), more.end());
+  return RunProgramIn(dir, FYREL_EXE, args);
+}
+
+// ffprobe's value of `entry` (stream=r_frame_rate ...) for `stream` (v:0, a:0) of `file`.
+std::string Probed(const fs::path& dir, const std::string& file, const std::string& stream,
+                   const std::string& entry) {
+  RunResult run = RunShell("ffprobe -v error -select_streams " + stream + " -show_entries " +
+                               entry + " -of default=nw=1:nk=1 " + ShellQuoted(file),
+                           dir);
+  while (!run.output.empty() && run.output.back() == '\n') run.output.pop_back();
+  return run.output;
+}
+
+const char* const kPattern = "testsrc=size=48x32:rate=25";
+
+// A phone's photo: the JPEG `file` given an EXIF orientation of 6 (turn clockwise to show).
+void MarkTurnedClockwise(const fs::path& file) {
+  std::vector<uint8_t> jpeg = FileBytes(file);
+  const uint8_t app1[] = {0xFF, 0xE1, 0x00, 0x22, 'E', 'x', 'i', 'f', 0, 0,
+                          'I', 'I', 42, 0, 8, 0, 0, 0,        // little-endian, the entries at 8
+                          1, 0, 0x12, 0x01, 3, 0, 1, 0, 0, 0,  // one entry: Orientation, a short
+                          6, 0, 0, 0, 0, 0, 0, 0};             // 6; no next entries
+  jpeg.insert(jpeg.begin() + 2, app1, app1 + sizeof app1);
+  std::FILE* out = std::fopen(file.string().c_str(), "wb");
+  std::fwrite(jpeg.data(), 1, jpeg.size(), out);
+  std::fclose(out);
+}
+
+}  // namespace
+
+TEST(FootageKinds, EachGivesTheFramesAPlayerShows) {
+  if (!HaveFfmpeg()) GTEST_SKIP() << "ffmpeg is not installed";
+  struct Case {
+    const char* name;
+    std::string make;   // makes `source` from ffmpeg's test sources
+    std::string shown;  // writes what a player shows into shown/ (a still: shown/001.png)
+    std::string source;
+    bool still;
+  };
+  const std::string base = std::string("ffmpeg -v error -f lavfi -i ") + kPattern +
+                           " -frames:v 4 -pix_fmt yuv420p base.mp4 && ";
+  const std::string decodedAsShown =
+      "ffmpeg -v error -i c.mp4 -vsync passthrough -pix_fmt rgba shown/%03d.png";
+  const Case cases[] = {
+      // A phone's portrait clip: stored on its side, with a quarter turn in the track header.
+      {"rotated 90", base + "ffmpeg -v error -i base.mp4 -c copy -metadata:s:v:0 rotate=90 c.mp4",
+       "ffmpeg -v error -noautorotate -i c.mp4 -vf format=rgba,transpose=cclock shown/%03d.png",
+       "c.mp4", false},
+      {"rotated 180", base + "ffmpeg -v error -i base.mp4 -c copy -metadata:s:v:0 rotate=180 c.mp4",
+       "ffmpeg -v error -noautorotate -i c.mp4 -vf format=rgba,hflip,vflip shown/%03d.png", "c.mp4",
+       false},
+      {"rotated 270", base + "ffmpeg -v error -i base.mp4 -c copy -metadata:s:v:0 rotate=270 c.mp4",
+       "ffmpeg -v error -noautorotate -i c.mp4 -vf format=rgba,transpose=clock shown/%03d.png",
+       "c.mp4", false},
+      // A screen recording: 10 frames 40 ms apart, then 10 frames 100 ms apart. A constant
+      // rate would make 33 frames of them.
+      {"variable rate",
+       std::string("ffmpeg -v error -f lavfi -i ") + kPattern +
+           " -frames:v 20 -vf \"setpts='if(lt(N,10),N*0.04,0.4+(N-10)*0.1)/TB'\" -vsync vfr "
+           "-pix_fmt yuv420p c.mp4",
+       decodedAsShown, "c.mp4", false},
+      // An editor's cut without re-encoding: an edit list starts the clip after a key frame.
+      {"edit list",
+       std::string("ffmpeg -v error -f lavfi -i ") + kPattern +
+           " -frames:v 50 -g 50 -pix_fmt yuv420p long.mp4 && "
+           "ffmpeg -v error -ss 0.5 -i long.mp4 -c copy -t 0.6 c.mp4",
+       decodedAsShown, "c.mp4", false},
+      // fyrel's own kind of .webm: VP9 with an alpha plane.
+      {"VP9 with alpha",
+       std::string("ffmpeg -v error -f lavfi -i \"") + kPattern +
+           ",format=rgba,geq=r='r(X,Y)':g='g(X,Y)':b='b(X,Y)':a='5*X'\" -frames:v 3 "
+           "-c:v libvpx-vp9 -pix_fmt yuva420p -auto-alt-ref 0 c.webm",
+       "ffmpeg -v error -c:v libvpx-vp9 -i c.webm -pix_fmt rgba shown/%03d.png", "c.webm", false},
+      // A still that is not a PNG, under a name that does not say what it is.
+      {"JPEG still",
+       std::string("ffmpeg -v error -f lavfi -i ") + kPattern + " -frames:v 1 -f mjpeg photo",
+       "ffmpeg -v error -i photo -pix_fmt rgba shown/001.png", "photo", true},
+      {"turned photo",
+       std::string("ffmpeg -v error -f lavfi -i ") + kPattern + " -frames:v 1 photo.jpg",
+       "ffmpeg -v error -noautorotate -i photo.jpg -vf format=rgba,transpose=clock shown/001.png",
+       "photo.jpg", true},
+  };
+  const fs::path root = FreshTestDir(CLI_TEST_WORK);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const fs::path dir = root / c.name;
+    fs::create_directories(dir / "shown");
+    RunResult made = RunShell(c.make, dir);
+    if (c.source == "photo.jpg") MarkTurnedClockwise(dir / c.source);
+    made = made.status == 0 ? RunShell(c.shown, dir) : made;
+    ASSERT_EQ(made.status, 0) << made.output;
+    RunResult run = RenderOver(dir, c.source, "from-source", {"--frames", "3"});
+    ASSERT_EQ(run.status, 0) << run.output;
+    const std::string shown = c.still ? "shown/001.png" : "shown/%03d.png";
+    ASSERT_EQ(RenderOver(dir, shown, "from-shown", {"--frames", "3"}).status, 0);
+    if (!c.still) {
+      // Without --frames: every frame a player shows, and no more.
+      ASSERT_EQ(RenderOver(dir, c.source, "all").status, 0);
+      EXPECT_EQ(FilesIn(dir / "all").size(), FilesIn(dir / "shown").size());
+    }
+    const std::vector<std::string> names = FilesIn(dir / "from-source");
+    ASSERT_EQ(names, FrameNames(1, 3));
+    ASSERT_EQ(names, FilesIn(dir / "from-shown"));
+    for (const std::string& name : names) {
+      EXPECT_EQ(FileBytes(dir / "from-source" / name), FileBytes(dir / "from-shown" / name))
+          << name;
+    }
+  }
+  // The alpha really is there to keep.
+  RgbaImage first = ReadPngFile((root / "VP9 with alpha/shown/001.png").string());
+  EXPECT_LT(first.pixels[3], 128);
+}
+
+TEST(FootageKinds, TheVideoKeepsTheSourcesRateAndSound) {
+  if (!HaveFfmpeg()) GTEST_SKIP() << "ffmpeg is not installed";
+  const fs::path dir = FreshTestDir(CLI_TEST_WORK);
+  ASSERT_EQ(RunShell("ffmpeg -v error -f lavfi -i testsrc=size=32x24:rate=30000/1001 -f lavfi "
+                     "-i sine=duration=1 -frames:v 6 -c:a aac -pix_fmt yuv420p clip.mp4",
+                     dir)
+                .status,
+            0);
+  struct Case {
+    std::vector<std::string> args;
+    std::string video, rate, audio;
+  };
+  const Case cases[] = {
+      {{}, "same.mp4", "30000/1001", "aac"},         // the sound copied as it is
+      {{"--fps", "29.97"}, "given.webm", "2997/100", "opus"},  // WebM takes no AAC
+      {{"--fps", "10"}, "no-sound.gif", "10/1", ""},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> args = {"render", "--source", "clip.mp4", "--video", c.video,
+                                     "--quiet"};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    RunResult run = RunProgramIn(dir, FYREL_EXE, args);
+    ASSERT_EQ(run.status, 0) << c.video << ": " << run.output;
+    EXPECT_EQ(Probed(dir, c.video, "v:0", "stream=r_frame_rate"), c.rate) << c.video;
+    EXPECT_EQ(Probed(dir, c.video, "a:0", "stream=codec_name"), c.audio) << c.video;
+  }
+  // A camera's clip whose picture starts half a second after its sound: still in step.
+  ASSERT_EQ(RunShell("ffmpeg -v error -f lavfi -i testsrc=size=32x24:rate=25 -f lavfi -i "
+                     "sine=duration=2 -t 1.5 -vf setpts=PTS+0.5/TB -pix_fmt yuv420p late.mp4",
+                     dir)
+                .status,
+            0);
+  ASSERT_EQ(RunProgramIn(dir, FYREL_EXE, {"render", "--source", "late.mp4", "--video",
+                                          "late-fire.mp4", "--quiet"})
+                .status,
+            0);
+  EXPECT_EQ(Probed(dir, "late-fire.mp4", "v:0", "stream=start_time"),
+            Probed(dir, "late.mp4", "v:0", "stream=start_time"));
+  EXPECT_EQ(Probed(dir, "late-fire.mp4", "a:0", "stream=duration"),
+            Probed(dir, "late.mp4", "a:0", "stream=duration"));
+}
+
+TEST(FootageKinds, PipesAreReadOnceOrRefusedAtOnce) {
+  const fs::path dir = FreshTestDir(CLI_TEST_WORK);
+  std::vector<uint8_t> rgba(16 * 12 * 4, 200);
+  WritePngFile((dir / "still.png").string(), rgba.data(), 16, 12, 4);
+  // A PNG through a named pipe: read as it comes, nothing of it used up by a check.
+  RunResult run = RunShell("mkfifo pipe.png && { timeout 10 cat still.png > pipe.png 2>/dev/null & } && " +
+                               ShellQuoted(FYREL_EXE) +
+                               " render --source pipe.png --frames 2 --out piped --quiet && " +
+                               ShellQuoted(FYREL_EXE) +
+                               " render --source still.png --frames 2 --out filed --quiet",
+                           dir);
+  ASSERT_EQ(run.status, 0) << run.output;
+  for (const std::string& name : FrameNames(1, 2)) {
+    EXPECT_EQ(FileBytes(dir / "piped" / name), FileBytes(dir / "filed" / name)) << name;
+  }
+  // Video through a pipe would be looked into before it is read: refused before any wait.
+  run = RunShell("mkfifo pipe.mp4 && timeout 5 " + ShellQuoted(FYREL_EXE) +
+                     " render --source pipe.mp4 --out never",
+                 dir);
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.output,
+            "fyrel: cannot read pipe.mp4: it is a pipe or a device; a video source must be a "
+            "file (a PNG can come through a pipe when its name ends in .png)\n");
+  EXPECT_FALSE(fs::exists(dir / "never"));
+}
+
+// A full disk is reported as one, for frames and for the video, and leaves no partial file.
+TEST(FootageKinds, AFullDiskIsNamed) {
+  if (!HaveFfmpeg()) GTEST_SKIP() << "ffmpeg is not installed";
+  const fs::path dir = FreshTestDir(CLI_TEST_WORK);
+  fs::create_directories(dir / "small");
+  if (::mount("tmpfs", (dir / "small").c_str(), "tmpfs", 0, "size=12k") != 0) {
+    GTEST_SKIP() << "a small file system cannot be mounted here";
+  }
+  RunResult frames = RunProgramIn(dir, FYREL_EXE, {"render", "--frames", "30", "--out", "small/f"});
+  RunResult video =
+      RunProgramIn(dir, FYREL_EXE, {"render", "--frames", "100", "--video", "small/v.mp4"});
+  const std::vector<std::string> left = FilesIn(dir / "small");
+  const std::vector<std::string> framesLeft = FilesIn(dir / "small/f");
+  ::umount((dir / "small").c_str());
+  EXPECT_EQ(frames.status, 1);
+  EXPECT_NE(frames.output.find(": No space left on device\n"), std::string::npos) << frames.output;
+  EXPECT_EQ(video.status, 1);
+  EXPECT_NE(video.output.find("No space left on device)\n"), std::string::npos) << video.output;
+  EXPECT_EQ(left, std::vector<std::string>{"f"});
+  EXPECT_EQ(framesLeft, FrameNames(1, static_cast<int>(framesLeft.size())));
+}

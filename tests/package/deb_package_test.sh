@@ -1,0 +1,71 @@
+#!/usr/bin/env bash
+# The Debian package on this machine (as root): built by tools/package, installed with apt, used
+# as an installed program is (/usr/bin/fyrel, frei0r=fyrel in ffmpeg and the GStreamer and MLT
+# filters with no FREI0R_PATH, `man fyrel`), then purged, leaving the same files as before.
+# It installs into /usr, so it runs on its own (a step of tools/test-all), never beside tests
+# that load the build's fyrel.so. Whatever happens, the exit trap purges what it installed.
+#   bash tests/package/deb_package_test.sh [BUILD_DIR]
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+fail() { echo "deb_package_test: $*" >&2; exit 1; }
+[ "$(id -u)" = 0 ] || fail "needs root (it installs the package)"
+dpkg-query -W -f='${Status}' fyrel 2>/dev/null | grep 'ok installed' > /dev/null &&
+  fail "fyrel is already installed: this test will not replace or remove it"
+
+deb="$(bash tools/package "${1:-build}")"
+tmp="$(mktemp -d)"
+watched=(/usr /etc /var/lib/dpkg/info)
+[ -d /opt ] && watched+=(/opt)
+snapshot() { dpkg-query -W -f='${Package}\n' | sort; find "${watched[@]}" -xdev | sort; }
+packages_before="$(dpkg-query -W -f='${Package}\n' | sort)"
+cleanup() {
+  local added
+  added="$(comm -13 <(echo "$packages_before") <(dpkg-query -W -f='${Package}\n' | sort))"
+  [ -z "$added" ] || DEBIAN_FRONTEND=noninteractive apt-get purge -y -q -o DPkg::Lock::Timeout=120 \
+    $added > "$tmp/purge.log" 2>&1 || cat "$tmp/purge.log" >&2
+  rm -rf "$tmp"
+}
+trap cleanup EXIT
+trap 'exit 1' INT TERM HUP
+snapshot > "$tmp/before"
+
+# Nothing of the package may be there yet (dpkg would replace such a file and the purge delete
+# it), nor a fyrel.so that ffmpeg would find before /usr/lib/frei0r-1.
+while read -r path; do
+  [ ! -e "$path" ] || fail "$path exists before the package is installed"
+done < <(dpkg-deb --fsys-tarfile "$deb" | tar -t | sed -n 's|^\./\(.*[^/]\)$|/\1|p')
+for shadow in "$HOME/.frei0r-1/lib/fyrel.so" /usr/local/lib/frei0r-1/fyrel.so; do
+  [ ! -e "$shadow" ] || fail "$shadow would be found before the installed filter"
+done
+
+DEBIAN_FRONTEND=noninteractive apt-get install -y -q -o DPkg::Lock::Timeout=120 "$deb" \
+  > "$tmp/install.log" 2>&1 || { cat "$tmp/install.log" >&2; fail "apt-get install $deb failed"; }
+version="$(dpkg-query -W -f='${Version}' fyrel)"
+[ "$(/usr/bin/fyrel --version)" = "fyrel $version" ] || fail "fyrel --version is not $version"
+
+# The installed renderer and the installed filter in ffmpeg give the same frames, with fire.
+unset FREI0R_PATH
+ffmpeg -hide_banner -nostdin -loglevel error -f lavfi -i testsrc2=size=64x48 -frames:v 1 \
+  "$tmp/source.png"
+/usr/bin/fyrel render --source "$tmp/source.png" --frames 6 --out "$tmp/cli" --quiet
+ffmpeg -hide_banner -nostdin -loglevel error -i "$tmp/cli/frame_%04d.png" -f rawvideo \
+  -pix_fmt rgba "$tmp/cli.rgba"
+ffmpeg -hide_banner -nostdin -loglevel error -loop 1 -i "$tmp/source.png" -frames:v 6 \
+  -vf format=rgba,frei0r=fyrel -f rawvideo -pix_fmt rgba "$tmp/ffmpeg.rgba"
+cmp "$tmp/cli.rgba" "$tmp/ffmpeg.rgba" || fail "frei0r=fyrel in ffmpeg differs from /usr/bin/fyrel"
+[ "$(tr -d '\0' < "$tmp/cli.rgba" | head -c 1 | wc -c)" = 1 ] || fail "no fire at all"
+GST_REGISTRY="$tmp/gst-registry.bin" gst-inspect-1.0 frei0r-filter-fyrel > /dev/null ||
+  fail "GStreamer does not find frei0r-filter-fyrel"
+melt -query filter=frei0r.fyrel 2>/dev/null | grep 'identifier: frei0r.fyrel' > /dev/null ||
+  fail "MLT does not find frei0r.fyrel"
+
+[ "$(man -w fyrel)" = /usr/share/man/man1/fyrel.1.gz ] || fail "man finds no /usr/share/man/man1/fyrel.1.gz"
+MANWIDTH=80 MANPAGER=cat man fyrel 2> "$tmp/man.err" > "$tmp/man.txt"
+grep -q -- '--fire-direction' "$tmp/man.txt" && [ ! -s "$tmp/man.err" ] ||
+  { cat "$tmp/man.err" >&2; fail "man fyrel shows no flags, or warns"; }
+
+DEBIAN_FRONTEND=noninteractive apt-get purge -y -q -o DPkg::Lock::Timeout=120 fyrel \
+  > "$tmp/purge.log" 2>&1 || { cat "$tmp/purge.log" >&2; fail "apt-get purge fyrel failed"; }
+snapshot > "$tmp/after"
+diff "$tmp/before" "$tmp/after" >&2 || fail "the machine differs after the purge (above: < before, > after)"
+echo "deb_package_test: $(basename "$deb") installed, used and purged, nothing left behind"

@@ -1,0 +1,263 @@
+// The page in Debian's chromium, headless, held against the native renderer: its frames, a
+// control's effect, the copied command and frei0r string, the viewer's preview, the exports,
+// the sources, and the benchmark's figures (reported, not asserted).
+//   node page_test.mjs --page DIR --fyrel FILE [--frei0r-dir DIR] [--ffmpeg FILE] --work DIR
+// Exits 77 (skipped) with the reason when the page is not built or the browser or puppeteer-core
+// is missing.
+import { test, before, after } from 'node:test';
+import assert from 'node:assert/strict';
+import { execFileSync } from 'node:child_process';
+import fs from 'node:fs';
+import http from 'node:http';
+import path from 'node:path';
+import { parseArgs } from 'node:util';
+
+const { values: opt } = parseArgs({ options: {
+  page: { type: 'string' }, fyrel: { type: 'string' }, 'frei0r-dir': { type: 'string' },
+  work: { type: 'string' }, ffmpeg: { type: 'string', default: 'ffmpeg' }, chromium: { type: 'string', default: '/usr/bin/chromium' } } });
+for (const key of ['page', 'fyrel', 'frei0r-dir', 'work']) if (opt[key]) opt[key] = path.resolve(opt[key]);
+const skip = (reason) => { console.log(`SKIP: ${reason}`); process.exit(77); };
+if (!fs.existsSync(path.join(opt.page, 'fyrel_web.wasm'))) skip(`${opt.page} is not built: run tools/build-web`);
+if (!fs.existsSync(opt.chromium)) skip(`no browser at ${opt.chromium}: install Debian's chromium`);
+let puppeteer;
+try {
+  puppeteer = (await import('puppeteer-core')).default;
+} catch {
+  skip('puppeteer-core is not installed: run npm ci in tests/web');
+}
+const frei0rDir = opt['frei0r-dir'] && fs.existsSync(path.join(opt['frei0r-dir'], 'fyrel.so')) ? opt['frei0r-dir'] : '';
+
+const N = 6;
+const errors = [];
+let server, browser, page, work;
+
+const run = (file, args, cwd = work, env = process.env) =>
+  execFileSync(file, args, { cwd, env, maxBuffer: 1 << 28 });
+const ffmpeg = (args, env) => run(opt.ffmpeg, ['-hide_banner', '-nostdin', '-loglevel', 'error', ...args], work, env);
+// Decoded frames, concatenated, as 8-bit samples of `format` (rgba or rgb24).
+const decode = (input, format = 'rgba') => ffmpeg(['-i', input, '-f', 'rawvideo', '-pix_fmt', format, '-']);
+const frameOf = (all, index, size) => all.subarray(index * size, (index + 1) * size);
+const fresh = (name) => {
+  const dir = path.join(work, name);
+  fs.rmSync(dir, { recursive: true, force: true });
+  fs.mkdirSync(dir);
+  return dir;
+};
+
+// The page's folder under a sub-path, as a static host may publish it; nothing else is served.
+const SUB_PATH = '/static/fyrel/';
+const types = { '.html': 'text/html', '.js': 'text/javascript', '.css': 'text/css', '.wasm': 'application/wasm' };
+function serve(root) {
+  return new Promise((resolve) => {
+    const s = http.createServer((request, response) => {
+      const url = decodeURIComponent(new URL(request.url, 'http://x').pathname);
+      const name = path.join(root, path.normalize(url.slice(SUB_PATH.length)));
+      const file = url.endsWith('/') ? path.join(name, 'index.html') : name;
+      if (!url.startsWith(SUB_PATH) || !file.startsWith(root) || !fs.existsSync(file)) {
+        response.writeHead(404).end();
+        return;
+      }
+      response.writeHead(200, { 'content-type': types[path.extname(file)] ?? 'application/octet-stream' });
+      response.end(fs.readFileSync(file));
+    });
+    s.listen(0, '127.0.0.1', () => resolve(s));
+  });
+}
+
+before(async () => {
+  work = opt.work;
+  fs.rmSync(work, { recursive: true, force: true });
+  fs.mkdirSync(work, { recursive: true });
+  server = await serve(opt.page);
+  browser = await puppeteer.launch({
+    executablePath: opt.chromium, headless: true, userDataDir: fs.mkdtempSync(path.join(work, 'profile-')),
+    args: ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
+           '--disable-background-networking', '--disable-component-update', '--disable-sync',
+           '--use-fake-device-for-media-stream', '--use-fake-ui-for-media-stream'],
+  });
+  page = await browser.newPage();
+  await page.setViewport({ width: 1360, height: 900 });
+  page.on('console', (m) => { if (m.type() === 'error') errors.push(m.text()); });
+  page.on('pageerror', (e) => errors.push(e.message));
+  page.on('requestfailed', (r) => errors.push(`${r.url()}: ${r.failure()?.errorText}`));
+  await page.goto(`http://127.0.0.1:${server.address().port}${SUB_PATH}`);
+  await page.waitForFunction(() => window.fyrelPage);
+  await page.click('#step');  // pauses
+});
+
+after(async () => {
+  // The page as a person sees it, at frame 60 of the defaults (the README's picture).
+  if (page) {
+    await page.click('#defaults');
+    await pageFrames(60);
+    await page.screenshot({ path: path.join(work, 'page.png'), fullPage: true });
+  }
+  await browser?.close();
+  server?.close();
+});
+
+const frame = async () => {
+  const f = await page.evaluate(() => window.fyrelPage.frame());
+  return { ...f, pixels: Buffer.from(f.pixels, 'base64') };
+};
+// Frames 1..count as the page shows them, from "Frame 1" and "Step".
+async function pageFrames(count) {
+  await page.click('#restart');
+  const frames = [await frame()];
+  while (frames.length < count) {
+    await page.click('#step');
+    frames.push(await frame());
+  }
+  frames.forEach((f, i) => assert.equal(f.number, i + 1));
+  return frames;
+}
+function assertSameFrames(frames, reference, label) {
+  const size = frames[0].pixels.length;
+  assert.equal(reference.length, size * frames.length, `${label}: frame count or size`);
+  frames.forEach((f, i) => assert.ok(f.pixels.equals(frameOf(reference, i, size)), `${label}: frame ${i + 1} differs`));
+}
+// Runs the page's command line in `dir` with the built renderer for "fyrel".
+const runCommand = (command, dir) =>
+  run('bash', ['-c', command.replace(/^fyrel /, '"$FYREL" ') + ' --quiet'], dir, { ...process.env, FYREL: opt.fyrel });
+
+// What a person does to a control.
+async function setControl(kind, name, value) {
+  const at = `[data-param="${name}"]`;
+  await page.evaluate((kind, at, value) => {
+    const fire = (node, type) => node.dispatchEvent(new Event(type, { bubbles: true }));
+    const input = document.querySelector(`${at} input${{ slider: '[type=range]', color: '[type=color]',
+      checkbox: '[type=checkbox]', angle: '[type=number]' }[kind]}`);
+    if (kind === 'checkbox') { if (input.checked !== value) input.click(); return; }
+    input.value = value;
+    fire(input, kind === 'angle' ? 'change' : 'input');
+  }, kind, at, value);
+}
+
+test('every control at its default: frames 1..N equal the renderer\'s, and the copied command and frei0r string give them', async () => {
+  const frames = await pageFrames(N);
+  assert.equal(frames[0].width, 320);
+  const dir = fresh('defaults');
+  run(opt.fyrel, ['render', '--frames', String(N), '--out', dir, '--quiet']);
+  assertSameFrames(frames, decode(path.join(dir, 'frame_%04d.png')), 'fyrel render');
+  const { command, frei0r } = await page.evaluate(() => window.fyrelPage.commands());
+  assert.equal(command, `fyrel render --frames ${N}`);
+  assert.equal(frei0r, 'frei0r=fyrel:0.4444|0.05098|0.003922|0.1608|0.04706|0.8353|1/1/1|1/1/0|1/0/0|0/0/0|0.3333|0.6706|n|y|y|y|0');
+});
+
+const CASES = [
+  { controls: [['slider', 'Velocity', 100]], flags: ['--velocity', '100'] },
+  { controls: [['checkbox', 'Custom Color', true], ['color', 'Color 1', '#80c0ff'], ['slider', 'Color 2 Position', 40],
+               ['slider', 'Height', 30]],
+    flags: ['--height', '30', '--color1', '80C0FF', '--color2-position', '40', '--custom-color', 'on'] },
+  { controls: [['checkbox', 'Birth', false], ['checkbox', 'Drop', false], ['slider', 'Soot', 200]],
+    flags: ['--soot', '200', '--birth', 'off', '--drop', 'off'] },
+  { controls: [['angle', 'Fire Direction', 97], ['slider', 'Alpha', 120], ['checkbox', 'Invert Source', false],
+               ['slider', 'Width', 254], ['slider', 'Amplitude', 3]],
+    flags: ['--width', '254', '--amplitude', '3', '--alpha', '120', '--invert-source', 'off', '--fire-direction', '97'] },
+];
+
+for (const { controls, flags } of CASES) {
+  test(`controls ${controls.map((c) => c[1]).join(', ')}: the renderer's frames with ${flags.join(' ')}`, async () => {
+    await page.click('#defaults');
+    for (const control of controls) await setControl(...control);
+    const frames = await pageFrames(N);
+    const dir = fresh('flags');
+    run(opt.fyrel, ['render', '--frames', String(N), '--out', dir, '--quiet', ...flags]);
+    assertSameFrames(frames, decode(path.join(dir, 'frame_%04d.png')), 'fyrel render');
+
+    const { command, frei0r } = await page.evaluate(() => window.fyrelPage.commands());
+    assert.equal(command, `fyrel render --frames ${N} ${flags.join(' ')}`);
+    const copied = fresh('copied');
+    runCommand(command, copied);
+    assertSameFrames(frames.slice(N - 1), decode(path.join(copied, 'fyrel-out', `frame_000${N}.png`)), 'the copied command');
+    if (frei0rDir) {
+      fs.writeFileSync(path.join(copied, 'wordmark.png'), Buffer.from(await page.evaluate(() => window.fyrelPage.sourcePng()), 'base64'));
+      const out = ffmpeg(['-loop', '1', '-i', path.join(copied, 'wordmark.png'), '-frames:v', String(N), '-vf', `format=rgba,${frei0r}`,
+                          '-f', 'rawvideo', '-pix_fmt', 'rgba', '-'], { ...process.env, FREI0R_PATH: frei0rDir });
+      assertSameFrames(frames, out, `ffmpeg with ${frei0r}`);
+    }
+  });
+}
+
+test('a picked image burns as the renderer burns it; a broken one is refused by name', async () => {
+  await page.click('#defaults');
+  const dir = fresh('picked');
+  run(opt.fyrel, ['preview', '--frames', '12', '--size', '160x90', '--out', dir, '--quiet']);
+  fs.renameSync(path.join(dir, 'frame_0012.png'), path.join(dir, "it's mine.png"));
+  fs.writeFileSync(path.join(dir, 'broken.png'), fs.readFileSync(path.join(dir, 'frame_0011.png')).subarray(0, 60));
+  const input = await page.$('#image-file');
+  await input.uploadFile(path.join(dir, 'broken.png'));
+  await page.waitForFunction(() => document.querySelector('#status.error')?.textContent.includes('broken.png'));
+  await input.uploadFile(path.join(dir, "it's mine.png"));
+  await page.waitForFunction(() => window.fyrelPage.frame().width === 160);
+  await page.click('#step');
+  const frames = await pageFrames(N);
+  const { command } = await page.evaluate(() => window.fyrelPage.commands());
+  assert.equal(command, `fyrel render --source 'it'\\''s mine.png' --frames ${N}`);
+  runCommand(command, dir);
+  assertSameFrames(frames, decode(path.join(dir, 'fyrel-out', 'frame_%04d.png')), 'the copied command');
+  await page.click('#use-wordmark');
+});
+
+test('the viewer preview equals fyrel preview, and its copied command gives it', async () => {
+  await page.click('#defaults');
+  await page.click('input[name=mode][value=preview]');
+  await setControl('slider', 'Width', 30);
+  await page.click('#step');
+  const frames = await pageFrames(N);
+  assert.deepEqual([frames[0].width, frames[0].height, frames[0].channels], [132, 123, 3]);
+  const { command } = await page.evaluate(() => window.fyrelPage.commands());
+  assert.equal(command, `fyrel preview --frames ${N} --width 30`);
+  const dir = fresh('preview');
+  runCommand(command, dir);
+  assertSameFrames(frames, decode(path.join(dir, 'fyrel-preview', 'frame_%04d.png'), 'rgb24'), 'fyrel preview');
+  await page.click('input[name=mode][value=fire]');
+});
+
+test('exports: the PNG is the frame; the WebM holds N VP9 frames whose alpha is the fire\'s', async () => {
+  await page.click('#defaults');
+  const frames = await pageFrames(N);
+  const dir = fresh('exports');
+  fs.writeFileSync(path.join(dir, 'frame.png'), Buffer.from(await page.evaluate(() => window.fyrelPage.png()), 'base64'));
+  assertSameFrames(frames.slice(N - 1), decode(path.join(dir, 'frame.png')), 'the saved PNG');
+
+  const count = 30;
+  fs.writeFileSync(path.join(dir, 'fire.webm'), Buffer.from(await page.evaluate((n) => window.fyrelPage.webm(n), count), 'base64'));
+  const probe = JSON.parse(run('ffprobe', ['-v', 'error', '-count_frames', '-show_streams', '-of', 'json', 'fire.webm'], dir));
+  const stream = probe.streams[0];
+  assert.deepEqual([stream.codec_name, stream.width, stream.height, Number(stream.nb_read_frames), stream.tags?.alpha_mode],
+                   ['vp9', 320, 180, count, '1']);
+  run(opt.fyrel, ['render', '--frames', String(count), '--out', dir, '--quiet']);
+  const decoded = ffmpeg(['-c:v', 'libvpx-vp9', '-i', path.join(dir, 'fire.webm'), '-f', 'rawvideo', '-pix_fmt', 'rgba', '-']);
+  const reference = decode(path.join(dir, 'frame_%04d.png'));
+  assert.equal(decoded.length, reference.length);
+  let error = 0;
+  for (let i = 3; i < decoded.length; i += 4) error += Math.abs(decoded[i] - reference[i]);
+  const meanAlphaError = error / (decoded.length / 4);
+  assert.ok(meanAlphaError < 4, `alpha off by ${meanAlphaError.toFixed(2)} on average`);
+});
+
+test('the camera is a live source', async () => {
+  await page.click('#use-camera');
+  await page.waitForFunction(() => document.querySelector('#source-name').textContent.startsWith('the camera'));
+  await page.click('#step');
+  const first = await frame();
+  await page.click('#step');
+  assert.ok(first.width > 0 && first.height > 0);
+  assert.equal((await frame()).number, first.number + 1);
+  await page.click('#use-wordmark');
+});
+
+test('benchmark: frames rendered and drawn per second (reported, not asserted)', async () => {
+  const results = await page.evaluate(() => window.fyrelPage.benchmark(3));
+  for (const r of results) {
+    console.log(`benchmark ${r.width}x${r.height}: ${r.fps.toFixed(1)} fps (render ${r.renderMs.toFixed(2)} ms, ` +
+                `draw ${r.drawMs.toFixed(2)} ms, ${r.frames} frames)`);
+    assert.ok(r.frames > 0);
+  }
+  fs.writeFileSync(path.join(work, 'benchmark.json'), JSON.stringify(results, null, 1));
+});
+
+test('no console error, failed request or uncaught exception on the page', () => {
+  assert.deepEqual(errors, []);
+});

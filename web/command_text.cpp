@@ -1,0 +1,147 @@
+#include "web/command_text.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "cli/flags/flag_values.h"
+#include "frei0r/frei0r_params.h"
+#include "minihost/effect_host.h"
+
+namespace {
+
+// `value` with `digits` significant digits, trailing zeros dropped.
+std::string General(double value, int digits) {
+  char text[40];
+  std::snprintf(text, sizeof text, "%.*g", digits, value);
+  return text;
+}
+
+// The shortest text of `value`, with four significant digits at least, that `readsBack` turns
+// into what the effect holds. Seventeen digits give every double back.
+template <class ReadsBack>
+std::string Shortest(double value, ReadsBack readsBack) {
+  for (int digits = 4; digits < 17; ++digits) {
+    std::string text = General(value, digits);
+    if (readsBack(text)) return text;
+  }
+  return General(value, 17);
+}
+
+// A 16.16 fixed-point value as the renderer's decimal flags read it, with the fewest decimals
+// that give it back.
+std::string FixedText(int32_t fixed) {
+  const double value = fixed / 65536.0;
+  char text[48];
+  for (int decimals = 0;; ++decimals) {
+    std::snprintf(text, sizeof text, "%.*f", decimals, value);
+    if (NearestFixed16(std::strtod(text, nullptr)) == fixed || decimals == 16) return text;
+  }
+}
+
+std::string HexColor(const PF_Pixel& pixel) {
+  char text[8];
+  std::snprintf(text, sizeof text, "%02X%02X%02X", pixel.red, pixel.green, pixel.blue);
+  return text;
+}
+
+// A word the shell passes on as it is: quoted when it holds anything but plain name
+// characters, and never taken for a flag.
+std::string ShellWord(const std::string& text) {
+  bool plain = !text.empty();
+  for (char c : text) {
+    const bool name = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+                      c == '.' || c == '_' || c == '-' || c == '/' || c == '+' || c == ',';
+    if (!name) plain = false;
+  }
+  const std::string word = !text.empty() && text[0] == '-' ? "./" + text : text;
+  if (plain) return word;
+  std::string quoted = "'";
+  for (char c : word) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
+bool IsDefault(const PF_ParamDef& param) {
+  switch (param.param_type) {
+    case PF_Param_SLIDER: return param.u.sd.value == param.u.sd.dephault;
+    case PF_Param_FIX_SLIDER: return param.u.fd.value == param.u.fd.dephault;
+    case PF_Param_ANGLE: return param.u.ad.value == param.u.ad.dephault;
+    case PF_Param_CHECKBOX: return param.u.bd.value == param.u.bd.dephault;
+    case PF_Param_COLOR: {
+      const PF_Pixel &value = param.u.cd.value, &dephault = param.u.cd.dephault;
+      return value.red == dephault.red && value.green == dephault.green &&
+             value.blue == dephault.blue;
+    }
+    default: return true;
+  }
+}
+
+// The value of `param` as `flag` takes it.
+std::string FlagValueText(const FlagSpec& flag, const PF_ParamDef& param) {
+  switch (flag.kind) {
+    case FlagKind::kColor: return HexColor(param.u.cd.value);
+    case FlagKind::kSwitch: return param.u.bd.value != 0 ? "on" : "off";
+    case FlagKind::kDegrees: return FixedText(param.u.ad.value);
+    case FlagKind::kFraction: return FixedText(param.u.fd.value);
+    default: return std::to_string(param.u.sd.value);
+  }
+}
+
+std::string Frei0rValueText(const Frei0rParam& p, const PF_ParamDef& param) {
+  switch (p.kind) {
+    case Frei0rKind::kSlider: {
+      const int32_t value = param.u.sd.value;
+      return Shortest(UnitFromSlider(value, p.min, p.max), [&](const std::string& text) {
+        return SliderFromUnit(std::strtod(text.c_str(), nullptr), p.min, p.max, ~value) == value;
+      });
+    }
+    case Frei0rKind::kAngle: {
+      // The filter takes one turn; the effect reads whole degrees modulo 360, so a direction
+      // outside it is the same direction within it.
+      int32_t fixed = param.u.ad.value % kFullTurnFixed;
+      if (fixed < 0) fixed += kFullTurnFixed;
+      return Shortest(UnitFromAngle(fixed), [&](const std::string& text) {
+        return AngleFromUnit(std::strtod(text.c_str(), nullptr), ~fixed) == fixed;
+      });
+    }
+    case Frei0rKind::kCheckBox: return param.u.bd.value != 0 ? "y" : "n";
+    case Frei0rKind::kColor: break;
+  }
+  const PF_Pixel& pixel = param.u.cd.value;
+  std::string text;
+  for (uint8_t byte : {pixel.red, pixel.green, pixel.blue}) {
+    if (!text.empty()) text += '/';
+    const uint8_t other = static_cast<uint8_t>(~byte);
+    text += Shortest(UnitFromByte(byte), [&](const std::string& component) {
+      return ByteFromUnit(std::strtof(component.c_str(), nullptr), other) == byte;
+    });
+  }
+  return text;
+}
+
+}  // namespace
+
+std::string CommandText(const EffectHost& host, Command command, const std::string& sourceName,
+                        int32_t frames) {
+  std::string text = std::string("fyrel ") + CommandName(command);
+  if (!sourceName.empty() && FindFlag(command, "--source")) {
+    text += " --source " + ShellWord(sourceName);
+  }
+  text += " --frames " + std::to_string(frames);
+  for (const FlagSpec* flag : FlagsOf(command)) {
+    if (!flag->paramName) continue;
+    const int position = host.FindParam(flag->paramName);
+    if (position < 0 || IsDefault(host.Param(position))) continue;
+    text += std::string(" ") + flag->name + " " + FlagValueText(*flag, host.Param(position));
+  }
+  return text;
+}
+
+std::string Frei0rFilterText(const EffectHost& host) {
+  std::string text = "frei0r=fyrel:";
+  for (int index = 0; index < kFrei0rParamCount; ++index) {
+    const Frei0rParam& p = *Frei0rParamAt(index);
+    if (index > 0) text += '|';
+    text += Frei0rValueText(p, host.Param(p.position));
+  }
+  return text;
+}

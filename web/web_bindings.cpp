@@ -1,0 +1,187 @@
+// What the page's script sees of the engine: the fire, the viewer's preview, the effect's
+// parameter list as the effect declares it, the built-in wordmark, PNG decoding and encoding
+// as the renderer does them, and the command text. Pixels cross as views of the module's
+// memory, valid until the next call into it.
+#include <emscripten/bind.h>
+#include <emscripten/val.h>
+
+#include <exception>
+#include <string>
+#include <vector>
+
+#include "cli/media/default_source.h"
+#include "cli/flags/flag_table.h"
+#include "cli/png/png_encoder.h"
+#include "cli/png/png_io.h"
+#include "web/command_text.h"
+#include "web/web_fire.h"
+#include "web/web_preview.h"
+
+using emscripten::val;
+
+namespace {
+
+val View(const std::vector<uint8_t>& bytes) {
+  return val(emscripten::typed_memory_view(bytes.size(), bytes.data()));
+}
+
+// A copy that outlives the module's memory.
+val Copy(const std::vector<uint8_t>& bytes) { return View(bytes).call<val>("slice"); }
+
+val ImageValue(const RgbaImage& image) {
+  val result = val::object();
+  result.set("width", image.width);
+  result.set("height", image.height);
+  result.set("pixels", Copy(image.pixels));
+  return result;
+}
+
+val ErrorValue(const std::string& message) {
+  val result = val::object();
+  result.set("error", message);
+  return result;
+}
+
+// The fields an integer slider and a fixed-point one share, each in its own units.
+template <class SliderDef>
+void SetSliderFields(val& result, const SliderDef& slider) {
+  result.set("min", slider.valid_min);
+  result.set("max", slider.valid_max);
+  result.set("sliderMin", slider.slider_min);
+  result.set("sliderMax", slider.slider_max);
+  result.set("default", slider.dephault);
+  result.set("value", slider.value);
+}
+
+// A parameter as the effect declared it: its type, range, default and value, and the
+// renderer's flag for it with that flag's help.
+val ParamValue(const PF_ParamDef& param) {
+  val result = val::object();
+  result.set("name", std::string(param.name));
+  for (const FlagSpec* flag : FlagsOf(Command::kRender)) {
+    if (flag->paramName && param.name == std::string(flag->paramName)) {
+      result.set("flag", std::string(flag->name));
+      result.set("help", std::string(flag->help));
+    }
+  }
+  auto color = [](const PF_Pixel& pixel) {
+    val rgb = val::array();
+    rgb.call<void>("push", pixel.red, pixel.green, pixel.blue);
+    return rgb;
+  };
+  switch (param.param_type) {
+    case PF_Param_SLIDER:
+      result.set("type", std::string("slider"));
+      SetSliderFields(result, param.u.sd);
+      break;
+    case PF_Param_FIX_SLIDER:
+      result.set("type", std::string("fixed"));
+      SetSliderFields(result, param.u.fd);
+      result.set("precision", param.u.fd.precision);
+      break;
+    case PF_Param_ANGLE:
+      result.set("type", std::string("angle"));
+      result.set("default", param.u.ad.dephault);
+      result.set("value", param.u.ad.value);
+      break;
+    case PF_Param_CHECKBOX:
+      result.set("type", std::string("checkbox"));
+      result.set("default", static_cast<int>(param.u.bd.dephault));
+      result.set("value", param.u.bd.value);
+      result.set("label", std::string(param.u.bd.u.nameptr ? param.u.bd.u.nameptr : ""));
+      break;
+    case PF_Param_COLOR:
+      result.set("type", std::string("color"));
+      result.set("default", color(param.u.cd.dephault));
+      result.set("value", color(param.u.cd.value));
+      break;
+    default:
+      result.set("type", std::string("other"));
+  }
+  return result;
+}
+
+val Params(const WebFire& fire) {
+  val list = val::array();
+  for (int position = 1; position < fire.Host().ParamCount(); ++position) {
+    list.call<void>("push", ParamValue(fire.Host().Param(position)));
+  }
+  return list;
+}
+
+val SourceBuffer(WebFire& fire, int32_t width, int32_t height) {
+  return val(emscripten::typed_memory_view(static_cast<size_t>(width) * height * 4,
+                                           fire.SourceBuffer(width, height)));
+}
+
+val Output(const WebFire& fire) { return View(fire.Output()); }
+
+std::string RenderCommand(const WebFire& fire, const std::string& sourceName, int32_t frames) {
+  return CommandText(fire.Host(), Command::kRender, sourceName, frames);
+}
+
+std::string PreviewCommand(const WebFire& fire, int32_t frames) {
+  return CommandText(fire.Host(), Command::kPreview, "", frames);
+}
+
+std::string Frei0rFilter(const WebFire& fire) { return Frei0rFilterText(fire.Host()); }
+
+WebPreview* OpenPreview(WebFire& fire) { return new WebPreview(fire.Host()); }
+
+val PreviewRgba(const WebPreview& preview) { return View(preview.Rgba()); }
+val PreviewRgb(const WebPreview& preview) { return View(preview.Rgb()); }
+
+// Rows of `channels` (3: RGB, 4: RGBA) samples as the renderer's Windows build writes a PNG.
+val EncodePngFile(const std::string& samples, int32_t width, int32_t height, int channels) {
+  if (samples.size() != static_cast<size_t>(width) * height * channels) {
+    return ErrorValue("the samples are not a " + std::to_string(width) + "x" +
+                      std::to_string(height) + " image");
+  }
+  try {
+    return Copy(EncodePng(reinterpret_cast<const uint8_t*>(samples.data()), width, height,
+                          channels));
+  } catch (const std::exception& error) {
+    return ErrorValue(error.what());
+  }
+}
+
+// A PNG file's bytes, checked and decoded as the renderer reads a source, or its refusal.
+val DecodePngFile(const std::string& bytes, const std::string& name) {
+  try {
+    return ImageValue(DecodePng(std::vector<uint8_t>(bytes.begin(), bytes.end()), name));
+  } catch (const std::exception& error) {
+    return ErrorValue(error.what());
+  }
+}
+
+val DefaultSource() { return ImageValue(DrawDefaultSource()); }
+
+}  // namespace
+
+EMSCRIPTEN_BINDINGS(fyrel) {
+  emscripten::class_<WebFire>("Fire")
+      .constructor<>()
+      .function("params", &Params)
+      .function("setValue", &WebFire::SetValue)
+      .function("setColor", &WebFire::SetColor)
+      .function("sourceBuffer", &SourceBuffer)
+      .function("setSource", &WebFire::SetSource)
+      .function("restart", &WebFire::Restart)
+      .function("render", &WebFire::Render)
+      .function("output", &Output)
+      .function("width", &WebFire::Width)
+      .function("height", &WebFire::Height)
+      .function("renderCommand", &RenderCommand)
+      .function("previewCommand", &PreviewCommand)
+      .function("frei0rFilter", &Frei0rFilter);
+  emscripten::class_<WebPreview>("Preview")
+      .constructor(&OpenPreview, emscripten::allow_raw_pointers())
+      .function("step", &WebPreview::Step)
+      .function("rgba", &PreviewRgba)
+      .function("rgb", &PreviewRgb)
+      .function("width", &WebPreview::Width)
+      .function("height", &WebPreview::Height);
+  emscripten::function("decodePng", &DecodePngFile);
+  emscripten::function("encodePng", &EncodePngFile);
+  emscripten::function("defaultSource", &DefaultSource);
+}

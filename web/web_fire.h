@@ -1,0 +1,49 @@
+// One fire for the page: an instance of the effect of its own, started in the host of our own
+// as the renderer starts it, its parameters set by display name, a source layer given as RGBA,
+// and frame n rendered to RGBA with straight alpha, each byte the renderer's.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "host/effect_commands.h"
+#include "minihost/effect_host.h"
+
+class WebFire {
+ public:
+  // Global, parameter and sequence setup; throws std::runtime_error when the effect refuses.
+  WebFire();
+  WebFire(const WebFire&) = delete;
+  WebFire& operator=(const WebFire&) = delete;
+
+  const EffectHost& Host() const { return host_; }
+  EffectHost& Host() { return host_; }
+  // False when the effect has no parameter of that name (or, for a colour, of that type).
+  bool SetValue(const std::string& name, int32_t value);
+  bool SetColor(const std::string& name, uint8_t red, uint8_t green, uint8_t blue);
+
+  // Room for a source of width x height RGBA pixels (straight alpha, rows top first), which
+  // the caller fills and then hands over with SetSource.
+  uint8_t* SourceBuffer(int32_t width, int32_t height);
+  // The buffer becomes the input layer and sets the frame size.
+  void SetSource();
+
+  // Starts the fire afresh, as a new run of the renderer starts it: a new sequence (no flame
+  // buffers yet) and the instance of a freshly loaded effect. Rendering frame 1 restarts the
+  // stepping but keeps what else the fire carries from frame to frame, as in a host.
+  PF_Err Restart();
+
+  // Renders frame `frame` into Output(); the host's error code.
+  PF_Err Render(int32_t frame);
+  const std::vector<uint8_t>& Output() const { return output_; }
+  int32_t Width() const { return host_.FrameWidth(); }
+  int32_t Height() const { return host_.FrameHeight(); }
+
+ private:
+  EffectInstance instance_;
+  EffectHost host_{instance_};
+  int32_t sourceWidth_ = 0, sourceHeight_ = 0;
+  std::vector<uint8_t> source_;  // RGBA, then the host's pixels in place
+  std::vector<uint8_t> output_;  // RGBA
+};
