@@ -207,6 +207,14 @@ void EffectHost::SetInputRgba(const uint8_t* rgba, int32_t width, int32_t height
   }
 }
 
+PF_Pixel* EffectHost::InputPixels(int32_t width, int32_t height) {
+  inputWidth_ = width;
+  inputHeight_ = height;
+  inputStride_ = width;
+  input_.resize(static_cast<size_t>(width) * static_cast<size_t>(height));
+  return input_.data();
+}
+
 void EffectHost::OutputRgba(uint8_t* rgba) const {
   RgbaFromHostPixels(output_.data(), inData_.width, inData_.height, outputStride_, rgba);
 }

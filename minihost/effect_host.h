@@ -68,6 +68,9 @@ class EffectHost {
   // The input layer from width x height RGBA pixels (straight alpha, rows without padding);
   // null gives a fully transparent layer.
   void SetInputRgba(const uint8_t* rgba, int32_t width, int32_t height);
+  // The input layer of width x height pixels, rows without padding, for the caller to fill in
+  // place before the next command: a front end that makes each frame anyway copies it once.
+  PF_Pixel* InputPixels(int32_t width, int32_t height);
   const std::vector<PF_Pixel>& Output() const { return output_; }
   // The output world's frame (FrameWidth x FrameHeight) as RGBA pixels, rows without padding.
   void OutputRgba(uint8_t* rgba) const;

@@ -1,0 +1,181 @@
+// What the OpenFX plug-in's promise costs (frame t is the same fire in any order), per frame
+// size: frames in order, each one step of the fire with the copies from the host's source
+// image and into its output image; and the worst seek within a clip played once, a replay of
+// one spacing of frames from the nearest saved state. Run it by hand (never a test):
+//   build/bench/fyrel_ofx_bench
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "bench/bench_scene.h"
+#include "ofx/fire_timeline.h"
+#include "ofx/ofx_image.h"
+
+namespace {
+
+// A host's image of the frame: RGBA bytes or floats, rows bottom-up.
+struct HostImage {
+  std::vector<unsigned char> memory;
+  OfxImageView view;
+};
+
+HostImage MakeImage(const BenchSize& size, bool isFloat) {
+  HostImage image;
+  const size_t pixel = isFloat ? 16 : 4;
+  image.memory.assign(static_cast<size_t>(size.width) * size.height * pixel, 0);
+  image.view.data = image.memory.data();
+  image.view.bounds = OfxRectI{0, 0, size.width, size.height};
+  image.view.rowBytes = static_cast<int>(size.width * pixel);
+  image.view.isFloat = isFloat;
+  return image;
+}
+
+// The benchmarks' fixed source as the host hands it over.
+class BenchInputs : public FireInputs {
+ public:
+  BenchInputs(const BenchSize& size, bool isFloat)
+      : frame_{0, 0, size.width, size.height}, image_(MakeImage(size, isFloat)) {
+    const std::vector<PF_Pixel>& source = BenchSource(size);
+    for (int y = 0; y < size.height; ++y) {
+      for (int x = 0; x < size.width; ++x) {
+        const PF_Pixel& p = source[static_cast<size_t>(size.height - 1 - y) * size.width + x];
+        const uint8_t rgba[4] = {p.red, p.green, p.blue, p.alpha};
+        const size_t at = static_cast<size_t>(y) * size.width + x;
+        for (int c = 0; c < 4; ++c) {
+          if (isFloat) {
+            const float v = rgba[c] / 255.0f;
+            std::memcpy(&image_.memory[(at * 4 + c) * 4], &v, sizeof v);
+          } else {
+            image_.memory[at * 4 + c] = rgba[c];
+          }
+        }
+      }
+    }
+  }
+  bool Values(int32_t, FireValues* values) override {
+    *values = DefaultFireValues();
+    return true;
+  }
+  FireStatus Source(int32_t, PF_Pixel* pixels) override {
+    CopyImageToFrame(image_.view, frame_, pixels);
+    return FireStatus::kOk;
+  }
+  bool SameAtEveryTime(int) const override { return true; }
+  const OfxRectI& Frame() const { return frame_; }
+
+ private:
+  OfxRectI frame_;
+  HostImage image_;
+};
+
+struct Player {
+  BenchInputs inputs;
+  HostImage output;
+  FireTimeline timeline;
+  int32_t frame = 0;
+
+  Player(const BenchSize& size, bool isFloat)
+      : inputs(size, isFloat), output(MakeImage(size, isFloat)) {
+    timeline.Start();
+  }
+  // One render as the plug-in makes it: the fire's frame, then into the host's image.
+  int32_t Render(int32_t at, const BenchSize& size) {
+    timeline.Render(at, size.width, size.height, inputs);
+    CopyFrameToImage(timeline.Pixels(), inputs.Frame(), inputs.Frame(), output.view);
+    return timeline.FramesRenderedByLastCall();
+  }
+};
+
+// One player at a time: the 4K ones are large.
+Player& KeptPlayer(const std::string& key, const BenchSize& size, bool isFloat) {
+  static std::string keptKey;
+  static std::unique_ptr<Player> kept;
+  if (!kept || keptKey != key) {
+    kept.reset();
+    kept = std::make_unique<Player>(size, isFloat);
+    keptKey = key;
+  }
+  return *kept;
+}
+
+// The least a frame can cost on this machine: reading the host's source image and writing its
+// output image once, as memcpy does it (the best of five).
+double CopyFloorSeconds(const BenchSize& size, bool isFloat) {
+  HostImage from = MakeImage(size, isFloat), to = MakeImage(size, isFloat);
+  double best = 1e9;
+  for (int i = 0; i < 5; ++i) {
+    const auto start = std::chrono::steady_clock::now();
+    std::memcpy(to.memory.data(), from.memory.data(), from.memory.size());
+    std::memcpy(from.memory.data(), to.memory.data(), to.memory.size());
+    best = std::min(best, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+  }
+  return best;
+}
+
+void Sequential(benchmark::State& state, const BenchSize& size, bool isFloat) {
+  Player& player = KeptPlayer(std::string("sequential/") + size.name + (isFloat ? "/float" : "/byte"),
+                              size, isFloat);
+  const auto start = std::chrono::steady_clock::now();
+  for (auto _ : state) player.Render(++player.frame, size);
+  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() /
+                         static_cast<double>(state.iterations());
+  const double floor = CopyFloorSeconds(size, isFloat);
+  state.counters["copy_floor_ms"] = floor * 1e3;
+  state.counters["x_copy_floor"] = seconds / floor;
+  state.counters["saved_MB"] = static_cast<double>(player.timeline.Snapshots().Bytes()) / 1e6;
+}
+
+// Played once from frame 1 to `played`; then every render is a seek to a frame that lies a
+// whole spacing after the nearest saved state (the farthest a seek back replays), alternating
+// between two such frames.
+void WorstSeek(benchmark::State& state, const BenchSize& size, int32_t played) {
+  Player& player = KeptPlayer(std::string("seek/") + size.name + "/" + std::to_string(played),
+                              size, false);
+  while (player.frame < played) player.Render(++player.frame, size);
+  const int32_t spacing = player.timeline.Snapshots().Spacing();
+  const int32_t targets[2] = {spacing * (played / spacing / 3), spacing * (2 * played / spacing / 3)};
+  double replayed = 0;
+  int turn = 0;
+  for (auto _ : state) replayed += player.Render(targets[turn++ % 2], size);
+  state.counters["frames/seek"] = replayed / static_cast<double>(state.iterations());
+  state.counters["spacing"] = spacing;
+  state.counters["saved"] = static_cast<double>(player.timeline.Snapshots().Count());
+  state.counters["saved_MB"] = static_cast<double>(player.timeline.Snapshots().Bytes()) / 1e6;
+}
+
+void Register() {
+  for (const BenchSize& size : kBenchSizes) {
+    for (bool isFloat : {false, true}) {
+      benchmark::RegisterBenchmark(
+          (std::string("OfxSequential/") + size.name + (isFloat ? "/float" : "/byte")).c_str(),
+          Sequential, size, isFloat)
+          ->Unit(benchmark::kMillisecond)
+          ->MinTime(1.0);
+    }
+  }
+  for (const BenchSize& size : kBenchSizes) {
+    for (int32_t played : {100, 1000}) {
+      benchmark::RegisterBenchmark(
+          (std::string("OfxWorstSeek/") + size.name + "/played" + std::to_string(played)).c_str(),
+          WorstSeek, size, played)
+          ->Unit(benchmark::kMillisecond)
+          ->Iterations(8);
+    }
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Register();
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}

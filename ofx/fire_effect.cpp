@@ -1,0 +1,76 @@
+#include "ofx/fire_effect.h"
+
+#include <cstring>
+
+#include "flame/flame_sequence.h"
+#include "flame/page_memory.h"
+
+bool FireEffect::Start() {
+  host_.SetTimeStep(1);
+  if (host_.Start() != PF_Err_NONE || !Sequence()) return false;
+  for (const FireParam& param : FireParams()) {
+    if (host_.FindParam(param.label) < 0) return false;
+  }
+  return true;
+}
+
+FlameSequenceData* FireEffect::Sequence() const {
+  PF_Handle handle = host_.SequenceHandle();
+  return handle ? static_cast<FlameSequenceData*>(*handle) : nullptr;
+}
+
+void FireEffect::SetFrameSize(int32_t width, int32_t height) {
+  width_ = width;
+  height_ = height;
+  host_.SetFrame(width, height);
+  Restart();
+}
+
+size_t FireEffect::CellBytes() const {
+  return 3 * static_cast<size_t>(width_) * static_cast<size_t>(height_);
+}
+
+bool FireEffect::Render(int32_t frame, const FireValues& values) {
+  const auto& params = FireParams();
+  for (int i = 0; i < kFireParamCount; ++i) host_.SetValue(params[i].label, values[i]);
+  PF_Err err = host_.FrameSetup();
+  // Every pixel but row 0's is written by each render; row 0 stays transparent from SetFrame.
+  if (err == PF_Err_NONE) err = host_.Render(frame, false);
+  return err == PF_Err_NONE;
+}
+
+void FireEffect::Restart() {
+  instance_.flame = FlameState{};
+  if (FlameSequenceData* sequence = Sequence()) ReleaseFlameBuffers(*sequence);
+}
+
+void FireEffect::Save(FireSnapshot& snapshot) const {
+  const FlameSequenceData* sequence = Sequence();
+  const size_t size = CellBytes() / 3;
+  snapshot.flame = instance_.flame;
+  std::memcpy(snapshot.cells.get(), sequence->mask, size);
+  std::memcpy(snapshot.cells.get() + size, sequence->field, size);
+  std::memcpy(snapshot.cells.get() + 2 * size, sequence->drops, size);
+}
+
+bool FireEffect::Restore(const FireSnapshot& snapshot) {
+  FlameSequenceData* sequence = Sequence();
+  const size_t size = CellBytes() / 3;
+  if (sequence->width != width_ || sequence->height != height_ || !sequence->field) {
+    ReleaseFlameBuffers(*sequence);
+    sequence->mask = static_cast<uint8_t*>(AllocatePages(size));
+    sequence->field = static_cast<uint8_t*>(AllocatePages(size));
+    sequence->drops = static_cast<uint8_t*>(AllocatePages(size));
+    if (!sequence->mask || !sequence->field || !sequence->drops) {
+      Restart();
+      return false;
+    }
+    sequence->width = width_;
+    sequence->height = height_;
+  }
+  std::memcpy(sequence->mask, snapshot.cells.get(), size);
+  std::memcpy(sequence->field, snapshot.cells.get() + size, size);
+  std::memcpy(sequence->drops, snapshot.cells.get() + 2 * size, size);
+  instance_.flame = snapshot.flame;
+  return true;
+}

@@ -1,0 +1,51 @@
+// One fire: the effect run on an instance of its own by the host of our own, with its whole
+// state saved to and restored from a snapshot.
+#pragma once
+
+#include <cstdint>
+
+#include "flame/flame_sequence.h"
+#include "host/effect_commands.h"
+#include "minihost/effect_host.h"
+#include "ofx/fire_params.h"
+#include "ofx/fire_snapshots.h"
+
+class FireEffect {
+ public:
+  FireEffect() : host_(instance_) {}
+  FireEffect(const FireEffect&) = delete;
+  FireEffect& operator=(const FireEffect&) = delete;
+
+  // Global, parameter and sequence setup; false when the effect does not start.
+  bool Start();
+
+  // The frame size; the fire restarts (state at load, no buffers).
+  void SetFrameSize(int32_t width, int32_t height);
+  int32_t Width() const { return width_; }
+  int32_t Height() const { return height_; }
+  // Bytes of the three buffers of a frame of this size.
+  size_t CellBytes() const;
+
+  // The source of the next render, the frame's size, to fill in place.
+  PF_Pixel* Input() { return host_.InputPixels(width_, height_); }
+  // Renders frame `frame` from the present state with these values and the source in Input().
+  // False when the buffers could not be had; the fire then holds no state worth keeping.
+  bool Render(int32_t frame, const FireValues& values);
+  // The frame last rendered, top row first, Width() pixels a row.
+  const PF_Pixel* Pixels() const { return host_.Output().data(); }
+
+  // The state at load, with no buffers: what frame 1 starts from.
+  void Restart();
+  // The state after a render into a snapshot with CellBytes() of cells.
+  void Save(FireSnapshot& snapshot) const;
+  // False when the buffers could not be had (the fire is then restarted).
+  bool Restore(const FireSnapshot& snapshot);
+
+ private:
+  FlameSequenceData* Sequence() const;
+
+  EffectInstance instance_;
+  EffectHost host_;
+  int32_t width_ = 0;
+  int32_t height_ = 0;
+};

@@ -1,0 +1,107 @@
+// Frame t is frame t: the fire of frame n is what a fresh fire gives after frames 1 .. n, each
+// with its own source frame and values, whatever order the frames are asked in and however
+// often. The live fire moves one frame per frame in order; a frame out of order replays from
+// the nearest saved state before it. Every state is used only while what it was made from
+// still holds: the values of each frame before it (read again at their own times after a seek
+// or a reported change; a value without keyframes compared at every frame), the source frames
+// seen since (a frame that comes back different means the source changed, and every state
+// goes), and the frame size.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "ofx/fire_effect.h"
+#include "ofx/fire_params.h"
+#include "ofx/fire_snapshots.h"
+
+enum class FireStatus {
+  kOk,
+  kInputFailed,  // a frame's values or source could not be read
+  kOutOfMemory,  // the fire's buffers could not be had
+  kAborted,      // the host asked the render to stop
+};
+
+// What each frame is made from, as the host gives it.
+class FireInputs {
+ public:
+  virtual ~FireInputs() = default;
+  // The values at frame `frame` (1 is the first); false when they cannot be read.
+  virtual bool Values(int32_t frame, FireValues* values) = 0;
+  // Frame `frame` of the source into `pixels`, the frame's size, top row first; transparent
+  // where the source has nothing.
+  virtual FireStatus Source(int32_t frame, PF_Pixel* pixels) = 0;
+  // Whether parameter `index` (FireParams() order) has one value at every time.
+  virtual bool SameAtEveryTime(int /*index*/) const { return false; }
+  virtual bool Aborted() { return false; }
+};
+
+class FireTimeline {
+ public:
+  // 128 MiB: 19 saved states at 1920x1080 and storage for 2 more. Never fewer than 8 states:
+  // at 3840x2160, 8 and 2 take 249 MB.
+  static constexpr size_t kDefaultBudget = size_t{128} << 20;
+
+  explicit FireTimeline(size_t snapshotBudget = kDefaultBudget);
+
+  // False when the effect does not start.
+  bool Start() { return effect_.Start(); }
+
+  // Makes frame `frame` (>= 1) of a width x height fire; Pixels() then holds it.
+  FireStatus Render(int32_t frame, int32_t width, int32_t height, FireInputs& inputs);
+  // The frame Render made, top row first, `width` pixels a row.
+  const PF_Pixel* Pixels() const { return effect_.Pixels(); }
+
+  // The first frame whose source a render of `frame` at the present frame size would read.
+  int32_t FirstFrameToRead(int32_t frame) const;
+
+  // Every state goes (a changed source, purged caches).
+  void Forget();
+  // Something may have changed the values of earlier frames: the next render reads them
+  // again before it uses any state.
+  void RecheckValues() { recheck_ = true; }
+
+  // For the benchmarks and tests.
+  int32_t FramesRenderedByLastCall() const { return framesRendered_; }
+  const FireSnapshots& Snapshots() const { return snapshots_; }
+
+ private:
+  struct FrameRecord {
+    FireValues values;
+    uint64_t source;  // digest of the source frame's pixels
+  };
+
+  bool SizeIs(int32_t width, int32_t height) const;
+  // Whether a value that is the same at every time differs from the one the live state's
+  // frame was made with: then it changed at every frame.
+  bool FixedValueChanged(const FireValues& values, const FireInputs& inputs) const;
+  void Resize(int32_t width, int32_t height);
+  // The frame of the best state to go on from: the live one or a saved one, at most `frame`
+  // (only the live one can be `frame` itself, with its pixels); 0 for the state at load.
+  int32_t StartFrame(int32_t frame) const;
+  // Reads the values of frames 1 .. last again and drops every state made from values that no
+  // longer hold. False when the values cannot be read.
+  bool CheckValues(int32_t last, int32_t frame, const FireValues& valuesAtFrame,
+                   FireInputs& inputs);
+  // Forgets what frames `frame` on were made from, and every state made from it.
+  void DropFrom(int32_t frame);
+  // Puts the state after frame `start` in place; false when its buffers could not be had.
+  bool MoveTo(int32_t start);
+  FireStatus Replay(int32_t start, int32_t frame, const FireValues& valuesAtFrame,
+                    FireInputs& inputs, bool* sourceChanged);
+  // Reads frame `frame`'s source into the effect's input and says what the frame is made of.
+  FireStatus ReadSource(int32_t frame, const FireValues& values, FireInputs& inputs,
+                        FrameRecord* record);
+  // Records what frame `frame` is made from; false when its source was seen before and came
+  // back changed.
+  bool Record(int32_t frame, const FrameRecord& record);
+
+  FireEffect effect_;
+  FireSnapshots snapshots_;
+  std::vector<FrameRecord> history_;  // frame n at n - 1: what the kept states were made from
+  int32_t live_ = 0;  // the frame the effect's state is after; 0: the state at load
+  bool haveOutput_ = false;  // Pixels() is frame `live_`
+  bool recheck_ = false;
+  int32_t framesRendered_ = 0;
+};

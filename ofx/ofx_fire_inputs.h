@@ -1,0 +1,45 @@
+// What each frame of the fire is made from, read through the host: the parameters at the
+// frame's own time and the source clip's image at that time. A parameter without keyframes
+// has one value at every time, so it is read once per render.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "ofx/fire_params.h"
+#include "ofx/fire_timeline.h"
+#include "ofx/ofx_api.h"
+
+class OfxFireInputs : public FireInputs {
+ public:
+  // Frame 1 is at `firstTime`; source pixels cover `frame` (pixel space).
+  OfxFireInputs(OfxImageEffectHandle effect, OfxImageClipHandle source,
+                const std::array<OfxParamHandle, kFireParamCount>& params, double firstTime,
+                const OfxRectI& frame);
+
+  bool Values(int32_t frame, FireValues* values) override;
+  FireStatus Source(int32_t frame, PF_Pixel* pixels) override;
+  bool SameAtEveryTime(int index) const override { return fixed_[index]; }
+  bool Aborted() override;
+
+  // A source image came in a form the plug-in does not read (not RGBA bytes or floats).
+  bool SourceUnreadable() const { return sourceUnreadable_; }
+  // The host gave no image of a connected source within its frame range.
+  bool SourceMissing() const { return sourceMissing_; }
+
+ private:
+  double TimeOf(int32_t frame) const { return firstTime_ + (frame - 1); }
+  bool Read(int index, double time, int32_t* value) const;
+
+  OfxImageEffectHandle effect_;
+  OfxImageClipHandle source_;
+  const std::array<OfxParamHandle, kFireParamCount>& params_;
+  double firstTime_;
+  OfxRectI frame_;
+  std::array<bool, kFireParamCount> fixed_{};  // no keyframes: `fixedValues_` holds the value
+  FireValues fixedValues_{};
+  bool fixedRead_ = false;
+  double lastTime_;  // the source's last frame, when it is connected; below firstTime else
+  bool sourceUnreadable_ = false;
+  bool sourceMissing_ = false;
+};

@@ -1,0 +1,38 @@
+// An image a host hands over, and the copies between it and the effect's frames. A host's
+// image has its rows bottom-up, RGBA pixels of bytes or floats, row bytes that may be negative
+// or padded, and bounds anywhere in pixel space. The effect's frames are rows of its pixels,
+// top row first, `width` pixels apart.
+#pragma once
+
+#include <cstdint>
+
+#include "host/host_interface.h"
+#include "ofx/ofx_api.h"
+
+struct OfxImageView {
+  unsigned char* data = nullptr;  // pixel (bounds.x1, bounds.y1), the bottom-left one
+  OfxRectI bounds{};
+  int rowBytes = 0;  // from one row to the one above; may be negative
+  bool isFloat = false;
+};
+
+enum class OfxImageRead {
+  kOk,
+  kUnsupported,  // not RGBA bytes or floats, or inconsistent properties
+};
+
+// Reads an image's properties (from clipGetImage).
+OfxImageRead ReadImageView(OfxPropertySetHandle image, OfxImageView* view);
+
+// Intersection of two half-open rectangles; empty (x1 == x2 or y1 == y2) when they miss.
+OfxRectI Intersect(const OfxRectI& a, const OfxRectI& b);
+
+// Fills the effect's frame covering `frame` (pixel space) from the image: pixels outside the
+// image's bounds are transparent black. Floats become round(clamp(v) * 255).
+void CopyImageToFrame(const OfxImageView& image, const OfxRectI& frame, PF_Pixel* pixels);
+
+// Writes `window` of the image from the effect's frame covering `frame`: pixels of the window
+// outside the frame are transparent black, and nothing outside window ∩ bounds is touched.
+// Floats are byte / 255.
+void CopyFrameToImage(const PF_Pixel* pixels, const OfxRectI& frame, const OfxRectI& window,
+                      const OfxImageView& image);
