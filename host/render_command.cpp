@@ -1,31 +1,25 @@
 #include "flame/render_flame.h"
 #include "host/command_handlers.h"
 #include "host/param_positions.h"
+#include "host/param_values.h"
 
 namespace {
 
-int LowByte(const PF_ParamDef* param) { return param->u.sd.value & 0xFF; }
-
-FlameColor ColorOf(const PF_ParamDef* param) {
-  const PF_Pixel& pixel = param->u.cd.value;
-  return MakeFlameColor(pixel.red, pixel.green, pixel.blue);
-}
-
 FlameRenderValues ReadValues(const PF_InData* in_data, PF_ParamDef* params[]) {
   FlameRenderValues v{};
-  v.velocity = LowByte(params[kParamVelocity]);
-  v.height = LowByte(params[kParamHeight]);
-  v.soot = LowByte(params[kParamSoot]);
-  v.width = LowByte(params[kParamWidth]);
-  v.amplitude = LowByte(params[kParamAmplitude]);
+  v.velocity = LowByteOf(params[kParamVelocity]->u.sd.value);
+  v.height = LowByteOf(params[kParamHeight]->u.sd.value);
+  v.soot = LowByteOf(params[kParamSoot]->u.sd.value);
+  v.width = LowByteOf(params[kParamWidth]->u.sd.value);
+  v.amplitude = LowByteOf(params[kParamAmplitude]->u.sd.value);
   v.alpha = params[kParamAlpha]->u.sd.value;
   v.color1 = ColorOf(params[kParamColor1]);
   v.color2 = ColorOf(params[kParamColor2]);
   v.color3 = ColorOf(params[kParamColor3]);
   v.color4 = ColorOf(params[kParamColor4]);
-  v.color2Position = LowByte(params[kParamColor2Position]);
-  v.color3Position = LowByte(params[kParamColor3Position]);
-  v.customColor = params[kParamCustomColor]->u.bd.value & 0xFF;
+  v.color2Position = LowByteOf(params[kParamColor2Position]->u.sd.value);
+  v.color3Position = LowByteOf(params[kParamColor3Position]->u.sd.value);
+  v.customColor = LowByteOf(params[kParamCustomColor]->u.bd.value);
   v.birth = params[kParamBirth]->u.bd.value;
   v.drop = params[kParamDrop]->u.bd.value;
   v.invertSource = params[kParamInvertSource]->u.bd.value;

@@ -356,7 +356,7 @@ def format_printf(m, fmt, first_arg):
         j = i + 1
         while j < len(fmt) and chr(fmt[j]) in "-+ #0123456789.":
             j += 1
-        spec, conv = fmt[i:j].decode(), chr(fmt[j])
+        flags, conv = fmt[i:j].decode(), chr(fmt[j])
         i = j + 1
         if conv == "%":
             out += b"%"
@@ -364,13 +364,13 @@ def format_printf(m, fmt, first_arg):
         value = m.arg(arg)
         arg += 1
         if conv in "di":
-            out += ((spec + "d") % (value - (1 << 32) if value & 0x80000000 else value)).encode()
+            out += ((flags + "d") % (value - (1 << 32) if value & 0x80000000 else value)).encode()
         elif conv in "uxX":
-            out += ((spec + conv.replace("u", "d")) % value).encode()
+            out += ((flags + conv.replace("u", "d")) % value).encode()
         elif conv == "c":
             out += bytes([value & 0xFF])
         elif conv == "s":
-            out += ((spec + "s") % m.cstring(value).decode("latin-1")).encode("latin-1")
+            out += ((flags + "s") % m.cstring(value).decode("latin-1")).encode("latin-1")
         else:
             raise EmulationFault("sprintf conversion %%%s is not known to this host" % conv)
     return bytes(out)
