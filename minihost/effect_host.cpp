@@ -195,13 +195,9 @@ void EffectHost::SetInput(const PF_Pixel* pixels, int32_t width, int32_t height,
 }
 
 void EffectHost::SetInputRgba(const uint8_t* rgba, int32_t width, int32_t height) {
-  inputWidth_ = width;
-  inputHeight_ = height;
-  inputStride_ = width;
-  const size_t count = static_cast<size_t>(width) * static_cast<size_t>(height);
-  input_.resize(count);
+  PF_Pixel* pixels = InputPixels(width, height);
   if (rgba) {
-    HostPixelsFromRgba(rgba, count, input_.data());
+    HostPixelsFromRgba(rgba, input_.size(), pixels);
   } else {
     std::fill(input_.begin(), input_.end(), PF_Pixel{0, 0, 0, 0});
   }
