@@ -1,8 +1,9 @@
 // A run ended by a signal (Ctrl-C, a kill, a closed terminal or pipe, a CPU or file-size
 // limit) leaves no half-written file behind: every file being written under its temporary
 // name is removed, and every child program (ffmpeg) is ended, before the program ends by the
-// signal. A run ended by SIGKILL cannot clean up; its children end then by their parent-death
-// signal (child_process.h).
+// signal. A run ended by SIGKILL cannot clean up: files written whole (whole_file.h) have no
+// name until complete there, and its children end by their parent-death signal
+// (child_process.h).
 #pragma once
 
 #include <string>

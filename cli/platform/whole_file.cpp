@@ -4,11 +4,18 @@
 #include <cstdio>
 #include <cstring>
 
+#if defined(__linux__)
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
 #include "cli/platform/cli_error.h"
 #include "cli/platform/file_system.h"
 #include "cli/platform/interrupt_cleanup.h"
 
-void WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
+namespace {
+
+void WriteThroughTemporary(const std::string& path, const std::vector<uint8_t>& bytes) {
   const std::string temporary = TemporaryNameFor(path);
   if (!BeginCreatingFile()) throw CliError("cannot write " + path + ": the run is ending");
   const int watch = WatchTemporaryFile(temporary);
@@ -31,4 +38,79 @@ void WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes) 
   if (!renamed) RemoveFileQuietly(temporary);
   ForgetTemporaryFile(watch);
   if (!renamed) throw CliError("cannot write " + path + ": " + error);
+}
+
+#if defined(__linux__)
+
+// Gives the nameless file `fd` the name `name`; false with errno set when it cannot.
+bool LinkNameless(int fd, const std::string& name) {
+  // Linking by descriptor needs a capability most users lack; the descriptor's entry under
+  // /proc does the same for anyone.
+  if (::linkat(fd, "", AT_FDCWD, name.c_str(), AT_EMPTY_PATH) == 0) return true;
+  if (errno == EEXIST) return false;
+  const std::string self = "/proc/self/fd/" + std::to_string(fd);
+  return ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0;
+}
+
+// A file that already exists is replaced by a rename, so the old one stays whole until then;
+// an interrupt between the link and the rename removes the temporary name.
+bool LinkNamelessOver(int fd, const std::string& path, std::string* error) {
+  const std::string temporary = TemporaryNameFor(path);
+  if (!BeginCreatingFile()) {
+    *error = "the run is ending";
+    return false;
+  }
+  const int watch = WatchTemporaryFile(temporary);
+  const bool linked = LinkNameless(fd, temporary);
+  if (!linked) *error = std::strerror(errno);
+  EndCreatingFile();
+  const bool renamed = linked && RenameOver(temporary, path, error);
+  if (linked && !renamed) RemoveFileQuietly(temporary);
+  ForgetTemporaryFile(watch);
+  return renamed;
+}
+
+enum class Nameless { kWritten, kUnsupported };
+
+// Writes `bytes` to a nameless file in `path`'s directory and then names it `path`.
+// kUnsupported, with nothing left behind, when the file system or /proc cannot do that.
+Nameless WriteNameless(const std::string& path, const std::vector<uint8_t>& bytes) {
+  const int fd = ::open(ParentDirectory(path).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+  if (fd < 0) return Nameless::kUnsupported;
+  std::string error;
+  size_t done = 0;
+  while (done < bytes.size() && error.empty()) {
+    const ssize_t wrote = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (wrote > 0) {
+      done += static_cast<size_t>(wrote);
+    } else if (wrote == 0 || errno != EINTR) {
+      // A full disk (ENOSPC), a quota (EDQUOT), an I/O error (EIO).
+      error = wrote < 0 ? std::strerror(errno) : "the data was not all written";
+    }
+  }
+  bool named = false;
+  bool unsupported = false;
+  if (error.empty()) {
+    named = LinkNameless(fd, path);
+    if (!named && errno == EEXIST) {
+      named = LinkNamelessOver(fd, path, &error);
+    } else if (!named) {
+      unsupported = true;  // no /proc, or a link the file system refuses
+    }
+  }
+  ::close(fd);
+  if (unsupported) return Nameless::kUnsupported;
+  if (!named) throw CliError("cannot write " + path + ": " + error);
+  return Nameless::kWritten;
+}
+
+#endif
+
+}  // namespace
+
+void WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
+#if defined(__linux__)
+  if (WriteNameless(path, bytes) == Nameless::kWritten) return;
+#endif
+  WriteThroughTemporary(path, bytes);
 }

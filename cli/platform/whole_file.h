@@ -1,5 +1,8 @@
-// Writing a file whole or not at all: the bytes go to a temporary name beside it, which an
-// interrupt removes, and are renamed over the file once complete.
+// Writing a file whole or not at all. On Linux the bytes go to a file with no name (O_TMPFILE)
+// that is given its name once complete, so that even SIGKILL, which nothing can catch, leaves
+// no partial file. Elsewhere, or where the file system has no nameless files, they go to a
+// temporary name beside it, which an interrupt removes, and are renamed over the file once
+// complete.
 #pragma once
 
 #include <cstdint>
