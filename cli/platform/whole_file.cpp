@@ -15,6 +15,16 @@
 
 namespace {
 
+// Ends the life of the watched temporary `temporary`: renamed over `path` when `complete`,
+// removed otherwise. False with the reason in `error` when `path` did not get it.
+bool FinishTemporary(const std::string& temporary, const std::string& path, int watch,
+                     bool complete, std::string* error) {
+  const bool renamed = complete && RenameOver(temporary, path, error);
+  if (!renamed) RemoveFileQuietly(temporary);
+  ForgetTemporaryFile(watch);
+  return renamed;
+}
+
 void WriteThroughTemporary(const std::string& path, const std::vector<uint8_t>& bytes) {
   const std::string temporary = TemporaryNameFor(path);
   if (!BeginCreatingFile()) throw CliError("cannot write " + path + ": the run is ending");
@@ -34,10 +44,7 @@ void WriteThroughTemporary(const std::string& path, const std::vector<uint8_t>& 
   const bool closed = std::fclose(file) == 0;
   if (written && !closed) writeError = errno;
   std::string error = writeError != 0 ? std::strerror(writeError) : "the data was not all written";
-  const bool renamed = written && closed && RenameOver(temporary, path, &error);
-  if (!renamed) RemoveFileQuietly(temporary);
-  ForgetTemporaryFile(watch);
-  if (!renamed) throw CliError("cannot write " + path + ": " + error);
+  if (!FinishTemporary(temporary, path, watch, written && closed, &error)) throw CliError("cannot write " + path + ": " + error);
 }
 
 #if defined(__linux__)
@@ -64,10 +71,7 @@ bool LinkNamelessOver(int fd, const std::string& path, std::string* error) {
   const bool linked = LinkNameless(fd, temporary);
   if (!linked) *error = std::strerror(errno);
   EndCreatingFile();
-  const bool renamed = linked && RenameOver(temporary, path, error);
-  if (linked && !renamed) RemoveFileQuietly(temporary);
-  ForgetTemporaryFile(watch);
-  return renamed;
+  return FinishTemporary(temporary, path, watch, linked, error);
 }
 
 enum class Nameless { kWritten, kUnsupported };
