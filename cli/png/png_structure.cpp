@@ -338,7 +338,7 @@ bool IsAnimatedPngFile(const std::string& path) {
       return length == 8 && std::fread(control, 1, 8, file.get()) == 8 &&
              BigEndian32(control) > 1;
     }
-    if (length > 0x7FFFFFFF || std::fseek(file.get(), long{length} + 4, SEEK_CUR) != 0) break;
+    if (length > 0x7FFFFFFB || std::fseek(file.get(), static_cast<long>(length) + 4, SEEK_CUR) != 0) break;
   }
   return false;
 }
