@@ -6,6 +6,7 @@
 #include "cli/flags/flag_values.h"
 #include "frei0r/frei0r_params.h"
 #include "minihost/effect_host.h"
+#include "web/param_timeline.h"
 
 namespace {
 
@@ -121,7 +122,7 @@ std::string Frei0rValueText(const Frei0rParam& p, const PF_ParamDef& param) {
 }  // namespace
 
 std::string CommandText(const EffectHost& host, Command command, const std::string& sourceName,
-                        int32_t frames) {
+                        int32_t frames, const ParamTimeline* timeline) {
   std::string text = std::string("fyrel ") + CommandName(command);
   if (!sourceName.empty() && FindFlag(command, "--source")) {
     text += " --source " + ShellWord(sourceName);
@@ -130,8 +131,21 @@ std::string CommandText(const EffectHost& host, Command command, const std::stri
   for (const FlagSpec* flag : FlagsOf(command)) {
     if (!flag->paramName) continue;
     const int position = host.FindParam(flag->paramName);
-    if (position < 0 || IsDefault(host.Param(position))) continue;
-    text += std::string(" ") + flag->name + " " + FlagValueText(*flag, host.Param(position));
+    if (position < 0) continue;
+    PF_ParamDef param = host.Param(position);
+    const std::vector<ParamKey> keys =
+        timeline && timeline->Begun() ? timeline->KeysOf(position, frames) : std::vector<ParamKey>{};
+    if (keys.size() > 1) {
+      text += std::string(" ") + flag->name + " " +
+              ShellWord(HeldKeyframeText(keys, [&](const ParamKey& key) {
+                SetParamFromKey(param, key);
+                return FlagValueText(*flag, param);
+              }));
+      continue;
+    }
+    if (keys.size() == 1) SetParamFromKey(param, keys.front());
+    if (IsDefault(param)) continue;
+    text += std::string(" ") + flag->name + " " + FlagValueText(*flag, param);
   }
   return text;
 }
