@@ -196,6 +196,7 @@ EMSCRIPTEN_BINDINGS(fyrel) {
       .function("changeValue", &WebFire::ChangeValue)
       .function("changeColor", &WebFire::ChangeColor)
       .function("replay", &WebFire::Replay)
+      .function("followRun", &WebFire::FollowRun)
       .function("render", &WebFire::Render)
       .function("output", &Output)
       .function("width", &WebFire::Width)

@@ -47,6 +47,8 @@ class WebFire {
   PF_Err Replay(int32_t frame);
   // The run's values over time, once Restart has begun a run.
   const ParamTimeline& Timeline() const { return timeline_; }
+  // Takes the values over time of `other`'s run, for frames made apart from it (an export).
+  void FollowRun(const WebFire& other) { timeline_ = other.timeline_; }
 
   // Renders frame `frame` into Output(), with the run's values at that frame once a run has
   // begun; the host's error code.

@@ -289,7 +289,9 @@ async function webmBytes(count, onProgress) {
   const { source } = state;
   const copy = new fyrel.Fire();
   try {
+    // The run's values at each frame: the video is the command's frames 1 to N.
     applyValues(copy, controls.values);
+    copy.followRun(fire);
     const feed = () => {
       copy.sourceBuffer(source.width, source.height).set(source.pixels);
       copy.setSource();
