@@ -78,23 +78,6 @@ class KdenliveDescriptionTest : public ::testing::Test {
   f0r_instance_t instance_ = nullptr;
 };
 
-TEST_F(KdenliveDescriptionTest, ParametersAreTheFiltersInOrder) {
-  EXPECT_EQ(effect_.tag, "frei0r.fyrel");
-  f0r_plugin_info_t info{};
-  m_.get_plugin_info(&info);
-  ASSERT_EQ(static_cast<int>(effect_.params.size()), info.num_params);
-  for (int i = 0; i < info.num_params; ++i) {
-    const KdenliveParam& param = effect_.params[i];
-    f0r_param_info_t frei0r{};
-    m_.get_param_info(&frei0r, i);
-    EXPECT_EQ(param.name, frei0r.name) << "parameter " << i;
-    const int type = param.type == "bool"    ? F0R_PARAM_BOOL
-                     : param.type == "color" ? F0R_PARAM_COLOR
-                                             : F0R_PARAM_DOUBLE;
-    EXPECT_EQ(type, frei0r.type) << param.name << " is shown as " << param.type;
-  }
-}
-
 // Each default is the effect's own, both as the filter takes it and as Kdenlive shows it
 // (default × factor cut down to a whole number), and a slider or list shows exactly the
 // effect's range.
