@@ -1,7 +1,5 @@
 #include "frei0r/frei0r_params.h"
 
-#include <cmath>
-
 #include "frei0r/frei0r_api.h"
 
 namespace {
@@ -30,9 +28,6 @@ struct Frei0rTable {
   }
 };
 
-// NaN stays NaN here; the callers test for it first.
-double ClampUnit(double v) { return v < 0.0 ? 0.0 : (v > 1.0 ? 1.0 : v); }
-
 }  // namespace
 
 const Frei0rParam* Frei0rParamAt(int index) {
@@ -50,36 +45,3 @@ int Frei0rType(Frei0rKind kind) {
   }
   return F0R_PARAM_DOUBLE;
 }
-
-int32_t SliderFromUnit(double v, int32_t min, int32_t max, int32_t current) {
-  if (std::isnan(v)) return current;
-  const double span = static_cast<double>(max) - static_cast<double>(min);
-  return min + static_cast<int32_t>(std::lround(ClampUnit(v) * span));
-}
-
-double UnitFromSlider(int32_t value, int32_t min, int32_t max) {
-  if (max <= min) return 0.0;
-  const double offset = static_cast<double>(value) - static_cast<double>(min);
-  return ClampUnit(offset / (static_cast<double>(max) - static_cast<double>(min)));
-}
-
-int32_t AngleFromUnit(double v, int32_t current) {
-  if (std::isnan(v)) return current;
-  return static_cast<int32_t>(NearestFixed16(ClampUnit(v) * 360.0));
-}
-
-double UnitFromAngle(int32_t fixed) { return ClampUnit(static_cast<double>(fixed) / kFullTurnFixed); }
-
-int32_t CheckBoxFromUnit(double v, int32_t current) {
-  if (std::isnan(v)) return current;
-  return v >= 0.5 ? 1 : 0;
-}
-
-double UnitFromCheckBox(int32_t value) { return value != 0 ? 1.0 : 0.0; }
-
-uint8_t ByteFromUnit(float c, uint8_t current) {
-  if (std::isnan(c)) return current;
-  return static_cast<uint8_t>(std::lround(ClampUnit(c) * 255.0));
-}
-
-float UnitFromByte(uint8_t byte) { return static_cast<float>(byte / 255.0); }

@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "cli/media/default_source.h"
-#include "cli/png/png_encoder.h"
-#include "cli/png/png_io.h"
+#include "shared/default_source.h"
+#include "shared/png_encoder.h"
+#include "shared/png_decoder.h"
 #include "host/effect_params.h"
-#include "web/command_text.h"
+#include "shared/command_text.h"
 #include "web/web_fire.h"
 #include "web/web_preview.h"
 
@@ -121,11 +121,11 @@ val SourceBuffer(WebFire& fire, int32_t width, int32_t height) {
 val Output(const WebFire& fire) { return View(fire.Output()); }
 
 std::string RenderCommand(const WebFire& fire, const std::string& sourceName, int32_t frames) {
-  return CommandText(fire.Host(), Command::kRender, sourceName, frames);
+  return RenderCommandText(fire.Host(), sourceName, frames);
 }
 
 std::string PreviewCommand(const WebFire& fire, int32_t frames) {
-  return CommandText(fire.Host(), Command::kPreview, "", frames);
+  return PreviewCommandText(fire.Host(), frames);
 }
 
 std::string Frei0rFilter(const WebFire& fire) { return Frei0rFilterText(fire.Host()); }

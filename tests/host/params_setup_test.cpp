@@ -39,14 +39,6 @@ TEST(ParamsSetup, StopsAtTheFirstRefusalAndReturnsTheHostsCode) {
       EXPECT_EQ(host.OutData().num_params, 77);
     }
   }
-  // The host of our own refusing the fifth parameter: four declared, the host's code returned.
-  EffectHost host(EffectMain);
-  host.OutData().num_params = 77;
-  host.RefuseParamAt(5, -3);
-  EXPECT_EQ(host.ParamsSetup(), -3);
-  EXPECT_EQ(host.ParamCount(), 5);
-  EXPECT_STREQ(host.Param(4).name, "Width");
-  EXPECT_EQ(host.OutData().num_params, 77);
 }
 
 }  // namespace
