@@ -9,7 +9,7 @@
 
 #include "host/effect_commands.h"
 #include "minihost/effect_host.h"
-#include "web/param_timeline.h"
+#include "shared/param_timeline.h"
 
 class WebFire {
  public:

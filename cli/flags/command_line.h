@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "cli/flags/flag_table.h"
-#include "cli/flags/keyframes.h"
+#include "shared/keyframes.h"
 #include "cli/media/frame_rate.h"
 
 // One effect parameter to set by its display name, as the host keeps it: sliders, check boxes

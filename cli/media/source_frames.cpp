@@ -11,13 +11,13 @@
 #include <system_error>
 #include <vector>
 
-#include "cli/media/default_source.h"
+#include "shared/default_source.h"
 #include "cli/media/orientation.h"
 #include "cli/media/video_probe.h"
 #include "cli/platform/child_process.h"
 #include "cli/platform/cli_error.h"
 #include "cli/platform/file_system.h"
-#include "cli/png/png_structure.h"
+#include "shared/png_structure.h"
 
 namespace fs = std::filesystem;
 

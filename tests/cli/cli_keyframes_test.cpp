@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/media/default_source.h"
+#include "shared/default_source.h"
 #include "host/effect_commands.h"
 #include "minihost/effect_host.h"
 #include "tests/cli/process_runner.h"

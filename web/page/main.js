@@ -178,13 +178,16 @@ function updateCommand() {
     if (source.live) note += ' The camera moves: the command burns the frame "Save source" writes, as a still.';
     else if (source.name) note += ` Run it beside ${source.name} ("Save source" writes it).`;
   }
-  $('frei0r').value = fire.frei0rFilter();
+  $('frei0r').value = fire.frei0rFilter(Math.max(1, state.frame));
   // Each box as tall as its text: the whole command shows.
   for (const box of [$('command'), $('frei0r')]) {
     box.style.height = 'auto';
     box.style.height = `${box.scrollHeight + 2}px`;
   }
-  $('command-note').textContent = note + ' The frei0r filter: ffmpeg -vf or MLT; its first frame is frame 1.';
+  const keyed = $('frei0r').value.startsWith('frei0r.fyrel ');
+  $('command-note').textContent = note + (keyed ?
+    ' Values changed during the run: ffmpeg\'s frei0r filter holds one value each, so the filter is given as melt takes it (melt SOURCE -filter …), keys at MLT\'s positions, which count from 0.' :
+    ' The frei0r filter: ffmpeg -vf or MLT; its first frame is frame 1.');
 }
 
 // --- Sources --------------------------------------------------------------------------------

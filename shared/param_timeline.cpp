@@ -1,4 +1,4 @@
-#include "web/param_timeline.h"
+#include "shared/param_timeline.h"
 
 #include "minihost/effect_host.h"
 

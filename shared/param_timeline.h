@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "cli/flags/keyframes.h"
+#include "shared/keyframes.h"
 #include "host/host_interface.h"
 
 class EffectHost;

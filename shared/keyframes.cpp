@@ -1,4 +1,4 @@
-#include "cli/flags/keyframes.h"
+#include "shared/keyframes.h"
 
 #include <cctype>
 
