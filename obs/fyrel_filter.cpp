@@ -2,7 +2,6 @@
 
 #include <memory>
 #include <mutex>
-#include <vector>
 
 #include <obs-module.h>
 
@@ -27,7 +26,6 @@ struct FyrelFilter {
   // The graphics thread's own.
   bool stepDue = false;  // a frame was ticked since the fire last stepped
   std::unique_ptr<ObsFire> fire;
-  std::vector<uint8_t> pixels;
   GpuFrame gpu;
 };
 
@@ -82,8 +80,8 @@ obs_properties_t* FilterProperties(void*) {
 // same picture.
 void FilterTick(void* data, float) { static_cast<FyrelFilter*>(data)->stepDue = true; }
 
-// One frame of the fire from the target's picture, uploaded. A new size, or the restart
-// button, starts a new fire at frame 1.
+// One frame of the fire from the target's picture, into the texture the filter draws. A new
+// size, or the restart button, starts a new fire at frame 1.
 bool StepFire(FyrelFilter* filter, uint32_t width, uint32_t height) {
   FireSettings settings;
   bool fireAlone = false, restart = false;
@@ -99,17 +97,16 @@ bool StepFire(FyrelFilter* filter, uint32_t width, uint32_t height) {
     filter->fire = ObsFire::Create(width, height);
     fire = filter->fire.get();
     if (!fire) return false;
-    filter->pixels.assign(static_cast<size_t>(width) * height * 4, 0);
   } else if (!filter->stepDue) {
     return true;  // this frame is already on the texture
   }
   filter->stepDue = false;
-  uint8_t* out = filter->pixels.data();
-  return filter->gpu.ReadBack(filter->context, width, height,
-                              [&](const uint8_t* source, uint32_t rowBytes) {
-                                return fire->Step(source, rowBytes, settings, fireAlone, out);
-                              }) &&
-         filter->gpu.Upload(out, width, height);
+  return filter->gpu.Process(filter->context, width, height,
+                             [&](const uint8_t* source, uint32_t sourceRowBytes, uint8_t* out,
+                                 uint32_t outRowBytes) {
+                               return fire->Step(source, sourceRowBytes, settings, fireAlone,
+                                                 out, outRowBytes);
+                             });
 }
 
 void FilterRender(void* data, gs_effect_t*) {

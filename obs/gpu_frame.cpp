@@ -2,8 +2,8 @@
 
 #include <graphics/vec4.h>
 
-bool GpuFrame::Map(obs_source_t* filter, uint32_t width, uint32_t height, const uint8_t** data,
-                   uint32_t* rowBytes) {
+bool GpuFrame::Map(obs_source_t* filter, uint32_t width, uint32_t height, const uint8_t** source,
+                   uint32_t* sourceRowBytes, uint8_t** out, uint32_t* outRowBytes) {
   if (!texrender_) texrender_ = gs_texrender_create(GS_RGBA, GS_ZS_NONE);
   if (stage_ && (gs_stagesurface_get_width(stage_) != width ||
                  gs_stagesurface_get_height(stage_) != height)) {
@@ -11,7 +11,13 @@ bool GpuFrame::Map(obs_source_t* filter, uint32_t width, uint32_t height, const 
     stage_ = nullptr;
   }
   if (!stage_) stage_ = gs_stagesurface_create(width, height, GS_RGBA);
-  if (!texrender_ || !stage_) return false;
+  if (texture_ && (gs_texture_get_width(texture_) != width ||
+                   gs_texture_get_height(texture_) != height)) {
+    gs_texture_destroy(texture_);
+    texture_ = nullptr;
+  }
+  if (!texture_) texture_ = gs_texture_create(width, height, GS_RGBA, 1, nullptr, GS_DYNAMIC);
+  if (!texrender_ || !stage_ || !texture_) return false;
 
   gs_texrender_reset(texrender_);
   if (!gs_texrender_begin(texrender_, width, height)) return false;
@@ -32,23 +38,16 @@ bool GpuFrame::Map(obs_source_t* filter, uint32_t width, uint32_t height, const 
 
   gs_stage_texture(stage_, gs_texrender_get_texture(texrender_));
   uint8_t* mapped = nullptr;
-  if (!gs_stagesurface_map(stage_, &mapped, rowBytes)) return false;
-  *data = mapped;
-  return true;
+  if (!gs_stagesurface_map(stage_, &mapped, sourceRowBytes)) return false;
+  *source = mapped;
+  if (gs_texture_map(texture_, out, outRowBytes)) return true;
+  gs_stagesurface_unmap(stage_);
+  return false;
 }
 
-void GpuFrame::Unmap() { gs_stagesurface_unmap(stage_); }
-
-bool GpuFrame::Upload(const uint8_t* rgba, uint32_t width, uint32_t height) {
-  if (texture_ && (gs_texture_get_width(texture_) != width ||
-                   gs_texture_get_height(texture_) != height)) {
-    gs_texture_destroy(texture_);
-    texture_ = nullptr;
-  }
-  if (!texture_) texture_ = gs_texture_create(width, height, GS_RGBA, 1, nullptr, GS_DYNAMIC);
-  if (!texture_) return false;
-  gs_texture_set_image(texture_, rgba, width * 4, false);
-  return true;
+void GpuFrame::Unmap() {
+  gs_texture_unmap(texture_);
+  gs_stagesurface_unmap(stage_);
 }
 
 void GpuFrame::Draw() const {

@@ -14,26 +14,26 @@ class GpuFrame {
   GpuFrame& operator=(const GpuFrame&) = delete;
 
   // Draws the target of `filter` (the next filter or the source) into a width × height texture
-  // and maps it; `use` sees its RGBA bytes, premultiplied, rows `rowBytes` apart.
-  // False when drawing or mapping fails, or `use` returns false.
-  template <typename Use>
-  bool ReadBack(obs_source_t* filter, uint32_t width, uint32_t height, Use&& use) {
-    const uint8_t* data = nullptr;
-    uint32_t rowBytes = 0;
-    if (!Map(filter, width, height, &data, &rowBytes)) return false;
-    const bool ok = use(data, rowBytes);
+  // and maps it, and maps the texture the filter draws: `work(source, sourceRowBytes, out,
+  // outRowBytes)` reads the target's RGBA bytes and writes the filter's, both premultiplied.
+  // False when drawing or mapping fails, or `work` returns false.
+  template <typename Work>
+  bool Process(obs_source_t* filter, uint32_t width, uint32_t height, Work&& work) {
+    const uint8_t* source = nullptr;
+    uint8_t* out = nullptr;
+    uint32_t sourceRowBytes = 0, outRowBytes = 0;
+    if (!Map(filter, width, height, &source, &sourceRowBytes, &out, &outRowBytes)) return false;
+    const bool ok = work(source, sourceRowBytes, out, outRowBytes);
     Unmap();
     return ok;
   }
-  // Uploads width × height RGBA pixels, premultiplied, without padding.
-  bool Upload(const uint8_t* rgba, uint32_t width, uint32_t height);
-  // Draws the last upload at the origin with the caller's blending (premultiplied "over").
+  // Draws the last result at the origin with the caller's blending (premultiplied "over").
   void Draw() const;
   void Release();
 
  private:
-  bool Map(obs_source_t* filter, uint32_t width, uint32_t height, const uint8_t** data,
-           uint32_t* rowBytes);
+  bool Map(obs_source_t* filter, uint32_t width, uint32_t height, const uint8_t** source,
+           uint32_t* sourceRowBytes, uint8_t** out, uint32_t* outRowBytes);
   void Unmap();
 
   gs_texrender_t* texrender_ = nullptr;

@@ -32,10 +32,11 @@ class ObsFire {
 
   // The next frame (the first is frame 1) from `source`, Height() rows of Width() RGBA pixels
   // with premultiplied alpha, `sourceRowBytes` apart, with these values. `out` receives
-  // Width() × Height() RGBA pixels with premultiplied alpha, no padding: the fire alone, or the
-  // fire over the source. False when a value names no parameter (nothing is rendered).
+  // Height() rows of Width() RGBA pixels with premultiplied alpha, `outRowBytes` apart: the
+  // fire alone, or the fire over the source. False when a value names no parameter (nothing is
+  // rendered then).
   bool Step(const uint8_t* source, uint32_t sourceRowBytes, const FireSettings& settings,
-            bool fireAlone, uint8_t* out);
+            bool fireAlone, uint8_t* out, uint32_t outRowBytes);
 
  private:
   ObsFire(int32_t width, int32_t height);
@@ -50,5 +51,8 @@ class ObsFire {
 // Premultiplied RGBA to the host's straight pixels, `count` of them: each colour
 // round(c × 255 / a), at most 255; fully transparent pixels are transparent black.
 void StraightHostPixels(const uint8_t* rgba, size_t count, PF_Pixel* pixels);
-// Straight RGBA to premultiplied in place: each colour round(c × a / 255).
-void PremultiplyRgba(uint8_t* rgba, size_t count);
+// The fire's pixels to premultiplied RGBA, alone or laid "over" the source's straight pixels
+// with the renderer's bytes (cli/media/composite.h), `count` of each.
+void PremultipliedFire(const PF_Pixel* fire, size_t count, uint8_t* rgba);
+void PremultipliedFireOver(const PF_Pixel* fire, const PF_Pixel* source, size_t count,
+                           uint8_t* rgba);
