@@ -47,12 +47,3 @@ class ObsFire {
   int32_t height_;
   int32_t frame_ = 0;
 };
-
-// Premultiplied RGBA to the host's straight pixels, `count` of them: each colour
-// round(c × 255 / a), at most 255; fully transparent pixels are transparent black.
-void StraightHostPixels(const uint8_t* rgba, size_t count, PF_Pixel* pixels);
-// The fire's pixels to premultiplied RGBA, alone or laid "over" the source's straight pixels
-// with the renderer's bytes (cli/media/composite.h), `count` of each.
-void PremultipliedFire(const PF_Pixel* fire, size_t count, uint8_t* rgba);
-void PremultipliedFireOver(const PF_Pixel* fire, const PF_Pixel* source, size_t count,
-                           uint8_t* rgba);
