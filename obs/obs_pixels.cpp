@@ -34,7 +34,8 @@ inline void FirePixel(const uint8_t* f, const uint8_t* s, uint8_t* rgba) {
     const uint32_t fw = fa * 255, sw = s[0] * (255 - fa), total = fw + sw;
     const uint32_t alpha = (total + 127) / 255;
     for (int c = 0; c < 3; ++c) {
-      rgba[c] = total == 0 ? 0 : DivideBy255((f[c + 1] * fw + s[c + 1] * sw + total / 2) / total * alpha);
+      const uint32_t straight = total == 0 ? 0 : (f[c + 1] * fw + s[c + 1] * sw + total / 2) / total;
+      rgba[c] = DivideBy255(straight * alpha);
     }
     rgba[3] = static_cast<uint8_t>(alpha);
   }
@@ -57,6 +58,17 @@ inline __m128i ToRgba(__m128i lo, __m128i hi) {
   return _mm_packus_epi16(lo, hi);
 }
 const __m128i kAlphaLanes = _mm_set_epi16(0, 0, 0, -1, 0, 0, 0, -1);
+
+// Four host pixels whose alphas are all `alpha` (0 or 255).
+inline bool AlphasAre(__m128i v, int alpha) {
+  const __m128i mask = _mm_set1_epi32(0xFF);
+  return _mm_movemask_epi8(_mm_cmpeq_epi32(_mm_and_si128(v, mask), _mm_set1_epi32(alpha))) ==
+         0xFFFF;
+}
+// Four host pixels as RGBA, moved only.
+inline __m128i MovedToRgba(__m128i v) {
+  return _mm_or_si128(_mm_srli_epi32(v, 8), _mm_slli_epi32(v, 24));
+}
 
 // Premultiplied colours with the fire's own alpha lane kept.
 inline __m128i Premultiplied(__m128i f) {
@@ -109,6 +121,11 @@ void PremultipliedFire(const PF_Pixel* fire, size_t count, uint8_t* rgba) {
   const __m128i zero = _mm_setzero_si128();
   for (; i + 4 <= count; i += 4) {
     const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(f + i * 4));
+    if (AlphasAre(v, 0) || AlphasAre(v, 255)) {  // clear fire is all zeros
+      const __m128i moved = AlphasAre(v, 0) ? zero : MovedToRgba(v);
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(rgba + i * 4), moved);
+      continue;
+    }
     const __m128i lo = Premultiplied(_mm_unpacklo_epi8(v, zero));
     const __m128i hi = Premultiplied(_mm_unpackhi_epi8(v, zero));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(rgba + i * 4), ToRgba(lo, hi));
@@ -124,17 +141,22 @@ void PremultipliedFireOver(const PF_Pixel* fire, const PF_Pixel* source, size_t 
   size_t i = 0;
 #if defined(__SSE2__)
   const __m128i zero = _mm_setzero_si128();
-  const __m128i opaque = _mm_set1_epi32(0xFF);
   for (; i + 4 <= count; i += 4) {
     const __m128i sv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i * 4));
-    if (_mm_movemask_epi8(_mm_cmpeq_epi32(_mm_and_si128(sv, opaque), opaque)) != 0xFFFF) {
+    const __m128i fv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(f + i * 4));
+    __m128i* const to = reinterpret_cast<__m128i*>(rgba + i * 4);
+    if (!AlphasAre(sv, 255)) {
       for (size_t k = i; k < i + 4; ++k) FirePixel(f + k * 4, s + k * 4, rgba + k * 4);
       continue;
     }
-    const __m128i fv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(f + i * 4));
+    // Where the fire is clear the opaque source shows, where it is opaque the fire.
+    if (AlphasAre(fv, 0) || AlphasAre(fv, 255)) {
+      _mm_storeu_si128(to, MovedToRgba(AlphasAre(fv, 0) ? sv : fv));
+      continue;
+    }
     const __m128i lo = Blended(_mm_unpacklo_epi8(fv, zero), _mm_unpacklo_epi8(sv, zero));
     const __m128i hi = Blended(_mm_unpackhi_epi8(fv, zero), _mm_unpackhi_epi8(sv, zero));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(rgba + i * 4), ToRgba(lo, hi));
+    _mm_storeu_si128(to, ToRgba(lo, hi));
   }
 #endif
   for (; i < count; ++i) FirePixel(f + i * 4, s + i * 4, rgba + i * 4);
