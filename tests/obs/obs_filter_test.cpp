@@ -317,9 +317,12 @@ int main(int argc, char** argv) {
   video.range = VIDEO_RANGE_FULL;
   video.scale_type = OBS_SCALE_BICUBIC;
   if (obs_reset_video(&video) != OBS_VIDEO_SUCCESS) return Skip("libobs found no usable graphics (obs_reset_video)");
+  // The build's module unless the environment names another (the installed one, say).
+  const char* path = std::getenv("FYREL_OBS_MODULE") ? std::getenv("FYREL_OBS_MODULE") : FYREL_OBS_MODULE;
+  const char* data = std::getenv("FYREL_OBS_DATA") ? std::getenv("FYREL_OBS_DATA") : FYREL_OBS_DATA;
   obs_module_t* module = nullptr;
-  if (obs_open_module(&module, FYREL_OBS_MODULE, FYREL_OBS_DATA) != MODULE_SUCCESS || !obs_init_module(module)) {
-    std::fprintf(stderr, "cannot load %s\n", FYREL_OBS_MODULE);
+  if (obs_open_module(&module, path, data) != MODULE_SUCCESS || !obs_init_module(module)) {
+    std::fprintf(stderr, "cannot load %s\n", path);
     return 1;
   }
   RegisterTestSource();
