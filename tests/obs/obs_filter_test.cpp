@@ -276,12 +276,13 @@ TEST(ObsFilter, LogsTheCostOfAFrameAt1080p) {
   obs_source_release(source);
 }
 
-// The README's picture: frame 60 of the fire over the built-in source on a dark ground.
+// The README's picture: frame 60 of the fire over the built-in source, twice its size, on
+// black, its letters feeding the fire ("Invert Source" off).
 TEST(ObsFilter, Screenshot) {
   const char* path = std::getenv("FYREL_OBS_SCREENSHOT");
   if (!path) GTEST_SKIP() << "FYREL_OBS_SCREENSHOT names no file";
   obs_source_t* source = Source(4);
-  obs_source_t* fire = AddFilter(source, "{}");
+  obs_source_t* fire = AddFilter(source, R"({"invertSource": false})");
   const Frames frames = Read({source}, 60)[0].frames;
   WritePngFile(path, frames.back().data(), pictures[4].width, pictures[4].height, 4);
   obs_source_release(fire);
@@ -326,12 +327,14 @@ int main(int argc, char** argv) {
     return 1;
   }
   RegisterTestSource();
-  RgbaImage ground = DrawDefaultSource();
-  for (size_t i = 0; i < ground.pixels.size(); i += 4) {  // the letters over a dark grey, opaque
-    const int a = ground.pixels[i + 3];
-    for (int c = 0; c < 3; ++c) ground.pixels[i + c] = uint8_t((ground.pixels[i + c] * a + 24 * (255 - a) + 127) / 255);
-    ground.pixels[i + 3] = 255;
-  }
+  const RgbaImage letters = DrawDefaultSource();
+  RgbaImage ground{letters.width * 2, letters.height * 2, {}};
+  for (int32_t y = 0; y < ground.height; ++y)  // the letters over black, opaque
+    for (int32_t x = 0; x < ground.width; ++x) {
+      const uint8_t* p = &letters.pixels[(size_t(y / 2) * letters.width + x / 2) * 4];
+      for (int c = 0; c < 3; ++c) ground.pixels.push_back(uint8_t((p[c] * p[3] + 127) / 255));
+      ground.pixels.push_back(255);
+    }
   pictures = {Pattern(96, 64, 3), Pattern(80, 48, 5), Pattern(64, 72, 7), Pattern(1920, 1080, 9), ground};
   obs_enter_graphics();
   readTexture = gs_texrender_create(GS_RGBA, GS_ZS_NONE);
