@@ -1,67 +1,79 @@
 #include "obs/obs_params.h"
 
+#include <algorithm>
 #include <cmath>
 
-#include "ofx/fire_params.h"
+#include "host/effect_params.h"
 
 namespace {
 
 // OBS keeps a colour as 0xAABBGGRR; the effect takes 0xRRGGBB.
-int64_t ObsColor(const double rgb[3]) {
-  const auto byte = [](double c) { return static_cast<int64_t>(std::lround(c * 255.0)); };
-  return int64_t{0xFF} << 24 | byte(rgb[2]) << 16 | byte(rgb[1]) << 8 | byte(rgb[0]);
+int64_t ObsColor(int32_t rgb) {
+  return int64_t{0xFF} << 24 | BlueOf(rgb) << 16 | GreenOf(rgb) << 8 | RedOf(rgb);
+}
+int32_t EffectColor(int64_t abgr) {
+  return static_cast<int32_t>((abgr & 0xFF) << 16 | (abgr & 0xFF00) | (abgr >> 16 & 0xFF));
 }
 
-double ColorUnit(int64_t color, int shift) { return ((color >> shift) & 0xFF) / 255.0; }
+int64_t Clamped(int64_t v, int64_t min, int64_t max) { return v < min ? min : v > max ? max : v; }
 
-// The angle's slider: one turn, in hundredths of a degree.
-constexpr double kAngleMin = 0.0, kAngleMax = 360.0, kAngleStep = 0.01;
+// The angle's widget: a slider over one turn, in hundredths of a degree (0 up, 90 right); a
+// saved value anywhere in the effect's range is kept.
+constexpr double kTurn = 360.0, kAngleStep = 0.01;
 
 }  // namespace
 
 void AddFireProperties(obs_properties_t* props) {
-  for (int g = 0; g < kFireGroupCount; ++g) {
+  for (int g = 0; g < kParamGroupCount; ++g) {
     obs_properties_t* group = obs_properties_create();
-    for (const FireParam& p : FireParams()) {
-      if (p.group != g) continue;
+    for (const EffectParam& p : kEffectParams) {
+      if (p.hostOnly || static_cast<int>(p.group) != g) continue;
+      const char* label = p.name;
       obs_property_t* property = nullptr;
       switch (p.kind) {
-        case FireParamKind::kInteger:
-          property = obs_properties_add_int_slider(group, p.scriptName, p.label, p.min, p.max, 1);
+        case ParamKind::kSlider:
+          property = obs_properties_add_int_slider(group, p.scriptName, label, p.min, p.max, 1);
           break;
-        case FireParamKind::kBoolean:
-          property = obs_properties_add_bool(group, p.scriptName, p.label);
+        case ParamKind::kCheckBox:
+          property = obs_properties_add_bool(group, p.scriptName, label);
           break;
-        case FireParamKind::kColor:
-          property = obs_properties_add_color(group, p.scriptName, p.label);
+        case ParamKind::kColor:
+          property = obs_properties_add_color(group, p.scriptName, label);
           break;
-        case FireParamKind::kAngle:
-          property = obs_properties_add_float_slider(group, p.scriptName, p.label, kAngleMin,
-                                                     kAngleMax, kAngleStep);
+        case ParamKind::kAngle:
+          property = obs_properties_add_float_slider(group, p.scriptName, label, 0.0, kTurn,
+                                                     kAngleStep);
           obs_property_float_set_suffix(property, "\xC2\xB0");  // degrees
           break;
+        case ParamKind::kFraction:
+          property = obs_properties_add_float_slider(group, p.scriptName, label, p.min, p.max,
+                                                     1.0 / kFixedOne);
+          break;
       }
-      obs_property_set_long_description(property, p.hint);
+      obs_property_set_long_description(property, p.help);
     }
-    const FireGroup& info = FireGroups()[g];
-    obs_properties_add_group(props, info.scriptName, info.label, OBS_GROUP_NORMAL, group);
+    const ParamGroupInfo& info = GroupInfo(static_cast<ParamGroup>(g));
+    obs_properties_add_group(props, info.scriptName, info.title, OBS_GROUP_NORMAL, group);
   }
 }
 
 void SetFireDefaults(obs_data_t* settings) {
-  for (const FireParam& p : FireParams()) {
+  for (const EffectParam& p : kEffectParams) {
+    if (p.hostOnly) continue;
     switch (p.kind) {
-      case FireParamKind::kInteger:
-        obs_data_set_default_int(settings, p.scriptName, static_cast<int64_t>(p.dephault[0]));
+      case ParamKind::kSlider:
+        obs_data_set_default_int(settings, p.scriptName, p.dephault);
         break;
-      case FireParamKind::kBoolean:
-        obs_data_set_default_bool(settings, p.scriptName, p.dephault[0] != 0.0);
+      case ParamKind::kCheckBox:
+        obs_data_set_default_bool(settings, p.scriptName, p.dephault != 0);
         break;
-      case FireParamKind::kColor:
+      case ParamKind::kColor:
         obs_data_set_default_int(settings, p.scriptName, ObsColor(p.dephault));
         break;
-      case FireParamKind::kAngle:
-        obs_data_set_default_double(settings, p.scriptName, p.dephault[0]);
+      case ParamKind::kAngle:
+      case ParamKind::kFraction:
+        obs_data_set_default_double(settings, p.scriptName,
+                                    static_cast<double>(p.dephault) / kFixedOne);
         break;
     }
   }
@@ -69,27 +81,28 @@ void SetFireDefaults(obs_data_t* settings) {
 
 FireSettings FireSettingsFrom(obs_data_t* settings) {
   FireSettings values;
-  for (const FireParam& p : FireParams()) {
-    int32_t value = 0;
+  for (const EffectParam& p : kEffectParams) {
+    if (p.hostOnly) continue;
+    int64_t value = 0;
     switch (p.kind) {
-      case FireParamKind::kInteger: {
-        const int64_t v = obs_data_get_int(settings, p.scriptName);
-        value = FireIntegerValue(p, static_cast<int>(v < p.min ? p.min : v > p.max ? p.max : v));
+      case ParamKind::kSlider:
+        value = Clamped(obs_data_get_int(settings, p.scriptName), p.min, p.max);
         break;
-      }
-      case FireParamKind::kBoolean:
+      case ParamKind::kCheckBox:
         value = obs_data_get_bool(settings, p.scriptName) ? 1 : 0;
         break;
-      case FireParamKind::kColor: {
-        const int64_t c = obs_data_get_int(settings, p.scriptName);
-        value = FireColorValue(p, ColorUnit(c, 0), ColorUnit(c, 8), ColorUnit(c, 16));
+      case ParamKind::kColor:
+        value = EffectColor(obs_data_get_int(settings, p.scriptName));
+        break;
+      case ParamKind::kAngle:
+      case ParamKind::kFraction: {
+        const double v = obs_data_get_double(settings, p.scriptName);  // degrees or units
+        value = std::isnan(v) ? p.dephault
+                              : NearestFixed16(std::min<double>(std::max<double>(v, p.min), p.max));
         break;
       }
-      case FireParamKind::kAngle:
-        value = FireAngleValue(p, obs_data_get_double(settings, p.scriptName));
-        break;
     }
-    values.emplace_back(p.label, value);
+    values.emplace_back(p.name, static_cast<int32_t>(value));
   }
   return values;
 }

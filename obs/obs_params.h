@@ -1,6 +1,7 @@
-// The effect's parameters as OBS shows and keeps them: one property per parameter, in the
-// groups and with the ranges and defaults every front end gives them, and the settings read
-// back as the values the effect takes. The one place that knows the parameter table.
+// The effect's parameters as OBS shows and keeps them, made from the effect's parameter table:
+// one property per parameter (setting names are the table's script names), in the table's
+// groups with its ranges, defaults and help, and the settings read back as the values the
+// effect takes.
 #pragma once
 
 #include <obs-module.h>

@@ -18,10 +18,11 @@
 #include <vector>
 
 #include "cli/media/composite.h"
-#include "cli/media/default_source.h"
 #include "cli/png/png_io.h"
 #include "host/effect_commands.h"
+#include "host/effect_params.h"
 #include "minihost/effect_host.h"
+#include "shared/default_source.h"
 
 // Two calls of Xlib, declared here: its header's macros (None, Bool) break GoogleTest's.
 extern "C" {
@@ -179,6 +180,46 @@ TEST(ObsFilter, ShowsTheEffectsFramesAloneAndOverEachSourceWithItsOwnFire) {
   obs_properties_destroy(props);
   ExpectFrames(Read({b}, 2)[0].frames, pictures[2], {}, later, 1, false, "restarted");
   for (obs_source_t* s : {fireA, fireB, a, b}) obs_source_release(s);
+}
+
+// The filter's properties and defaults are the parameter table's: each in its group, with its
+// kind, range and default (colours as OBS keeps them, 0xAABBGGRR; angles in degrees).
+TEST(ObsFilter, PropertiesAreTheParameterTable) {
+  obs_properties_t* props = obs_get_source_properties("fyrel_filter");
+  obs_data_t* defaults = obs_get_source_defaults("fyrel_filter");
+  int shown = 0;
+  for (const EffectParam& p : kEffectParams) {
+    obs_property_t* group = obs_properties_get(props, GroupInfo(p.group).scriptName);
+    obs_property_t* prop = group ? obs_properties_get(obs_property_group_content(group), p.scriptName) : nullptr;
+    if (p.hostOnly || !prop) {
+      EXPECT_TRUE(p.hostOnly && !obs_properties_get(props, p.scriptName)) << p.name;
+      continue;
+    }
+    ++shown;
+    EXPECT_STREQ(obs_property_description(prop), p.name);
+    const uint32_t rgb = uint32_t(p.dephault) & 0xFFFFFF;
+    switch (p.kind) {
+      case ParamKind::kSlider:
+        EXPECT_EQ(obs_property_get_type(prop), OBS_PROPERTY_INT) << p.name;
+        EXPECT_EQ(obs_property_int_min(prop) * 1000 + obs_property_int_max(prop), p.min * 1000 + p.max) << p.name;
+        EXPECT_EQ(obs_data_get_default_int(defaults, p.scriptName), p.dephault) << p.name;
+        break;
+      case ParamKind::kColor:
+        EXPECT_EQ(obs_property_get_type(prop), OBS_PROPERTY_COLOR) << p.name;
+        EXPECT_EQ(obs_data_get_default_int(defaults, p.scriptName) & 0xFFFFFF, (rgb & 0xFF) << 16 | (rgb & 0xFF00) | rgb >> 16) << p.name;
+        break;
+      case ParamKind::kCheckBox:
+        EXPECT_EQ(obs_property_get_type(prop), OBS_PROPERTY_BOOL) << p.name;
+        EXPECT_EQ(obs_data_get_default_bool(defaults, p.scriptName), p.dephault != 0) << p.name;
+        break;
+      default:
+        EXPECT_EQ(obs_property_get_type(prop), OBS_PROPERTY_FLOAT) << p.name;
+        EXPECT_EQ(obs_data_get_default_double(defaults, p.scriptName), p.dephault / 65536.0) << p.name;
+    }
+  }
+  EXPECT_EQ(shown, kShownParamCount);
+  obs_data_release(defaults);
+  obs_properties_destroy(props);
 }
 
 // The README's picture: frame 60 of the fire over the built-in wordmark, twice its size, on
