@@ -51,8 +51,8 @@ class FileSource : public ByteSource {
 void ReadPngFile(const std::string& path, RgbaImage* image) {
   FileSource source(path);
   PngChunkChecker checker(path);
-  checker.SetFileSize(source.KnownSize());
   try {
+    checker.SetFileSize(source.KnownSize());
     DecodePng(source, checker, image);
   } catch (const PngError& error) {
     throw CliError(error.what());
