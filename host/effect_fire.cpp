@@ -47,21 +47,22 @@ EffectFireBuffers FireBuffersOf(PF_InData* in_data) {
 bool SizeEffectFire(EffectInstance& instance, PF_InData* in_data, int32_t width, int32_t height) {
   LockedRecord locked(in_data);
   FlameSequenceData* record = locked.get();
-  if (!record) return false;
-  instance.flame = FlameState{};
-  ReleaseFlameBuffers(*record);
-  if (width < 1 || height < 1) return false;
+  if (!record || width < 1 || height < 1) return false;
   // Laid out as a render that finds no buffers makes them: one row of the output's width each.
   const size_t size = static_cast<size_t>(width) * static_cast<size_t>(height);
-  record->mask = static_cast<uint8_t*>(AllocatePages(size));
-  record->field = static_cast<uint8_t*>(AllocatePages(size));
-  record->drops = static_cast<uint8_t*>(AllocatePages(size));
-  if (!record->mask || !record->field || !record->drops) {
-    ReleaseFlameBuffers(*record);
+  FlameSequenceData made{};
+  made.mask = static_cast<uint8_t*>(AllocatePages(size));
+  made.field = static_cast<uint8_t*>(AllocatePages(size));
+  made.drops = static_cast<uint8_t*>(AllocatePages(size));
+  if (!made.mask || !made.field || !made.drops) {
+    ReleaseFlameBuffers(made);
     return false;
   }
-  record->width = width;
-  record->height = height;
+  made.width = width;
+  made.height = height;
+  ReleaseFlameBuffers(*record);
+  *record = made;
+  instance.flame = FlameState{};
   return true;
 }
 

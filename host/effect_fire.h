@@ -20,8 +20,8 @@ struct EffectFireBuffers {
 EffectFireBuffers FireBuffersOf(PF_InData* in_data);
 
 // Gives the sequence zero-filled buffers for a width x height frame and the instance its state
-// at load: what a render at that size starts from. On failure the sequence keeps no buffers
-// and false is returned.
+// at load: what a render at that size starts from. The new buffers are had before the old go:
+// false when they cannot be, and the fire is as it was.
 bool SizeEffectFire(EffectInstance& instance, PF_InData* in_data, int32_t width, int32_t height);
 
 // The state at load: the instance's state restarts and the buffers, kept, are cleared.

@@ -27,15 +27,14 @@ bool FireEffect::SetFrameSize(int32_t width, int32_t height) {
     }
   } catch (const std::bad_alloc&) {
   }
-  // What the new size had is let go before the old size is had again.
+  // What the new size had is let go before the old size's layers are had again; the fire's
+  // state and buffers were not touched.
   host_.SetFrame(0, 0);
   host_.InputPixels(0, 0);
   host_.SetFrame(oldWidth, oldHeight);
   host_.InputPixels(oldWidth, oldHeight);
-  if (SizeEffectFire(instance_, &host_.InData(), oldWidth, oldHeight)) {
-    width_ = oldWidth;
-    height_ = oldHeight;
-  }
+  width_ = oldWidth;
+  height_ = oldHeight;
   return false;
 }
 

@@ -20,7 +20,7 @@ class FireEffect {
 
   // The frame size: everything a frame of that size needs (its source and output layers, the
   // fire's buffers) is had first, then the size is recorded and the fire restarts. False when
-  // the memory cannot be had: the size stays as it was, with the fire restarted.
+  // the memory cannot be had: the size and the fire stay as they were, Pixels() cleared.
   bool SetFrameSize(int32_t width, int32_t height);
   int32_t Width() const { return width_; }
   int32_t Height() const { return height_; }

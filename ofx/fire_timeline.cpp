@@ -24,6 +24,16 @@ bool FireTimeline::SizeIs(int32_t width, int32_t height) const {
   return effect_.Width() == width && effect_.Height() == height;
 }
 
+bool FireTimeline::Resize(int32_t width, int32_t height) {
+  if (SizeIs(width, height)) return true;
+  if (!effect_.SetFrameSize(width, height)) {
+    haveOutput_ = false;  // the fire and its states stay, for the size the host comes back to
+    return false;
+  }
+  Forget();
+  return true;
+}
+
 void FireTimeline::Forget() {
   history_.clear();
   history_.shrink_to_fit();
@@ -51,15 +61,7 @@ FireStatus FireTimeline::Render(int32_t frame, int32_t width, int32_t height,
                                 FireInputs& inputs) {
   framesRendered_ = 0;
   if (frame < 1 || frame > kLastFrame) return FireStatus::kPastEnd;
-  if (!SizeIs(width, height)) {
-    if (!effect_.SetFrameSize(width, height)) {
-      // The states stay, for the size the host may come back to; the live fire restarted.
-      live_ = 0;
-      haveOutput_ = false;
-      return FireStatus::kOutOfMemory;
-    }
-    Forget();
-  }
+  if (!Resize(width, height)) return FireStatus::kOutOfMemory;
   FireValues values;
   if (!inputs.Values(frame, &values)) return FireStatus::kInputFailed;
   // A changed source shows itself only as a frame that comes back different; then no state

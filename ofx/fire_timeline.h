@@ -58,6 +58,10 @@ class FireTimeline {
   // The frame Render made, top row first, `width` pixels a row.
   const PF_Pixel* Pixels() const { return effect_.Pixels(); }
 
+  // A width x height fire from now on, every state forgotten when that is another size; false
+  // when the size cannot be had, and the fire and its states stay as they were.
+  bool Resize(int32_t width, int32_t height);
+
   // The first frame whose source a render of `frame` at the present frame size would read.
   int32_t FirstFrameToRead(int32_t frame) const;
 

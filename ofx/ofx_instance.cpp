@@ -207,23 +207,28 @@ OfxStatus OfxFireInstance::RenderFrame(double time, const OfxRectI& window, cons
     return ofx::kStatFailed;
   }
 
-  if (first != firstTime_ || frame.x1 != frame_.x1 || frame.y1 != frame_.y1 ||
-      frame.x2 != frame_.x2 || frame.y2 != frame_.y2) {
-    // The clip moved or was trimmed, or the source lies elsewhere: every frame is another one.
-    timeline_.Forget();
-    firstTime_ = first;
-    frame_ = frame;
-  }
   const int32_t index = FrameAt(time, first);
-  OfxFireInputs inputs(effect_, source_, params_, first, frame);
-  const FireStatus status = index > LastFrame(first)
-                                ? FireStatus::kPastEnd
-                                : timeline_.Render(index, static_cast<int32_t>(width),
-                                                   static_cast<int32_t>(height), inputs);
-  if (status == FireStatus::kPastEnd) {
+  if (index < 1 || index > LastFrame(first)) {
     // Before the source begins, and long after it ends, there is no fire.
     CopyFrameToImage(nullptr, OfxRectI{0, 0, 0, 0}, window, view);
     return ofx::kStatOK;
+  }
+  FireStatus status = FireStatus::kOk;
+  if (first != firstTime_ || frame.x1 != frame_.x1 || frame.y1 != frame_.y1 ||
+      frame.x2 != frame_.x2 || frame.y2 != frame_.y2) {
+    // The clip moved or was trimmed, or the source lies elsewhere: every frame is another one,
+    // once the fire's new size is had (until then the fire and its states stay).
+    if (timeline_.Resize(static_cast<int32_t>(width), static_cast<int32_t>(height))) {
+      timeline_.Forget();
+      firstTime_ = first;
+      frame_ = frame;
+    } else {
+      status = FireStatus::kOutOfMemory;
+    }
+  }
+  OfxFireInputs inputs(effect_, source_, params_, first, frame);
+  if (status == FireStatus::kOk) {
+    status = timeline_.Render(index, static_cast<int32_t>(width), static_cast<int32_t>(height), inputs);
   }
   if (status == FireStatus::kOutOfMemory) {
     const std::string text = "Fyrel: not enough memory for a " + Pixels(frame) +
