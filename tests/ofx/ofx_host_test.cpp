@@ -26,28 +26,21 @@
 #include <cstdlib>
 #include <new>
 
-// The plug-in shares the test's allocator on Linux: an allocation of exactly `failSize` bytes
-// (a layer of the frame asked for; the host's images carry guards) fails once, after `failSkip`
-// more, as in a host short of memory; `liveBytes` is what is held.
+// The plug-in shares the test's allocator on Linux: the allocation of exactly `failSize` bytes
+// (a layer of the frame asked for; the host's images carry guards) that follows `failSkip`
+// others fails, once, as in a host short of memory. `liveBytes` is what is held.
 size_t failSize = 0;
 int failSkip = 0;
 std::atomic<size_t> liveBytes{0};
 void* operator new(size_t size) {
-  if (size == failSize && failSkip-- <= 0) {
-    failSize = 0;
-    throw std::bad_alloc();
-  }
-  auto* block = static_cast<size_t*>(std::malloc(size + 16));
-  if (!block) throw std::bad_alloc();
-  *block = size;
-  liveBytes += size;
+  auto* block = size == failSize && failSkip-- <= 0 ? nullptr : static_cast<size_t*>(std::malloc(size + 16));
+  if (!block) throw (failSize = 0, std::bad_alloc());
+  liveBytes += *block = size;
   return block + 2;
 }
 void operator delete(void* p) noexcept {
-  if (!p) return;
-  size_t* block = static_cast<size_t*>(p) - 2;
-  liveBytes -= *block;
-  std::free(block);
+  if (p) liveBytes -= *(static_cast<size_t*>(p) - 2);
+  if (p) std::free(static_cast<size_t*>(p) - 2);
 }
 void operator delete(void* p, size_t) noexcept { operator delete(p); }
 #endif
@@ -412,19 +405,16 @@ void CheckChanges(Host& host) {
   host.DestroyInstance(instance);
 }
 
-// Hosts that ask for odd things: a frame far past the source, a source without a frame range,
-// values that change by expression without keyframes, an output region that changes from frame
-// to frame or has no bounds, a source region without bounds or too large, a size that cannot
-// be had. Each frame is the source's fire, or transparent, at one source read a frame in order.
+// Hosts that ask for odd things: frames far past the source, a source range or region without
+// bounds, values changed by expression without keys, output regions that change or have no
+// bounds, a size that cannot be had. Each frame is the source's fire, one read a frame, or none.
 void CheckOddHosts(Host& host) {
   struct Case {
     const char* name;
-    int frames;          // rendered in order from 1
+    int frames;  // rendered in order from 1
     bool unboundedRange, expression;
-    int outputGrow[2];   // the output region's growth at odd and even frames
-    int sourceGrow;
-  };
-  const Case cases[] = {
+    int outputGrow[2], sourceGrow;  // the output region's growth at odd and even frames
+  } const cases[] = {
       {"source range infinite", 3, true, false, {0, 0}, 0},
       {"expression", 12, false, true, {0, 0}, 0},
       {"output region alternating", 60, false, false, {0, 8}, 0},
@@ -447,11 +437,9 @@ void CheckOddHosts(Host& host) {
       RenderMatches(host, instance, frame, reference, c.name);
     }
     if (!CHECK_EQ(host.sourceFetches - before, c.frames)) std::printf("  %s\n", c.name);
-    // Far past the source's end, and at no time at all, there is no fire, at once.
+    // Far past the source's end, and at an infinite time, there is no fire, at once.
     Picture blank;
-    for (double time : {1e9, HUGE_VAL}) {
-      CHECK(host.Render(instance, time, &blank) == ofxtest::kOK && blank == Picture(blank.size(), 0));
-    }
+    for (double time : {1e9, HUGE_VAL}) CHECK(host.Render(instance, time, &blank) == ofxtest::kOK && blank == Picture(blank.size(), 0));
     host.DestroyInstance(instance);
   }
 #if !defined(_WIN32)
@@ -467,13 +455,11 @@ void CheckOddHosts(Host& host) {
   const std::vector<Picture> large = Reference(*instance, scene, 2);
   Picture frame(size_t{4} << 20);
   const size_t held = liveBytes;
-  failSize = size_t{4} << 20;
-  failSkip = 1;
+  failSize = size_t{4} << 20, failSkip = 1;  // the source layer, after the output's
   CHECK_EQ(host.Render(instance, 4.0, &frame), 8);  // kOfxStatErrMemory
   CHECK(liveBytes < held + (size_t{1} << 20));
   CHECK(!host.messages.empty() && host.messages.back().find("not enough memory") != std::string::npos);
-  scene.width = 48;
-  scene.height = 36;
+  scene.width = 48, scene.height = 36;
   const int before = host.sourceFetches;
   RenderMatches(host, instance, 4, small, "after a size that could not be had");
   CHECK_EQ(host.sourceFetches - before, 1);
@@ -516,12 +502,7 @@ int main(int argc, char** argv) {
     std::string error;
     CHECK(host.Load(argv[1], &error));
     CheckOddHosts(host);
-    struct Case {
-      void (*set)(Scene&);
-      int status;
-      const char* message;
-    };
-    const Case cases[] = {
+    struct Case { void (*set)(Scene&); int status; const char* message; } const cases[] = {
         {[](Scene& s) { s.source.shorts = true; }, 1000, "source image is not RGBA"},
         {[](Scene& s) { s.source.shortRows = true; }, 1, "source image has row bytes shorter"},
         {[](Scene& s) { s.source.noData = true; }, 1, "source image has no pixel data"},
