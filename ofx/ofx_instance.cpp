@@ -56,15 +56,23 @@ std::string FailureText(FireStatus status, const OfxFireInputs& inputs) {
   if (const char* fault = ImageFault(inputs.SourceRead())) {
     return std::string("Fyrel: the host's source image ") + fault + ".";
   }
-  if (inputs.SourceMissing()) return "Fyrel: the host gave no source image for a frame the fire is made from.";
-  if (status == FireStatus::kInputFailed) return "Fyrel: the host did not give the parameter values.";
-  return std::string();
+  if (inputs.SourceMissing()) {
+    return "Fyrel: the host gave no source image for a frame the fire is made from.";
+  }
+  if (status != FireStatus::kInputFailed) return std::string();
+  return "Fyrel: the host did not give the parameter values.";
 }
 
 std::string Pixels(const OfxRectI& r) {
   return std::to_string(static_cast<int64_t>(r.x2) - r.x1) + " x " +
          std::to_string(static_cast<int64_t>(r.y2) - r.y1);
 }
+
+// What the user can do when memory runs short; the whole message where no size is known (and
+// nothing more may be allocated to say it).
+constexpr const char* kFreeMemory = "free memory, or make the source smaller.";
+constexpr const char* kNoMemory =
+    "Fyrel: not enough memory for the fire; free memory, or make the source smaller.";
 
 // Infinite ends of ranges and regions, as the interface spells them.
 constexpr double kInfiniteMin = -2147483648.0, kInfiniteMax = 2147483647.0;
@@ -152,8 +160,10 @@ bool OfxFireInstance::SourceRegion(double firstTime, OfxRectI* region) const {
       !OfxProps(props).GetDouble(ofx::kPixelAspectRatio, &aspect) || !(aspect > 0.0)) {
     aspect = 1.0;
   }
-  *region = OfxRectI{static_cast<int>(std::floor(rod.x1 / aspect)), static_cast<int>(std::floor(rod.y1)),
-                     static_cast<int>(std::ceil(rod.x2 / aspect)), static_cast<int>(std::ceil(rod.y2))};
+  const double x1 = std::floor(rod.x1 / aspect), x2 = std::ceil(rod.x2 / aspect);
+  if (!Bounded(x1) || !Bounded(x2)) return false;
+  *region = OfxRectI{static_cast<int>(x1), static_cast<int>(std::floor(rod.y1)),
+                     static_cast<int>(x2), static_cast<int>(std::ceil(rod.y2))};
   return region->x2 > region->x1 && region->y2 > region->y1;
 }
 
@@ -177,19 +187,21 @@ OfxStatus OfxFireInstance::Render(OfxPropertySetHandle inArgs) {
   OfxImageView view;
   if (!output.handle()) return ofx::kStatFailed;
   if (const char* fault = ImageFault(ReadImageView(output.handle(), &view))) {
-    PostErrorMessage(effect_, (std::string("Fyrel: the host's output image ") + fault + ".").c_str());
+    const std::string text = std::string("Fyrel: the host's output image ") + fault + ".";
+    PostErrorMessage(effect_, text.c_str());
     return ofx::kStatFailed;
   }
   try {
     return RenderFrame(time, OfxRectI{window[0], window[1], window[2], window[3]}, view);
   } catch (const std::bad_alloc&) {
     // Whatever was being had is let go; the fire keeps what it had before.
-    PostErrorMessage(effect_, "Fyrel: not enough memory for the fire; free memory, or make the source smaller.");
+    PostErrorMessage(effect_, kNoMemory);
     return ofx::kStatErrMemory;
   }
 }
 
-OfxStatus OfxFireInstance::RenderFrame(double time, const OfxRectI& window, const OfxImageView& view) {
+OfxStatus OfxFireInstance::RenderFrame(double time, const OfxRectI& window,
+                                       const OfxImageView& view) {
   // The fire covers its source, whatever part of it the host asks to see: the source's own
   // region is its grid, as in every other front end. A source without one (a generator of
   // unbounded extent) gives the fire the frame the host asks for.
@@ -200,9 +212,12 @@ OfxStatus OfxFireInstance::RenderFrame(double time, const OfxRectI& window, cons
   const int64_t width = static_cast<int64_t>(frame.x2) - frame.x1;
   const int64_t height = static_cast<int64_t>(frame.y2) - frame.y1;
   if (width < 1 || height < 1 || width > kMaxSide || height > kMaxSide) {
-    const std::string text = fromSource
-        ? "Fyrel: the source is " + Pixels(frame) + " pixels; the fire covers its source, at most 32768 pixels on each side: crop or scale the source."
-        : "Fyrel: the source has no bounds and the host asks for " + Pixels(frame) + " pixels; the fire covers at most 32768 pixels on each side: crop the source.";
+    const std::string text =
+        fromSource ? "Fyrel: the source is " + Pixels(frame) + " pixels; the fire covers its "
+                         "source, at most 32768 pixels on each side: crop or scale the source."
+                   : "Fyrel: the source has no bounds and the host asks for " + Pixels(frame) +
+                         " pixels; the fire covers at most 32768 pixels on each side: crop the "
+                         "source.";
     PostErrorMessage(effect_, text.c_str());
     return ofx::kStatFailed;
   }
@@ -228,11 +243,12 @@ OfxStatus OfxFireInstance::RenderFrame(double time, const OfxRectI& window, cons
   }
   OfxFireInputs inputs(effect_, source_, params_, first, frame);
   if (status == FireStatus::kOk) {
-    status = timeline_.Render(index, static_cast<int32_t>(width), static_cast<int32_t>(height), inputs);
+    status = timeline_.Render(index, static_cast<int32_t>(width), static_cast<int32_t>(height),
+                              inputs);
   }
   if (status == FireStatus::kOutOfMemory) {
-    const std::string text = "Fyrel: not enough memory for a " + Pixels(frame) +
-                             " fire; free memory, or make the source smaller.";
+    const std::string text =
+        "Fyrel: not enough memory for a " + Pixels(frame) + " fire; " + kFreeMemory;
     PostErrorMessage(effect_, text.c_str());
     return ofx::kStatErrMemory;
   }
