@@ -66,7 +66,7 @@ int RunRenderCommand(const Invocation& invocation) {
   // A video source's own rate and sound, unless --fps says otherwise.
   plan.fps = invocation.fpsGiven || !source->HasRate() ? invocation.fps : source->Rate();
   if (source->HasRate() && !invocation.videoPath.empty()) {
-    plan.sound = ProbeSound(invocation.sourcePath);
+    plan.sound = source->Sound();
     plan.frames = frames;
   }
   plan.threads = invocation.threads > 0 ? invocation.threads : DefaultEncodingThreads();
@@ -97,7 +97,7 @@ int RunRenderCommand(const Invocation& invocation) {
     if (invocation.compositeOver) {
       // The source as the host holds it: the input layer, one row after another.
       const PF_LayerDef& layer = host->Param(0).u.ld;
-      CompositeOverHostPixels(layer.data, rgba.data(), pixels);
+      CompositeOverHostRows(layer.data, rgba.data(), width, height);
     }
     output.Put(frame, std::move(rgba));
     progress.Update(frame - invocation.start + 1);

@@ -7,15 +7,32 @@
 #include "cli/platform/cli_error.h"
 #include "cli/platform/file_system.h"
 #include "cli/platform/interrupt_cleanup.h"
+#if defined(FYREL_HAVE_LIBAV)
+#include "cli/media/yuv_frames.h"
+#else
+class YuvFrames {};  // never made: the frames go to ffmpeg as they are
+#endif
 
 namespace {
 
 // H.264 in 4:2:0 needs even sides; an odd frame gets one black row or column more.
 const char* const kEvenSides = "pad=ceil(iw/2)*2:ceil(ih/2)*2:color=black";
 
-// An MP4 has no alpha: RGBA frames are sent as RGB weighted by their alpha.
+// An MP4's frames are sent as the 4:2:0 YUV its encoder takes, converted here on threads,
+// where the build has FFmpeg's libraries.
+bool SendsYuv(const VideoJob& job) {
+#if defined(FYREL_HAVE_LIBAV)
+  return VideoFormatOf(job.videoPath) == VideoFormat::kMp4;
+#else
+  (void)job;
+  return false;
+#endif
+}
+
+// Else an MP4, which has no alpha, is sent RGBA frames as RGB weighted by their alpha.
 bool PremultipliesToRgb(const VideoJob& job) {
-  return job.framesHaveAlpha && VideoFormatOf(job.videoPath) == VideoFormat::kMp4;
+  return job.framesHaveAlpha && VideoFormatOf(job.videoPath) == VideoFormat::kMp4 &&
+         !SendsYuv(job);
 }
 
 // The audio codec for `format`: "copy" when the container takes `codec` as it is.
@@ -74,11 +91,15 @@ void CheckFfmpegAvailable() {
 
 std::vector<std::string> FfmpegArguments(const VideoJob& job, const std::string& outputPath) {
   // Raw frames on standard input, exactly as rendered: no image files in between.
+  const bool yuv = SendsYuv(job);
+  // The even sides a YUV frame is sent with.
+  const int32_t width = yuv ? job.width + (job.width & 1) : job.width;
+  const int32_t height = yuv ? job.height + (job.height & 1) : job.height;
   std::vector<std::string> args = {"ffmpeg", "-nostdin", "-hide_banner", "-loglevel", "error",
                                    "-y", "-f", "rawvideo",
-                                   "-pix_fmt", SendsAlpha(job) ? "rgba" : "rgb24",
-                                   "-video_size", std::to_string(job.width) + "x" +
-                                                      std::to_string(job.height),
+                                   "-pix_fmt", yuv ? "yuv420p" : SendsAlpha(job) ? "rgba" : "rgb24",
+                                   "-video_size", std::to_string(width) + "x" +
+                                                      std::to_string(height),
                                    "-framerate", FrameRateText(job.fps)};
   const VideoFormat format = VideoFormatOf(job.videoPath);
   const SourceSound& source = job.sound;
@@ -122,8 +143,8 @@ std::vector<std::string> FfmpegArguments(const VideoJob& job, const std::string&
       break;
     case VideoFormat::kMp4:
       // The frames arrive weighted by their alpha already (AddFrame): the fire over black.
-      args.insert(args.end(), {"-vf", std::string(kEvenSides) + ",format=yuv420p",
-                               "-c:v", "libx264", "-crf", "18", "-movflags", "+faststart",
+      if (!yuv) args.insert(args.end(), {"-vf", std::string(kEvenSides) + ",format=yuv420p"});
+      args.insert(args.end(), {"-c:v", "libx264", "-crf", "18", "-movflags", "+faststart",
                                "-f", "mp4"});
       break;
   }
@@ -135,6 +156,9 @@ VideoEncoder::VideoEncoder(const VideoJob& job)
     : job_(job),
       temporary_(TemporaryNameFor(job.videoPath)),
       frameBytes_(static_cast<size_t>(job.width) * job.height * (SendsAlpha(job) ? 4 : 3)) {
+#if defined(FYREL_HAVE_LIBAV)
+  if (SendsYuv(job)) yuv_ = std::make_unique<YuvFrames>(job.width, job.height, job.framesHaveAlpha ? 4 : 3);
+#endif
   watch_ = WatchTemporaryFile(temporary_);
   try {
     ffmpeg_ = std::make_unique<ChildProcess>(FfmpegArguments(job, FfmpegFileName(temporary_)),
@@ -154,6 +178,13 @@ VideoEncoder::~VideoEncoder() {
 }
 
 void VideoEncoder::AddFrame(const uint8_t* samples) {
+#if defined(FYREL_HAVE_LIBAV)
+  if (yuv_) {
+    const std::vector<uint8_t>& planes = yuv_->Convert(samples);
+    if (!ffmpeg_->Write(planes.data(), planes.size())) Fail("ffmpeg stopped reading frames");
+    return;
+  }
+#endif
   if (PremultipliesToRgb(job_)) {
     // Weighting by alpha here is cheaper than ffmpeg's filter, and a quarter less to send;
     // a block at a time, so that a large frame needs no second frame of memory.

@@ -1,4 +1,5 @@
-// Encoding the rendered frames into one video with ffmpeg, fed raw over a pipe. The container
+// Encoding the rendered frames into one video with ffmpeg, fed raw over a pipe (an MP4's frames
+// as the YUV its encoder takes, where the build has FFmpeg's libraries to convert them). The container
 // follows the file's extension: .webm (VP9 with its alpha channel), .gif (one transparent palette entry) or
 // .mp4 (H.264 without alpha: the fire laid over black, odd sides padded by one black line).
 #pragma once
@@ -12,6 +13,8 @@
 #include "cli/media/frame_rate.h"
 #include "cli/media/video_probe.h"
 #include "cli/platform/child_process.h"
+
+class YuvFrames;
 
 enum class VideoFormat { kMp4, kWebm, kGif };
 
@@ -72,4 +75,5 @@ class VideoEncoder {
   int watch_ = -1;
   std::unique_ptr<ChildProcess> ffmpeg_;
   std::vector<uint8_t> premultiplied_;
+  std::unique_ptr<YuvFrames> yuv_;  // an MP4's frames, converted here (FFmpeg's libraries)
 };
