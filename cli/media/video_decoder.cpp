@@ -77,6 +77,7 @@ struct VideoDecoder::Libraries {
   AVPacket* packet = nullptr;
   AVFrame* frame = nullptr;
   AVFrame* converted = nullptr;
+  int scalerFormat = -1;
   int stream = -1;
   bool draining = false;
   ~Libraries() {
@@ -277,7 +278,13 @@ void VideoDecoder::Convert(std::vector<uint8_t>* rgba) {
              std::to_string(storedHeight) + " as the first",
          0);
   }
+  if (av.scaler && frame->format != av.scalerFormat) {
+    // A stream whose decoder changes its pixel format on the way: a new conversion.
+    sws_freeContext(av.scaler);
+    av.scaler = nullptr;
+  }
   if (!av.scaler) {
+    av.scalerFormat = frame->format;
     // As ffmpeg converts for its own raw output: bicubic, the frame's own matrix and range,
     // its rows shared out among threads.
     av.scaler = sws_alloc_context();
@@ -305,22 +312,39 @@ void VideoDecoder::Convert(std::vector<uint8_t>* rgba) {
                              brightness, contrast, saturation);
   }
   const size_t bytes = static_cast<size_t>(info_.width) * info_.height * 4;
-  rgba->resize(bytes);
   std::vector<uint8_t>& into = orientation.Upright() ? *rgba : stored_;
-  into.resize(bytes);
-  // The converted frame is written straight into the caller's buffer.
+  // swscale writes whole vectors: rows of a multiple of 64 bytes are written where they go,
+  // with room past the last one; other rows go through a frame of its own, padded.
+  const int rowBytes = frame->width * 4;
+  const bool direct = rowBytes % 64 == 0;
   AVFrame* out = av.converted;
-  av_frame_unref(out);
-  out->format = AV_PIX_FMT_RGBA;
-  out->width = frame->width;
-  out->height = frame->height;
-  out->data[0] = into.data();
-  out->linesize[0] = frame->width * 4;
-  out->buf[0] = av_buffer_create(into.data(), bytes, [](void*, uint8_t*) {}, nullptr, 0);
-  if (!out->buf[0]) throw CliError("out of memory");
+  if (direct) {
+    into.resize(bytes + 64);
+    av_frame_unref(out);
+    out->format = AV_PIX_FMT_RGBA;
+    out->width = frame->width;
+    out->height = frame->height;
+    out->data[0] = into.data();
+    out->linesize[0] = rowBytes;
+    out->buf[0] = av_buffer_create(into.data(), into.size(), [](void*, uint8_t*) {}, nullptr, 0);
+    if (!out->buf[0]) throw CliError("out of memory");
+  } else if (!out->buf[0]) {
+    out->format = AV_PIX_FMT_RGBA;
+    out->width = frame->width;
+    out->height = frame->height;
+    if (av_frame_get_buffer(out, 0) < 0) throw CliError("out of memory");
+  }
   const int code = sws_scale_frame(av.scaler, out, frame);
-  av_frame_unref(out);
+  if (direct) av_frame_unref(out);
   if (code < 0) Fail("ffmpeg could not convert frame " + std::to_string(given_ + 1), code);
+  into.resize(bytes);
+  if (!direct) {
+    for (int y = 0; y < frame->height; ++y) {
+      std::memcpy(&into[static_cast<size_t>(y) * rowBytes],
+                  out->data[0] + static_cast<ptrdiff_t>(y) * out->linesize[0], rowBytes);
+    }
+  }
+  rgba->resize(bytes);
   if (!orientation.Upright()) {
     OrientFrame(stored_.data(), storedWidth, storedHeight, orientation, rgba->data());
   }

@@ -1,6 +1,7 @@
 #include "cli/media/video_encoder.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <initializer_list>
 
@@ -40,10 +41,23 @@ const char* AudioCodecFor(VideoFormat format, const std::string& codec) {
   if (format == VideoFormat::kWebm) {
     return codec == "opus" || codec == "vorbis" ? "copy" : "libopus";
   }
-  for (const char* kept : {"aac", "mp3", "alac", "ac3", "eac3", "opus", "flac"}) {
+  // What ffmpeg writes into an MP4 without calling it experimental (FLAC is, in the ffmpeg of
+  // Debian 12: it is encoded to AAC with the rest).
+  for (const char* kept : {"aac", "mp3", "alac", "ac3", "eac3", "opus"}) {
     if (codec == kept) return "copy";
   }
   return "aac";
+}
+
+// ffmpeg's filter that plays sound `speed` times as fast, its pitch kept: atempo takes 0.5 to
+// 100 at a time, so further speeds are chained.
+std::string TempoFilter(double speed) {
+  std::string filter;
+  for (; speed < 0.5; speed /= 0.5) filter += "atempo=0.5,";
+  for (; speed > 100.0; speed /= 100.0) filter += "atempo=100,";
+  char last[48];
+  std::snprintf(last, sizeof last, "atempo=%.9f", speed);
+  return filter + last;
 }
 
 std::string SecondsText(double seconds) {
@@ -53,6 +67,10 @@ std::string SecondsText(double seconds) {
 }
 
 }  // namespace
+
+bool ThinsGifFrames(const FrameRate& fps) {
+  return int64_t{fps.num} * kGifMostRate.den > int64_t{kGifMostRate.num} * fps.den;
+}
 
 bool SendsAlpha(const VideoJob& job) { return job.framesHaveAlpha && !PremultipliesToRgb(job); }
 
@@ -104,25 +122,37 @@ std::vector<std::string> FfmpegArguments(const VideoJob& job, const std::string&
   const VideoFormat format = VideoFormatOf(job.videoPath);
   const SourceSound& source = job.sound;
   const bool sound = !source.path.empty() && format != VideoFormat::kGif;
-  const bool delayed = sound && source.videoDelay > 0.0;
+  // Frames played faster or slower than in their file take their sound with them.
+  const double speed = source.speed > 0.0 ? source.speed : 1.0;
+  const bool retimed = sound && std::abs(speed - 1.0) > 1e-9;
+  const double videoDelay = source.videoDelay / speed;
+  const bool delayed = sound && videoDelay > 0.0;
   if (delayed) {
     // A video that starts after its sound (a camera's late first frame) stays in step with it.
-    args.insert(args.end(), {"-itsoffset", SecondsText(source.videoDelay)});
+    args.insert(args.end(), {"-itsoffset", SecondsText(videoDelay)});
   }
   args.insert(args.end(), {"-i", "pipe:0"});
   if (sound) {
     // The source's sound, as long as the frames go.
     args.insert(args.end(), {"-i", FfmpegFileName(source.path), "-map", "0:v:0", "-map",
-                             "1:a:0", "-c:a", AudioCodecFor(format, source.codec)});
+                             "1:a:0", "-c:a", AudioCodecFor(format, retimed ? "" : source.codec)});
+    if (retimed) args.insert(args.end(), {"-filter:a", TempoFilter(speed)});
     if (job.frames > 0) {
       const double seconds = static_cast<double>(job.frames) * job.fps.den / job.fps.num;
-      args.insert(args.end(), {"-t", SecondsText(source.videoDelay + seconds)});
+      args.insert(args.end(), {"-t", SecondsText(videoDelay + seconds)});
     } else {
       args.push_back("-shortest");
     }
   }
   // Frames are passed on at their times: a late start is not filled with copies of the first.
   if (delayed) args.insert(args.end(), {"-vsync", "passthrough"});
+  // The encoder counts in the frames' own rate (left to itself, ffmpeg makes 119.88 fps 120).
+  if (format != VideoFormat::kGif) {
+    args.insert(args.end(), {"-enc_time_base:v", FrameRateText(FrameRate(job.fps.den, job.fps.num))});
+  }
+  // A GIF's delays are whole hundredths, and players take a delay under 2/100 s for 1/10 s: a
+  // faster GIF keeps its length with frames left out, 50 a second.
+  const std::string gifRate = ThinsGifFrames(job.fps) ? "fps=" + FrameRateText(kGifMostRate) + "," : "";
   switch (format) {
     case VideoFormat::kWebm:
       // VP9 keeps alpha in a second plane and takes odd sides as they are.
@@ -135,10 +165,10 @@ std::vector<std::string> FfmpegArguments(const VideoJob& job, const std::string&
       args.insert(args.end(),
                   {"-filter_complex",
                    job.framesHaveAlpha
-                       ? "[0:v]split[a][b];[a]palettegen=reserve_transparent=1:stats_mode=full[p];"
-                         "[b][p]paletteuse=alpha_threshold=128"
-                       : "[0:v]split[a][b];[a]palettegen=reserve_transparent=0:stats_mode=full[p];"
-                         "[b][p]paletteuse",
+                       ? "[0:v]" + gifRate + "split[a][b];[a]palettegen=reserve_transparent=1:"
+                         "stats_mode=full[p];[b][p]paletteuse=alpha_threshold=128"
+                       : "[0:v]" + gifRate + "split[a][b];[a]palettegen=reserve_transparent=0:"
+                         "stats_mode=full[p];[b][p]paletteuse",
                    "-loop", "0", "-f", "gif"});
       break;
     case VideoFormat::kMp4:

@@ -21,6 +21,11 @@ enum class VideoFormat { kMp4, kWebm, kGif };
 // The format of `path`; throws a usage CliError for any other extension.
 VideoFormat VideoFormatOf(const std::string& path);
 
+// The most frames a second a GIF plays: its delays are whole hundredths, and players take a
+// delay under 2/100 s for 1/10 s. A faster one is given 50 of its frames each second.
+const FrameRate kGifMostRate(50);
+bool ThinsGifFrames(const FrameRate& fps);
+
 // Throws a CliError unless ffmpeg can be run.
 void CheckFfmpegAvailable();
 

@@ -46,6 +46,7 @@ struct SourceSound {
   std::string path;         // the file; empty when it has no sound
   std::string codec;        // its first audio stream's
   double videoDelay = 0.0;  // seconds from the file's start to its first video frame
+  double speed = 1.0;       // how much faster than in its file it plays (frames given a new rate)
 };
 
 // ffprobe's compact lines about each stream (codec_type, codec_name, start_time) and the

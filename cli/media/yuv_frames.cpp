@@ -15,27 +15,15 @@ extern "C" {
 
 namespace {
 
-// A frame buffer of ours for swscale, which writes and reads through AVFrames.
-void PointAt(AVFrame* frame, int format, int32_t width, int32_t height, uint8_t* planes[3],
-             const int strides[3], size_t bytes) {
-  av_frame_unref(frame);
-  frame->format = format;
-  frame->width = width;
-  frame->height = height;
-  for (int i = 0; i < 3; ++i) {
-    frame->data[i] = planes[i];
-    frame->linesize[i] = strides[i];
-  }
-  frame->buf[0] = av_buffer_create(planes[0], bytes, [](void*, uint8_t*) {}, nullptr, 0);
-  if (!frame->buf[0]) throw CliError("out of memory");
-}
+// swscale reads and writes whole vectors: a little past a row's end, and so past a buffer's.
+constexpr size_t kPadding = 64;
 
 }  // namespace
 
 struct YuvFrames::Scaler {
   SwsContext* context = nullptr;
-  AVFrame* from = av_frame_alloc();
-  AVFrame* to = av_frame_alloc();
+  AVFrame* from = av_frame_alloc();  // pointing into rgb_
+  AVFrame* to = av_frame_alloc();    // its own planes, rows aligned and padded
   ~Scaler() {
     av_frame_free(&from);
     av_frame_free(&to);
@@ -49,7 +37,7 @@ YuvFrames::YuvFrames(int32_t width, int32_t height, int channels)
       channels_(channels),
       evenWidth_(width + (width & 1)),
       evenHeight_(height + (height & 1)),
-      rgb_(static_cast<size_t>(evenWidth_) * evenHeight_ * 3, 0),
+      rgb_(static_cast<size_t>(evenWidth_) * evenHeight_ * 3 + kPadding, 0),
       yuv_(static_cast<size_t>(evenWidth_) * evenHeight_ * 3 / 2),
       scaler_(new Scaler) {
   // As ffmpeg's own format conversion does it (bicubic, BT.601 in studio range), on threads.
@@ -66,6 +54,18 @@ YuvFrames::YuvFrames(int32_t width, int32_t height, int channels)
   if (sws_init_context(context, nullptr, nullptr) < 0) {
     throw CliError("ffmpeg's libraries cannot convert frames to YUV");
   }
+  AVFrame* to = scaler_->to;
+  to->format = AV_PIX_FMT_YUV420P;
+  to->width = evenWidth_;
+  to->height = evenHeight_;
+  AVFrame* from = scaler_->from;
+  from->format = AV_PIX_FMT_RGB24;
+  from->width = evenWidth_;
+  from->height = evenHeight_;
+  from->data[0] = rgb_.data();
+  from->linesize[0] = evenWidth_ * 3;
+  from->buf[0] = av_buffer_create(rgb_.data(), rgb_.size(), [](void*, uint8_t*) {}, nullptr, 0);
+  if (av_frame_get_buffer(to, 0) < 0 || !from->buf[0]) throw CliError("out of memory");
 }
 
 YuvFrames::~YuvFrames() = default;
@@ -83,18 +83,18 @@ const std::vector<uint8_t>& YuvFrames::Convert(const uint8_t* samples) {
       }
     }
   });
-  uint8_t* rgbPlanes[3] = {rgb_.data(), nullptr, nullptr};
-  const int rgbStrides[3] = {static_cast<int>(rowBytes), 0, 0};
-  const size_t lumaBytes = static_cast<size_t>(evenWidth_) * evenHeight_;
-  uint8_t* yuvPlanes[3] = {yuv_.data(), yuv_.data() + lumaBytes, yuv_.data() + lumaBytes * 5 / 4};
-  const int yuvStrides[3] = {evenWidth_, evenWidth_ / 2, evenWidth_ / 2};
-  PointAt(scaler_->from, AV_PIX_FMT_RGB24, evenWidth_, evenHeight_, rgbPlanes, rgbStrides,
-          rgb_.size());
-  PointAt(scaler_->to, AV_PIX_FMT_YUV420P, evenWidth_, evenHeight_, yuvPlanes, yuvStrides,
-          yuv_.size());
-  const int code = sws_scale_frame(scaler_->context, scaler_->to, scaler_->from);
-  av_frame_unref(scaler_->from);
-  av_frame_unref(scaler_->to);
-  if (code < 0) throw CliError("ffmpeg's libraries could not convert a frame to YUV");
+  if (sws_scale_frame(scaler_->context, scaler_->to, scaler_->from) < 0) {
+    throw CliError("ffmpeg's libraries could not convert a frame to YUV");
+  }
+  // The planes one after another, each row as wide as its plane.
+  uint8_t* into = yuv_.data();
+  for (int plane = 0; plane < 3; ++plane) {
+    const int32_t rows = plane == 0 ? evenHeight_ : evenHeight_ / 2;
+    const size_t planeRow = plane == 0 ? evenWidth_ : evenWidth_ / 2;
+    const AVFrame* to = scaler_->to;
+    for (int32_t y = 0; y < rows; ++y, into += planeRow) {
+      std::memcpy(into, to->data[plane] + static_cast<ptrdiff_t>(y) * to->linesize[plane], planeRow);
+    }
+  }
   return yuv_;
 }
