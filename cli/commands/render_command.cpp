@@ -40,7 +40,7 @@ void NoteRetiming(const Invocation& invocation, const SourceFrames& source,
   const bool gif = VideoFormatOf(invocation.videoPath) == VideoFormat::kGif;
   if (!plan.sound.path.empty() && !gif && !(plan.fps == source.Rate())) {
     std::fprintf(stderr,
-                 "fyrel: note: --fps %s plays %s (%s fps) %.4gx as fast; its sound is played as "
+                 "fyrel: note: --fps %s plays %s (%s fps) %.6gx as fast; its sound is played as "
                  "fast, its pitch kept\n",
                  FrameRateText(plan.fps).c_str(), invocation.sourcePath.c_str(),
                  FrameRateText(source.Rate()).c_str(), plan.sound.speed);

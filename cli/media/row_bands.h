@@ -9,6 +9,8 @@
 
 #if !defined(_WIN32)
 #include <thread>
+
+#include "cli/platform/interrupt_cleanup.h"
 #endif
 
 template <typename Work>
@@ -20,8 +22,11 @@ void InRowBands(int32_t rows, const Work& work) {
   // Bands of fewer than 16 rows are not worth a thread.
   const int32_t bands = std::max(1, std::min(cores, rows / 16));
   std::vector<std::thread> helpers;
-  for (int32_t band = 0; band + 1 < bands; ++band) {
-    helpers.emplace_back(work, rows * band / bands, rows * (band + 1) / bands);
+  {
+    const EndingSignalsBlocked blocked;  // the main thread handles them
+    for (int32_t band = 0; band + 1 < bands; ++band) {
+      helpers.emplace_back(work, rows * band / bands, rows * (band + 1) / bands);
+    }
   }
   work(rows * (bands - 1) / bands, rows);
   for (std::thread& helper : helpers) helper.join();

@@ -16,6 +16,7 @@ extern "C" {
 #include "cli/media/orientation.h"
 #include "cli/platform/cli_error.h"
 #include "cli/platform/file_system.h"
+#include "cli/platform/interrupt_cleanup.h"
 #include "cli/png/rgba_image.h"
 
 namespace {
@@ -188,7 +189,10 @@ VideoDecoder::VideoDecoder(const std::string& path) : path_(path), av_(new Libra
   avcodec_parameters_to_context(av_->codec, par);
   av_->codec->pkt_timebase = stream->time_base;
   av_->codec->thread_count = 0;  // one per core
-  code = avcodec_open2(av_->codec, decoder, nullptr);
+  {
+    const EndingSignalsBlocked blocked;  // for the decoder's threads
+    code = avcodec_open2(av_->codec, decoder, nullptr);
+  }
   if (code < 0) Fail("ffmpeg could not open its video decoder", code);
   for (unsigned i = 0; i < format->nb_streams; ++i) {
     if (static_cast<int>(i) != av_->stream) format->streams[i]->discard = AVDISCARD_ALL;
@@ -297,7 +301,11 @@ void VideoDecoder::Convert(std::vector<uint8_t>* rgba) {
     av_opt_set_int(av.scaler, "dst_format", AV_PIX_FMT_RGBA, 0);
     av_opt_set_int(av.scaler, "sws_flags", SWS_BICUBIC, 0);
     av_opt_set_int(av.scaler, "threads", 0, 0);
-    const int code = sws_init_context(av.scaler, nullptr, nullptr);
+    int code = 0;
+    {
+      const EndingSignalsBlocked blocked;  // for the converter's threads
+      code = sws_init_context(av.scaler, nullptr, nullptr);
+    }
     if (code < 0) Fail("ffmpeg cannot convert its frames to RGBA", code);
     int* inverse = nullptr;
     int* table = nullptr;

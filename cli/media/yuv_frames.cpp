@@ -12,6 +12,7 @@ extern "C" {
 #include "cli/media/row_bands.h"
 #include "cli/media/video_encoder.h"
 #include "cli/platform/cli_error.h"
+#include "cli/platform/interrupt_cleanup.h"
 
 namespace {
 
@@ -51,7 +52,12 @@ YuvFrames::YuvFrames(int32_t width, int32_t height, int channels)
   av_opt_set_int(context, "dst_format", AV_PIX_FMT_YUV420P, 0);
   av_opt_set_int(context, "sws_flags", SWS_BICUBIC, 0);
   av_opt_set_int(context, "threads", 0, 0);
-  if (sws_init_context(context, nullptr, nullptr) < 0) {
+  int code = 0;
+  {
+    const EndingSignalsBlocked blocked;  // for the converter's threads
+    code = sws_init_context(context, nullptr, nullptr);
+  }
+  if (code < 0) {
     throw CliError("ffmpeg's libraries cannot convert frames to YUV");
   }
   AVFrame* to = scaler_->to;
