@@ -74,12 +74,6 @@ bool ThinsGifFrames(const FrameRate& fps) {
 
 bool SendsAlpha(const VideoJob& job) { return job.framesHaveAlpha && !PremultipliesToRgb(job); }
 
-void PremultiplyToRgb(const uint8_t* rgba, size_t pixels, uint8_t* rgb) {
-  for (size_t i = 0; i < pixels; ++i, rgba += 4, rgb += 3) {
-    const uint32_t alpha = rgba[3];
-    for (int c = 0; c < 3; ++c) rgb[c] = static_cast<uint8_t>((rgba[c] * alpha + 127) / 255);
-  }
-}
 
 VideoFormat VideoFormatOf(const std::string& path) {
   std::string extension = LowercaseExtension(path);

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/media/composite.h"
 #include "cli/media/frame_rate.h"
 #include "cli/media/video_probe.h"
 #include "cli/platform/child_process.h"
@@ -46,8 +47,6 @@ struct VideoJob {
 // MP4 are sent as RGB weighted by alpha (the fire over black, as a player without alpha
 // shows it; straight alpha would show faint pixels at full colour), opaque frames as RGB.
 bool SendsAlpha(const VideoJob& job);
-// RGBA to RGB weighted by alpha, each rounded to nearest: c * a / 255.
-void PremultiplyToRgb(const uint8_t* rgba, size_t pixels, uint8_t* rgb);
 
 // ffmpeg's arguments for the job, reading raw frames from its standard input and writing to
 // `outputPath` (exposed for the tests).

@@ -9,8 +9,8 @@ extern "C" {
 #include <algorithm>
 #include <cstring>
 
+#include "cli/media/composite.h"
 #include "cli/media/row_bands.h"
-#include "cli/media/video_encoder.h"
 #include "cli/platform/cli_error.h"
 #include "cli/platform/interrupt_cleanup.h"
 
