@@ -17,7 +17,7 @@ extern "C" {
 #include "cli/platform/cli_error.h"
 #include "cli/platform/file_system.h"
 #include "cli/platform/interrupt_cleanup.h"
-#include "cli/png/rgba_image.h"
+#include "shared/rgba_image.h"
 
 namespace {
 
