@@ -21,6 +21,7 @@ import sys
 LICENCE = "GPL-2.0-or-later"
 TAG = b"SPDX-License-Identifier:"
 HEAD_LINES = 5  # where the line is looked for
+SPDX_LINE = re.compile(rb"\s*(//|#|/\*|<!--|;)\s*SPDX-License-Identifier:\s*\S")
 
 # Comment syntax: (opening, closing).
 SLASHES = (b"// ", b"")
@@ -68,7 +69,8 @@ def insertion_index(lines, syntax):
 
 
 def has_spdx(lines):
-    return any(TAG in line for line in lines[:HEAD_LINES])
+    """A comment line of its own that starts with the tag, in the first lines."""
+    return any(SPDX_LINE.match(line) for line in lines[:HEAD_LINES])
 
 
 def sources(root):
