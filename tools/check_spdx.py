@@ -7,9 +7,10 @@ near its top, in its language's comment; fails naming each file that does not.
 
 Sources are the files we write in a language with comments: C and C++, CMake, shell, Python,
 JavaScript, QML, HTML, CSS, XML, the resource script, linker version scripts and the export
-list, and the extensionless scripts that start with #!. Not sources: data the tests read
-(fuzz corpora, PNGs), pictures, JSON and lock files (no comments there), package lists, the
-README, the licence and notices themselves, and the texts shipped as they are (packaging/).
+list, locale files (.ini, where # starts a comment), and the extensionless scripts that start
+with #!. Not sources: data the tests read (fuzz corpora, PNGs), pictures, JSON and lock files
+(no comments there), package lists, the README, the licence and notices themselves, and the
+texts shipped as they are (packaging/).
 The line goes first, or after what must stay first: a #! line (and a Python coding line), an
 <?xml ?> declaration, an HTML <!doctype>."""
 
@@ -33,7 +34,7 @@ SEMICOLON = (b"; ", b"")
 BY_EXTENSION = {
     ".c": SLASHES, ".cc": SLASHES, ".cpp": SLASHES, ".h": SLASHES, ".hpp": SLASHES,
     ".js": SLASHES, ".mjs": SLASHES, ".qml": SLASHES, ".rc": SLASHES,
-    ".cmake": HASH, ".sh": HASH, ".py": HASH,
+    ".cmake": HASH, ".sh": HASH, ".py": HASH, ".ini": HASH,
     ".css": BLOCK, ".map": BLOCK,
     ".html": MARKUP, ".xml": MARKUP,
     ".def": SEMICOLON,
