@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-2.0-or-later
 """Every source file git tracks carries the line `SPDX-License-Identifier: GPL-2.0-or-later`
 near its top, in its language's comment; fails naming each file that does not.
   check_spdx.py [ROOT]          check (exit 0 or 1; 77, skipped, outside a git checkout)
