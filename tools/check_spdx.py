@@ -8,8 +8,8 @@ near its top, in its language's comment; fails naming each file that does not.
 
 Sources are the files we write in a language with comments: C and C++, CMake, shell, Python,
 JavaScript, QML, HTML, CSS, XML, the resource script, linker version scripts and the export
-list, locale files (.ini, where # starts a comment), and the extensionless scripts that start
-with #!. Not sources: data the tests read (fuzz corpora, PNGs), pictures, JSON and lock files
+list, locale files (.ini, where # starts a comment), templates of any of these (.in), and the
+extensionless scripts that start with #!. Not sources: data the tests read (fuzz corpora, PNGs), pictures, JSON and lock files
 (no comments there), package lists, the README, the licence and notices themselves, and the
 texts shipped as they are (packaging/).
 The line goes first, or after what must stay first: a #! line (and a Python coding line), an
@@ -50,6 +50,8 @@ def comment_syntax(path, first_line):
     name = os.path.basename(path)
     if name == "CMakeLists.txt":
         return HASH
+    if name.endswith(".in"):  # a template is written in the language of what it makes
+        name = name[:-3]
     extension = os.path.splitext(name)[1]
     if extension in BY_EXTENSION:
         return BY_EXTENSION[extension]
