@@ -66,7 +66,6 @@ class BenchInputs : public FireInputs {
     CopyImageToFrame(image_.view, frame_, pixels);
     return FireStatus::kOk;
   }
-  bool SameAtEveryTime(int) const override { return true; }
   const OfxRectI& Frame() const { return frame_; }
 
  private:

@@ -1,29 +1,41 @@
 #include "ofx/fire_effect.h"
 
 #include <cstring>
+#include <new>
 
-#include "flame/flame_sequence.h"
-#include "flame/page_memory.h"
+#include "host/effect_fire.h"
 
 bool FireEffect::Start() {
   host_.SetTimeStep(1);
-  if (host_.Start() != PF_Err_NONE || !Sequence()) return false;
+  if (host_.Start() != PF_Err_NONE || !host_.SequenceHandle()) return false;
   for (const FireParam& param : FireParams()) {
     if (host_.FindParam(param.label) < 0) return false;
   }
   return true;
 }
 
-FlameSequenceData* FireEffect::Sequence() const {
-  PF_Handle handle = host_.SequenceHandle();
-  return handle ? static_cast<FlameSequenceData*>(*handle) : nullptr;
-}
-
-void FireEffect::SetFrameSize(int32_t width, int32_t height) {
-  width_ = width;
-  height_ = height;
-  host_.SetFrame(width, height);
-  Restart();
+bool FireEffect::SetFrameSize(int32_t width, int32_t height) {
+  const int32_t oldWidth = width_, oldHeight = height_;
+  width_ = height_ = 0;  // no size is the fire's until its layers and buffers agree with it
+  try {
+    host_.SetFrame(width, height);
+    host_.InputPixels(width, height);
+    if (SizeEffectFire(instance_, &host_.InData(), width, height)) {
+      width_ = width;
+      height_ = height;
+      return true;
+    }
+  } catch (const std::bad_alloc&) {
+  }
+  // What the new size had is let go before the old size's layers are had again; the fire's
+  // state and buffers were not touched.
+  host_.SetFrame(0, 0);
+  host_.InputPixels(0, 0);
+  host_.SetFrame(oldWidth, oldHeight);
+  host_.InputPixels(oldWidth, oldHeight);
+  width_ = oldWidth;
+  height_ = oldHeight;
+  return false;
 }
 
 size_t FireEffect::CellBytes() const {
@@ -39,38 +51,25 @@ bool FireEffect::Render(int32_t frame, const FireValues& values) {
   return err == PF_Err_NONE;
 }
 
-void FireEffect::Restart() {
-  instance_.flame = FlameState{};
-  if (FlameSequenceData* sequence = Sequence()) ReleaseFlameBuffers(*sequence);
-}
+void FireEffect::Restart() { RestartEffectFire(instance_, &host_.InData()); }
 
-void FireEffect::Save(FireSnapshot& snapshot) const {
-  const FlameSequenceData* sequence = Sequence();
-  const size_t size = CellBytes() / 3;
+void FireEffect::Save(FireSnapshot& snapshot) {
+  const EffectFireBuffers buffers = FireBuffersOf(&host_.InData());
   snapshot.flame = instance_.flame;
-  std::memcpy(snapshot.cells.get(), sequence->mask, size);
-  std::memcpy(snapshot.cells.get() + size, sequence->field, size);
-  std::memcpy(snapshot.cells.get() + 2 * size, sequence->drops, size);
+  std::memcpy(snapshot.cells.get(), buffers.mask, buffers.cells);
+  std::memcpy(snapshot.cells.get() + buffers.cells, buffers.field, buffers.cells);
+  std::memcpy(snapshot.cells.get() + 2 * buffers.cells, buffers.drops, buffers.cells);
 }
 
 bool FireEffect::Restore(const FireSnapshot& snapshot) {
-  FlameSequenceData* sequence = Sequence();
-  const size_t size = CellBytes() / 3;
-  if (sequence->width != width_ || sequence->height != height_ || !sequence->field) {
-    ReleaseFlameBuffers(*sequence);
-    sequence->mask = static_cast<uint8_t*>(AllocatePages(size));
-    sequence->field = static_cast<uint8_t*>(AllocatePages(size));
-    sequence->drops = static_cast<uint8_t*>(AllocatePages(size));
-    if (!sequence->mask || !sequence->field || !sequence->drops) {
-      Restart();
-      return false;
-    }
-    sequence->width = width_;
-    sequence->height = height_;
+  const EffectFireBuffers buffers = FireBuffersOf(&host_.InData());
+  if (!buffers.field || 3 * buffers.cells != CellBytes()) {
+    Restart();
+    return false;
   }
-  std::memcpy(sequence->mask, snapshot.cells.get(), size);
-  std::memcpy(sequence->field, snapshot.cells.get() + size, size);
-  std::memcpy(sequence->drops, snapshot.cells.get() + 2 * size, size);
+  std::memcpy(buffers.mask, snapshot.cells.get(), buffers.cells);
+  std::memcpy(buffers.field, snapshot.cells.get() + buffers.cells, buffers.cells);
+  std::memcpy(buffers.drops, snapshot.cells.get() + 2 * buffers.cells, buffers.cells);
   instance_.flame = snapshot.flame;
   return true;
 }

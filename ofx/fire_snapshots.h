@@ -26,6 +26,8 @@ class FireSnapshots {
   static constexpr int32_t kFirstSpacing = 8;
 
   explicit FireSnapshots(size_t budgetBytes) : budget_(budgetBytes) {}
+  // What the states may hold from now on (the rest of an instance's budget is held elsewhere).
+  void SetBudget(size_t budgetBytes) { budget_ = budgetBytes; }
 
   // Forgets every state and frees their storage; states from now on hold `cellBytes` of
   // buffers.

@@ -3,9 +3,11 @@
 // often. The live fire moves one frame per frame in order; a frame out of order replays from
 // the nearest saved state before it. Every state is used only while what it was made from
 // still holds: the values of each frame before it (read again at their own times after a seek
-// or a reported change; a value without keyframes compared at every frame), the source frames
-// seen since (a frame that comes back different means the source changed, and every state
-// goes), and the frame size.
+// or a reported change, and whenever the live frame's values, read again, are not those it was
+// made with), the source frames seen since (a frame that comes back different means the source
+// changed, and every state goes), and the frame size. What each frame was made from is kept as
+// two digests, 16 bytes a frame, counted in the instance's memory budget; a fire has at most
+// kLastFrame frames, so that record stays within 16 MiB.
 #pragma once
 
 #include <cstddef>
@@ -21,19 +23,19 @@ enum class FireStatus {
   kInputFailed,  // a frame's values or source could not be read
   kOutOfMemory,  // the fire's buffers could not be had
   kAborted,      // the host asked the render to stop
+  kPastEnd,      // the frame is past the last a fire is made for
 };
 
 // What each frame is made from, as the host gives it.
 class FireInputs {
  public:
   virtual ~FireInputs() = default;
-  // The values at frame `frame` (1 is the first); false when they cannot be read.
+  // The values at frame `frame` (1 is the first), each read at that frame's own time whether
+  // the host keeps keyframes for it or not; false when they cannot be read.
   virtual bool Values(int32_t frame, FireValues* values) = 0;
   // Frame `frame` of the source into `pixels`, the frame's size, top row first; transparent
   // where the source has nothing.
   virtual FireStatus Source(int32_t frame, PF_Pixel* pixels) = 0;
-  // Whether parameter `index` (FireParams() order) has one value at every time.
-  virtual bool SameAtEveryTime(int /*index*/) const { return false; }
   virtual bool Aborted() { return false; }
 };
 
@@ -42,16 +44,23 @@ class FireTimeline {
   // 128 MiB: 19 saved states at 1920x1080 and storage for 2 more. Never fewer than 8 states:
   // at 3840x2160, 8 and 2 take 249 MB.
   static constexpr size_t kDefaultBudget = size_t{128} << 20;
+  // The last frame a fire is made for: over 9 hours at 30 frames a second.
+  static constexpr int32_t kLastFrame = int32_t{1} << 20;
 
   explicit FireTimeline(size_t snapshotBudget = kDefaultBudget);
 
   // False when the effect does not start.
   bool Start() { return effect_.Start(); }
 
-  // Makes frame `frame` (>= 1) of a width x height fire; Pixels() then holds it.
+  // Makes frame `frame` (1 .. kLastFrame) of a width x height fire; Pixels() then holds it.
+  // kOutOfMemory when a new frame size cannot be had: the fire keeps its size and states.
   FireStatus Render(int32_t frame, int32_t width, int32_t height, FireInputs& inputs);
   // The frame Render made, top row first, `width` pixels a row.
   const PF_Pixel* Pixels() const { return effect_.Pixels(); }
+
+  // A width x height fire from now on, every state forgotten when that is another size; false
+  // when the size cannot be had, and the fire and its states stay as they were.
+  bool Resize(int32_t width, int32_t height);
 
   // The first frame whose source a render of `frame` at the present frame size would read.
   int32_t FirstFrameToRead(int32_t frame) const;
@@ -68,15 +77,17 @@ class FireTimeline {
 
  private:
   struct FrameRecord {
-    FireValues values;
+    uint64_t values;  // digest of the frame's values
     uint64_t source;  // digest of the source frame's pixels
   };
 
   bool SizeIs(int32_t width, int32_t height) const;
-  // Whether a value that is the same at every time differs from the one the live state's
-  // frame was made with: then it changed at every frame.
-  bool FixedValueChanged(const FireValues& values, const FireInputs& inputs) const;
-  void Resize(int32_t width, int32_t height);
+  // Whether the live frame's values, read again, differ from those it was made with (`values`
+  // are frame `frame`'s): then some value changed unreported, at earlier frames too.
+  FireStatus LiveValuesChanged(int32_t frame, const FireValues& values, FireInputs& inputs,
+                               bool* changed);
+  // The states' share of the budget: what the record of frames leaves.
+  void ShareBudget();
   // The frame of the best state to go on from: the live one or a saved one, at most `frame`
   // (only the live one can be `frame` itself, with its pixels); 0 for the state at load.
   int32_t StartFrame(int32_t frame) const;
@@ -97,6 +108,7 @@ class FireTimeline {
   // back changed.
   bool Record(int32_t frame, const FrameRecord& record);
 
+  size_t budget_;
   FireEffect effect_;
   FireSnapshots snapshots_;
   std::vector<FrameRecord> history_;  // frame n at n - 1: what the kept states were made from
