@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The Debian packages on this machine (as root): built by tools/package, installed with apt,
 # used as installed programs are (/usr/bin/fyrel, frei0r=fyrel in ffmpeg and the GStreamer and
-# MLT filters with no FREI0R_PATH, `man fyrel`, the OBS filter where libobs looks for it), then
-# purged, leaving the same files as before.
+# MLT filters with no FREI0R_PATH, `man fyrel`, the OBS filter where libobs looks for it), its
+# licence read, then purged, leaving the same files as before.
 # It installs into /usr, so it runs on its own (a step of tools/test-all), never beside tests
 # that load the build's fyrel.so. Whatever happens, the exit trap purges what it installed.
 #   bash tests/package/deb_package_test.sh [BUILD_DIR]
@@ -48,7 +48,17 @@ done
 DEBIAN_FRONTEND=noninteractive apt-get install -y -q -o DPkg::Lock::Timeout=120 "${debs[@]}" \
   > "$tmp/install.log" 2>&1 || { cat "$tmp/install.log" >&2; fail "apt-get install ${debs[*]} failed"; }
 version="$(dpkg-query -W -f='${Version}' fyrel)"
-[ "$(/usr/bin/fyrel --version)" = "fyrel $version" ] || fail "fyrel --version is not $version"
+[ "$(/usr/bin/fyrel --version | head -n 1)" = "fyrel $version" ] || fail "fyrel --version is not $version"
+
+# The licence: Debian's machine-readable copyright file, GPL-2+ for the whole, pointing at the
+# licence's text in base-files, and the notices of the code the renderer has built in.
+copyright=/usr/share/doc/fyrel/copyright
+[ "$(head -n 1 "$copyright")" = "Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/" ] &&
+  grep -A2 '^Files: \*$' "$copyright" | grep -q '^License: GPL-2+$' && [ -s /usr/share/common-licenses/GPL-2 ] &&
+  grep -q 'common-licenses/GPL-2' "$copyright" || fail "$copyright does not give Fyrel's licence, GPL-2+"
+for part in 'Files: CLI/\*' 'Files: stb/stb_image.h'; do
+  grep -q "^$part" "$copyright" || fail "$copyright has no notice for the renderer's $part"
+done
 
 # The installed renderer and the installed filter in ffmpeg give the same frames, with fire.
 unset FREI0R_PATH
