@@ -2,10 +2,12 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <vector>
 
 #include "host/effect_params.h"
 #include "host/unit_values.h"
 #include "minihost/effect_host.h"
+#include "shared/param_timeline.h"
 
 namespace {
 
@@ -123,13 +125,25 @@ std::string Frei0rValueText(const EffectParam& row, const PF_ParamDef& param) {
 }
 
 std::string CommandText(const EffectHost& host, bool preview, const std::string& sourceName,
-                        int32_t frames) {
+                        int32_t frames, const ParamTimeline* timeline) {
   std::string text = preview ? "fyrel preview" : "fyrel render";
   if (!preview && !sourceName.empty()) text += " --source " + ShellWord(sourceName);
   text += " --frames " + std::to_string(frames);
   for (const EffectParam& row : EffectParams()) {
     if (preview && !GroupInfo(row.group).previewed) continue;
-    const PF_ParamDef& param = host.Param(row.position);
+    PF_ParamDef param = host.Param(row.position);
+    const std::vector<ParamKey> keys = timeline && timeline->Begun()
+                                           ? timeline->KeysOf(row.position, frames)
+                                           : std::vector<ParamKey>{};
+    if (keys.size() > 1) {
+      text += std::string(" --") + row.flagName + " " +
+              ShellWord(HeldKeyframeText(keys, [&](const ParamKey& key) {
+                SetParamFromKey(param, key);
+                return FlagValueText(row, param);
+              }));
+      continue;
+    }
+    if (keys.size() == 1) SetParamFromKey(param, keys.front());
     if (IsDefault(param)) continue;
     text += std::string(" --") + row.flagName + " " + FlagValueText(row, param);
   }
@@ -139,22 +153,45 @@ std::string CommandText(const EffectHost& host, bool preview, const std::string&
 }  // namespace
 
 std::string RenderCommandText(const EffectHost& host, const std::string& sourceName,
-                              int32_t frames) {
-  return CommandText(host, false, sourceName, frames);
+                              int32_t frames, const ParamTimeline* timeline) {
+  return CommandText(host, false, sourceName, frames, timeline);
 }
 
 std::string PreviewCommandText(const EffectHost& host, int32_t frames) {
-  return CommandText(host, true, "", frames);
+  return CommandText(host, true, "", frames, nullptr);
 }
 
-std::string Frei0rFilterText(const EffectHost& host) {
-  std::string text = "frei0r=fyrel:";
-  bool first = true;
+std::string Frei0rFilterText(const EffectHost& host, const ParamTimeline* timeline,
+                             int32_t frames) {
+  std::vector<std::vector<ParamKey>> keys;
+  bool changes = false;
   for (const EffectParam& row : EffectParams()) {
     if (row.hostOnly) continue;
-    if (!first) text += '|';
-    first = false;
-    text += Frei0rValueText(row, host.Param(row.position));
+    keys.push_back(timeline && timeline->Begun()
+                       ? timeline->KeysOf(row.position, frames)
+                       : std::vector<ParamKey>{KeyOfParam(host.Param(row.position))});
+    changes = changes || keys.back().size() > 1;
+  }
+  std::string text = changes ? "frei0r.fyrel" : "frei0r=fyrel:";
+  size_t index = 0;
+  for (const EffectParam& row : EffectParams()) {
+    if (row.hostOnly) continue;
+    PF_ParamDef param = host.Param(row.position);
+    auto valueText = [&](const ParamKey& key) {
+      SetParamFromKey(param, key);
+      if (changes && row.kind == ParamKind::kColor) return "#" + HexColor(param.u.cd.value);
+      if (changes && row.kind == ParamKind::kCheckBox) return std::string(key.value ? "1" : "0");
+      return Frei0rValueText(row, param);
+    };
+    std::vector<ParamKey> rowKeys = keys[index++];
+    if (!changes) {
+      text += (index > 1 ? "|" : "") + valueText(rowKeys.front());
+      continue;
+    }
+    for (ParamKey& key : rowKeys) key.frame -= 1;  // MLT's positions count from 0
+    text += " " + ShellWord(std::string(row.name) + "=" +
+                            (rowKeys.size() > 1 ? HeldKeyframeText(rowKeys, valueText)
+                                                : valueText(rowKeys.front())));
   }
   return text;
 }

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdio>
 #include <cstring>
+#include <memory>
 #include <utility>
 
 
@@ -305,4 +307,37 @@ void PngChunkChecker::CheckComplete() const {
   if (state_ == State::kSignature) throw PngError(name_ + ": not a PNG file");
   throw PngError(name_ + ": truncated PNG file (it ends at byte " + std::to_string(seen_) +
                  " before its end chunk)");
+}
+
+PngHeader ReadPngHeader(const std::vector<uint8_t>& bytes, const std::string& name) {
+  PngChunkChecker checker(name);
+  size_t at = 0;
+  while (!checker.HasHeader()) {
+    const size_t take = std::min(checker.Wanted(), bytes.size() - at);
+    if (take == 0) checker.CheckComplete();
+    checker.Feed(bytes.data() + at, take);
+    at += take;
+  }
+  return checker.Header();
+}
+
+bool IsAnimatedPngFile(const std::string& path) {
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
+                                                       std::fclose);
+  uint8_t head[8];
+  if (!file || std::fread(head, 1, 8, file.get()) != 8 || std::memcmp(head, kSignature, 8) != 0) {
+    return false;
+  }
+  // Chunk heads only, each chunk's data skipped, until the image data begins.
+  while (std::fread(head, 1, 8, file.get()) == 8) {
+    const uint32_t length = BigEndian32(head);
+    if (std::memcmp(head + 4, "IDAT", 4) == 0 || std::memcmp(head + 4, "IEND", 4) == 0) break;
+    if (std::memcmp(head + 4, "acTL", 4) == 0) {
+      uint8_t control[8];
+      return length == 8 && std::fread(control, 1, 8, file.get()) == 8 &&
+             BigEndian32(control) > 1;
+    }
+    if (length > 0x7FFFFFFB || std::fseek(file.get(), static_cast<long>(length) + 4, SEEK_CUR) != 0) break;
+  }
+  return false;
 }

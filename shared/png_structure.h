@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "shared/png_error.h"
 #include "shared/rgba_image.h"
@@ -26,6 +27,15 @@ struct PngHeader {
 uint64_t LargestPngFileFor(const PngHeader& header);
 // The same for the largest image the commands accept (16-bit RGBA at the largest sides).
 uint64_t LargestPngFile();
+
+// The header of the PNG file in `bytes`, checked as far as it: the signature and the header
+// chunk, with the size limits. Throws a CliError naming `name` at the first fault.
+PngHeader ReadPngHeader(const std::vector<uint8_t>& bytes, const std::string& name);
+
+// Whether the PNG file at `path` is an animation of more than one frame: an animation control
+// chunk (acTL) counting two frames or more before its first image data. A one-frame animation,
+// a file without one, or one that cannot be read is not (the reading reports what is wrong).
+bool IsAnimatedPngFile(const std::string& path);
 
 class PngChunkChecker {
  public:

@@ -1,7 +1,8 @@
 // What the page's script sees of the engine: the fire, the viewer's preview, the effect's
 // parameter list as the effect declares it, the built-in wordmark, PNG decoding and encoding
-// as the renderer does them, and the command text. Pixels cross as views of the module's
-// memory, valid until the next call into it.
+// as the renderer does them, and the command text. Pixels go out as views of the module's
+// memory, valid until the next call into it; bytes come in as JavaScript arrays, which may be
+// such views (BytesOf copies them before anything in the module can move its memory).
 #include <emscripten/bind.h>
 #include <emscripten/val.h>
 
@@ -12,6 +13,7 @@
 #include "shared/default_source.h"
 #include "shared/png_encoder.h"
 #include "shared/png_decoder.h"
+#include "shared/png_structure.h"
 #include "host/effect_params.h"
 #include "shared/command_text.h"
 #include "web/web_fire.h"
@@ -27,6 +29,16 @@ val View(const std::vector<uint8_t>& bytes) {
 
 // A copy that outlives the module's memory.
 val Copy(const std::vector<uint8_t>& bytes) { return View(bytes).call<val>("slice"); }
+
+// The bytes of a JavaScript array (a typed array, or an ArrayBuffer) in the module's memory.
+// The array may be a view of that memory, which an allocation that grows it leaves empty: it
+// is copied out in JavaScript first, and only then is room for it allocated here.
+std::vector<uint8_t> BytesOf(const val& array) {
+  const val owned = val::global("Uint8Array").new_(array.call<val>("slice"));
+  std::vector<uint8_t> bytes(owned["length"].as<size_t>());
+  val(emscripten::typed_memory_view(bytes.size(), bytes.data())).call<void>("set", owned);
+  return bytes;
+}
 
 val ImageValue(const RgbaImage& image) {
   val result = val::object();
@@ -121,14 +133,16 @@ val SourceBuffer(WebFire& fire, int32_t width, int32_t height) {
 val Output(const WebFire& fire) { return View(fire.Output()); }
 
 std::string RenderCommand(const WebFire& fire, const std::string& sourceName, int32_t frames) {
-  return RenderCommandText(fire.Host(), sourceName, frames);
+  return RenderCommandText(fire.Host(), sourceName, frames, &fire.Timeline());
 }
 
 std::string PreviewCommand(const WebFire& fire, int32_t frames) {
   return PreviewCommandText(fire.Host(), frames);
 }
 
-std::string Frei0rFilter(const WebFire& fire) { return Frei0rFilterText(fire.Host()); }
+std::string Frei0rFilter(const WebFire& fire, int32_t frames) {
+  return Frei0rFilterText(fire.Host(), &fire.Timeline(), frames);
+}
 
 WebPreview* OpenPreview(WebFire& fire) { return new WebPreview(fire.Host()); }
 
@@ -136,23 +150,37 @@ val PreviewRgba(const WebPreview& preview) { return View(preview.Rgba()); }
 val PreviewRgb(const WebPreview& preview) { return View(preview.Rgb()); }
 
 // Rows of `channels` (3: RGB, 4: RGBA) samples as the renderer's Windows build writes a PNG.
-val EncodePngFile(const std::string& samples, int32_t width, int32_t height, int channels) {
+val EncodePngFile(const val& array, int32_t width, int32_t height, int channels) {
+  const std::vector<uint8_t> samples = BytesOf(array);
   if (samples.size() != static_cast<size_t>(width) * height * channels) {
     return ErrorValue("the samples are not a " + std::to_string(width) + "x" +
                       std::to_string(height) + " image");
   }
   try {
-    return Copy(EncodePng(reinterpret_cast<const uint8_t*>(samples.data()), width, height,
-                          channels));
+    return Copy(EncodePng(samples.data(), width, height, channels));
+  } catch (const std::exception& error) {
+    return ErrorValue(error.what());
+  }
+}
+
+// The size a PNG file's header gives, checked as far as the header, or its refusal: what a
+// picture is can be known before anything is decoded.
+val PngSize(const val& array, const std::string& name) {
+  try {
+    const PngHeader header = ReadPngHeader(BytesOf(array), name);
+    val result = val::object();
+    result.set("width", header.width);
+    result.set("height", header.height);
+    return result;
   } catch (const std::exception& error) {
     return ErrorValue(error.what());
   }
 }
 
 // A PNG file's bytes, checked and decoded as the renderer reads a source, or its refusal.
-val DecodePngFile(const std::string& bytes, const std::string& name) {
+val DecodePngFile(const val& array, const std::string& name) {
   try {
-    return ImageValue(DecodePng(std::vector<uint8_t>(bytes.begin(), bytes.end()), name));
+    return ImageValue(DecodePng(BytesOf(array), name));
   } catch (const std::exception& error) {
     return ErrorValue(error.what());
   }
@@ -171,6 +199,10 @@ EMSCRIPTEN_BINDINGS(fyrel) {
       .function("sourceBuffer", &SourceBuffer)
       .function("setSource", &WebFire::SetSource)
       .function("restart", &WebFire::Restart)
+      .function("changeValue", &WebFire::ChangeValue)
+      .function("changeColor", &WebFire::ChangeColor)
+      .function("replay", &WebFire::Replay)
+      .function("followRun", &WebFire::FollowRun)
       .function("render", &WebFire::Render)
       .function("output", &Output)
       .function("width", &WebFire::Width)
@@ -185,6 +217,7 @@ EMSCRIPTEN_BINDINGS(fyrel) {
       .function("rgb", &PreviewRgb)
       .function("width", &WebPreview::Width)
       .function("height", &WebPreview::Height);
+  emscripten::function("pngSize", &PngSize);
   emscripten::function("decodePng", &DecodePngFile);
   emscripten::function("encodePng", &EncodePngFile);
   emscripten::function("defaultSource", &DefaultSource);

@@ -36,12 +36,39 @@ void WebFire::SetSource() {
 }
 
 PF_Err WebFire::Restart() {
+  timeline_.Begin(host_);
+  return NewSequence();
+}
+
+PF_Err WebFire::NewSequence() {
   const PF_Err err = host_.SequenceSetdown();
   instance_ = EffectInstance{};
   return err != PF_Err_NONE ? err : host_.SequenceSetup();
 }
 
+bool WebFire::ChangeValue(const std::string& name, int32_t value, int32_t frame) {
+  if (!host_.SetValue(name, value)) return false;
+  timeline_.Change(host_, host_.FindParam(name), frame);
+  return true;
+}
+
+bool WebFire::ChangeColor(const std::string& name, uint8_t red, uint8_t green, uint8_t blue,
+                          int32_t frame) {
+  if (!host_.SetColor(name, red, green, blue)) return false;
+  timeline_.Change(host_, host_.FindParam(name), frame);
+  return true;
+}
+
+PF_Err WebFire::Replay(int32_t frame) {
+  PF_Err err = NewSequence();
+  for (int32_t n = 1; n <= frame && err == PF_Err_NONE; ++n) err = Render(n);
+  // The host holds the values of the next frame again: the latest the user set.
+  timeline_.ApplyAt(host_, frame + 1);
+  return err;
+}
+
 PF_Err WebFire::Render(int32_t frame) {
+  timeline_.ApplyAt(host_, frame);
   PF_Err err = host_.FrameSetup();
   if (err == PF_Err_NONE) err = host_.Render(frame);
   if (err == PF_Err_NONE) {

@@ -9,6 +9,7 @@
 
 #include "host/effect_commands.h"
 #include "minihost/effect_host.h"
+#include "shared/param_timeline.h"
 
 class WebFire {
  public:
@@ -31,18 +32,37 @@ class WebFire {
 
   // Starts the fire afresh, as a new run of the renderer starts it: a new sequence (no flame
   // buffers yet) and the instance of a freshly loaded effect. Rendering frame 1 restarts the
-  // stepping but keeps what else the fire carries from frame to frame, as in a host.
+  // stepping but keeps what else the fire carries from frame to frame, as in a host. The
+  // values now are the run's values at frame 1, and the run's changes begin anew.
   PF_Err Restart();
 
-  // Renders frame `frame` into Output(); the host's error code.
+  // A value the user set in this run, holding from `frame` on: the next frame to be made
+  // while the fire plays, the frame on show while it is paused (then made again with Replay).
+  // False when the effect has no parameter of that name (or, for a colour, of that type).
+  bool ChangeValue(const std::string& name, int32_t value, int32_t frame);
+  bool ChangeColor(const std::string& name, uint8_t red, uint8_t green, uint8_t blue,
+                   int32_t frame);
+  // Makes frames 1 to `frame` of the run again, each with its own values, as the renderer
+  // makes them from the run's keys; the host's error code.
+  PF_Err Replay(int32_t frame);
+  // The run's values over time, once Restart has begun a run.
+  const ParamTimeline& Timeline() const { return timeline_; }
+  // Takes the values over time of `other`'s run, for frames made apart from it (an export).
+  void FollowRun(const WebFire& other) { timeline_ = other.timeline_; }
+
+  // Renders frame `frame` into Output(), with the run's values at that frame once a run has
+  // begun; the host's error code.
   PF_Err Render(int32_t frame);
   const std::vector<uint8_t>& Output() const { return output_; }
   int32_t Width() const { return host_.FrameWidth(); }
   int32_t Height() const { return host_.FrameHeight(); }
 
  private:
+  PF_Err NewSequence();
+
   EffectInstance instance_;
   EffectHost host_{instance_};
+  ParamTimeline timeline_;
   int32_t sourceWidth_ = 0, sourceHeight_ = 0;
   std::vector<uint8_t> source_;  // RGBA, then the host's pixels in place
   std::vector<uint8_t> output_;  // RGBA

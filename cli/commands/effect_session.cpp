@@ -11,8 +11,11 @@ PF_EffectEntry ChooseEffectEntry(const std::string& pluginPath) {
   return entry;
 }
 
-void ApplyParamSettings(EffectHost& host, const std::vector<ParamSetting>& params) {
-  for (const ParamSetting& setting : params) {
+void ApplyParamSettings(EffectHost& host, const std::vector<ParamSetting>& params,
+                        int32_t frame, bool keyedOnly) {
+  for (const ParamSetting& given : params) {
+    if (keyedOnly && given.keys.empty()) continue;
+    const ParamSetting setting = SettingAtFrame(given, frame);
     bool known = setting.isColor
                      ? host.SetColor(setting.paramName, setting.red, setting.green, setting.blue)
                      : host.SetValue(setting.paramName, setting.value);
@@ -21,12 +24,12 @@ void ApplyParamSettings(EffectHost& host, const std::vector<ParamSetting>& param
 }
 
 std::unique_ptr<EffectHost> StartEffect(PF_EffectEntry entry,
-                                        const std::vector<ParamSetting>& params) {
+                                        const std::vector<ParamSetting>& params, int32_t frame) {
   auto host = std::make_unique<EffectHost>(entry);
   PF_Err err = host->Start();
   if (err != PF_Err_NONE) {
     throw CliError("the effect refused to start (host error " + std::to_string(err) + ")");
   }
-  ApplyParamSettings(*host, params);
+  ApplyParamSettings(*host, params, frame, false);
   return host;
 }

@@ -14,10 +14,15 @@
 // naming the file when it cannot be loaded.
 PF_EffectEntry ChooseEffectEntry(const std::string& pluginPath);
 
-// A host around `entry` after global, parameter and sequence setup, with `params` applied.
-// Throws a CliError when a setup command fails or the effect lacks a parameter.
+// A host around `entry` after global, parameter and sequence setup, with `params` applied as
+// they are at `frame`. Throws a CliError when a setup command fails or the effect lacks a
+// parameter.
 std::unique_ptr<EffectHost> StartEffect(PF_EffectEntry entry,
-                                        const std::vector<ParamSetting>& params);
+                                        const std::vector<ParamSetting>& params,
+                                        int32_t frame = 1);
 
-// Sets each value on the host by display name; throws a CliError for an unknown name.
-void ApplyParamSettings(EffectHost& host, const std::vector<ParamSetting>& params);
+// Sets each value as it is at `frame` on the host by display name, in the given order (a
+// later setting of a parameter wins); only those given as keys when `keyedOnly`. Throws a
+// CliError for an unknown name.
+void ApplyParamSettings(EffectHost& host, const std::vector<ParamSetting>& params,
+                        int32_t frame, bool keyedOnly);

@@ -25,7 +25,16 @@ std::string CommandSynopsis(Command command) {
              "them into ffmpeg for --video. A video or image-sequence source gives each frame\n"
              "its own source frame.\n"
              "Without --source the built-in source is the word FYREL in grey on a\n"
-             "transparent 320x180 frame; it burns with Invert Source on or off.\n";
+             "transparent 320x180 frame; it burns with Invert Source on or off.\n"
+             "\n"
+             "Every parameter flag also takes values over time, as keys FRAME=VALUE\n"
+             "separated by ';' (quote them for the shell):\n"
+             "  --velocity '1=45;40=90'         45 at frame 1, a straight line to 90 at 40\n"
+             "  --color1 '1|=FFFFFF;25=FF8000'  |= holds a value until the next key\n"
+             "Frames count as the frame files do, frame 1 first. Before the first key a value\n"
+             "is the first key's, after the last the last key's. Between keys a value is\n"
+             "rounded as the effect's controls round it (a whole step, 1/65536 of a degree, a\n"
+             "colour byte; halves away from zero); on|off flags change at their keys.\n";
     case Command::kPreview:
       return "usage: fyrel preview [--size WxH] [--frames N] [--out DIR] [viewer flags]\n"
              "                     [--video FILE] [--threads N] [--plugin FILE] [--quiet]\n"

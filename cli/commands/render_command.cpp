@@ -74,7 +74,7 @@ int RunRenderCommand(const Invocation& invocation) {
   outputs.sourceFiles = source->Files();
   CheckOutputClashes(outputs);
   std::unique_ptr<EffectHost> host =
-      StartEffect(ChooseEffectEntry(invocation.pluginPath), invocation.params);
+      StartEffect(ChooseEffectEntry(invocation.pluginPath), invocation.params, invocation.start);
   PrepareOutputDirectories(outDir, invocation.videoPath);
 
   const int32_t width = source->Width(), height = source->Height();
@@ -102,6 +102,8 @@ int RunRenderCommand(const Invocation& invocation) {
   const int32_t last = invocation.start + frames - 1;
   const bool moving = source->Length() > 0;
   const size_t pixels = static_cast<size_t>(width) * height;
+  bool keyed = false;
+  for (const ParamSetting& setting : invocation.params) keyed = keyed || !setting.keys.empty();
   ProgressLine progress(frames, !invocation.quiet && StderrIsTerminal());
   for (int32_t frame = invocation.start; frame <= last; ++frame) {
     // One buffer per frame: the source frame arrives in it, the host copies it as its input
@@ -112,6 +114,8 @@ int RunRenderCommand(const Invocation& invocation) {
       source->Next(&rgba);
       host->SetInput(HostPixelsInPlace(rgba.data(), pixels), width, height);
     }
+    // Values given as keys take their value at this frame before the effect sees it.
+    if (keyed) ApplyParamSettings(*host, invocation.params, frame, true);
     PF_Err err = host->FrameSetup();
     if (err == PF_Err_NONE) err = host->Render(frame);
     if (err != PF_Err_NONE) {

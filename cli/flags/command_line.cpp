@@ -23,24 +23,92 @@ int32_t IntegerInRange(const FlagSpec& flag, const std::string& text) {
   return static_cast<int32_t>(value);
 }
 
-void SetParam(Invocation* invocation, ParamSetting setting) {
-  invocation->params.push_back(std::move(setting));
+// One value of a parameter flag, as the host keeps it; false when the text is not one.
+bool ReadParamValue(const FlagSpec& flag, const std::string& text, ParamKey* key) {
+  switch (flag.kind) {
+    case FlagKind::kInteger: {
+      int64_t value = 0;
+      if (!ParseIntegerText(text, &value) || value < flag.minimum || value > flag.maximum) {
+        return false;
+      }
+      key->value = static_cast<int32_t>(value);
+      return true;
+    }
+    case FlagKind::kColor: return ParseColorText(text, &key->red, &key->green, &key->blue);
+    case FlagKind::kSwitch: {
+      bool on = false;
+      if (!ParseSwitchText(text, &on)) return false;
+      key->value = on ? 1 : 0;
+      return true;
+    }
+    case FlagKind::kDegrees:
+    case FlagKind::kFraction: {
+      double number = 0;
+      const double low = flag.kind == FlagKind::kDegrees ? flag.minimum : 0.0;
+      const double high = flag.kind == FlagKind::kDegrees ? flag.maximum : 1.0;
+      if (!ParseDecimalText(text, &number) || number < low || number > high) return false;
+      key->value = static_cast<int32_t>(NearestFixed16(number));
+      return true;
+    }
+    default: return false;
+  }
+}
+
+// A parameter flag's value: one value for every frame, or keys (render only).
+void ApplyParamFlag(const FlagSpec& flag, const std::string& text, Invocation* invocation) {
+  ParamSetting setting;
+  setting.paramName = flag.paramName;
+  setting.isColor = flag.kind == FlagKind::kColor;
+  setting.stepped = flag.kind == FlagKind::kSwitch;
+  ParamKey first;
+  if (!IsKeyframeText(text)) {
+    if (!ReadParamValue(flag, text, &first)) BadValue(flag, text);
+  } else {
+    const std::string name = flag.name;
+    if (invocation->command != Command::kRender) {
+      throw UsageError(name + " takes keys (FRAME=VALUE;...) only in fyrel render, not " +
+                       Quoted(text));
+    }
+    std::vector<KeyText> keys;
+    std::string problem;
+    if (!SplitKeyframes(text, &keys, &problem)) throw UsageError(name + ": " + problem);
+    for (const KeyText& key : keys) {
+      ParamKey read;
+      read.frame = key.frame;
+      read.hold = key.hold;
+      if (!ReadParamValue(flag, key.value, &read)) {
+        throw UsageError(name + " takes " + FlagRangeText(flag) + " at each key, not " +
+                         Quoted(key.value) + " at frame " + std::to_string(key.frame));
+      }
+      setting.keys.push_back(read);
+    }
+    first = setting.keys.front();
+    if (setting.keys.size() == 1) setting.keys.clear();  // one key: one value for every frame
+  }
+  setting.value = first.value;
+  setting.red = first.red;
+  setting.green = first.green;
+  setting.blue = first.blue;
+  // A later flag for the same parameter wins, keys or not.
+  auto& params = invocation->params;
+  for (auto it = params.begin(); it != params.end();) {
+    it = it->paramName == setting.paramName ? params.erase(it) : it + 1;
+  }
+  params.push_back(std::move(setting));
 }
 
 // Parses one flag's value into `invocation`. Throws a usage CliError naming the flag and what
 // it accepts.
 void ApplyFlagValue(const FlagSpec& flag, const std::string& text, Invocation* invocation) {
   const std::string name = flag.name;
-  ParamSetting setting;
-  if (flag.paramName) setting.paramName = flag.paramName;
-
+  if (flag.paramName) {
+    ApplyParamFlag(flag, text, invocation);
+    return;
+  }
   switch (flag.kind) {
     case FlagKind::kInteger: {
       int32_t value = IntegerInRange(flag, text);
-      if (flag.paramName) {
-        setting.value = value;
-        SetParam(invocation, setting);
-      } else if (name == "--frames") {
+      if (name == "--frames") {
         invocation->frames = value;
         invocation->framesGiven = true;
       } else if (name == "--threads") {
@@ -57,39 +125,6 @@ void ApplyFlagValue(const FlagSpec& flag, const std::string& text, Invocation* i
         BadValue(flag, text);
       }
       invocation->fpsGiven = true;
-      return;
-    }
-    case FlagKind::kColor:
-      if (!ParseColorText(text, &setting.red, &setting.green, &setting.blue)) {
-        BadValue(flag, text);
-      }
-      setting.isColor = true;
-      SetParam(invocation, setting);
-      return;
-    case FlagKind::kSwitch: {
-      bool on = false;
-      if (!ParseSwitchText(text, &on)) BadValue(flag, text);
-      setting.value = on ? 1 : 0;
-      SetParam(invocation, setting);
-      return;
-    }
-    case FlagKind::kDegrees: {
-      double degrees = 0;
-      if (!ParseDecimalText(text, &degrees) || degrees < flag.minimum ||
-          degrees > flag.maximum) {
-        BadValue(flag, text);
-      }
-      setting.value = static_cast<int32_t>(NearestFixed16(degrees));
-      SetParam(invocation, setting);
-      return;
-    }
-    case FlagKind::kFraction: {
-      double fraction = 0;
-      if (!ParseDecimalText(text, &fraction) || fraction < 0.0 || fraction > 1.0) {
-        BadValue(flag, text);
-      }
-      setting.value = static_cast<int32_t>(NearestFixed16(fraction));
-      SetParam(invocation, setting);
       return;
     }
     case FlagKind::kSize: {
@@ -118,6 +153,7 @@ void ApplyFlagValue(const FlagSpec& flag, const std::string& text, Invocation* i
       if (name == "--quiet") invocation->quiet = true;
       if (name == "--help") invocation->showHelp = true;
       return;
+    default: BadValue(flag, text);
   }
 }
 
@@ -173,6 +209,17 @@ void AddFlags(CLI::App* app, Command command, Invocation* invocation) {
 }
 
 }  // namespace
+
+ParamSetting SettingAtFrame(const ParamSetting& setting, int32_t frame) {
+  if (setting.keys.empty()) return setting;
+  const ParamKey key = KeyValueAt(setting.keys, frame, setting.stepped);
+  ParamSetting value = setting;
+  value.value = key.value;
+  value.red = key.red;
+  value.green = key.green;
+  value.blue = key.blue;
+  return value;
+}
 
 Invocation ParseCommandLine(const std::vector<std::string>& args) {
   Invocation invocation;

@@ -7,16 +7,23 @@
 #include <vector>
 
 #include "cli/flags/flag_table.h"
+#include "shared/keyframes.h"
 #include "cli/media/frame_rate.h"
 
 // One effect parameter to set by its display name, as the host keeps it: sliders, check boxes
-// and 16.16 fixed-point values in `value`; colours in red, green and blue.
+// and 16.16 fixed-point values in `value`; colours in red, green and blue. Given as keys, it
+// changes from frame to frame: `keys` holds them, and the value is the one of the first.
 struct ParamSetting {
   std::string paramName;
   bool isColor = false;
   int32_t value = 0;
   uint8_t red = 0, green = 0, blue = 0;
+  std::vector<ParamKey> keys;  // empty: the one value for every frame
+  bool stepped = false;        // a switch: each key holds
 };
+
+// The setting's value at `frame` (itself when it has no keys).
+ParamSetting SettingAtFrame(const ParamSetting& setting, int32_t frame);
 
 struct Invocation {
   Command command = Command::kNone;

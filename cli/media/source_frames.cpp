@@ -20,6 +20,7 @@
 #include "cli/platform/child_process.h"
 #include "cli/platform/cli_error.h"
 #include "cli/platform/file_system.h"
+#include "shared/png_structure.h"
 
 namespace fs = std::filesystem;
 
@@ -336,7 +337,10 @@ std::unique_ptr<SourceFrames> OpenSource(const std::string& path) {
                      ": it is a pipe or a device; a video source must be a file (a PNG can come "
                      "through a pipe when its name ends in .png)");
   }
-  if (StartsWithPngSignature(path)) return std::make_unique<StillSource>(ReadPngFile(path), path);
+  // An animated PNG is read frame by frame as any animation is; a PNG of one image is a still.
+  if (StartsWithPngSignature(path) && !IsAnimatedPngFile(path)) {
+    return std::make_unique<StillSource>(ReadPngFile(path), path);
+  }
   CheckReadable(path);
   return OpenFootage(path);
 }

@@ -101,6 +101,14 @@ TEST(FootageKinds, EachGivesTheFramesAPlayerShows) {
            ",format=rgba,geq=r='r(X,Y)':g='g(X,Y)':b='b(X,Y)':a='5*X'\" -frames:v 3 "
            "-c:v libvpx-vp9 -pix_fmt yuva420p -auto-alt-ref 0 c.webm",
        "ffmpeg -v error -c:v libvpx-vp9 -i c.webm -pix_fmt rgba shown/%03d.png", "c.webm", false},
+      // An animated PNG (ffmpeg's encoder blends each frame over the one before where that is
+      // smaller) against its frames as a numbered PNG sequence.
+      {"animated PNG",
+       std::string("ffmpeg -v error -f lavfi -i \"") + kPattern +
+           ",format=rgba,geq=r='r(X,Y)':g='g(X,Y)':b='b(X,Y)':a='if(gt(X,N*8),255,40)'\" "
+           "-frames:v 6 shown/%03d.png && ffmpeg -v error -framerate 10 -i shown/%03d.png "
+           "-plays 0 -f apng c.png",
+       "true", "c.png", false},
       // A still that is not a PNG, under a name that does not say what it is.
       {"JPEG still",
        std::string("ffmpeg -v error -f lavfi -i ") + kPattern + " -frames:v 1 -f mjpeg photo",

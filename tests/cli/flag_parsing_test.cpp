@@ -207,6 +207,29 @@ TEST(CommandLine, MistakesNameTheFlagAndWhatItTakes) {
   EXPECT_NE(UsageMessage({"render", "--out", ""}).find("--out needs"), std::string::npos);
 }
 
+TEST(CommandLine, BadKeysNameTheFlagAndTheFault) {
+  const struct {
+    std::vector<std::string> args;
+    const char* message;
+  } cases[] = {
+      {{"render", "--velocity", "40=50;1=60"}, "--velocity: the key '1=60' comes after a key at frame 40"},
+      {{"render", "--height", "1=4;4=256"}, "--height takes 0 to 255 at each key, not '256' at frame 4"},
+      {{"render", "--phase", "1=0;2=1.5"}, "--phase takes a decimal number from 0 to 1 at each key"},
+      {{"render", "--width", "0=5"}, "--width: the key '0=5' is at frame 0; frames count from 1"},
+      {{"render", "--color2", "1=FF0000;x=00FF00"}, "--color2: 'x=00FF00' is not a key"},
+      {{"render", "--drop", "1=on;;3=off"}, "--drop: '' is not a key"},
+      {{"render", "--alpha", "1~=4;9=5"}, "--alpha: the key '1~=4' has an interpolation other"},
+      {{"preview", "--velocity", "1=4;9=5"}, "--velocity takes keys (FRAME=VALUE;...) only in fyrel render"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(UsageMessage(c.args).rfind(c.message, 0), 0u) << UsageMessage(c.args);
+  }
+  // Keys parsed; a later flag for the same parameter replaces them.
+  const ParamSetting* keyed = Setting(Parse({"render", "--fire-direction", "1|=-0.5;20=90"}), "Fire Direction");
+  EXPECT_TRUE(keyed->keys.size() == 2 && keyed->keys[0].hold && keyed->keys[0].value == -32768);
+  EXPECT_TRUE(Setting(Parse({"render", "--velocity", "1=3;5=9", "--velocity", "7"}), "Velocity")->keys.empty());
+}
+
 TEST(CommandLine, UnknownFlagsAndCommandsAreRefused) {
   EXPECT_NE(UsageMessage({"render", "--colour1", "FFFFFF"}).find("unknown flag '--colour1'"),
             std::string::npos);

@@ -13,6 +13,7 @@
 #include <mutex>
 #include <filesystem>
 #include <string>
+#include <tuple>
 #include <thread>
 #include <vector>
 
@@ -107,6 +108,25 @@ void WriteBytes(const fs::path& file, const std::vector<uint8_t>& bytes) {
 }
 
 }  // namespace
+
+TEST(PngChecks, AnAnimationOfTwoFramesOrMoreBeforeTheImageDataIsAnimated) {
+  const fs::path dir = FreshTestDir(CLI_TEST_WORK "/animated");
+  const std::vector<uint8_t> still = Png(2, 2, 8, 6);
+  const size_t afterHeader = kSignature.size() + 12 + 13;
+  for (const auto& [frames, beforeData, animated] :
+       {std::tuple{6u, true, true}, {1u, true, false}, {6u, false, false}}) {
+    std::vector<uint8_t> control, png(still.begin(), still.begin() + afterHeader);
+    Append32(&control, frames);
+    Append32(&control, 0);
+    if (beforeData) AppendChunk(&png, "acTL", control);
+    png.insert(png.end(), still.begin() + afterHeader, still.end() - 12);
+    if (!beforeData) AppendChunk(&png, "acTL", control);
+    png.insert(png.end(), still.end() - 12, still.end());
+    WriteBytes(dir / "a.png", png);
+    EXPECT_EQ(IsAnimatedPngFile((dir / "a.png").string()), animated) << frames << beforeData;
+  }
+  EXPECT_FALSE(IsAnimatedPngFile((dir / "missing.png").string()));
+}
 
 TEST(PngChecks, CrcsAndHeaderFieldsAreCheckedWithTheRealReason) {
   EXPECT_EQ(DecodeError(Png(4, 3, 8, 6)), "");

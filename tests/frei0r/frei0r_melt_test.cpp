@@ -182,6 +182,26 @@ TEST_F(Frei0rMeltTest, KdenliveValuesReachTheEffect) {
   ExpectSameFrames("melt", "cli");
 }
 
+// Keys on the filter's parameters in MLT's animation strings, whose positions count from 0,
+// give the frames `fyrel render` gives with the same keys at frames counted from 1: a straight
+// line between two keys and a value held until the next.
+TEST_F(Frei0rMeltTest, KeyframesGiveTheRenderersFrames) {
+  const std::string png = WriteSource("source.png", 0);
+  auto unit = [](int value, int min, int max) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.17g", double(value - min) / (max - min));
+    return std::string(text);
+  };
+  const std::string keys = " " + Quote("Height=0=" + unit(10, 0, 255) + ";7=" + unit(40, 0, 255)) +
+                           " " + Quote("Velocity=0|=" + unit(45, 1, 100) + ";3=" + unit(90, 1, 100));
+  ASSERT_TRUE(Melt(Clip(png) + " -filter frei0r.fyrel" + keys, "melt"));
+  ASSERT_TRUE(FyrelRender(png, "cli", " --height '1=10;8=40' --velocity '1|=45;4=90'"));
+  ExpectSameFrames("melt", "cli");
+  // Not the same as the values held from the start: the keys did something.
+  ASSERT_TRUE(FyrelRender(png, "held", " --height 10 --velocity 45"));
+  EXPECT_NE(Load(Path("held") + "/frame_0008.png"), Load(Path("cli") + "/frame_0008.png"));
+}
+
 // Two tracks with the filter at once, different sources and settings. The upper track is
 // laid over the lower one fully transparent: MLT renders both, and the lower one shows as it
 // is. Run once with each track below; each must show its solo render.

@@ -194,6 +194,54 @@ for (const { controls, flags } of CASES) {
   });
 }
 
+test('values changed while playing and while paused: the copied command makes every frame shown', async () => {
+  await page.click('#defaults');
+  await page.evaluate(() => window.fyrelPage.recordShown());
+  await page.click('#restart');
+  const shownFrame = () => page.evaluate(() => window.fyrelPage.frame().number);
+  const playUntil = async (n) => {
+    await page.click('#play');
+    await page.waitForFunction((n) => window.fyrelPage.frame().number >= n, {}, n);
+  };
+  await playUntil(4);
+  await setControl('slider', 'Velocity', 90);
+  await page.waitForFunction(() => window.fyrelPage.frame().number >= 8);
+  await setControl('checkbox', 'Custom Color', true);
+  await setControl('color', 'Color 2', '#20c0ff');
+  await page.waitForFunction(() => window.fyrelPage.frame().number >= 11);
+  await setControl('angle', 'Fire Direction', 45);
+  await page.click('#play');  // pauses
+  const paused = await shownFrame();
+  await setControl('slider', 'Height', 40);
+  await setControl('checkbox', 'Drop', false);
+  await page.click('#step');
+  await page.click('#step');
+  await setControl('slider', 'Width', 200);
+  await setControl('slider', 'Velocity', 20);
+  await playUntil(paused + 6);
+  await page.click('#play');
+  const last = await shownFrame();
+  const shown = await page.evaluate(() => window.fyrelPage.shown());
+  assert.deepEqual(shown.map((f) => f.number), Array.from({ length: last }, (_, i) => i + 1));
+
+  const { command, frei0r } = await page.evaluate(() => window.fyrelPage.commands());
+  // ffmpeg's filter cannot change a value during a run; MLT's can, at positions from 0.
+  assert.match(frei0r, new RegExp(`^frei0r\\.fyrel 'Velocity=0\\|=0\\.4444;\\d+\\|=0\\.899;${paused + 1}=0\\.1919' `));
+  assert.match(command, new RegExp(`--frames ${last} --velocity '1\\|=45;\\d+\\|=90;${paused + 2}=20'`));
+  assert.ok(await page.$eval('#command', (box) => box.scrollHeight <= box.clientHeight + 2), 'the whole command shows');
+  const dir = fresh('changes');
+  runCommand(command, dir);
+  const rendered = decode(path.join(dir, 'fyrel-out', 'frame_%04d.png'));
+  const size = rendered.length / last;
+  shown.forEach((f, i) => assert.ok(Buffer.from(f.pixels, 'base64').equals(frameOf(rendered, i, size)), `frame ${f.number} differs`));
+  // A change while paused makes the frame on show again: it is what is saved and copied.
+  await setControl('slider', 'Soot', 9);
+  fs.writeFileSync(path.join(dir, 'saved.png'), Buffer.from(await page.evaluate(() => window.fyrelPage.png()), 'base64'));
+  const again = fresh('changes-again');
+  runCommand((await page.evaluate(() => window.fyrelPage.commands())).command, again);
+  assert.ok(decode(path.join(dir, 'saved.png')).equals(decode(path.join(again, 'fyrel-out', `frame_${String(last).padStart(4, '0')}.png`))));
+});
+
 test('a picked image burns as the renderer burns it; a broken one is refused by name', async () => {
   await page.click('#defaults');
   const dir = fresh('picked');
@@ -211,6 +259,38 @@ test('a picked image burns as the renderer burns it; a broken one is refused by 
   assert.equal(command, `fyrel render --source 'it'\\''s mine.png' --frames ${N}`);
   runCommand(command, dir);
   assertSameFrames(frames, decode(path.join(dir, 'fyrel-out', 'frame_%04d.png')), 'the copied command');
+  await page.click('#use-wordmark');
+});
+
+// A PNG's bytes with the header's size made `width` x `height` (its CRC made again).
+function resizedPng(bytes, width, height) {
+  const png = Buffer.from(bytes);
+  png.writeUInt32BE(width, 16);
+  png.writeUInt32BE(height, 20);
+  let crc = ~0;
+  for (const byte of png.subarray(12, 29)) {
+    crc ^= byte;
+    for (let k = 0; k < 8; k += 1) crc = (crc >>> 1) ^ (0xEDB88320 & -(crc & 1));
+  }
+  png.writeUInt32BE(~crc >>> 0, 29);
+  return png;
+}
+
+test('a 4096x4096 picture: the first saved frame is the frame; a 16384x16384 one is refused from its header', async () => {
+  const dir = fresh('large');
+  ffmpeg(['-f', 'lavfi', '-i', 'testsrc2=size=4096x4096', '-frames:v', '1', '-pix_fmt', 'rgba', path.join(dir, 'large.png')]);
+  const input = await page.$('#image-file');
+  await input.uploadFile(path.join(dir, 'large.png'));
+  await page.waitForFunction(() => window.fyrelPage.frame().width === 4096, { timeout: 120000 });
+  await page.click('#step');
+  const shown = await frame();
+  fs.writeFileSync(path.join(dir, 'saved.png'), Buffer.from(await page.evaluate(() => window.fyrelPage.png()), 'base64'));
+  assert.ok(decode(path.join(dir, 'saved.png')).equals(shown.pixels), 'the first saved frame is the frame shown');
+
+  fs.writeFileSync(path.join(dir, 'huge.png'), resizedPng(fs.readFileSync(path.join(dir, 'saved.png')), 16384, 16384));
+  await input.uploadFile(path.join(dir, 'huge.png'));
+  await page.waitForFunction(() => document.querySelector('#status.error')?.textContent.includes('huge.png'));
+  assert.match(await page.$eval('#status', (s) => s.textContent), /huge\.png is 16384x16384; the page takes images up to 4096 pixels on a side/);
   await page.click('#use-wordmark');
 });
 

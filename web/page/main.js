@@ -29,6 +29,8 @@ const state = {
   fpsTarget: 25,
   loop: 0,            // the current playing loop
   shown: [],          // times of the frames shown in the last second
+  replayPending: false,
+  shownLog: null,     // for the tests: frame number → the frame's pixels as last shown
 };
 
 function setStatus(text, isError = false) {
@@ -36,12 +38,40 @@ function setStatus(text, isError = false) {
   $('status').classList.toggle('error', isError);
 }
 
-const controls = buildControls($('groups'), fire.params(), () => {
-  applyValues(fire, controls.values);
+// A value the user sets holds from a frame of the fire's run on: the next frame to be made
+// while the fire plays (or while the viewer is on show), the frame on show while it is paused,
+// which is then made again with it. The run remembers each change at its frame, and the copied
+// command gives them as keys, so that it makes every frame the page showed.
+const controls = buildControls($('groups'), fire.params(), (param, value) => {
+  const paused = state.mode === 'fire' && !state.playing && state.frame > 0;
+  const at = paused ? state.frame : state.frame + 1;
+  if (Array.isArray(value)) fire.changeColor(param.name, ...value, at);
+  else fire.changeValue(param.name, value, at);
   // The viewer takes its values when it opens: a new value opens it anew.
   if (state.mode === 'preview') restart();
+  else if (paused) requestReplay();
   updateCommand();
 });
+
+// The frame on show, made again from frame 1 with the values the run now holds for each
+// frame; once for any number of changes before the screen is next drawn.
+function requestReplay() {
+  if (state.replayPending) return;
+  state.replayPending = true;
+  requestAnimationFrame(settleReplay);
+}
+function settleReplay() {
+  if (!state.replayPending) return;
+  state.replayPending = false;
+  if (state.mode !== 'fire' || state.frame === 0) return;
+  if (state.source.live) loadSource();
+  const err = fire.replay(state.frame);
+  if (err) {
+    setStatus(`The effect failed to make frame ${state.frame} again (host error ${err}).`, true);
+    return;
+  }
+  showFrame();
+}
 
 // --- Showing frames -------------------------------------------------------------------------
 
@@ -66,6 +96,7 @@ function showFrame() {
     drawBackdrop();
   }
   $('frame-number').value = state.mode === 'preview' ? state.previewFrame : state.frame;
+  if (state.mode === 'fire') state.shownLog?.set(state.frame, fire.output().slice());
   const now = performance.now();
   state.shown.push(now);
   while (state.shown[0] < now - 1000) state.shown.shift();
@@ -73,6 +104,11 @@ function showFrame() {
 
 // The next frame (frame 1 when restarting) of what is on show.
 function advance(fromStart = false) {
+  if (fromStart) {
+    state.replayPending = false;
+    state.shownLog?.clear();
+  }
+  else settleReplay();
   if (state.mode === 'preview') {
     if (fromStart || !state.preview) {
       state.preview?.delete();
@@ -142,8 +178,16 @@ function updateCommand() {
     if (source.live) note += ' The camera moves: the command burns the frame "Save source" writes, as a still.';
     else if (source.name) note += ` Run it beside ${source.name} ("Save source" writes it).`;
   }
-  $('frei0r').value = fire.frei0rFilter();
-  $('command-note').textContent = note + ' The frei0r filter: ffmpeg -vf or MLT; its first frame is frame 1.';
+  $('frei0r').value = fire.frei0rFilter(Math.max(1, state.frame));
+  // Each box as tall as its text: the whole command shows.
+  for (const box of [$('command'), $('frei0r')]) {
+    box.style.height = 'auto';
+    box.style.height = `${box.scrollHeight + 2}px`;
+  }
+  const keyed = $('frei0r').value.startsWith('frei0r.fyrel ');
+  $('command-note').textContent = note + (keyed ?
+    ' Values changed during the run: ffmpeg\'s frei0r filter holds one value each, so the filter is given as melt takes it (melt SOURCE -filter …), keys at MLT\'s positions, which count from 0.' :
+    ' The frei0r filter: ffmpeg -vf or MLT; its first frame is frame 1.');
 }
 
 // --- Sources --------------------------------------------------------------------------------
@@ -232,6 +276,7 @@ for (const radio of document.querySelectorAll('input[name=mode]')) {
 // --- Exports --------------------------------------------------------------------------------
 
 function framePng() {
+  settleReplay();
   if (state.mode === 'preview') {
     return pngBytes(fyrel, state.preview.rgb(), state.preview.width(), state.preview.height(), 3);
   }
@@ -247,7 +292,9 @@ async function webmBytes(count, onProgress) {
   const { source } = state;
   const copy = new fyrel.Fire();
   try {
+    // The run's values at each frame: the video is the command's frames 1 to N.
     applyValues(copy, controls.values);
+    copy.followRun(fire);
     const feed = () => {
       copy.sourceBuffer(source.width, source.height).set(source.pixels);
       copy.setSource();
@@ -335,6 +382,7 @@ const base64 = (bytes) => {
 };
 window.fyrelPage = {
   frame() {
+    settleReplay();
     const previewing = state.mode === 'preview';
     const pixels = previewing ? state.preview.rgb() : fire.output();
     return { number: previewing ? state.previewFrame : state.frame, channels: previewing ? 3 : 4,
@@ -346,6 +394,12 @@ window.fyrelPage = {
   sourcePng() { return base64(sourcePng()); },
   async webm(count) { return base64(await webmBytes(count)); },
   benchmark,
+  // Every frame of the fire shown from now on, the last showing of each frame number.
+  recordShown() { state.shownLog = new Map(); },
+  shown() {
+    settleReplay();
+    return [...state.shownLog].map(([number, pixels]) => ({ number, pixels: base64(pixels) }));
+  },
 };
 
 useSource(wordmarkSource(fyrel));

@@ -35,6 +35,10 @@ export async function imageSource(fyrel, file) {
   const bytes = new Uint8Array(await file.arrayBuffer());
   const isPng = PNG_SIGNATURE.every((b, i) => bytes[i] === b);
   if (isPng) {
+    // The size from the header first: a picture too large is refused before it is decoded.
+    const size = fyrel.pngSize(bytes, file.name);
+    if (size.error) throw new Error(size.error);
+    checkSize(file.name, size.width, size.height);
     const image = fyrel.decodePng(bytes, file.name);
     if (image.error) throw new Error(image.error);
     checkSize(file.name, image.width, image.height);
