@@ -16,6 +16,7 @@
 #include "bench/bench_scene.h"
 #include "ofx/fire_timeline.h"
 #include "ofx/ofx_image.h"
+#include "ofx/pixel_digest.h"
 
 namespace {
 
@@ -66,6 +67,12 @@ class BenchInputs : public FireInputs {
     CopyImageToFrame(image_.view, frame_, pixels);
     return FireStatus::kOk;
   }
+  FireStatus DigestedSource(int32_t, PF_Pixel* pixels, size_t, uint64_t* digest) override {
+    PixelDigest made;
+    CopyImageToFrame(image_.view, frame_, pixels, &made);
+    *digest = made.Value();
+    return FireStatus::kOk;
+  }
   bool SameAtEveryTime(int) const override { return true; }
   const OfxRectI& Frame() const { return frame_; }
 
@@ -87,7 +94,9 @@ struct Player {
   // One render as the plug-in makes it: the fire's frame, then into the host's image.
   int32_t Render(int32_t at, const BenchSize& size) {
     timeline.Render(at, size.width, size.height, inputs);
-    CopyFrameToImage(timeline.Pixels(), inputs.Frame(), inputs.Frame(), output.view);
+    PF_Pixel colours[256];
+    timeline.Colours(colours);
+    ColourHeatToImage(timeline.Heat(), colours, inputs.Frame(), inputs.Frame(), output.view);
     return timeline.FramesRenderedByLastCall();
   }
 };

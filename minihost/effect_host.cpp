@@ -182,8 +182,14 @@ void EffectHost::SetFrame(int32_t width, int32_t height, int32_t outputStride) {
   inData_.width = width;
   inData_.height = height;
   outputStride_ = outputStride > 0 ? outputStride : width;
-  output_.assign(static_cast<size_t>(outputStride_) * static_cast<size_t>(height > 0 ? height : 0),
+  outputRows_ = height > 0 ? height : 0;
+  output_.assign(static_cast<size_t>(outputStride_) * static_cast<size_t>(outputRows_),
                  PF_Pixel{0, 0, 0, 0});
+}
+
+void EffectHost::SetFrameUncoloured(int32_t width, int32_t height) {
+  SetFrame(width, height > 0 ? 1 : 0);
+  inData_.height = height;
 }
 
 void EffectHost::SetInput(const PF_Pixel* pixels, int32_t width, int32_t height, int32_t stride) {
@@ -212,7 +218,7 @@ PF_Pixel* EffectHost::InputPixels(int32_t width, int32_t height) {
 }
 
 void EffectHost::OutputRgba(uint8_t* rgba) const {
-  RgbaFromHostPixels(output_.data(), inData_.width, inData_.height, outputStride_, rgba);
+  RgbaFromHostPixels(output_.data(), inData_.width, outputRows_, outputStride_, rgba);
 }
 
 PF_ParamDef* const* EffectHost::ParamArray() {
@@ -229,7 +235,7 @@ void EffectHost::RefreshLayers() {
   outputWorld_.data = output_.empty() ? nullptr : output_.data();
   outputWorld_.rowbytes = outputStride_ * 4;
   outputWorld_.width = inData_.width;
-  outputWorld_.height = inData_.height;
+  outputWorld_.height = outputRows_;
   paramPointers_.clear();
   for (PF_ParamDef& param : params_) paramPointers_.push_back(&param);
 }

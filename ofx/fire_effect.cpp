@@ -3,7 +3,9 @@
 #include <cstring>
 
 #include "flame/flame_sequence.h"
+#include "flame/heat_colour.h"
 #include "flame/page_memory.h"
+#include "host/param_positions.h"
 
 bool FireEffect::Start() {
   host_.SetTimeStep(1);
@@ -22,7 +24,7 @@ FlameSequenceData* FireEffect::Sequence() const {
 void FireEffect::SetFrameSize(int32_t width, int32_t height) {
   width_ = width;
   height_ = height;
-  host_.SetFrame(width, height);
+  host_.SetFrameUncoloured(width, height);
   Restart();
 }
 
@@ -34,9 +36,18 @@ bool FireEffect::Render(int32_t frame, const FireValues& values) {
   const auto& params = FireParams();
   for (int i = 0; i < kFireParamCount; ++i) host_.SetValue(params[i].label, values[i]);
   PF_Err err = host_.FrameSetup();
-  // Every pixel but row 0's is written by each render; row 0 stays transparent from SetFrame.
   if (err == PF_Err_NONE) err = host_.Render(frame, false);
   return err == PF_Err_NONE;
+}
+
+const uint8_t* FireEffect::Heat() const { return Sequence()->field; }
+
+void FireEffect::Colours(PF_Pixel colours[256]) const {
+  const int32_t alpha = host_.Param(kParamAlpha).u.sd.value;
+  for (int h = 0; h < 256; ++h) {
+    const FlamePixel pixel = FlameHeatPixel(static_cast<uint8_t>(h), instance_.flame.renderColorTable, alpha);
+    colours[h] = PF_Pixel{pixel.alpha, pixel.red, pixel.green, pixel.blue};
+  }
 }
 
 void FireEffect::Restart() {

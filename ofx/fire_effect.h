@@ -31,8 +31,11 @@ class FireEffect {
   // Renders frame `frame` from the present state with these values and the source in Input().
   // False when the buffers could not be had; the fire then holds no state worth keeping.
   bool Render(int32_t frame, const FireValues& values);
-  // The frame last rendered, top row first, Width() pixels a row.
-  const PF_Pixel* Pixels() const { return host_.Output().data(); }
+  // The frame last rendered, as the effect would colour it: each cell of the heat field (top
+  // row first, Width() cells a row) is colours[heat], but the top row, which stays transparent.
+  // The effect itself colours nothing: the front end colours the field straight into its image.
+  const uint8_t* Heat() const;
+  void Colours(PF_Pixel colours[256]) const;
 
   // The state at load, with no buffers: what frame 1 starts from.
   void Restart();

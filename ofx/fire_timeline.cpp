@@ -2,14 +2,14 @@
 
 #include <algorithm>
 
-#define XXH_INLINE_ALL
-#include <xxhash.h>
+#include "ofx/pixel_digest.h"
 
-namespace {
-
-uint64_t Digest(const void* data, size_t size) { return XXH3_64bits(data, size); }
-
-}  // namespace
+FireStatus FireInputs::DigestedSource(int32_t frame, PF_Pixel* pixels, size_t count,
+                                      uint64_t* digest) {
+  const FireStatus status = Source(frame, pixels);
+  if (status == FireStatus::kOk) *digest = PixelDigest::Of(pixels, count);
+  return status;
+}
 
 FireTimeline::FireTimeline(size_t snapshotBudget) : snapshots_(snapshotBudget) {}
 
@@ -121,12 +121,10 @@ bool FireTimeline::MoveTo(int32_t start) {
 
 FireStatus FireTimeline::ReadSource(int32_t frame, const FireValues& values, FireInputs& inputs,
                                     FrameRecord* record) {
-  PF_Pixel* pixels = effect_.Input();
-  const FireStatus status = inputs.Source(frame, pixels);
+  const size_t count = static_cast<size_t>(effect_.Width()) * static_cast<size_t>(effect_.Height());
+  const FireStatus status = inputs.DigestedSource(frame, effect_.Input(), count, &record->source);
   if (status != FireStatus::kOk) return status;
   record->values = values;
-  record->source = Digest(pixels, sizeof(PF_Pixel) * static_cast<size_t>(effect_.Width()) *
-                                      static_cast<size_t>(effect_.Height()));
   return FireStatus::kOk;
 }
 

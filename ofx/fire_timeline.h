@@ -32,6 +32,10 @@ class FireInputs {
   // Frame `frame` of the source into `pixels`, the frame's size, top row first; transparent
   // where the source has nothing.
   virtual FireStatus Source(int32_t frame, PF_Pixel* pixels) = 0;
+  // Source, and the digest of the `count` pixels it wrote (PixelDigest). A source that digests
+  // each row as it writes it spares the fire a second pass over the frame.
+  virtual FireStatus DigestedSource(int32_t frame, PF_Pixel* pixels, size_t count,
+                                    uint64_t* digest);
   // Whether parameter `index` (FireParams() order) has one value at every time.
   virtual bool SameAtEveryTime(int /*index*/) const { return false; }
   virtual bool Aborted() { return false; }
@@ -48,10 +52,11 @@ class FireTimeline {
   // False when the effect does not start.
   bool Start() { return effect_.Start(); }
 
-  // Makes frame `frame` (>= 1) of a width x height fire; Pixels() then holds it.
+  // Makes frame `frame` (>= 1) of a width x height fire; Heat() and Colours() then give it.
   FireStatus Render(int32_t frame, int32_t width, int32_t height, FireInputs& inputs);
-  // The frame Render made, top row first, `width` pixels a row.
-  const PF_Pixel* Pixels() const { return effect_.Pixels(); }
+  // The frame Render made, as FireEffect gives it: the heat field and the pixel of each heat.
+  const uint8_t* Heat() const { return effect_.Heat(); }
+  void Colours(PF_Pixel colours[256]) const { effect_.Colours(colours); }
 
   // The first frame whose source a render of `frame` at the present frame size would read.
   int32_t FirstFrameToRead(int32_t frame) const;
@@ -101,7 +106,7 @@ class FireTimeline {
   FireSnapshots snapshots_;
   std::vector<FrameRecord> history_;  // frame n at n - 1: what the kept states were made from
   int32_t live_ = 0;  // the frame the effect's state is after; 0: the state at load
-  bool haveOutput_ = false;  // Pixels() is frame `live_`
+  bool haveOutput_ = false;  // Heat() is frame `live_`
   bool recheck_ = false;
   int32_t framesRendered_ = 0;
 };

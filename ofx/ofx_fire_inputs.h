@@ -9,6 +9,7 @@
 #include "ofx/fire_params.h"
 #include "ofx/fire_timeline.h"
 #include "ofx/ofx_api.h"
+#include "ofx/pixel_digest.h"
 
 class OfxFireInputs : public FireInputs {
  public:
@@ -19,6 +20,8 @@ class OfxFireInputs : public FireInputs {
 
   bool Values(int32_t frame, FireValues* values) override;
   FireStatus Source(int32_t frame, PF_Pixel* pixels) override;
+  FireStatus DigestedSource(int32_t frame, PF_Pixel* pixels, size_t count,
+                            uint64_t* digest) override;
   bool SameAtEveryTime(int index) const override { return fixed_[index]; }
   bool Aborted() override;
 
@@ -30,6 +33,7 @@ class OfxFireInputs : public FireInputs {
  private:
   double TimeOf(int32_t frame) const { return firstTime_ + (frame - 1); }
   bool Read(int index, double time, int32_t* value) const;
+  FireStatus ReadSource(int32_t frame, PF_Pixel* pixels, PixelDigest* digest);
 
   OfxImageEffectHandle effect_;
   OfxImageClipHandle source_;

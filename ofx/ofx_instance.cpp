@@ -176,7 +176,9 @@ OfxStatus OfxFireInstance::Render(OfxPropertySetHandle inArgs) {
     }
     return inputs.SourceUnreadable() ? ofx::kStatErrImageFormat : ofx::kStatFailed;
   }
-  CopyFrameToImage(timeline_.Pixels(), frame, target, view);
+  PF_Pixel colours[256];
+  timeline_.Colours(colours);
+  ColourHeatToImage(timeline_.Heat(), colours, frame, target, view);
   return ofx::kStatOK;
 }
 
