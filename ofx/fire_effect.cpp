@@ -1,7 +1,5 @@
 #include "ofx/fire_effect.h"
 
-#include <cstring>
-
 #include "flame/flame_sequence.h"
 #include "flame/heat_colour.h"
 #include "flame/page_memory.h"
@@ -55,16 +53,13 @@ void FireEffect::Restart() {
   if (FlameSequenceData* sequence = Sequence()) ReleaseFlameBuffers(*sequence);
 }
 
-void FireEffect::Save(FireSnapshot& snapshot) const {
+void FireEffect::Save(FireSnapshots& snapshots, int32_t frame) const {
   const FlameSequenceData* sequence = Sequence();
-  const size_t size = CellBytes() / 3;
-  snapshot.flame = instance_.flame;
-  std::memcpy(snapshot.cells.get(), sequence->mask, size);
-  std::memcpy(snapshot.cells.get() + size, sequence->field, size);
-  std::memcpy(snapshot.cells.get() + 2 * size, sequence->drops, size);
+  const uint8_t* const buffers[3] = {sequence->mask, sequence->field, sequence->drops};
+  snapshots.Save(frame, instance_.flame, buffers);
 }
 
-bool FireEffect::Restore(const FireSnapshot& snapshot) {
+bool FireEffect::Restore(FireSnapshots& snapshots, const FireSnapshot& snapshot) {
   FlameSequenceData* sequence = Sequence();
   const size_t size = CellBytes() / 3;
   if (sequence->width != width_ || sequence->height != height_ || !sequence->field) {
@@ -79,9 +74,10 @@ bool FireEffect::Restore(const FireSnapshot& snapshot) {
     sequence->width = width_;
     sequence->height = height_;
   }
-  std::memcpy(sequence->mask, snapshot.cells.get(), size);
-  std::memcpy(sequence->field, snapshot.cells.get() + size, size);
-  std::memcpy(sequence->drops, snapshot.cells.get() + 2 * size, size);
-  instance_.flame = snapshot.flame;
+  uint8_t* const buffers[3] = {sequence->mask, sequence->field, sequence->drops};
+  if (!snapshots.Load(snapshot, &instance_.flame, buffers)) {
+    Restart();
+    return false;
+  }
   return true;
 }

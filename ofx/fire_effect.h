@@ -39,10 +39,11 @@ class FireEffect {
 
   // The state at load, with no buffers: what frame 1 starts from.
   void Restart();
-  // The state after a render into a snapshot with CellBytes() of cells.
-  void Save(FireSnapshot& snapshot) const;
-  // False when the buffers could not be had (the fire is then restarted).
-  bool Restore(const FireSnapshot& snapshot);
+  // The state after a render of `frame`, kept in `snapshots` (packed there).
+  void Save(FireSnapshots& snapshots, int32_t frame) const;
+  // False when the buffers could not be had or the state not unpacked (the fire is then
+  // restarted).
+  bool Restore(FireSnapshots& snapshots, const FireSnapshot& snapshot);
 
  private:
   FlameSequenceData* Sequence() const;

@@ -25,7 +25,7 @@ void FireTimeline::Resize(int32_t width, int32_t height) {
 void FireTimeline::Forget() {
   history_.clear();
   history_.shrink_to_fit();
-  snapshots_.Reset(effect_.CellBytes());
+  snapshots_.Reset(effect_.CellBytes() / 3);
   effect_.Restart();
   live_ = 0;
   haveOutput_ = false;
@@ -114,7 +114,7 @@ bool FireTimeline::MoveTo(int32_t start) {
     return true;
   }
   const FireSnapshot* saved = snapshots_.Before(start + 1);
-  if (!effect_.Restore(*saved)) return false;
+  if (!effect_.Restore(snapshots_, *saved)) return false;
   live_ = start;
   return true;
 }
@@ -167,14 +167,7 @@ FireStatus FireTimeline::Replay(int32_t start, int32_t frame, const FireValues& 
     live_ = k;
     haveOutput_ = true;
     ++framesRendered_;
-    if (snapshots_.Wants(k)) {
-      FireSnapshot snapshot = snapshots_.TakeBlank();
-      if (snapshot.cells) {  // without the memory, seeks replay from further back
-        snapshot.frame = k;
-        effect_.Save(snapshot);
-        snapshots_.Keep(std::move(snapshot));
-      }
-    }
+    if (snapshots_.Wants(k)) effect_.Save(snapshots_, k);
   }
   return FireStatus::kOk;
 }

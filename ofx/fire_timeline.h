@@ -43,8 +43,8 @@ class FireInputs {
 
 class FireTimeline {
  public:
-  // 128 MiB: 19 saved states at 1920x1080 and storage for 2 more. Never fewer than 8 states:
-  // at 3840x2160, 8 and 2 take 249 MB.
+  // 128 MiB of packed states, but never less than 10 states as they lie would take (249 MB
+  // at 3840x2160): see FireSnapshots.
   static constexpr size_t kDefaultBudget = size_t{128} << 20;
 
   explicit FireTimeline(size_t snapshotBudget = kDefaultBudget);
