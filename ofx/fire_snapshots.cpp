@@ -26,6 +26,8 @@ constexpr int kWindowBits = -15;
 // What a deflater and an inflater hold of their own (zlib's figures for level 1 and a window
 // of 32 KiB, rounded up).
 constexpr size_t kCoderBytes = 300 * 1024;
+// What the map keeps beside each state.
+constexpr size_t kNodeBytes = 64;
 
 bool ZeroBlock(const uint8_t* p) {
   const __m128i* q = reinterpret_cast<const __m128i*>(p);
@@ -49,16 +51,21 @@ struct FireSnapshots::Coder {
     if (inflating) inflateEnd(&inflater);
   }
 
+  // The bytes of the stream made so far.
+  size_t Used() const { return static_cast<size_t>(deflater.next_out - packed.data()); }
+
   // Deflates `size` bytes (at most 4 GiB) into `packed`, which grows as the stream needs.
   bool Deflate(const uint8_t* data, size_t size, int flush) {
     deflater.next_in = const_cast<Bytef*>(data);
     deflater.avail_in = static_cast<uInt>(size);
     for (;;) {
       if (deflater.avail_out == 0) {
-        const size_t used = packed.size();
-        packed.resize(used + std::min<size_t>(std::max<size_t>(used, 64 * 1024), size_t{1} << 30));
+        const size_t used = Used();
+        if (used == packed.size()) {
+          packed.resize(used + std::min<size_t>(std::max<size_t>(used, 64 * 1024), size_t{1} << 30));
+        }
         deflater.next_out = packed.data() + used;
-        deflater.avail_out = static_cast<uInt>(packed.size() - used);
+        deflater.avail_out = static_cast<uInt>(std::min<size_t>(packed.size() - used, UINT32_MAX));
       }
       const int result = deflate(&deflater, flush);
       if (result == Z_STREAM_ERROR) return false;
@@ -92,7 +99,7 @@ void FireSnapshots::DropFrom(int32_t frame) {
 size_t FireSnapshots::Limit() const { return std::max(budget_, kMinimumStates * 3 * bufferBytes_); }
 
 size_t FireSnapshots::BytesOf(const FireSnapshot& snapshot) {
-  return sizeof(FireSnapshot) + snapshot.runs.capacity() * sizeof(uint32_t) +
+  return kNodeBytes + sizeof(FireSnapshot) + snapshot.runs.capacity() * sizeof(uint32_t) +
          snapshot.packed.capacity();
 }
 
@@ -122,7 +129,7 @@ bool FireSnapshots::Pack(const uint8_t* const buffers[3], FireSnapshot* snapshot
     return false;
   }
   c.deflater.next_out = c.packed.data();
-  c.deflater.avail_out = static_cast<uInt>(c.packed.size());
+  c.deflater.avail_out = 0;  // Deflate sets it before the first byte
   c.runs.clear();
   const size_t size = bufferBytes_;
   for (int b = 0; b < 3; ++b) {
@@ -155,7 +162,7 @@ bool FireSnapshots::Pack(const uint8_t* const buffers[3], FireSnapshot* snapshot
     }
   }
   if (!c.Deflate(nullptr, 0, Z_FINISH)) return false;
-  const size_t used = c.packed.size() - c.deflater.avail_out;
+  const size_t used = c.Used();
   snapshot->packed.assign(c.packed.begin(), c.packed.begin() + static_cast<ptrdiff_t>(used));
   snapshot->runs.assign(c.runs.begin(), c.runs.end());
   return true;
