@@ -123,7 +123,8 @@ double EngineFrameSeconds(const BenchSize& size) {
   static std::map<std::string, double> measured;
   const auto found = measured.find(size.name);
   if (found != measured.end()) return found->second;
-  BenchFire& fire = BenchHost(std::string("ofx-reference/") + size.name, size, 0, FlameEngine::kFast);
+  BenchFire& fire =
+      BenchHost(std::string("ofx-reference/") + size.name, size, 0, FlameEngine::kFast);
   int frames = 0;
   const double start = BenchSeconds();
   double seconds = 0;

@@ -43,7 +43,8 @@ const uint8_t* FireEffect::Heat() const { return Sequence()->field; }
 void FireEffect::Colours(PF_Pixel colours[256]) const {
   const int32_t alpha = host_.Param(kParamAlpha).u.sd.value;
   for (int h = 0; h < 256; ++h) {
-    const FlamePixel pixel = FlameHeatPixel(static_cast<uint8_t>(h), instance_.flame.renderColorTable, alpha);
+    const FlamePixel pixel =
+        FlameHeatPixel(static_cast<uint8_t>(h), instance_.flame.renderColorTable, alpha);
     colours[h] = PF_Pixel{pixel.alpha, pixel.red, pixel.green, pixel.blue};
   }
 }

@@ -62,7 +62,8 @@ struct FireSnapshots::Coder {
       if (deflater.avail_out == 0) {
         const size_t used = Used();
         if (used == packed.size()) {
-          packed.resize(used + std::min<size_t>(std::max<size_t>(used, 64 * 1024), size_t{1} << 30));
+          const size_t more = std::min<size_t>(std::max<size_t>(used, 64 * 1024), size_t{1} << 30);
+          packed.resize(used + more);
         }
         deflater.next_out = packed.data() + used;
         deflater.avail_out = static_cast<uInt>(std::min<size_t>(packed.size() - used, UINT32_MAX));
