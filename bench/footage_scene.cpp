@@ -1,6 +1,6 @@
 #include "bench/footage_scene.h"
 
-#include "cli/media/default_source.h"
+#include "shared/default_source.h"
 #include "host/effect_main.h"
 #include "minihost/effect_host.h"
 

@@ -13,6 +13,7 @@
 #include "flame/flame_field.h"
 #include "flame/flame_state.h"
 #include "flame/render_flame.h"
+#include "tests/support/engine_passes.h"
 
 namespace {
 

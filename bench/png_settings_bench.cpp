@@ -13,7 +13,7 @@
 
 #include "bench/footage_scene.h"
 #include "cli/platform/child_process.h"
-#include "cli/png/png_encoder.h"
+#include "shared/png_encoder.h"
 
 namespace {
 

@@ -37,16 +37,3 @@ void StepFlameField(FlameState& state, uint8_t* field, const uint8_t* mask, cons
                     int columns, int rows, int height, int soot, int width, int amplitude,
                     int direction, int drop, int velocity);
 
-// The drop pass: four random blocks of source brightness into the drop buffer, then the whole
-// buffer falls one row. Requires columns >= 1 and rows >= 1.
-void ScatterDrops(FlameState& state, int columns, int rows, const uint8_t* mask,
-                  uint8_t* drops);
-
-// The parts of one render step, in the order StepFlameField runs them (also used by tests and
-// the benchmark's breakdown).
-void FlameDirectionPass(const FlameState& state, uint8_t* field, int columns, int rows,
-                        int height, int soot, uint32_t jitter, int direction);
-void SeedFlameDiscs(FlameState& state, uint8_t* field, const uint8_t* mask, int columns,
-                    int rows, int width, int amplitude, int velocity);
-void OverlayFlameDrops(const FlameState& state, uint8_t* field, const uint8_t* drops,
-                       int columns, int rows);

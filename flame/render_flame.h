@@ -48,11 +48,8 @@ FlameRenderResult RenderFlame(FlameState& state, FlameSequenceData& sequence,
 // The render's passes run the engine that the fire's state asks for (flame/flame_engine.cpp).
 
 // Fills the interior of the mask (two cells in from every edge) from the source brightness,
-// skipping transparent pixels and pixels outside the source image.
-void BuildSourceMask(const FlameState& state, int stride, int rows,
-                     const FlameSourceImage& source, uint8_t* mask, int32_t invert);
-
-// BuildSourceMask, then ScatterDrops when drop is on.
+// skipping transparent pixels and pixels outside the source image; then, when drop is on, the
+// drop pass.
 void BuildMaskAndDrops(FlameState& state, int stride, int rows, const FlameSourceImage& source,
                        uint8_t* mask, int32_t invert, int32_t drop, uint8_t* drops);
 

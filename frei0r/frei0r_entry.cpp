@@ -1,36 +1,20 @@
 // The frei0r entry points of fyrel.so. Every instance is a fire of its own, sharing nothing
 // with the others, so hosts may drive different instances from different threads at once; one
 // instance is driven from one thread at a time, as frei0r hosts do. The effect's results
-// depend on the rounding mode, which a host may have changed: each call that reaches the
-// effect runs with round-to-nearest and gives the host's mode back on return (the mode
-// belongs to the calling thread).
-
-#include <cfenv>
+// depend on the floating-point environment, which a host may have changed: each call that
+// reaches the effect runs in the default one and gives the host's back on return.
 
 #include "frei0r/frei0r_api.h"
+#include "fyrel_version.h"
 #include "frei0r/frei0r_params.h"
 #include "frei0r/fyrel_instance.h"
+#include "host/float_environment.h"
 
 namespace {
 
-class EffectCall {
- public:
-  EffectCall() : mode_(std::fegetround()) {
-    if (mode_ != FE_TONEAREST) std::fesetround(FE_TONEAREST);
-  }
-  ~EffectCall() {
-    if (mode_ != FE_TONEAREST && mode_ >= 0) std::fesetround(mode_);
-  }
-  EffectCall(const EffectCall&) = delete;
-  EffectCall& operator=(const EffectCall&) = delete;
-
- private:
-  int mode_;
-};
-
 constexpr const char* kExplanation =
     "Fire drawn from the brightness of the input. Sliders 0..1 map to min + round(v*(max-min)) "
-    "of their integer range, Fire Direction 0..1 to 0..360 degrees, colour components to "
+    "of their integer range, the angle 0..1 to 0..360 degrees, colour components to "
     "round(c*255).";
 
 FyrelInstance* AsInstance(f0r_instance_t instance) { return static_cast<FyrelInstance*>(instance); }
@@ -50,8 +34,8 @@ void f0r_get_plugin_info(f0r_plugin_info_t* info) {
   info->plugin_type = F0R_PLUGIN_TYPE_FILTER;
   info->color_model = F0R_COLOR_MODEL_RGBA8888;
   info->frei0r_version = FREI0R_MAJOR_VERSION;
-  info->major_version = 2;
-  info->minor_version = 2;
+  info->major_version = FYREL_VERSION_MAJOR;
+  info->minor_version = FYREL_VERSION_MINOR;
   info->num_params = kFrei0rParamCount;
   info->explanation = kExplanation;
 }
@@ -65,7 +49,7 @@ void f0r_get_param_info(f0r_param_info_t* info, int param_index) {
 }
 
 f0r_instance_t f0r_construct(unsigned int width, unsigned int height) {
-  EffectCall call;
+  DefaultFloatEnvironment call;
   try {
     return FyrelInstance::Create(width, height).release();
   } catch (...) {
@@ -74,26 +58,26 @@ f0r_instance_t f0r_construct(unsigned int width, unsigned int height) {
 }
 
 void f0r_destruct(f0r_instance_t instance) {
-  EffectCall call;
+  DefaultFloatEnvironment call;
   delete AsInstance(instance);
 }
 
 void f0r_set_param_value(f0r_instance_t instance, f0r_param_t param, int param_index) {
   if (!instance) return;
-  EffectCall call;
+  DefaultFloatEnvironment call;
   AsInstance(instance)->SetParam(param_index, param);
 }
 
 void f0r_get_param_value(f0r_instance_t instance, f0r_param_t param, int param_index) {
   if (!instance) return;
-  EffectCall call;
+  DefaultFloatEnvironment call;
   AsInstance(instance)->GetParam(param_index, param);
 }
 
 void f0r_update(f0r_instance_t instance, double time, const uint32_t* inframe,
                 uint32_t* outframe) {
   if (!instance) return;
-  EffectCall call;
+  DefaultFloatEnvironment call;
   try {
     AsInstance(instance)->Update(time, inframe, outframe);
   } catch (...) {

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "cli/platform/cli_error.h"
-#include "cli/png/png_io.h"
+#include "shared/png_decoder.h"
 
 // The decoder asks for as much memory as a header's size makes it ask for and takes a refused
 // allocation as broken data. A request beyond what the allocator can give is refused here as it
@@ -22,7 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                        image.pixels.size() == static_cast<size_t>(image.width) *
                                                   static_cast<size_t>(image.height) * 4;
     if (!agree) std::abort();
-  } catch (const CliError&) {
+  } catch (const PngError&) {
     // refused, with a message for the user
   }
   return 0;

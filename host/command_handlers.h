@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "flame/flame_state.h"
+#include "fyrel_version.h"
 #include "host/host_interface.h"
 
 // The library's module instance handle, stored by the load hook; the viewer's dialog template
@@ -22,5 +23,5 @@ PF_Err RenderCommand(FlameState& flame, PF_InData* in_data, PF_OutData* out_data
                      PF_ParamDef* params[], PF_LayerDef* output);
 
 // The effect's version word and global out-flags, as global setup reports them.
-constexpr uint32_t kEffectVersion = 0x110600;  // 2.2, release
+constexpr uint32_t kEffectVersion = FYREL_VERSION_WORD;
 constexpr uint32_t kEffectOutFlags = 0x468;

@@ -21,8 +21,6 @@ struct EffectHostCallbacks {
   static PF_Err PF_CALL AddParam(PF_ProgPtr effect_ref, PF_ParamIndex index, PF_ParamDefPtr def) {
     EffectHost* host = reinterpret_cast<EffectHost*>(effect_ref);
     if (!host || !def || index != -1) return PF_Err_OUT_OF_MEMORY;
-    const int position = static_cast<int>(host->params_.size());
-    if (position == host->refusePosition_) return host->refuseCode_;
     host->params_.push_back(*def);
     PF_ParamDef& added = host->params_.back();
     added.name[PF_MAX_EFFECT_PARAM_NAME_LEN] = '\0';
@@ -51,10 +49,6 @@ struct EffectHostCallbacks {
   }
 
   static PF_Handle PF_CALL NewHandle(PF_HandleSize size) {
-    if (sendingHost && sendingHost->failHandleRequests_ > 0) {
-      --sendingHost->failHandleRequests_;
-      return nullptr;
-    }
     void* memory = std::calloc(1, size ? static_cast<size_t>(size) : 1);
     if (!memory) return nullptr;
     auto* handle = new void*(memory);

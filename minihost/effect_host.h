@@ -84,14 +84,6 @@ class EffectHost {
   void SetTimeStep(int32_t timeStep) { inData_.time_step = timeStep; }
   void SetMainWindow(void* window) { mainWindow_ = window; }
 
-  // Failure injection: the next `count` handle requests give null; add_param refuses the
-  // parameter at `position` (1-based, as positions are) with `code`.
-  void FailHandleRequests(int count) { failHandleRequests_ = count; }
-  void RefuseParamAt(int position, PF_Err code) {
-    refusePosition_ = position;
-    refuseCode_ = code;
-  }
-
   PF_InData& InData() { return inData_; }
   PF_OutData& OutData() { return outData_; }
   PF_Handle SequenceHandle() const { return sequence_; }
@@ -119,9 +111,6 @@ class EffectHost {
   int32_t outputRows_ = 0;
   PF_LayerDef outputWorld_{};
   void* mainWindow_ = nullptr;
-  int failHandleRequests_ = 0;
-  int refusePosition_ = -1;
-  PF_Err refuseCode_ = 0;
   int liveHandles_ = 0;
 };
 

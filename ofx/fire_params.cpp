@@ -4,45 +4,49 @@
 
 namespace {
 
-// The viewer's grouping: what shapes the flame, what colours it (both of which the Options
-// viewer previews), and what only the render reads.
-constexpr std::array<FireGroup, kFireGroupCount> kGroups = {{
-    {"flameGroup", "Flame"},
-    {"colorGroup", "Colors"},
-    {"renderGroup", "Render"},
-}};
+FireParamKind KindOf(ParamKind kind) {
+  switch (kind) {
+    case ParamKind::kCheckBox: return FireParamKind::kBoolean;
+    case ParamKind::kColor: return FireParamKind::kColor;
+    case ParamKind::kAngle: return FireParamKind::kAngle;
+    case ParamKind::kSlider:
+    case ParamKind::kFraction: break;
+  }
+  return FireParamKind::kInteger;
+}
 
-constexpr int kFlame = 0, kColors = 1, kRender = 2;
-constexpr FireParamKind kInt = FireParamKind::kInteger;
-constexpr FireParamKind kBool = FireParamKind::kBoolean;
-constexpr FireParamKind kColor = FireParamKind::kColor;
+// The host shows the parameters by group, the effect's order within each.
+std::array<FireParam, kFireParamCount> MakeParams() {
+  std::array<FireParam, kFireParamCount> params{};
+  int index = 0;
+  for (int group = 0; group < kFireGroupCount; ++group) {
+    for (const EffectParam& p : EffectParams()) {
+      if (p.hostOnly || static_cast<int>(p.group) != group) continue;
+      FireParam& param = params[index++];
+      param = {p.scriptName, p.name, KindOf(p.kind), p.min, p.max, {0, 0, 0}, group, p.help};
+      switch (p.kind) {
+        case ParamKind::kColor:
+          param.dephault[0] = RedOf(p.dephault) / 255.0;
+          param.dephault[1] = GreenOf(p.dephault) / 255.0;
+          param.dephault[2] = BlueOf(p.dephault) / 255.0;
+          break;
+        case ParamKind::kAngle:
+        case ParamKind::kFraction: param.dephault[0] = p.dephault / 65536.0; break;
+        default: param.dephault[0] = p.dephault;
+      }
+    }
+  }
+  return params;
+}
 
-constexpr std::array<FireParam, kFireParamCount> kParams = {{
-    {"velocity", "Velocity", kInt, 1, 100, {45}, kFlame, "Flame speed"},
-    {"height", "Height", kInt, 0, 255, {13}, kFlame, "Cooling of hot cells"},
-    {"soot", "Soot", kInt, 0, 255, {1}, kFlame, "Cooling jitter of warm cells"},
-    {"width", "Width", kInt, 0, 255, {41}, kFlame, "Width of the seed bands"},
-    {"amplitude", "Amplitude", kInt, 0, 255, {12}, kFlame, "Sway of the seed bands"},
-    {"color1", "Color 1", kColor, 0, 0, {1, 1, 1}, kColors, "Hottest colour of the custom palette"},
-    {"color2", "Color 2", kColor, 0, 0, {1, 1, 0}, kColors, "Second colour of the custom palette"},
-    {"color3", "Color 3", kColor, 0, 0, {1, 0, 0}, kColors, "Third colour of the custom palette"},
-    {"color4", "Color 4", kColor, 0, 0, {0, 0, 0}, kColors, "Coldest colour of the custom palette"},
-    {"color2Position", "Color 2 Position", kInt, 0, 255, {85}, kColors,
-     "Palette index of Color 2"},
-    {"color3Position", "Color 3 Position", kInt, 0, 255, {171}, kColors,
-     "Palette index of Color 3"},
-    {"customColor", "Custom Color", kBool, 0, 1, {0}, kColors,
-     "Colour the fire with the four colours instead of the built-in fire palette"},
-    {"alpha", "Alpha", kInt, 0, 255, {213}, kRender,
-     "Brightness at and above which a pixel of fire is opaque"},
-    {"birth", "Birth", kBool, 0, 1, {1}, kRender,
-     "On: the fire grows from nothing at frame 1; off: it is already burning"},
-    {"drop", "Drop", kBool, 0, 1, {1}, kRender, "Random falling drops of fire"},
-    {"invertSource", "Invert Source", kBool, 0, 1, {1}, kRender,
-     "Dark parts of the source feed the fire instead of bright ones"},
-    {"fireDirection", "Fire Direction", FireParamKind::kAngle, -32767, 32767, {0}, kRender,
-     "Direction the flames move, in degrees: 0 up, 90 right"},
-}};
+std::array<FireGroup, kFireGroupCount> MakeGroups() {
+  std::array<FireGroup, kFireGroupCount> groups{};
+  for (int group = 0; group < kFireGroupCount; ++group) {
+    const ParamGroupInfo& info = GroupInfo(static_cast<ParamGroup>(group));
+    groups[group] = {info.scriptName, info.title};
+  }
+  return groups;
+}
 
 int32_t Clamp(int64_t v, int32_t min, int32_t max) {
   return static_cast<int32_t>(v < min ? min : v > max ? max : v);
@@ -56,13 +60,20 @@ int32_t ColorByte(double c, double fallback) {
 
 }  // namespace
 
-const std::array<FireGroup, kFireGroupCount>& FireGroups() { return kGroups; }
-const std::array<FireParam, kFireParamCount>& FireParams() { return kParams; }
+const std::array<FireGroup, kFireGroupCount>& FireGroups() {
+  static const std::array<FireGroup, kFireGroupCount> groups = MakeGroups();
+  return groups;
+}
+
+const std::array<FireParam, kFireParamCount>& FireParams() {
+  static const std::array<FireParam, kFireParamCount> params = MakeParams();
+  return params;
+}
 
 FireValues DefaultFireValues() {
   FireValues values{};
   for (int i = 0; i < kFireParamCount; ++i) {
-    const FireParam& p = kParams[i];
+    const FireParam& p = FireParams()[i];
     switch (p.kind) {
       case FireParamKind::kColor:
         values[i] = FireColorValue(p, p.dephault[0], p.dephault[1], p.dephault[2]);
@@ -89,5 +100,5 @@ int32_t FireColorValue(const FireParam& param, double red, double green, double 
 int32_t FireAngleValue(const FireParam& param, double degrees) {
   if (std::isnan(degrees)) degrees = param.dephault[0];
   degrees = degrees < param.min ? param.min : degrees > param.max ? param.max : degrees;
-  return static_cast<int32_t>(std::llround(degrees * 65536.0));
+  return static_cast<int32_t>(NearestFixed16(degrees));
 }

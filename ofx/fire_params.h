@@ -1,10 +1,13 @@
-// The effect's parameters as an OpenFX host shows and animates them: script names that other
-// tools rely on, the effect's display names, ranges and defaults, the groups they are shown
-// in, and the reduction of a host's values to the integers the effect keeps.
+// The effect's parameters as an OpenFX host shows and animates them, taken from the effect's
+// parameter table: its script names (which saved projects rely on), display names, ranges,
+// defaults, groups and help, and the reduction of a host's values to the integers the effect
+// keeps.
 #pragma once
 
 #include <array>
 #include <cstdint>
+
+#include "host/effect_params.h"
 
 enum class FireParamKind {
   kInteger,  // the effect's integer slider, same range
@@ -28,8 +31,8 @@ struct FireParam {
   const char* hint;
 };
 
-constexpr int kFireGroupCount = 3;
-constexpr int kFireParamCount = 17;
+constexpr int kFireGroupCount = kParamGroupCount;
+constexpr int kFireParamCount = kShownParamCount;
 
 const std::array<FireGroup, kFireGroupCount>& FireGroups();
 // In the order the host shows them: by group, the effect's order within each.

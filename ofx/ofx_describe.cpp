@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "fyrel_version.h"
 #include "ofx/fire_params.h"
 #include "ofx/ofx_host.h"
 #include "ofx/ofx_props.h"
@@ -132,8 +133,8 @@ OfxStatus DescribeEffect(OfxImageEffectHandle descriptor) {
   effect.SetString(ofx::kPropLongLabel, kLabel);
   effect.SetString(ofx::kPluginPropGrouping, kGrouping);
   effect.SetString(ofx::kPropPluginDescription, kDescription);
-  effect.SetInts(ofx::kPropVersion, {2, 2});
-  effect.SetString(ofx::kPropVersionLabel, "2.2");
+  effect.SetInts(ofx::kPropVersion, {FYREL_VERSION_MAJOR, FYREL_VERSION_MINOR});
+  effect.SetString(ofx::kPropVersionLabel, FYREL_VERSION_SHORT);
   effect.SetStrings(ofx::kSupportedContexts, {ofx::kContextFilter});
   effect.SetStrings(ofx::kSupportedPixelDepths, {ofx::kBitDepthByte, ofx::kBitDepthFloat});
   effect.SetInt(ofx::kSingleInstance, 0);

@@ -6,7 +6,7 @@
 #include <new>
 #include <string>
 
-#include "ofx/float_environment.h"
+#include "host/float_environment.h"
 #include "ofx/ofx_fire_inputs.h"
 #include "ofx/ofx_host.h"
 #include "ofx/ofx_image.h"

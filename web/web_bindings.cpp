@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "cli/media/default_source.h"
-#include "cli/flags/flag_table.h"
-#include "cli/png/png_encoder.h"
-#include "cli/png/png_io.h"
-#include "web/command_text.h"
+#include "shared/default_source.h"
+#include "shared/png_encoder.h"
+#include "shared/png_decoder.h"
+#include "host/effect_params.h"
+#include "shared/command_text.h"
 #include "web/web_fire.h"
 #include "web/web_preview.h"
 
@@ -53,17 +53,17 @@ void SetSliderFields(val& result, const SliderDef& slider) {
   result.set("value", slider.value);
 }
 
-// A parameter as the effect declared it: its type, range, default and value, and the
-// renderer's flag for it with that flag's help.
-val ParamValue(const PF_ParamDef& param) {
+// A parameter as the effect declared it: its type, range, default and value; and from the
+// effect's parameter table its group, its help and the renderer's flag for it.
+val ParamValue(const EffectParam& row, const PF_ParamDef& param) {
   val result = val::object();
   result.set("name", std::string(param.name));
-  for (const FlagSpec* flag : FlagsOf(Command::kRender)) {
-    if (flag->paramName && param.name == std::string(flag->paramName)) {
-      result.set("flag", std::string(flag->name));
-      result.set("help", std::string(flag->help));
-    }
-  }
+  result.set("flag", std::string("--") + row.flagName);
+  result.set("help", std::string(row.help));
+  const ParamGroupInfo& group = GroupInfo(row.group);
+  result.set("group", std::string(group.title));
+  result.set("groupNote", std::string(group.note));
+  result.set("renderOnly", !group.previewed);
   auto color = [](const PF_Pixel& pixel) {
     val rgb = val::array();
     rgb.call<void>("push", pixel.red, pixel.green, pixel.blue);
@@ -101,10 +101,14 @@ val ParamValue(const PF_ParamDef& param) {
   return result;
 }
 
+// The parameters the page shows, by group and in the effect's order within each.
 val Params(const WebFire& fire) {
   val list = val::array();
-  for (int position = 1; position < fire.Host().ParamCount(); ++position) {
-    list.call<void>("push", ParamValue(fire.Host().Param(position)));
+  for (int group = 0; group < kParamGroupCount; ++group) {
+    for (const EffectParam& row : EffectParams()) {
+      if (row.hostOnly || static_cast<int>(row.group) != group) continue;
+      list.call<void>("push", ParamValue(row, fire.Host().Param(row.position)));
+    }
   }
   return list;
 }
@@ -117,11 +121,11 @@ val SourceBuffer(WebFire& fire, int32_t width, int32_t height) {
 val Output(const WebFire& fire) { return View(fire.Output()); }
 
 std::string RenderCommand(const WebFire& fire, const std::string& sourceName, int32_t frames) {
-  return CommandText(fire.Host(), Command::kRender, sourceName, frames);
+  return RenderCommandText(fire.Host(), sourceName, frames);
 }
 
 std::string PreviewCommand(const WebFire& fire, int32_t frames) {
-  return CommandText(fire.Host(), Command::kPreview, "", frames);
+  return PreviewCommandText(fire.Host(), frames);
 }
 
 std::string Frei0rFilter(const WebFire& fire) { return Frei0rFilterText(fire.Host()); }

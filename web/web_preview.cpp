@@ -1,6 +1,6 @@
 #include "web/web_preview.h"
 
-#include "cli/commands/preview_size.h"
+#include "shared/preview_size.h"
 #include "host/viewer_values.h"
 #include "minihost/effect_host.h"
 

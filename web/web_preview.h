@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "cli/commands/preview_image.h"
+#include "shared/preview_image.h"
 
 class EffectHost;
 

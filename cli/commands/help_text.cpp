@@ -1,6 +1,7 @@
 #include "cli/commands/help_text.h"
 
-#include "cli/commands/preview_size.h"
+#include "shared/preview_size.h"
+#include "fyrel_version.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 
 #include "cli/commands/commands.h"
 #include "cli/commands/effect_session.h"
-#include "cli/commands/preview_image.h"
-#include "cli/commands/preview_size.h"
+#include "shared/preview_image.h"
+#include "shared/preview_size.h"
 #include "cli/output/frame_names.h"
 #include "cli/output/frame_output.h"
 #include "cli/output/output_target.h"

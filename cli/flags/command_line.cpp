@@ -4,6 +4,7 @@
 
 #include "cli/flags/flag_values.h"
 #include "cli/platform/cli_error.h"
+#include "host/effect_params.h"
 
 namespace {
 

@@ -1,13 +1,17 @@
 #include "cli/flags/flag_table.h"
 
-#include <iterator>
+#include <deque>
+#include <string>
+
+#include "host/effect_params.h"
 
 namespace {
 
 constexpr unsigned kRenderAndPreview = kForRender | kForPreview;
 
-// One row per flag. Parameter flags carry the effect's ranges and defaults.
-const FlagSpec kFlags[] = {
+// One row per flag of the input and output; the parameters' flags follow, made from the
+// effect's parameter table, then the flags of running.
+const FlagSpec kInOutFlags[] = {
     // Input and output.
     {"--source", FlagKind::kPath, nullptr, 0, 0, "the built-in FYREL wordmark", "FILE",
      "source layer: a PNG of any colour type and depth,\n"
@@ -34,44 +38,10 @@ const FlagSpec kFlags[] = {
      "none: the fire alone, with its alpha;\n"
      "                              over: the fire laid over the source",
      kForRender},
-    // The effect's parameters.
-    {"--velocity", FlagKind::kInteger, "Velocity", 1, 100, "45", "N", "flame speed",
-     kRenderAndPreview},
-    {"--height", FlagKind::kInteger, "Height", 0, 255, "13", "N", "cooling of hot cells",
-     kRenderAndPreview},
-    {"--soot", FlagKind::kInteger, "Soot", 0, 255, "1", "N", "cooling jitter of warm cells",
-     kRenderAndPreview},
-    {"--width", FlagKind::kInteger, "Width", 0, 255, "41", "N", "width of the seed bands",
-     kRenderAndPreview},
-    {"--amplitude", FlagKind::kInteger, "Amplitude", 0, 255, "12", "N",
-     "sway of the seed bands", kRenderAndPreview},
-    {"--alpha", FlagKind::kInteger, "Alpha", 0, 255, "213", "N",
-     "brightness at and above which a pixel is opaque", kForRender},
-    {"--color1", FlagKind::kColor, "Color 1", 0, 0, "FFFFFF", "RRGGBB",
-     "hottest colour of the custom palette", kRenderAndPreview},
-    {"--color2", FlagKind::kColor, "Color 2", 0, 0, "FFFF00", "RRGGBB",
-     "second colour of the custom palette", kRenderAndPreview},
-    {"--color3", FlagKind::kColor, "Color 3", 0, 0, "FF0000", "RRGGBB",
-     "third colour of the custom palette", kRenderAndPreview},
-    {"--color4", FlagKind::kColor, "Color 4", 0, 0, "000000", "RRGGBB",
-     "coldest colour of the custom palette", kRenderAndPreview},
-    {"--color2-position", FlagKind::kInteger, "Color 2 Position", 0, 255, "85", "N",
-     "palette index of Color 2", kRenderAndPreview},
-    {"--color3-position", FlagKind::kInteger, "Color 3 Position", 0, 255, "171", "N",
-     "palette index of Color 3", kRenderAndPreview},
-    {"--custom-color", FlagKind::kSwitch, "Custom Color", 0, 1, "off", "on|off",
-     "colour with the four colours instead of the built-in fire", kRenderAndPreview},
-    {"--birth", FlagKind::kSwitch, "Birth", 0, 1, "on", "on|off",
-     "on: the fire grows from nothing; off: 50 warm-up steps at each restart", kForRender},
-    {"--drop", FlagKind::kSwitch, "Drop", 0, 1, "on", "on|off", "random falling drops",
-     kForRender},
-    {"--invert-source", FlagKind::kSwitch, "Invert Source", 0, 1, "on", "on|off",
-     "dark source pixels burn instead of bright ones", kForRender},
-    {"--fire-direction", FlagKind::kDegrees, "Fire Direction", -32767, 32767, "0", "DEGREES",
-     "direction the flames move, 0 up, 90 right", kForRender},
-    {"--phase", FlagKind::kFraction, "Phase", 0, 1, "0", "X", "kept by the effect, no visible effect",
-     kForRender},
-    // Running.
+};
+
+// After the parameters' flags.
+const FlagSpec kRunFlags[] = {
     {"--plugin", FlagKind::kPath, nullptr, 0, 0, "the effect built in", "FILE",
      "drive this effect plug-in binary (Fyrel.so, Fyrel.aex) instead", kForAll},
     {"--threads", FlagKind::kInteger, nullptr, 1, kMaxThreads, "one per core", "N",
@@ -92,11 +62,53 @@ unsigned MaskOf(Command command) {
   return 0;
 }
 
+FlagKind KindOf(ParamKind kind) {
+  switch (kind) {
+    case ParamKind::kColor: return FlagKind::kColor;
+    case ParamKind::kCheckBox: return FlagKind::kSwitch;
+    case ParamKind::kAngle: return FlagKind::kDegrees;
+    case ParamKind::kFraction: return FlagKind::kFraction;
+    case ParamKind::kSlider: break;
+  }
+  return FlagKind::kInteger;
+}
+
+const char* MetaOf(FlagKind kind) {
+  switch (kind) {
+    case FlagKind::kColor: return "RRGGBB";
+    case FlagKind::kSwitch: return "on|off";
+    case FlagKind::kDegrees: return "DEGREES";
+    case FlagKind::kFraction: return "X";
+    default: return "N";
+  }
+}
+
+// Every flag in help's order. The parameters' flags keep their texts in `texts`, which never
+// moves them.
+const std::vector<FlagSpec>& AllFlags() {
+  static std::deque<std::string> texts;
+  static const std::vector<FlagSpec> flags = [] {
+    std::vector<FlagSpec> all(std::begin(kInOutFlags), std::end(kInOutFlags));
+    for (const EffectParam& param : EffectParams()) {
+      const FlagKind kind = KindOf(param.kind);
+      const char* name = texts.emplace_back(std::string("--") + param.flagName).c_str();
+      const char* dephault = texts.emplace_back(DefaultText(param)).c_str();
+      const unsigned commands =
+          GroupInfo(param.group).previewed ? kRenderAndPreview : unsigned{kForRender};
+      all.push_back({name, kind, param.name, param.min, param.max, dephault, MetaOf(kind),
+                     param.help, commands});
+    }
+    all.insert(all.end(), std::begin(kRunFlags), std::end(kRunFlags));
+    return all;
+  }();
+  return flags;
+}
+
 }  // namespace
 
 std::vector<const FlagSpec*> FlagsOf(Command command) {
   std::vector<const FlagSpec*> flags;
-  for (const FlagSpec& flag : kFlags) {
+  for (const FlagSpec& flag : AllFlags()) {
     if (flag.commands & MaskOf(command)) flags.push_back(&flag);
   }
   return flags;

@@ -121,5 +121,3 @@ bool ParseRateText(const std::string& text, int64_t* num, int64_t* den) {
   *den = d / common;
   return true;
 }
-
-int64_t NearestFixed16(double value) { return std::llround(value * 65536.0); }

@@ -25,6 +25,3 @@ bool ParseSizeText(const std::string& text, int64_t* width, int64_t* height);
 // fraction of two whole numbers (30000/1001), in lowest terms; fails on zero, a sign or what
 // does not fit 32 bits.
 bool ParseRateText(const std::string& text, int64_t* num, int64_t* den);
-
-// The 16.16 fixed-point value nearest to `value` (halves away from zero).
-int64_t NearestFixed16(double value);

@@ -11,7 +11,7 @@
 #include <system_error>
 #include <vector>
 
-#include "cli/media/default_source.h"
+#include "shared/default_source.h"
 #include "cli/media/orientation.h"
 #include "cli/media/video_probe.h"
 #include "cli/platform/child_process.h"

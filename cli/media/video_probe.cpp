@@ -12,7 +12,7 @@
 #include "cli/platform/child_process.h"
 #include "cli/platform/cli_error.h"
 #include "cli/platform/file_system.h"
-#include "cli/png/rgba_image.h"
+#include "shared/rgba_image.h"
 
 namespace {
 

@@ -16,7 +16,8 @@
 #include "cli/platform/file_system.h"
 #include "cli/platform/interrupt_cleanup.h"
 #include "cli/platform/whole_file.h"
-#include "cli/png/png_encoder.h"
+#include "shared/png_encoder.h"
+#include "shared/png_error.h"
 
 struct FrameOutput::Shared {
   std::deque<std::pair<int32_t, std::vector<uint8_t>>> waiting;  // frames not yet taken
@@ -137,7 +138,7 @@ std::vector<uint8_t> FrameOutput::EncodeFrame(int32_t number,
                                               const std::vector<uint8_t>& samples) const {
   try {
     return EncodePng(samples.data(), plan_.width, plan_.height, plan_.channels);
-  } catch (const CliError& error) {
+  } catch (const PngError& error) {
     throw CliError("cannot write " + FramePath(number) + ": " + error.what());
   }
 }

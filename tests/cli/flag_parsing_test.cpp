@@ -9,6 +9,7 @@
 #include "cli/flags/command_line.h"
 #include "cli/flags/flag_table.h"
 #include "cli/flags/flag_values.h"
+#include "host/effect_params.h"
 #include "cli/platform/cli_error.h"
 #include "host/effect_main.h"
 #include "minihost/effect_host.h"
@@ -219,52 +220,6 @@ TEST(CommandLine, UnknownFlagsAndCommandsAreRefused) {
   EXPECT_NE(UsageMessage({"burn"}).find("unknown command 'burn'"), std::string::npos);
   EXPECT_NE(UsageMessage({"--frames", "3"}).find("unknown option"), std::string::npos);
   EXPECT_NE(UsageMessage({"render", "extra"}).find("unknown flag 'extra'"), std::string::npos);
-}
-
-TEST(FlagTable, ParameterFlagsMatchTheEffectsOwnParameters) {
-  EffectHost host(&EffectMain);
-  ASSERT_EQ(host.GlobalSetup(), PF_Err_NONE);
-  ASSERT_EQ(host.ParamsSetup(), PF_Err_NONE);
-  int parameterFlags = 0;
-  for (const FlagSpec* flag : FlagsOf(Command::kRender)) {
-    if (!flag->paramName) continue;
-    ++parameterFlags;
-    int position = host.FindParam(flag->paramName);
-    ASSERT_GE(position, 1) << flag->paramName;
-    const PF_ParamDef& def = host.Param(position);
-    switch (flag->kind) {
-      case FlagKind::kInteger:
-        ASSERT_EQ(def.param_type, PF_Param_SLIDER) << flag->name;
-        EXPECT_EQ(def.u.sd.valid_min, flag->minimum) << flag->name;
-        EXPECT_EQ(def.u.sd.valid_max, flag->maximum) << flag->name;
-        EXPECT_EQ(std::to_string(def.u.sd.dephault), flag->defaultText) << flag->name;
-        break;
-      case FlagKind::kSwitch:
-        ASSERT_EQ(def.param_type, PF_Param_CHECKBOX) << flag->name;
-        EXPECT_EQ(def.u.bd.dephault ? "on" : "off", std::string(flag->defaultText));
-        break;
-      case FlagKind::kColor: {
-        ASSERT_EQ(def.param_type, PF_Param_COLOR) << flag->name;
-        char text[8];
-        std::snprintf(text, sizeof text, "%02X%02X%02X", def.u.cd.dephault.red,
-                      def.u.cd.dephault.green, def.u.cd.dephault.blue);
-        EXPECT_EQ(std::string(text), flag->defaultText) << flag->name;
-        break;
-      }
-      case FlagKind::kDegrees:
-        ASSERT_EQ(def.param_type, PF_Param_ANGLE);
-        EXPECT_EQ(def.u.ad.dephault, 0);
-        break;
-      case FlagKind::kFraction:
-        ASSERT_EQ(def.param_type, PF_Param_FIX_SLIDER);
-        EXPECT_EQ(def.u.fd.valid_min, 0);
-        EXPECT_EQ(def.u.fd.valid_max, 0x10000);
-        break;
-      default:
-        ADD_FAILURE() << flag->name;
-    }
-  }
-  EXPECT_EQ(parameterFlags, 18);  // every parameter but the input layer
 }
 
 TEST(HelpText, ListsEveryFlagWithItsRangeAndDefault) {

@@ -18,7 +18,8 @@
 
 #include "cli/platform/cli_error.h"
 #include "cli/png/png_io.h"
-#include "cli/png/png_structure.h"
+#include "shared/png_decoder.h"
+#include "shared/png_structure.h"
 #include "tests/cli/process_runner.h"
 
 namespace fs = std::filesystem;
@@ -93,7 +94,7 @@ std::vector<uint8_t> Png(uint32_t width, uint32_t height, uint8_t depth, uint8_t
 std::string DecodeError(const std::vector<uint8_t>& png) {
   try {
     DecodePng(png, "x.png");
-  } catch (const CliError& error) {
+  } catch (const PngError& error) {
     return error.what();
   }
   return "";

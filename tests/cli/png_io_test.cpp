@@ -7,10 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "cli/media/default_source.h"
+#include "shared/default_source.h"
 #include "cli/platform/cli_error.h"
-#include "cli/png/png_encoder.h"
+#include "shared/png_encoder.h"
 #include "cli/png/png_io.h"
+#include "shared/png_decoder.h"
 #include "tests/cli/process_runner.h"
 
 namespace fs = std::filesystem;
@@ -83,7 +84,7 @@ TEST(PngRead, TruncatedFilesAreRefusedAtEveryCut) {
     std::string message;
     try {
       DecodePng(cut, "cut.png");
-    } catch (const CliError& error) {
+    } catch (const PngError& error) {
       message = error.what();
     }
     EXPECT_EQ(message.rfind("cut.png: ", 0), 0u) << keep << ": " << message;

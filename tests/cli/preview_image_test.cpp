@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <vector>
 
-#include "cli/commands/preview_image.h"
-#include "cli/commands/preview_size.h"
+#include "shared/preview_image.h"
+#include "shared/preview_size.h"
 #include "host/effect_main.h"
 #include "host/viewer_values.h"
 #include "minihost/effect_host.h"

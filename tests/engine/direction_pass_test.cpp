@@ -7,6 +7,7 @@
 #include "flame/flame_field.h"
 #include "flame/flame_random.h"
 #include "reference_flame.h"
+#include "tests/support/engine_passes.h"
 
 namespace {
 

@@ -12,6 +12,7 @@
 #include "flame/preview_step.h"
 #include "reference_flame.h"
 #include "tests/support/digest.h"
+#include "tests/support/engine_passes.h"
 
 namespace {
 

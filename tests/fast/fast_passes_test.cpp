@@ -7,6 +7,7 @@
 #include "flame/flame_field.h"
 #include "flame/render_flame.h"
 #include "tests/fast/engine_pair.h"
+#include "tests/support/engine_passes.h"
 
 namespace {
 

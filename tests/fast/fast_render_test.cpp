@@ -12,6 +12,7 @@
 #include "host/effect_commands.h"
 #include "minihost/effect_host.h"
 #include "tests/fast/engine_pair.h"
+#include "tests/support/engine_passes.h"
 
 namespace {
 

@@ -14,6 +14,7 @@
 #include "flame/render_flame.h"
 #include "host/host_interface.h"
 #include "tests/host/host_test_support.h"
+#include "tests/support/engine_passes.h"
 
 namespace hosttest {
 

@@ -22,10 +22,15 @@ struct HandleWatch {
   std::vector<FlameSequenceData> disposed;
   int unlocks = 0;
   int locks = 0;
+  int refuse = 0;  // the next `refuse` requests give null
 };
 HandleWatch* watch = nullptr;
 
 PF_Handle PF_CALL WatchNewHandle(PF_HandleSize size) {
+  if (watch->refuse > 0) {
+    --watch->refuse;
+    return nullptr;
+  }
   watch->sizes.push_back(size);
   PF_Handle handle = watch->original->host_new_handle(size);
   if (handle) std::memset(*handle, 0xA5, size);
@@ -90,14 +95,14 @@ TEST_F(SequenceLifetime, SetupAsksForOneRecordAndClearsIt) {
 
 TEST_F(SequenceLifetime, RefusedHandleGivesOutOfMemoryAndSetsNothingElse) {
   host_->OutData().flat_sdata_size = -1;
-  host_->FailHandleRequests(1);
+  watch_.refuse = 1;
   EXPECT_EQ(host_->SequenceSetup(), PF_Err_OUT_OF_MEMORY);
   EXPECT_EQ(host_->SequenceHandle(), nullptr);
   EXPECT_EQ(host_->OutData().flat_sdata_size, -1);
   EXPECT_EQ(watch_.locks, 0);
 
   // A resetup of a sequence without a record asks again, and is refused the same way.
-  host_->FailHandleRequests(1);
+  watch_.refuse = 1;
   EXPECT_EQ(host_->SequenceResetup(), PF_Err_OUT_OF_MEMORY);
   EXPECT_EQ(host_->SequenceHandle(), nullptr);
   EXPECT_EQ(host_->OutData().flat_sdata_size, -1);

@@ -17,6 +17,7 @@
 #endif
 
 #include "host/effect_commands.h"
+#include "host/effect_params.h"
 #include "minihost/effect_host.h"
 #include "tests/ofx/ofx_test_host.h"
 #include "tests/windows/check.h"
@@ -29,8 +30,9 @@ using ofxtest::Scene;
 
 namespace {
 
-// The parameters as the issue names them: script name, the effect's display name, kind
-// ('i' integer, 'b' check box, 'c' colour, 'a' angle in degrees), group, default, range.
+// The parameters as the effect's parameter table gives them, in the order the host shows
+// them (by group, the table's order within each): script name, display name, kind ('i'
+// integer, 'b' check box, 'c' colour, 'a' angle in degrees), group, default, range, help.
 struct Expected {
   const char* script;
   const char* label;
@@ -38,26 +40,32 @@ struct Expected {
   const char* group;
   double dephault[3];
   int min, max;
+  const char* help;
 };
-const Expected kParams[] = {
-    {"velocity", "Velocity", 'i', "flameGroup", {45}, 1, 100},
-    {"height", "Height", 'i', "flameGroup", {13}, 0, 255},
-    {"soot", "Soot", 'i', "flameGroup", {1}, 0, 255},
-    {"width", "Width", 'i', "flameGroup", {41}, 0, 255},
-    {"amplitude", "Amplitude", 'i', "flameGroup", {12}, 0, 255},
-    {"color1", "Color 1", 'c', "colorGroup", {1, 1, 1}, 0, 1},
-    {"color2", "Color 2", 'c', "colorGroup", {1, 1, 0}, 0, 1},
-    {"color3", "Color 3", 'c', "colorGroup", {1, 0, 0}, 0, 1},
-    {"color4", "Color 4", 'c', "colorGroup", {0, 0, 0}, 0, 1},
-    {"color2Position", "Color 2 Position", 'i', "colorGroup", {85}, 0, 255},
-    {"color3Position", "Color 3 Position", 'i', "colorGroup", {171}, 0, 255},
-    {"customColor", "Custom Color", 'b', "colorGroup", {0}, 0, 1},
-    {"alpha", "Alpha", 'i', "renderGroup", {213}, 0, 255},
-    {"birth", "Birth", 'b', "renderGroup", {1}, 0, 1},
-    {"drop", "Drop", 'b', "renderGroup", {1}, 0, 1},
-    {"invertSource", "Invert Source", 'b', "renderGroup", {1}, 0, 1},
-    {"fireDirection", "Fire Direction", 'a', "renderGroup", {0}, -32767, 32767},
-};
+
+std::vector<Expected> ExpectedParams() {
+  std::vector<Expected> params;
+  for (int group = 0; group < kParamGroupCount; ++group) {
+    for (const EffectParam& row : EffectParams()) {
+      if (row.hostOnly || static_cast<int>(row.group) != group) continue;
+      Expected e{row.scriptName, row.name, 'i', GroupInfo(row.group).scriptName,
+                 {static_cast<double>(row.dephault)}, row.min, row.max, row.help};
+      if (row.kind == ParamKind::kCheckBox) e.kind = 'b';
+      if (row.kind == ParamKind::kAngle) {
+        e.kind = 'a';
+        e.dephault[0] = row.dephault / 65536.0;
+      }
+      if (row.kind == ParamKind::kColor) {
+        e = {row.scriptName, row.name, 'c', GroupInfo(row.group).scriptName,
+             {RedOf(row.dephault) / 255.0, GreenOf(row.dephault) / 255.0, BlueOf(row.dephault) / 255.0},
+             0, 1, row.help};
+      }
+      params.push_back(e);
+    }
+  }
+  return params;
+}
+const std::vector<Expected> kParams = ExpectedParams();
 
 const char* OfxType(char kind) {
   switch (kind) {
@@ -192,6 +200,7 @@ void CheckDescription(Host& host) {
     CHECK_STREQ(p.type, OfxType(e.kind));
     CHECK_STREQ(props.String("OfxPropLabel"), e.label);
     CHECK_STREQ(props.String("OfxParamPropScriptName"), e.script);
+    CHECK_STREQ(props.String("OfxParamPropHint"), e.help);
     CHECK_STREQ(props.String("OfxParamPropParent"), e.group);
     CHECK(filter.params.count(e.group) && filter.params.at(e.group)->type == "OfxParamTypeGroup");
     if (std::strcmp(group, e.group) != 0) {

@@ -1,7 +1,7 @@
 // The page in Debian's chromium, headless, held against the native renderer: its frames, a
 // control's effect, the copied command and frei0r string, the viewer's preview, the exports,
 // the sources, and the benchmark's figures (reported, not asserted).
-//   node page_test.mjs --page DIR --fyrel FILE [--frei0r-dir DIR] [--ffmpeg FILE] --work DIR
+//   node page_test.mjs --page DIR --fyrel FILE --readme FILE [--frei0r-dir DIR] [--ffmpeg FILE] --work DIR
 // Exits 77 (skipped) with the reason when the page is not built or the browser or puppeteer-core
 // is missing.
 import { test, before, after } from 'node:test';
@@ -13,7 +13,7 @@ import path from 'node:path';
 import { parseArgs } from 'node:util';
 
 const { values: opt } = parseArgs({ options: {
-  page: { type: 'string' }, fyrel: { type: 'string' }, 'frei0r-dir': { type: 'string' },
+  page: { type: 'string' }, fyrel: { type: 'string' }, readme: { type: 'string' }, 'frei0r-dir': { type: 'string' },
   work: { type: 'string' }, ffmpeg: { type: 'string', default: 'ffmpeg' }, chromium: { type: 'string', default: '/usr/bin/chromium' } } });
 for (const key of ['page', 'fyrel', 'frei0r-dir', 'work']) if (opt[key]) opt[key] = path.resolve(opt[key]);
 const skip = (reason) => { console.log(`SKIP: ${reason}`); process.exit(77); };
@@ -142,6 +142,20 @@ test('every control at its default: frames 1..N equal the renderer\'s, and the c
   const { command, frei0r } = await page.evaluate(() => window.fyrelPage.commands());
   assert.equal(command, `fyrel render --frames ${N}`);
   assert.equal(frei0r, 'frei0r=fyrel:0.4444|0.05098|0.003922|0.1608|0.04706|0.8353|1/1/1|1/1/0|1/0/0|0/0/0|0.3333|0.6706|n|y|y|y|0');
+});
+
+// The controls are the README's parameter table (itself checked against the effect's table):
+// every row, in its group and in order, with its help and flag, and nothing else.
+test('the controls are the parameter table\'s rows, by group, with their help and flags', async () => {
+  const rows = fs.readFileSync(opt.readme, 'utf8').split('\n')
+    .filter((line) => /^\| [A-Z]\w* \| .* \| `--/.test(line))
+    .map((line) => line.split(' | ').map((cell) => cell.replace(/^\| |`| \|$/g, '')))
+    .map(([group, name, flag, , , , , help]) => ({ group, name, title: `${help} (${flag})` }));
+  assert.ok(rows.length > 0, 'no parameter table in the README');
+  const shown = await page.evaluate(() => [...document.querySelectorAll('[data-param]')].map((node) => ({
+    group: node.closest('fieldset').querySelector('legend').textContent,
+    name: node.dataset.param, title: node.querySelector('.name').title })));
+  assert.deepEqual(shown, rows);
 });
 
 const CASES = [

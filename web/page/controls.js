@@ -1,17 +1,6 @@
-// The effect's parameters as controls, built from the list the effect itself declares (names,
-// types, ranges, defaults), grouped as the Options viewer takes them: the values of its
-// preview step, those of its colour table, and those only a render reads.
-
-const GROUPS = [
-  { title: 'Flame', note: 'Shape and speed: the viewer\'s preview runs on these.',
-    names: ['Velocity', 'Height', 'Soot', 'Width', 'Amplitude'] },
-  { title: 'Colours', note: 'The palette: the viewer\'s preview is coloured with these.',
-    names: ['Custom Color', 'Color 1', 'Color 2', 'Color 3', 'Color 4', 'Color 2 Position',
-            'Color 3 Position'] },
-  { title: 'Render only', note: 'Read by a render; the viewer is not handed these.',
-    names: ['Alpha', 'Birth', 'Drop', 'Invert Source', 'Fire Direction', 'Phase'],
-    renderOnly: true },
-];
+// The effect's parameters as controls, built from the list the module gives: each as the effect
+// declares it (name, type, range, default) with its group, help and flag from the effect's
+// parameter table, in the table's order by group.
 
 const FIXED_ONE = 65536;
 
@@ -123,17 +112,21 @@ export function buildControls(container, params, onChange) {
     shows.get(param.name)(value);
     onChange(param, value);
   };
-  const placed = new Set();
-  const groups = [...GROUPS, { title: 'Other', note: '', names: params.map((p) => p.name) }];
+  const groups = [];
+  for (const param of params) {
+    let group = groups.find((g) => g.title === param.group);
+    if (!group) {
+      group = { title: param.group, note: param.groupNote, renderOnly: param.renderOnly, members: [] };
+      groups.push(group);
+    }
+    group.members.push(param);
+  }
   const fieldsets = [];
   for (const group of groups) {
-    const members = group.names.filter((name) => byName.has(name) && !placed.has(name));
-    if (members.length === 0) continue;
     const fieldset = element('fieldset', {}, element('legend', {}, group.title));
     if (group.note) fieldset.append(element('p', { class: 'note' }, group.note));
-    for (const name of members) {
-      placed.add(name);
-      const param = byName.get(name);
+    for (const param of group.members) {
+      const name = param.name;
       const make = KINDS[param.type];
       if (!make) continue;
       const control = make(param, (value) => set(param, value));

@@ -10,7 +10,8 @@
 #include <cstdint>
 #include <string>
 
-#include "cli/png/rgba_image.h"
+#include "shared/png_error.h"
+#include "shared/rgba_image.h"
 
 struct PngHeader {
   uint32_t width = 0;
@@ -30,13 +31,13 @@ class PngChunkChecker {
  public:
   explicit PngChunkChecker(std::string name);
 
-  // The file's size when it is known before reading (a regular file). Throws a CliError when
+  // The file's size when it is known before reading (a regular file). Throws a PngError when
   // it is larger than any image could make it.
   void SetFileSize(uint64_t size);
   // The next bytes of the file, in order. Bytes after the end chunk are ignored. Throws a
-  // CliError naming the file and the fault at the first fault.
+  // PngError naming the file and the fault at the first fault.
   void Feed(const uint8_t* bytes, size_t size);
-  // Throws a CliError for a file that ended before its end chunk.
+  // Throws a PngError for a file that ended before its end chunk.
   void CheckComplete() const;
 
   bool Done() const { return state_ == State::kDone; }

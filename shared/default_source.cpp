@@ -1,4 +1,4 @@
-#include "cli/media/default_source.h"
+#include "shared/default_source.h"
 
 #include <cstring>
 

@@ -1,5 +1,5 @@
 // The one translation unit that holds the stb PNG decoder and encoder. Only PNG is decoded,
-// and files are read and written by png_io.cpp, so neither part touches stdio.
+// and files are read and written by the renderer (cli/png/png_io.cpp), so neither part touches stdio.
 #define STBI_ONLY_PNG
 #define STBI_NO_STDIO
 #define STB_IMAGE_IMPLEMENTATION

@@ -1,4 +1,4 @@
-#include "cli/commands/preview_image.h"
+#include "shared/preview_image.h"
 
 PreviewFlame::PreviewFlame(int32_t shownWidth, int32_t shownRows, const ViewerValues& values)
     : shownWidth_(shownWidth), field_(PreviewFieldFor(shownWidth, shownRows)) {

@@ -1,14 +1,15 @@
-#include "cli/png/png_encoder.h"
+#include "shared/png_encoder.h"
 
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include <stb_image_write.h>
 #if defined(FYREL_HAVE_SPNG)
 #include <spng.h>
 #endif
 
-#include "cli/platform/cli_error.h"
+#include "shared/png_error.h"
 
 namespace {
 
@@ -38,7 +39,7 @@ std::vector<uint8_t> EncodePngWithStb(const uint8_t* samples, int32_t width, int
   std::vector<uint8_t> bytes;
   if (!stbi_write_png_to_func(AppendChunk, &bytes, width, height, channels, samples,
                               width * channels)) {
-    throw CliError("the PNG encoder failed");
+    throw PngError("the PNG encoder failed");
   }
   return bytes;
 }
@@ -64,7 +65,7 @@ std::vector<uint8_t> EncodePngWithSpng(const uint8_t* samples, int32_t width, in
   void* buffer = error ? nullptr : spng_get_png_buffer(context, &length, &error);
   spng_ctx_free(context);
   if (!buffer) {
-    throw CliError(std::string("the PNG encoder failed: ") + spng_strerror(error));
+    throw PngError(std::string("the PNG encoder failed: ") + spng_strerror(error));
   }
   std::vector<uint8_t> bytes(static_cast<uint8_t*>(buffer), static_cast<uint8_t*>(buffer) + length);
   std::free(buffer);

@@ -1,4 +1,4 @@
-#include "cli/commands/preview_size.h"
+#include "shared/preview_size.h"
 
 #include <cstdlib>
 

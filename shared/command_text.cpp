@@ -1,10 +1,10 @@
-#include "web/command_text.h"
+#include "shared/command_text.h"
 
 #include <cstdio>
 #include <cstdlib>
 
-#include "cli/flags/flag_values.h"
-#include "frei0r/frei0r_params.h"
+#include "host/effect_params.h"
+#include "host/unit_values.h"
 #include "minihost/effect_host.h"
 
 namespace {
@@ -75,26 +75,30 @@ bool IsDefault(const PF_ParamDef& param) {
   }
 }
 
-// The value of `param` as `flag` takes it.
-std::string FlagValueText(const FlagSpec& flag, const PF_ParamDef& param) {
-  switch (flag.kind) {
-    case FlagKind::kColor: return HexColor(param.u.cd.value);
-    case FlagKind::kSwitch: return param.u.bd.value != 0 ? "on" : "off";
-    case FlagKind::kDegrees: return FixedText(param.u.ad.value);
-    case FlagKind::kFraction: return FixedText(param.u.fd.value);
-    default: return std::to_string(param.u.sd.value);
+// The value of `param` as the renderer's flag for `row` takes it.
+std::string FlagValueText(const EffectParam& row, const PF_ParamDef& param) {
+  switch (row.kind) {
+    case ParamKind::kColor: return HexColor(param.u.cd.value);
+    case ParamKind::kCheckBox: return param.u.bd.value != 0 ? "on" : "off";
+    case ParamKind::kAngle: return FixedText(param.u.ad.value);
+    case ParamKind::kFraction: return FixedText(param.u.fd.value);
+    case ParamKind::kSlider: break;
   }
+  return std::to_string(param.u.sd.value);
 }
 
-std::string Frei0rValueText(const Frei0rParam& p, const PF_ParamDef& param) {
-  switch (p.kind) {
-    case Frei0rKind::kSlider: {
+// The value of `param` as the frei0r filter takes it.
+std::string Frei0rValueText(const EffectParam& row, const PF_ParamDef& param) {
+  switch (row.kind) {
+    case ParamKind::kFraction: return "";  // the filter has no such parameter
+    case ParamKind::kSlider: {
       const int32_t value = param.u.sd.value;
-      return Shortest(UnitFromSlider(value, p.min, p.max), [&](const std::string& text) {
-        return SliderFromUnit(std::strtod(text.c_str(), nullptr), p.min, p.max, ~value) == value;
+      return Shortest(UnitFromSlider(value, row.min, row.max), [&](const std::string& text) {
+        return SliderFromUnit(std::strtod(text.c_str(), nullptr), row.min, row.max, ~value) ==
+               value;
       });
     }
-    case Frei0rKind::kAngle: {
+    case ParamKind::kAngle: {
       // The filter takes one turn; the effect reads whole degrees modulo 360, so a direction
       // outside it is the same direction within it.
       int32_t fixed = param.u.ad.value % kFullTurnFixed;
@@ -103,8 +107,8 @@ std::string Frei0rValueText(const Frei0rParam& p, const PF_ParamDef& param) {
         return AngleFromUnit(std::strtod(text.c_str(), nullptr), ~fixed) == fixed;
       });
     }
-    case Frei0rKind::kCheckBox: return param.u.bd.value != 0 ? "y" : "n";
-    case Frei0rKind::kColor: break;
+    case ParamKind::kCheckBox: return param.u.bd.value != 0 ? "y" : "n";
+    case ParamKind::kColor: break;
   }
   const PF_Pixel& pixel = param.u.cd.value;
   std::string text;
@@ -118,30 +122,39 @@ std::string Frei0rValueText(const Frei0rParam& p, const PF_ParamDef& param) {
   return text;
 }
 
-}  // namespace
-
-std::string CommandText(const EffectHost& host, Command command, const std::string& sourceName,
+std::string CommandText(const EffectHost& host, bool preview, const std::string& sourceName,
                         int32_t frames) {
-  std::string text = std::string("fyrel ") + CommandName(command);
-  if (!sourceName.empty() && FindFlag(command, "--source")) {
-    text += " --source " + ShellWord(sourceName);
-  }
+  std::string text = preview ? "fyrel preview" : "fyrel render";
+  if (!preview && !sourceName.empty()) text += " --source " + ShellWord(sourceName);
   text += " --frames " + std::to_string(frames);
-  for (const FlagSpec* flag : FlagsOf(command)) {
-    if (!flag->paramName) continue;
-    const int position = host.FindParam(flag->paramName);
-    if (position < 0 || IsDefault(host.Param(position))) continue;
-    text += std::string(" ") + flag->name + " " + FlagValueText(*flag, host.Param(position));
+  for (const EffectParam& row : EffectParams()) {
+    if (preview && !GroupInfo(row.group).previewed) continue;
+    const PF_ParamDef& param = host.Param(row.position);
+    if (IsDefault(param)) continue;
+    text += std::string(" --") + row.flagName + " " + FlagValueText(row, param);
   }
   return text;
 }
 
+}  // namespace
+
+std::string RenderCommandText(const EffectHost& host, const std::string& sourceName,
+                              int32_t frames) {
+  return CommandText(host, false, sourceName, frames);
+}
+
+std::string PreviewCommandText(const EffectHost& host, int32_t frames) {
+  return CommandText(host, true, "", frames);
+}
+
 std::string Frei0rFilterText(const EffectHost& host) {
   std::string text = "frei0r=fyrel:";
-  for (int index = 0; index < kFrei0rParamCount; ++index) {
-    const Frei0rParam& p = *Frei0rParamAt(index);
-    if (index > 0) text += '|';
-    text += Frei0rValueText(p, host.Param(p.position));
+  bool first = true;
+  for (const EffectParam& row : EffectParams()) {
+    if (row.hostOnly) continue;
+    if (!first) text += '|';
+    first = false;
+    text += Frei0rValueText(row, host.Param(row.position));
   }
   return text;
 }

@@ -1,11 +1,10 @@
-#include "cli/png/png_structure.h"
+#include "shared/png_structure.h"
 
 #include <algorithm>
 #include <array>
 #include <cstring>
 #include <utility>
 
-#include "cli/platform/cli_error.h"
 
 namespace {
 
@@ -80,7 +79,7 @@ std::string TypeText(const uint8_t* type) {
 
 bool IsLetter(uint8_t c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
-// The 13 bytes of an IHDR chunk's data as a header. Throws a CliError starting with `name`
+// The 13 bytes of an IHDR chunk's data as a header. Throws a PngError starting with `name`
 // that names the field at fault: "bit depth 3 is not valid for colour type 2", a zero width,
 // an image over kMaxImageSide on a side.
 PngHeader ParsePngHeader(const uint8_t* data, const std::string& name) {
@@ -90,8 +89,8 @@ PngHeader ParsePngHeader(const uint8_t* data, const std::string& name) {
   header.bitDepth = data[8];
   header.colorType = data[9];
   header.interlace = data[12];
-  auto broken = [&](const std::string& why) -> CliError {
-    return CliError(name + ": broken PNG file (" + why + ")");
+  auto broken = [&](const std::string& why) -> PngError {
+    return PngError(name + ": broken PNG file (" + why + ")");
   };
   if (header.width == 0 || header.width > 0x7FFFFFFFu) {
     throw broken("width " + std::to_string(header.width) + " is not valid");
@@ -115,7 +114,7 @@ PngHeader ParsePngHeader(const uint8_t* data, const std::string& name) {
   }
   if (header.width > static_cast<uint32_t>(kMaxImageSide) ||
       header.height > static_cast<uint32_t>(kMaxImageSide)) {
-    throw CliError(name + ": the image is " + std::to_string(header.width) + "x" +
+    throw PngError(name + ": the image is " + std::to_string(header.width) + "x" +
                    std::to_string(header.height) + ", larger than " +
                    std::to_string(kMaxImageSide) + " pixels on a side");
   }
@@ -147,13 +146,13 @@ PngChunkChecker::PngChunkChecker(std::string name)
     : name_(std::move(name)), limit_(LargestPngFile()) {}
 
 void PngChunkChecker::Broken(const std::string& why) const {
-  throw CliError(name_ + ": broken PNG file (" + why + ")");
+  throw PngError(name_ + ": broken PNG file (" + why + ")");
 }
 
 void PngChunkChecker::SetFileSize(uint64_t size) {
   fileSize_ = size;
   if (size > limit_) {
-    throw CliError(name_ + ": the file has " + std::to_string(size) +
+    throw PngError(name_ + ": the file has " + std::to_string(size) +
                    " bytes, more than any PNG image of at most " + std::to_string(kMaxImageSide) +
                    "x" + std::to_string(kMaxImageSide) + " pixels takes");
   }
@@ -166,7 +165,7 @@ void PngChunkChecker::Feed(const uint8_t* bytes, size_t size) {
       case State::kSignature: {
         take = std::min(size, sizeof kSignature - filled_);
         if (std::memcmp(bytes, kSignature + filled_, take) != 0) {
-          throw CliError(name_ + ": not a PNG file");
+          throw PngError(name_ + ": not a PNG file");
         }
         filled_ += take;
         if (filled_ == sizeof kSignature) {
@@ -212,7 +211,7 @@ void PngChunkChecker::Feed(const uint8_t* bytes, size_t size) {
     bytes += take;
     size -= take;
     if (seen_ > limit_) {
-      throw CliError(name_ + ": the file holds more than the " + std::to_string(limit_) +
+      throw PngError(name_ + ": the file holds more than the " + std::to_string(limit_) +
                      " bytes its image can take");
     }
   }
@@ -274,7 +273,7 @@ void PngChunkChecker::HeaderComplete() {
   hasHeader_ = true;
   limit_ = LargestPngFileFor(header_);
   if (fileSize_ > limit_) {
-    throw CliError(name_ + ": the file has " + std::to_string(fileSize_) + " bytes, more than a " +
+    throw PngError(name_ + ": the file has " + std::to_string(fileSize_) + " bytes, more than a " +
                    std::to_string(header_.width) + "x" + std::to_string(header_.height) +
                    " image takes");
   }
@@ -303,7 +302,7 @@ size_t PngChunkChecker::Wanted() const {
 
 void PngChunkChecker::CheckComplete() const {
   if (state_ == State::kDone) return;
-  if (state_ == State::kSignature) throw CliError(name_ + ": not a PNG file");
-  throw CliError(name_ + ": truncated PNG file (it ends at byte " + std::to_string(seen_) +
+  if (state_ == State::kSignature) throw PngError(name_ + ": not a PNG file");
+  throw PngError(name_ + ": truncated PNG file (it ends at byte " + std::to_string(seen_) +
                  " before its end chunk)");
 }

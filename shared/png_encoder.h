@@ -20,7 +20,7 @@ struct PngSettings {
 };
 
 // Rows of `channels` (3: RGB, 4: RGBA) 8-bit samples, `width` pixels per row, as PNG bytes,
-// with the build's encoder. Throws a CliError when the encoder fails.
+// with the build's encoder. Throws a PngError when the encoder fails.
 std::vector<uint8_t> EncodePng(const uint8_t* samples, int32_t width, int32_t height,
                                int channels);
 
