@@ -76,7 +76,6 @@ class BenchInputs : public FireInputs {
     *digest = made.Value();
     return FireStatus::kOk;
   }
-  bool SameAtEveryTime(int) const override { return true; }
   const OfxRectI& Frame() const { return frame_; }
 
  private:

@@ -3,6 +3,7 @@
 #   docs/fire.gif        `fyrel render` on its built-in source, frames 1-50, as the tool encodes it
 #   docs/fire-strip.png  frames 15, 40, 65 and 90 of the same render, on a dark ground
 #   docs/preview.png     frame 60 of `fyrel preview` at the viewer's size
+#   docs/obs-filter.png  frame 60 of the OBS filter in libobs, made by its test under xvfb-run
 # Usage: docs/make-pictures.sh [path/to/fyrel]   (default build/cli/fyrel)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -17,4 +18,6 @@ montage "$work"/render/frame_00{15,40,65,90}.png -tile 2x2 -geometry +2+2 \
 convert "$work/strip.png" -background '#181818' -flatten -strip docs/fire-strip.png
 "$fyrel" preview --frames 60 --out "$work/preview" --quiet
 cp "$work/preview/frame_0060.png" docs/preview.png
-ls -l docs/fire.gif docs/fire-strip.png docs/preview.png
+FYREL_OBS_SCREENSHOT=docs/obs-filter.png xvfb-run -a -s "-screen 0 640x480x24" \
+  "$(dirname "$fyrel")/../tests/obs/obs_filter_test" --gtest_filter=ObsFilter.Screenshot > /dev/null
+ls -l docs/fire.gif docs/fire-strip.png docs/preview.png docs/obs-filter.png

@@ -15,7 +15,7 @@ namespace {
 constexpr const char* kExplanation =
     "Fire drawn from the brightness of the input. Sliders 0..1 map to min + round(v*(max-min)) "
     "of their integer range, the angle 0..1 to 0..360 degrees, colour components to "
-    "round(c*255).";
+    "round(c*255). Free software, GPL-2.0-or-later.";
 
 FyrelInstance* AsInstance(f0r_instance_t instance) { return static_cast<FyrelInstance*>(instance); }
 

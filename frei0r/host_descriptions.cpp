@@ -42,6 +42,7 @@ std::string ColourText(int32_t argb) {
 std::string KdenliveXml() {
   std::ostringstream out;
   out << R"(<?xml version="1.0"?>
+<!-- SPDX-License-Identifier: GPL-2.0-or-later -->
 <!DOCTYPE kpartgui>
 <!-- Kdenlive's description of the fyrel frei0r filter, written at build time from the effect's
      parameter table: every parameter in the filter's order, shown in the effect's own units.

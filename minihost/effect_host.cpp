@@ -173,12 +173,17 @@ bool EffectHost::SetColor(const std::string& name, uint8_t red, uint8_t green, u
 }
 
 void EffectHost::SetFrame(int32_t width, int32_t height, int32_t outputStride) {
+  // The new world is had before the size is recorded: a size that cannot be had leaves the
+  // frame as it was.
+  const int32_t stride = outputStride > 0 ? outputStride : width;
+  std::vector<PF_Pixel> output(
+      static_cast<size_t>(stride > 0 ? stride : 0) * static_cast<size_t>(height > 0 ? height : 0),
+      PF_Pixel{0, 0, 0, 0});
+  output_.swap(output);
+  outputStride_ = stride;
+  outputRows_ = height > 0 ? height : 0;
   inData_.width = width;
   inData_.height = height;
-  outputStride_ = outputStride > 0 ? outputStride : width;
-  outputRows_ = height > 0 ? height : 0;
-  output_.assign(static_cast<size_t>(outputStride_) * static_cast<size_t>(outputRows_),
-                 PF_Pixel{0, 0, 0, 0});
 }
 
 void EffectHost::SetFrameUncoloured(int32_t width, int32_t height) {
@@ -187,11 +192,11 @@ void EffectHost::SetFrameUncoloured(int32_t width, int32_t height) {
 }
 
 void EffectHost::SetInput(const PF_Pixel* pixels, int32_t width, int32_t height, int32_t stride) {
+  const int32_t rowPixels = stride > 0 ? stride : width;
+  input_.assign(pixels, pixels + static_cast<size_t>(rowPixels) * static_cast<size_t>(height));
   inputWidth_ = width;
   inputHeight_ = height;
-  inputStride_ = stride > 0 ? stride : width;
-  const size_t count = static_cast<size_t>(inputStride_) * static_cast<size_t>(height);
-  input_.assign(pixels, pixels + count);
+  inputStride_ = rowPixels;
 }
 
 void EffectHost::SetInputRgba(const uint8_t* rgba, int32_t width, int32_t height) {
@@ -204,10 +209,12 @@ void EffectHost::SetInputRgba(const uint8_t* rgba, int32_t width, int32_t height
 }
 
 PF_Pixel* EffectHost::InputPixels(int32_t width, int32_t height) {
+  // Had before the size is recorded; a smaller layer gives its memory back.
+  const size_t count = static_cast<size_t>(width) * static_cast<size_t>(height);
+  if (count != input_.size()) std::vector<PF_Pixel>(count).swap(input_);
   inputWidth_ = width;
   inputHeight_ = height;
   inputStride_ = width;
-  input_.resize(static_cast<size_t>(width) * static_cast<size_t>(height));
   return input_.data();
 }
 
@@ -249,5 +256,6 @@ PF_Err EffectHost::Dispatch(PF_Cmd cmd, bool withParams) {
                          : entry_(cmd, &inData_, &outData_, params, &outputWorld_, nullptr);
   sendingHost = previous;
   sequence_ = outData_.sequence_data;
+  inData_.sequence_data = sequence_;  // what InData() hands to the effect's own functions
   return err;
 }

@@ -61,7 +61,8 @@ class EffectHost {
   bool SetColor(const std::string& name, uint8_t red, uint8_t green, uint8_t blue);
 
   // The frame size (in_data's width and height) and the output world; stride in pixels, 0 for
-  // the width. The output world is (re)allocated, transparent black.
+  // the width. The output world is (re)allocated, transparent black; one that cannot be had
+  // throws std::bad_alloc and leaves the frame as it was (so does InputPixels).
   void SetFrame(int32_t width, int32_t height, int32_t outputStride = 0);
   // The frame size with an output world of the frame's first row alone, which the effect never
   // colours: for a front end that colours the heat field into images of its own.

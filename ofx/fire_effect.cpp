@@ -1,29 +1,42 @@
 #include "ofx/fire_effect.h"
 
-#include "flame/flame_sequence.h"
+#include <new>
+
 #include "flame/heat_colour.h"
-#include "flame/page_memory.h"
+#include "host/effect_fire.h"
 #include "host/param_positions.h"
 
 bool FireEffect::Start() {
   host_.SetTimeStep(1);
-  if (host_.Start() != PF_Err_NONE || !Sequence()) return false;
+  if (host_.Start() != PF_Err_NONE || !host_.SequenceHandle()) return false;
   for (const FireParam& param : FireParams()) {
     if (host_.FindParam(param.label) < 0) return false;
   }
   return true;
 }
 
-FlameSequenceData* FireEffect::Sequence() const {
-  PF_Handle handle = host_.SequenceHandle();
-  return handle ? static_cast<FlameSequenceData*>(*handle) : nullptr;
-}
-
-void FireEffect::SetFrameSize(int32_t width, int32_t height) {
-  width_ = width;
-  height_ = height;
-  host_.SetFrameUncoloured(width, height);
-  Restart();
+bool FireEffect::SetFrameSize(int32_t width, int32_t height) {
+  const int32_t oldWidth = width_, oldHeight = height_;
+  width_ = height_ = 0;  // no size is the fire's until its layers and buffers agree with it
+  try {
+    host_.SetFrameUncoloured(width, height);
+    host_.InputPixels(width, height);
+    if (SizeEffectFire(instance_, &host_.InData(), width, height)) {
+      width_ = width;
+      height_ = height;
+      return true;
+    }
+  } catch (const std::bad_alloc&) {
+  }
+  // What the new size had is let go before the old size's layers are had again; the fire's
+  // state and buffers were not touched.
+  host_.SetFrame(0, 0);
+  host_.InputPixels(0, 0);
+  host_.SetFrameUncoloured(oldWidth, oldHeight);
+  host_.InputPixels(oldWidth, oldHeight);
+  width_ = oldWidth;
+  height_ = oldHeight;
+  return false;
 }
 
 size_t FireEffect::CellBytes() const {
@@ -38,7 +51,9 @@ bool FireEffect::Render(int32_t frame, const FireValues& values) {
   return err == PF_Err_NONE;
 }
 
-const uint8_t* FireEffect::Heat() const { return Sequence()->field; }
+void FireEffect::Restart() { RestartEffectFire(instance_, &host_.InData()); }
+
+const uint8_t* FireEffect::Heat() { return FireBuffersOf(&host_.InData()).field; }
 
 void FireEffect::Colours(PF_Pixel colours[256]) const {
   const int32_t alpha = host_.Param(kParamAlpha).u.sd.value;
@@ -49,34 +64,17 @@ void FireEffect::Colours(PF_Pixel colours[256]) const {
   }
 }
 
-void FireEffect::Restart() {
-  instance_.flame = FlameState{};
-  if (FlameSequenceData* sequence = Sequence()) ReleaseFlameBuffers(*sequence);
-}
-
-void FireEffect::Save(FireSnapshots& snapshots, int32_t frame) const {
-  const FlameSequenceData* sequence = Sequence();
-  const uint8_t* const buffers[3] = {sequence->mask, sequence->field, sequence->drops};
-  snapshots.Save(frame, instance_.flame, buffers);
+void FireEffect::Save(FireSnapshots& snapshots, int32_t frame) {
+  const EffectFireBuffers buffers = FireBuffersOf(&host_.InData());
+  const uint8_t* const parts[3] = {buffers.mask, buffers.field, buffers.drops};
+  snapshots.Save(frame, instance_.flame, parts);
 }
 
 bool FireEffect::Restore(FireSnapshots& snapshots, const FireSnapshot& snapshot) {
-  FlameSequenceData* sequence = Sequence();
-  const size_t size = CellBytes() / 3;
-  if (sequence->width != width_ || sequence->height != height_ || !sequence->field) {
-    ReleaseFlameBuffers(*sequence);
-    sequence->mask = static_cast<uint8_t*>(AllocatePages(size));
-    sequence->field = static_cast<uint8_t*>(AllocatePages(size));
-    sequence->drops = static_cast<uint8_t*>(AllocatePages(size));
-    if (!sequence->mask || !sequence->field || !sequence->drops) {
-      Restart();
-      return false;
-    }
-    sequence->width = width_;
-    sequence->height = height_;
-  }
-  uint8_t* const buffers[3] = {sequence->mask, sequence->field, sequence->drops};
-  if (!snapshots.Load(snapshot, &instance_.flame, buffers)) {
+  const EffectFireBuffers buffers = FireBuffersOf(&host_.InData());
+  uint8_t* const parts[3] = {buffers.mask, buffers.field, buffers.drops};
+  if (!buffers.field || 3 * buffers.cells != CellBytes() ||
+      !snapshots.Load(snapshot, &instance_.flame, parts)) {
     Restart();
     return false;
   }

@@ -37,6 +37,9 @@ class FireSnapshots {
   ~FireSnapshots();
   FireSnapshots(const FireSnapshots&) = delete;
   FireSnapshots& operator=(const FireSnapshots&) = delete;
+  // What the states may hold from now on (the rest of an instance's budget is held elsewhere);
+  // the next state saved thins them to it.
+  void SetBudget(size_t budgetBytes) { budget_ = budgetBytes; }
 
   // Forgets every state and frees their storage; states from now on hold three buffers of
   // `bufferBytes` each.

@@ -2,7 +2,17 @@
 
 #include <algorithm>
 
+#define XXH_INLINE_ALL
+#include <xxhash.h>
+
 #include "ofx/pixel_digest.h"
+
+namespace {
+
+uint64_t Digest(const void* data, size_t size) { return XXH3_64bits(data, size); }
+uint64_t Digest(const FireValues& values) { return Digest(values.data(), sizeof values); }
+
+}  // namespace
 
 FireStatus FireInputs::DigestedSource(int32_t frame, PF_Pixel* pixels, size_t count,
                                       uint64_t* digest) {
@@ -11,20 +21,32 @@ FireStatus FireInputs::DigestedSource(int32_t frame, PF_Pixel* pixels, size_t co
   return status;
 }
 
-FireTimeline::FireTimeline(size_t snapshotBudget) : snapshots_(snapshotBudget) {}
+FireTimeline::FireTimeline(size_t snapshotBudget)
+    : budget_(snapshotBudget), snapshots_(snapshotBudget) {}
+
+void FireTimeline::ShareBudget() {
+  const size_t record = history_.capacity() * sizeof(FrameRecord);
+  snapshots_.SetBudget(budget_ > record ? budget_ - record : 0);
+}
 
 bool FireTimeline::SizeIs(int32_t width, int32_t height) const {
   return effect_.Width() == width && effect_.Height() == height;
 }
 
-void FireTimeline::Resize(int32_t width, int32_t height) {
-  effect_.SetFrameSize(width, height);
+bool FireTimeline::Resize(int32_t width, int32_t height) {
+  if (SizeIs(width, height)) return true;
+  if (!effect_.SetFrameSize(width, height)) {
+    haveOutput_ = false;  // the fire and its states stay, for the size the host comes back to
+    return false;
+  }
   Forget();
+  return true;
 }
 
 void FireTimeline::Forget() {
   history_.clear();
   history_.shrink_to_fit();
+  ShareBudget();
   snapshots_.Reset(effect_.CellBytes() / 3);
   effect_.Restart();
   live_ = 0;
@@ -47,7 +69,8 @@ int32_t FireTimeline::FirstFrameToRead(int32_t frame) const {
 FireStatus FireTimeline::Render(int32_t frame, int32_t width, int32_t height,
                                 FireInputs& inputs) {
   framesRendered_ = 0;
-  if (!SizeIs(width, height)) Resize(width, height);
+  if (frame < 1 || frame > kLastFrame) return FireStatus::kPastEnd;
+  if (!Resize(width, height)) return FireStatus::kOutOfMemory;
   FireValues values;
   if (!inputs.Values(frame, &values)) return FireStatus::kInputFailed;
   // A changed source shows itself only as a frame that comes back different; then no state
@@ -55,7 +78,12 @@ FireStatus FireTimeline::Render(int32_t frame, int32_t width, int32_t height,
   for (int pass = 0; pass < 2; ++pass) {
     int32_t start = StartFrame(frame);
     const bool inStep = start == live_ && (start == frame || start == frame - 1);
-    if (recheck_ || !inStep || FixedValueChanged(values, inputs)) {
+    bool changed = recheck_ || !inStep;
+    if (!changed) {
+      const FireStatus status = LiveValuesChanged(frame, values, inputs, &changed);
+      if (status != FireStatus::kOk) return status;
+    }
+    if (changed) {
       if (!CheckValues(start, frame, values, inputs)) return FireStatus::kInputFailed;
       recheck_ = false;
       start = StartFrame(frame);
@@ -68,13 +96,14 @@ FireStatus FireTimeline::Render(int32_t frame, int32_t width, int32_t height,
   return FireStatus::kInputFailed;
 }
 
-bool FireTimeline::FixedValueChanged(const FireValues& values, const FireInputs& inputs) const {
-  if (live_ < 1) return false;
-  const FireValues& made = history_[live_ - 1].values;
-  for (int i = 0; i < kFireParamCount; ++i) {
-    if (inputs.SameAtEveryTime(i) && values[i] != made[i]) return true;
-  }
-  return false;
+FireStatus FireTimeline::LiveValuesChanged(int32_t frame, const FireValues& values,
+                                           FireInputs& inputs, bool* changed) {
+  *changed = false;
+  if (live_ < 1) return FireStatus::kOk;
+  FireValues live = values;
+  if (live_ != frame && !inputs.Values(live_, &live)) return FireStatus::kInputFailed;
+  *changed = Digest(live) != history_[live_ - 1].values;
+  return FireStatus::kOk;
 }
 
 bool FireTimeline::CheckValues(int32_t last, int32_t frame, const FireValues& valuesAtFrame,
@@ -87,7 +116,7 @@ bool FireTimeline::CheckValues(int32_t last, int32_t frame, const FireValues& va
     } else if (!inputs.Values(k, &values)) {
       return false;
     }
-    if (values != history_[k - 1].values) {
+    if (Digest(values) != history_[k - 1].values) {
       DropFrom(k);
       break;
     }
@@ -124,7 +153,7 @@ FireStatus FireTimeline::ReadSource(int32_t frame, const FireValues& values, Fir
   const size_t count = static_cast<size_t>(effect_.Width()) * static_cast<size_t>(effect_.Height());
   const FireStatus status = inputs.DigestedSource(frame, effect_.Input(), count, &record->source);
   if (status != FireStatus::kOk) return status;
-  record->values = values;
+  record->values = Digest(values);
   return FireStatus::kOk;
 }
 
@@ -181,6 +210,8 @@ bool FireTimeline::Record(int32_t frame, const FrameRecord& record) {
     snapshots_.DropFrom(frame);
     history_.resize(frame - 1);
   }
+  const size_t capacity = history_.capacity();
   history_.push_back(record);
+  if (history_.capacity() != capacity) ShareBudget();
   return true;
 }

@@ -3,9 +3,11 @@
 // often. The live fire moves one frame per frame in order; a frame out of order replays from
 // the nearest saved state before it. Every state is used only while what it was made from
 // still holds: the values of each frame before it (read again at their own times after a seek
-// or a reported change; a value without keyframes compared at every frame), the source frames
-// seen since (a frame that comes back different means the source changed, and every state
-// goes), and the frame size.
+// or a reported change, and whenever the live frame's values, read again, are not those it was
+// made with), the source frames seen since (a frame that comes back different means the source
+// changed, and every state goes), and the frame size. What each frame was made from is kept as
+// two digests, 16 bytes a frame, counted in the instance's memory budget; a fire has at most
+// kLastFrame frames, so that record stays within 16 MiB.
 #pragma once
 
 #include <cstddef>
@@ -21,13 +23,15 @@ enum class FireStatus {
   kInputFailed,  // a frame's values or source could not be read
   kOutOfMemory,  // the fire's buffers could not be had
   kAborted,      // the host asked the render to stop
+  kPastEnd,      // the frame is past the last a fire is made for
 };
 
 // What each frame is made from, as the host gives it.
 class FireInputs {
  public:
   virtual ~FireInputs() = default;
-  // The values at frame `frame` (1 is the first); false when they cannot be read.
+  // The values at frame `frame` (1 is the first), each read at that frame's own time whether
+  // the host keeps keyframes for it or not; false when they cannot be read.
   virtual bool Values(int32_t frame, FireValues* values) = 0;
   // Frame `frame` of the source into `pixels`, the frame's size, top row first; transparent
   // where the source has nothing.
@@ -36,27 +40,33 @@ class FireInputs {
   // each row as it writes it spares the fire a second pass over the frame.
   virtual FireStatus DigestedSource(int32_t frame, PF_Pixel* pixels, size_t count,
                                     uint64_t* digest);
-  // Whether parameter `index` (FireParams() order) has one value at every time.
-  virtual bool SameAtEveryTime(int /*index*/) const { return false; }
   virtual bool Aborted() { return false; }
 };
 
 class FireTimeline {
  public:
-  // 128 MiB of packed states, but never less than 10 states as they lie would take (249 MB
-  // at 3840x2160): see FireSnapshots.
+  // 128 MiB, the record of frames and the packed states, but never less than 10 states as they
+  // lie would take (249 MB at 3840x2160): see FireSnapshots.
   static constexpr size_t kDefaultBudget = size_t{128} << 20;
+  // The last frame a fire is made for: over 9 hours at 30 frames a second.
+  static constexpr int32_t kLastFrame = int32_t{1} << 20;
 
   explicit FireTimeline(size_t snapshotBudget = kDefaultBudget);
 
   // False when the effect does not start.
   bool Start() { return effect_.Start(); }
 
-  // Makes frame `frame` (>= 1) of a width x height fire; Heat() and Colours() then give it.
+  // Makes frame `frame` (1 .. kLastFrame) of a width x height fire; Heat() and Colours() then give it.
+  // kOutOfMemory when a new frame size cannot be had: the fire keeps its size and states.
   FireStatus Render(int32_t frame, int32_t width, int32_t height, FireInputs& inputs);
-  // The frame Render made, as FireEffect gives it: the heat field and the pixel of each heat.
-  const uint8_t* Heat() const { return effect_.Heat(); }
+  // The frame Render made, top row first, `width` pixels a row.
+  // As FireEffect gives it: the heat field and the pixel of each heat.
+  const uint8_t* Heat() { return effect_.Heat(); }
   void Colours(PF_Pixel colours[256]) const { effect_.Colours(colours); }
+
+  // A width x height fire from now on, every state forgotten when that is another size; false
+  // when the size cannot be had, and the fire and its states stay as they were.
+  bool Resize(int32_t width, int32_t height);
 
   // The first frame whose source a render of `frame` at the present frame size would read.
   int32_t FirstFrameToRead(int32_t frame) const;
@@ -73,15 +83,17 @@ class FireTimeline {
 
  private:
   struct FrameRecord {
-    FireValues values;
+    uint64_t values;  // digest of the frame's values
     uint64_t source;  // digest of the source frame's pixels
   };
 
   bool SizeIs(int32_t width, int32_t height) const;
-  // Whether a value that is the same at every time differs from the one the live state's
-  // frame was made with: then it changed at every frame.
-  bool FixedValueChanged(const FireValues& values, const FireInputs& inputs) const;
-  void Resize(int32_t width, int32_t height);
+  // Whether the live frame's values, read again, differ from those it was made with (`values`
+  // are frame `frame`'s): then some value changed unreported, at earlier frames too.
+  FireStatus LiveValuesChanged(int32_t frame, const FireValues& values, FireInputs& inputs,
+                               bool* changed);
+  // The states' share of the budget: what the record of frames leaves.
+  void ShareBudget();
   // The frame of the best state to go on from: the live one or a saved one, at most `frame`
   // (only the live one can be `frame` itself, with its pixels); 0 for the state at load.
   int32_t StartFrame(int32_t frame) const;
@@ -102,6 +114,7 @@ class FireTimeline {
   // back changed.
   bool Record(int32_t frame, const FrameRecord& record);
 
+  size_t budget_;
   FireEffect effect_;
   FireSnapshots snapshots_;
   std::vector<FrameRecord> history_;  // frame n at n - 1: what the kept states were made from

@@ -207,7 +207,7 @@ constexpr const char* kFrameVarying = "OfxImageEffectFrameVarying";
 constexpr const char* kRenderWindow = "OfxImageEffectPropRenderWindow";
 constexpr const char* kImageData = "OfxImagePropData";
 constexpr const char* kImageBounds = "OfxImagePropBounds";
-constexpr const char* kImageRegionOfDefinition = "OfxImagePropRegionOfDefinition";
+constexpr const char* kPixelAspectRatio = "OfxImagePropPixelAspectRatio";
 constexpr const char* kImageRowBytes = "OfxImagePropRowBytes";
 constexpr const char* kFramesNeededPrefix = "OfxImageClipPropFrameRange_";
 

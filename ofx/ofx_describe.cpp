@@ -13,7 +13,7 @@ constexpr const char* kLabel = "ZEL Fyrel";
 constexpr const char* kGrouping = "ZEL Plug-ins";
 constexpr const char* kDescription =
     "Fire that rises from the brightness of the source. Heat spreads, cools and drifts in eight "
-    "directions. Frame t is the same fire whatever order the frames are asked in.";
+    "directions. Frame t is the same fire in whatever order frames are asked. GPL-2.0-or-later.";
 constexpr const char* kPageName = "controls";
 
 OfxStatus DefineClip(OfxImageEffectHandle descriptor, const char* name, bool temporal) {

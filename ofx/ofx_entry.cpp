@@ -2,6 +2,7 @@
 // in MainEntry and goes to its handler; an action the plug-in does not handle gets "reply
 // default", so the host does what it does by default.
 #include <cstring>
+#include <new>
 
 #include "ofx/ofx_api.h"
 #include "ofx/ofx_describe.h"
@@ -77,8 +78,10 @@ OfxStatus MainEntry(const char* action, const void* handle, OfxPropertySetHandle
     if (describe) return DescribeEffect(effect);
     if (describeInContext) return DescribeEffectInContext(effect, inArgs);
     return InstanceAction(action, effect, inArgs, outArgs);
-  } catch (...) {
+  } catch (const std::bad_alloc&) {
     // Nothing may leave the plug-in as an exception: the host is C.
+    return ofx::kStatErrMemory;
+  } catch (...) {
     return ofx::kStatErrFatal;
   }
 }

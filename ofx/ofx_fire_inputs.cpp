@@ -18,12 +18,6 @@ OfxFireInputs::OfxFireInputs(OfxImageEffectHandle effect, OfxImageClipHandle sou
     if (!props.GetInt(ofx::kClipConnected, &connected)) connected = 1;
     if (!connected || !props.GetDouble(ofx::kFrameRange, &lastTime_, 1)) lastTime_ = firstTime - 1.0;
   }
-  const OfxParameterSuiteV1& suite = *HostSuites().params;
-  for (int i = 0; i < kFireParamCount; ++i) {
-    unsigned int keys = 0;
-    fixed_[i] = suite.paramGetNumKeys && suite.paramGetNumKeys(params_[i], &keys) == ofx::kStatOK &&
-                keys == 0;
-  }
 }
 
 bool OfxFireInputs::Read(int index, double time, int32_t* value) const {
@@ -56,18 +50,8 @@ bool OfxFireInputs::Read(int index, double time, int32_t* value) const {
 
 bool OfxFireInputs::Values(int32_t frame, FireValues* values) {
   const double time = TimeOf(frame);
-  if (!fixedRead_) {
-    for (int i = 0; i < kFireParamCount; ++i) {
-      if (fixed_[i] && !Read(i, time, &fixedValues_[i])) return false;
-    }
-    fixedRead_ = true;
-  }
   for (int i = 0; i < kFireParamCount; ++i) {
-    if (fixed_[i]) {
-      (*values)[i] = fixedValues_[i];
-    } else if (!Read(i, time, &(*values)[i])) {
-      return false;
-    }
+    if (!Read(i, time, &(*values)[i])) return false;
   }
   return true;
 }
@@ -103,14 +87,10 @@ FireStatus OfxFireInputs::ReadSource(int32_t frame, PF_Pixel* pixels, PixelDiges
     return FireStatus::kOk;
   }
   OfxImageView view;
-  const bool readable = ReadImageView(image, &view) == OfxImageRead::kOk;
-  if (readable) CopyImageToFrame(view, frame_, pixels, digest);
+  sourceRead_ = ReadImageView(image, &view);
+  if (sourceRead_ == OfxImageRead::kOk) CopyImageToFrame(view, frame_, pixels, digest);
   suite.clipReleaseImage(image);
-  if (!readable) {
-    sourceUnreadable_ = true;
-    return FireStatus::kInputFailed;
-  }
-  return FireStatus::kOk;
+  return sourceRead_ == OfxImageRead::kOk ? FireStatus::kOk : FireStatus::kInputFailed;
 }
 
 bool OfxFireInputs::Aborted() {

@@ -1,6 +1,7 @@
 // What each frame of the fire is made from, read through the host: the parameters at the
-// frame's own time and the source clip's image at that time. A parameter without keyframes
-// has one value at every time, so it is read once per render.
+// frame's own time and the source clip's image at that time. A parameter without keyframes is
+// read at each frame's time too: an expression or a link changes it with time, and the host
+// still reports no keyframes.
 #pragma once
 
 #include <array>
@@ -10,6 +11,7 @@
 #include "ofx/fire_timeline.h"
 #include "ofx/ofx_api.h"
 #include "ofx/pixel_digest.h"
+#include "ofx/ofx_image.h"
 
 class OfxFireInputs : public FireInputs {
  public:
@@ -22,11 +24,10 @@ class OfxFireInputs : public FireInputs {
   FireStatus Source(int32_t frame, PF_Pixel* pixels) override;
   FireStatus DigestedSource(int32_t frame, PF_Pixel* pixels, size_t count,
                             uint64_t* digest) override;
-  bool SameAtEveryTime(int index) const override { return fixed_[index]; }
   bool Aborted() override;
 
-  // A source image came in a form the plug-in does not read (not RGBA bytes or floats).
-  bool SourceUnreadable() const { return sourceUnreadable_; }
+  // How the last source image read: kOk, or why the plug-in could not read it.
+  OfxImageRead SourceRead() const { return sourceRead_; }
   // The host gave no image of a connected source within its frame range.
   bool SourceMissing() const { return sourceMissing_; }
 
@@ -40,10 +41,7 @@ class OfxFireInputs : public FireInputs {
   const std::array<OfxParamHandle, kFireParamCount>& params_;
   double firstTime_;
   OfxRectI frame_;
-  std::array<bool, kFireParamCount> fixed_{};  // no keyframes: `fixedValues_` holds the value
-  FireValues fixedValues_{};
-  bool fixedRead_ = false;
   double lastTime_;  // the source's last frame, when it is connected; below firstTime else
-  bool sourceUnreadable_ = false;
+  OfxImageRead sourceRead_ = OfxImageRead::kOk;
   bool sourceMissing_ = false;
 };

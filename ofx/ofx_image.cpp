@@ -181,9 +181,8 @@ OfxImageRead ReadImageView(OfxPropertySetHandle image, OfxImageView* view) {
   const int64_t rowLength = width * (view->isFloat ? 16 : 4);
   const int64_t step = view->rowBytes < 0 ? -static_cast<int64_t>(view->rowBytes) : view->rowBytes;
   const bool empty = bounds[2] <= bounds[0] || bounds[3] <= bounds[1];
-  if (!view->data || (!empty && bounds[3] - bounds[1] > 1 && step < rowLength)) {
-    return OfxImageRead::kUnsupported;
-  }
+  if (!view->data) return OfxImageRead::kNoData;
+  if (!empty && bounds[3] - bounds[1] > 1 && step < rowLength) return OfxImageRead::kShortRows;
   return OfxImageRead::kOk;
 }
 

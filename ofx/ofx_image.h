@@ -21,6 +21,8 @@ struct OfxImageView {
 enum class OfxImageRead {
   kOk,
   kUnsupported,  // not RGBA bytes or floats, or inconsistent properties
+  kNoData,       // no pixel address
+  kShortRows,    // row bytes shorter than a row of pixels
 };
 
 // Reads an image's properties (from clipGetImage).

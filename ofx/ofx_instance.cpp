@@ -42,18 +42,41 @@ class FetchedImage {
   OfxPropertySetHandle handle_ = nullptr;
 };
 
-const char* FailureText(FireStatus status, const OfxFireInputs& inputs) {
-  switch (status) {
-    case FireStatus::kOutOfMemory: return "Fyrel: not enough memory for the fire's buffers.";
-    case FireStatus::kInputFailed:
-      if (inputs.SourceUnreadable()) return "Fyrel: the source is not RGBA in 8-bit or 32-bit float.";
-      if (inputs.SourceMissing()) {
-        return "Fyrel: the host gave no source image for a frame the fire is made from.";
-      }
-      return "Fyrel: the host did not give the parameter values.";
-    default: return nullptr;
+// Why a host's image cannot be read, in words; null when it can.
+const char* ImageFault(OfxImageRead read) {
+  switch (read) {
+    case OfxImageRead::kOk: return nullptr;
+    case OfxImageRead::kNoData: return "has no pixel data";
+    case OfxImageRead::kShortRows: return "has row bytes shorter than a row of its pixels";
+    default: return "is not RGBA in 8-bit or 32-bit float";
   }
 }
+
+std::string FailureText(FireStatus status, const OfxFireInputs& inputs) {
+  if (const char* fault = ImageFault(inputs.SourceRead())) {
+    return std::string("Fyrel: the host's source image ") + fault + ".";
+  }
+  if (inputs.SourceMissing()) {
+    return "Fyrel: the host gave no source image for a frame the fire is made from.";
+  }
+  if (status != FireStatus::kInputFailed) return std::string();
+  return "Fyrel: the host did not give the parameter values.";
+}
+
+std::string Pixels(const OfxRectI& r) {
+  return std::to_string(static_cast<int64_t>(r.x2) - r.x1) + " x " +
+         std::to_string(static_cast<int64_t>(r.y2) - r.y1);
+}
+
+// What the user can do when memory runs short; the whole message where no size is known (and
+// nothing more may be allocated to say it).
+constexpr const char* kFreeMemory = "free memory, or make the source smaller.";
+constexpr const char* kNoMemory =
+    "Fyrel: not enough memory for the fire; free memory, or make the source smaller.";
+
+// Infinite ends of ranges and regions, as the interface spells them.
+constexpr double kInfiniteMin = -2147483648.0, kInfiniteMax = 2147483647.0;
+bool Bounded(double v) { return std::isfinite(v) && v > kInfiniteMin && v < kInfiniteMax; }
 
 }  // namespace
 
@@ -106,14 +129,42 @@ OfxStatus OfxFireInstance::Destroy(OfxImageEffectHandle effect) {
   return ofx::kStatOK;
 }
 
-double OfxFireInstance::FirstTime() const {
+bool OfxFireInstance::SourceRange(int end, double* time) const {
   OfxPropertySetHandle props = nullptr;
+  return HostSuites().effects->clipGetPropertySet(source_, &props) == ofx::kStatOK &&
+         OfxProps(props).GetDouble(ofx::kFrameRange, time, end) && Bounded(*time);
+}
+
+double OfxFireInstance::FirstTime() const {
   double first = 1.0;
-  if (HostSuites().effects->clipGetPropertySet(source_, &props) == ofx::kStatOK &&
-      OfxProps(props).GetDouble(ofx::kFrameRange, &first, 0) && std::isfinite(first)) {
-    return first;
+  return SourceRange(0, &first) ? first : 1.0;
+}
+
+int32_t OfxFireInstance::LastFrame(double firstTime) const {
+  double last = 0.0;
+  if (!SourceRange(1, &last)) return FireTimeline::kLastFrame;
+  const int64_t frame = static_cast<int64_t>(FrameAt(last, firstTime)) + kFramesPastSource;
+  return static_cast<int32_t>(std::min<int64_t>(frame, FireTimeline::kLastFrame));
+}
+
+bool OfxFireInstance::SourceRegion(double firstTime, OfxRectI* region) const {
+  OfxRectD rod{};
+  OfxPropertySetHandle props = nullptr;
+  double aspect = 1.0;
+  if (HostSuites().effects->clipGetRegionOfDefinition(source_, firstTime, &rod) != ofx::kStatOK ||
+      !Bounded(rod.x1) || !Bounded(rod.y1) || !Bounded(rod.x2) || !Bounded(rod.y2)) {
+    return false;
   }
-  return 1.0;
+  // The region is in canonical coordinates: a pixel is the clip's aspect ratio wide.
+  if (HostSuites().effects->clipGetPropertySet(source_, &props) != ofx::kStatOK ||
+      !OfxProps(props).GetDouble(ofx::kPixelAspectRatio, &aspect) || !(aspect > 0.0)) {
+    aspect = 1.0;
+  }
+  const double x1 = std::floor(rod.x1 / aspect), x2 = std::ceil(rod.x2 / aspect);
+  if (!Bounded(x1) || !Bounded(x2)) return false;
+  *region = OfxRectI{static_cast<int>(x1), static_cast<int>(std::floor(rod.y1)),
+                     static_cast<int>(x2), static_cast<int>(std::ceil(rod.y2))};
+  return region->x2 > region->x1 && region->y2 > region->y1;
 }
 
 int32_t OfxFireInstance::FrameAt(double time, double firstTime) {
@@ -134,51 +185,82 @@ OfxStatus OfxFireInstance::Render(OfxPropertySetHandle inArgs) {
   }
   FetchedImage output(output_, time);
   OfxImageView view;
-  if (!output.handle() || ReadImageView(output.handle(), &view) != OfxImageRead::kOk) {
+  if (!output.handle()) return ofx::kStatFailed;
+  if (const char* fault = ImageFault(ReadImageView(output.handle(), &view))) {
+    const std::string text = std::string("Fyrel: the host's output image ") + fault + ".";
+    PostErrorMessage(effect_, text.c_str());
     return ofx::kStatFailed;
   }
-  const OfxRectI target{window[0], window[1], window[2], window[3]};
-  // The fire covers the output's whole frame: its region of definition where the host gives
-  // one, else the render window (a whole frame, since the plug-in takes no tiles).
-  int rod[4];
-  OfxRectI frame = target;
-  if (OfxProps(output.handle()).GetInts(ofx::kImageRegionOfDefinition, rod, 4) &&
-      rod[2] > rod[0] && rod[3] > rod[1]) {
-    frame = OfxRectI{rod[0], rod[1], rod[2], rod[3]};
+  try {
+    return RenderFrame(time, OfxRectI{window[0], window[1], window[2], window[3]}, view);
+  } catch (const std::bad_alloc&) {
+    // Whatever was being had is let go; the fire keeps what it had before.
+    PostErrorMessage(effect_, kNoMemory);
+    return ofx::kStatErrMemory;
   }
+}
+
+OfxStatus OfxFireInstance::RenderFrame(double time, const OfxRectI& window,
+                                       const OfxImageView& view) {
+  // The fire covers its source, whatever part of it the host asks to see: the source's own
+  // region is its grid, as in every other front end. A source without one (a generator of
+  // unbounded extent) gives the fire the frame the host asks for.
+  const double first = FirstTime();
+  OfxRectI frame = window;
+  const bool fromSource = SourceRegion(first, &frame);
+  if (!fromSource) frame = window;
   const int64_t width = static_cast<int64_t>(frame.x2) - frame.x1;
   const int64_t height = static_cast<int64_t>(frame.y2) - frame.y1;
   if (width < 1 || height < 1 || width > kMaxSide || height > kMaxSide) {
-    PostErrorMessage(effect_, "Fyrel: the frame must be 1 to 32768 pixels on each side.");
+    const std::string text =
+        fromSource ? "Fyrel: the source is " + Pixels(frame) + " pixels; the fire covers its "
+                         "source, at most 32768 pixels on each side: crop or scale the source."
+                   : "Fyrel: the source has no bounds and the host asks for " + Pixels(frame) +
+                         " pixels; the fire covers at most 32768 pixels on each side: crop the "
+                         "source.";
+    PostErrorMessage(effect_, text.c_str());
     return ofx::kStatFailed;
   }
 
-  const double first = FirstTime();
-  if (first != firstTime_ || frame.x1 != frame_.x1 || frame.y1 != frame_.y1 ||
-      frame.x2 != frame_.x2 || frame.y2 != frame_.y2) {
-    // The clip moved or was trimmed, or the frame lies elsewhere: every frame is another one.
-    timeline_.Forget();
-    firstTime_ = first;
-    frame_ = frame;
-  }
   const int32_t index = FrameAt(time, first);
-  if (index < 1) {
-    // Before the source begins there is no fire.
-    CopyFrameToImage(nullptr, OfxRectI{0, 0, 0, 0}, target, view);
+  if (index < 1 || index > LastFrame(first)) {
+    // Before the source begins, and long after it ends, there is no fire.
+    CopyFrameToImage(nullptr, OfxRectI{0, 0, 0, 0}, window, view);
     return ofx::kStatOK;
   }
-  OfxFireInputs inputs(effect_, source_, params_, first, frame);
-  const FireStatus status = timeline_.Render(index, static_cast<int32_t>(width),
-                                             static_cast<int32_t>(height), inputs);
-  if (status != FireStatus::kOk) {
-    if (const char* text = FailureText(status, inputs)) {
-      PostErrorMessage(effect_, text);
+  FireStatus status = FireStatus::kOk;
+  if (first != firstTime_ || frame.x1 != frame_.x1 || frame.y1 != frame_.y1 ||
+      frame.x2 != frame_.x2 || frame.y2 != frame_.y2) {
+    // The clip moved or was trimmed, or the source lies elsewhere: every frame is another one,
+    // once the fire's new size is had (until then the fire and its states stay).
+    if (timeline_.Resize(static_cast<int32_t>(width), static_cast<int32_t>(height))) {
+      timeline_.Forget();
+      firstTime_ = first;
+      frame_ = frame;
+    } else {
+      status = FireStatus::kOutOfMemory;
     }
-    return inputs.SourceUnreadable() ? ofx::kStatErrImageFormat : ofx::kStatFailed;
+  }
+  OfxFireInputs inputs(effect_, source_, params_, first, frame);
+  if (status == FireStatus::kOk) {
+    status = timeline_.Render(index, static_cast<int32_t>(width), static_cast<int32_t>(height),
+                              inputs);
+  }
+  if (status == FireStatus::kOutOfMemory) {
+    const std::string text =
+        "Fyrel: not enough memory for a " + Pixels(frame) + " fire; " + kFreeMemory;
+    PostErrorMessage(effect_, text.c_str());
+    return ofx::kStatErrMemory;
+  }
+  if (status != FireStatus::kOk) {
+    const std::string text = FailureText(status, inputs);
+    if (!text.empty()) PostErrorMessage(effect_, text.c_str());
+    return inputs.SourceRead() == OfxImageRead::kUnsupported ? ofx::kStatErrImageFormat
+                                                               : ofx::kStatFailed;
   }
   PF_Pixel colours[256];
   timeline_.Colours(colours);
-  ColourHeatToImage(timeline_.Heat(), colours, frame, target, view);
+  ColourHeatToImage(timeline_.Heat(), colours, frame, window, view);
   return ofx::kStatOK;
 }
 
@@ -189,7 +271,7 @@ OfxStatus OfxFireInstance::FramesNeeded(OfxPropertySetHandle inArgs, OfxProperty
   const double first = FirstTime();
   const int32_t index = FrameAt(time, first);
   double range[2] = {time, time};
-  if (index >= 1) {
+  if (index >= 1 && index <= LastFrame(first)) {
     const int32_t from = first == firstTime_ ? timeline_.FirstFrameToRead(index) : 1;
     range[0] = first + (from - 1);
   }

@@ -10,9 +10,13 @@
 #include "ofx/fire_timeline.h"
 #include "ofx/instance_lock.h"
 #include "ofx/ofx_api.h"
+#include "ofx/ofx_image.h"
 
 class OfxFireInstance {
  public:
+  // Frames the fire burns on, unfed, after its source ends; later ones are transparent.
+  static constexpr int32_t kFramesPastSource = 65536;
+
   // OfxActionCreateInstance: makes the instance and hangs it on the effect's instance data.
   static OfxStatus Create(OfxImageEffectHandle effect);
   // The instance made for `effect`, or null.
@@ -32,8 +36,18 @@ class OfxFireInstance {
  private:
   explicit OfxFireInstance(OfxImageEffectHandle effect) : effect_(effect) {}
   bool Connect();
+  OfxStatus RenderFrame(double time, const OfxRectI& window, const OfxImageView& view);
+  // The source clip's frame range, each end only where it has one (not the interface's
+  // "infinite").
+  bool SourceRange(int end, double* time) const;
   // The time of frame 1: the start of the source clip's frame range.
   double FirstTime() const;
+  // The last frame of the fire: kFramesPastSource after the source's last, at most the
+  // timeline's last.
+  int32_t LastFrame(double firstTime) const;
+  // The fire's frame in pixels, the source's own region at frame 1; false where the source has
+  // none (unbounded, or not connected).
+  bool SourceRegion(double firstTime, OfxRectI* region) const;
   // A host time to a frame (1 at firstTime), or 0 before it.
   static int32_t FrameAt(double time, double firstTime);
 

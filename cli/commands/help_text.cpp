@@ -99,3 +99,9 @@ std::string CommandHelp(Command command) {
 }
 
 std::string VersionText() { return std::string("fyrel ") + FYREL_VERSION_TEXT + "\n"; }
+
+std::string LicenceText() {
+  return "Licence GPL-2.0-or-later: the GNU General Public License, version 2 or any later "
+         "version.\nThis is free software: you are free to change and redistribute it.\n"
+         "There is NO WARRANTY, to the extent permitted by law.\n";
+}

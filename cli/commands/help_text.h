@@ -13,3 +13,5 @@ std::string CommandSynopsis(Command command);
 // What a flag of `command` takes and its default, "1 to 100, default 45"; empty when neither.
 std::string FlagDetails(Command command, const FlagSpec& flag);
 std::string VersionText();
+// What --version tells after the version: the licence, and that there is no warranty.
+std::string LicenceText();

@@ -18,7 +18,7 @@ namespace {
 int Run(const std::vector<std::string>& args) {
   Invocation invocation = ParseCommandLine(args);
   if (invocation.showVersion) {
-    std::fputs(VersionText().c_str(), stdout);
+    std::fputs((VersionText() + LicenceText()).c_str(), stdout);
     return 0;
   }
   if (invocation.command == Command::kNone) {

@@ -264,7 +264,8 @@ TEST(Texts, AboutHelpAndVersion) {
   EXPECT_EQ(renderHelp.status, 0);
   EXPECT_NE(renderHelp.output.find("(1 to 100, default 45)"), std::string::npos);
   EXPECT_NE(renderHelp.output.find("--fire-direction DEGREES"), std::string::npos);
-  EXPECT_EQ(Fyrel(dir, {"--version"}).output, "fyrel 2.2.0\n");
+  const std::string version = Fyrel(dir, {"--version"}).output;
+  EXPECT_EQ(version.rfind("fyrel 2.2.0\nLicence GPL-2.0-or-later: ", 0), 0u) << version;
 
   RunResult bare = Fyrel(dir, {});
   EXPECT_EQ(bare.status, 2);

@@ -22,6 +22,30 @@
 #include "tests/ofx/ofx_test_host.h"
 #include "tests/windows/check.h"
 
+#if !defined(_WIN32)
+#include <atomic>
+#include <cstdlib>
+#include <new>
+
+// The plug-in shares the test's allocator on Linux: the allocation of exactly `failSize` bytes
+// (a layer of the frame asked for; the host's images carry guards) that follows `failSkip`
+// others fails, once, as in a host short of memory. `liveBytes` is what is held.
+size_t failSize = 0;
+int failSkip = 0;
+std::atomic<size_t> liveBytes{0};
+void* operator new(size_t size) {
+  auto* block = size == failSize && failSkip-- <= 0 ? nullptr : static_cast<size_t*>(std::malloc(size + 16));
+  if (!block) throw (failSize = 0, std::bad_alloc());
+  liveBytes += *block = size;
+  return block + 2;
+}
+void operator delete(void* p) noexcept {
+  if (p) liveBytes -= *(static_cast<size_t*>(p) - 2);
+  if (p) std::free(static_cast<size_t*>(p) - 2);
+}
+void operator delete(void* p, size_t) noexcept { operator delete(p); }
+#endif
+
 using ofxtest::Effect;
 using ofxtest::Host;
 using ofxtest::Layout;
@@ -390,6 +414,65 @@ void CheckChanges(Host& host) {
   host.DestroyInstance(instance);
 }
 
+// Hosts that ask for odd things: frames far past the source, a source range or region without
+// bounds, values changed by expression without keys, output regions that change or have no
+// bounds, a size that cannot be had. Each frame is the source's fire, one read a frame, or none.
+void CheckOddHosts(Host& host) {
+  // Frames rendered in order from 1; the output region's growth at odd and even frames.
+  struct Case { const char* name; int frames; bool unboundedRange, expression; int outputGrow[2], sourceGrow; } const cases[] = {
+      {"source range infinite", 3, true, false, {0, 0}, 0},
+      {"expression", 12, false, true, {0, 0}, 0},
+      {"output region alternating", 40, false, false, {0, 8}, 0},
+      {"output region unbounded", 3, false, false, {-1, -1}, 0},
+      {"output region huge", 2, false, false, {600, 600}, 0},
+      {"source region unbounded", 3, false, false, {0, 0}, -1},
+  };
+  for (const Case& c : cases) {
+    Scene scene = MakeScene({}, {});
+    scene.unboundedRange = c.unboundedRange;
+    scene.source.grow = c.sourceGrow;
+    Effect* instance = host.CreateInstance(&scene);
+    if (!CHECK(instance != nullptr)) continue;
+    if (c.expression) instance->params.at("height")->expression = [](double t) { return std::array<double, 3>{13 + 7 * t}; };
+    const std::vector<Picture> reference = Reference(*instance, scene, c.frames);
+    const int before = host.sourceFetches;
+    for (int frame = 1; frame <= c.frames; ++frame) {
+      scene.output.grow = c.outputGrow[frame % 2];
+      RenderMatches(host, instance, frame, reference, c.name);
+    }
+    if (!CHECK_EQ(host.sourceFetches - before, c.frames)) std::printf("  %s\n", c.name);
+    // Far past the source's end, and at an infinite time, there is no fire, at once.
+    Picture blank;
+    for (double time : {1e9, HUGE_VAL}) CHECK(host.Render(instance, time, &blank) == ofxtest::kOK && blank == Picture(blank.size(), 0));
+    host.DestroyInstance(instance);
+  }
+#if !defined(_WIN32)
+  // A size that cannot be had fails with a message and keeps nothing of it: the fire goes on
+  // as it was, and the same size renders once the memory is there.
+  Scene scene = MakeScene({}, {});
+  scene.picture = [&scene](int frame) { return MovingSource(scene.width, scene.height, frame, 0); };
+  Effect* instance = host.CreateInstance(&scene);
+  if (!CHECK(instance != nullptr)) return;
+  const std::vector<Picture> small = Reference(*instance, scene, 4);
+  for (int frame = 1; frame <= 3; ++frame) RenderMatches(host, instance, frame, small, "before");
+  scene.width = scene.height = 1024;
+  const std::vector<Picture> large = Reference(*instance, scene, 2);
+  Picture frame(size_t{4} << 20);
+  const size_t held = liveBytes;
+  failSize = size_t{4} << 20, failSkip = 0;  // the source layer (the output world is a row)
+  CHECK_EQ(host.Render(instance, 4.0, &frame), 8);  // kOfxStatErrMemory
+  CHECK(liveBytes < held + (size_t{1} << 20));
+  CHECK(!host.messages.empty() && host.messages.back().find("not enough memory") != std::string::npos);
+  scene.width = 48, scene.height = 36;
+  const int before = host.sourceFetches;
+  RenderMatches(host, instance, 4, small, "after a size that could not be had");
+  CHECK_EQ(host.sourceFetches - before, 1);
+  scene.width = scene.height = 1024;
+  RenderMatches(host, instance, 2, large, "the size again, with the memory");
+  host.DestroyInstance(instance);
+#endif
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -416,25 +499,35 @@ int main(int argc, char** argv) {
     for (const std::string& fault : host.faults) CHECK(!std::printf("  host saw: %s\n", fault.c_str()));
   }
   {
-    // A host with a message suite hears why a render fails: a source given in 16 bits, a
-    // source frame the fire is made from withheld. Nothing else is given as that fire.
+    // A host with a message suite hears why a render fails, in words that say what to change:
+    // images the plug-in cannot read, a source too large, a source frame the fire is made from
+    // withheld (nothing else is given as that fire).
     Host host({true, true});
     std::string error;
-    Scene shorts = MakeScene({}, {}), withheld = MakeScene({}, {});
-    shorts.source.shorts = true;
-    withheld.withheld = 3;
-    Effect* a = host.Load(argv[1], &error) ? host.CreateInstance(&shorts) : nullptr;
-    Effect* b = host.CreateInstance(&withheld);
-    Picture frame;
-    if (CHECK(a && b)) {
-      CHECK_EQ(host.Render(a, 1.0, &frame), 1000);
-      CHECK_EQ(host.Render(b, 5.0, &frame), ofxtest::kFailed);
-      CHECK(host.messages.size() == 2 && host.messages[0].find("OfxMessageError") == 0);
-      const std::vector<Picture> reference = Reference(*b, withheld, 2);
-      RenderMatches(host, b, 2, reference, "before the withheld frame");
-      host.DestroyInstance(a);
-      host.DestroyInstance(b);
+    CHECK(host.Load(argv[1], &error));
+    CheckOddHosts(host);
+    struct Case { void (*set)(Scene&); int status; const char* message; } const cases[] = {
+        {[](Scene& s) { s.source.shorts = true; }, 1000, "source image is not RGBA"},
+        {[](Scene& s) { s.source.shortRows = true; }, 1, "source image has row bytes shorter"},
+        {[](Scene& s) { s.source.noData = true; }, 1, "source image has no pixel data"},
+        {[](Scene& s) { s.output.shortRows = true; }, 1, "output image has row bytes shorter"},
+        {[](Scene& s) { s.source.grow = 20000; }, 1, "crop or scale the source"},
+        {[](Scene& s) { s.withheld = 3; }, 1, "no source image"},
+    };
+    for (const Case& c : cases) {
+      Scene scene = MakeScene({}, {});
+      c.set(scene);
+      Effect* instance = host.CreateInstance(&scene);
+      Picture frame;
+      host.messages.clear();
+      if (!CHECK(instance && host.Render(instance, 5.0, &frame) == c.status)) continue;
+      CHECK(host.messages.size() == 1 && host.messages[0].find("OfxMessageError") == 0 &&
+            host.messages[0].find(c.message) != std::string::npos);
+      if (scene.withheld) RenderMatches(host, instance, 2, Reference(*instance, scene, 2), "before the withheld frame");
+      host.DestroyInstance(instance);
     }
+    CHECK_EQ(host.liveImages, 0);
+    for (const std::string& fault : host.faults) CHECK(!std::printf("  host saw: %s\n", fault.c_str()));
   }
   {
     // Without the parameter suite the plug-in cannot work: load says so, and nothing breaks.

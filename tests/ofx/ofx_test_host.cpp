@@ -1,6 +1,7 @@
 #include "tests/ofx/ofx_test_host.h"
 
 #include <cmath>
+#include <cstdint>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -235,10 +236,8 @@ Status ClipReleaseImage(void* image) {
 }
 Status ClipGetRegionOfDefinition(void* clip, double, double* rect) {
   const Scene& scene = H().SceneOf(static_cast<Clip*>(clip)->effect);
-  rect[0] = scene.output.x1;
-  rect[1] = scene.output.y1;
-  rect[2] = scene.output.x1 + scene.width;
-  rect[3] = scene.output.y1 + scene.height;
+  const std::array<int, 4> r = Region(scene, static_cast<Clip*>(clip)->name == "Output" ? scene.output : scene.source);
+  for (int i = 0; i < 4; ++i) rect[i] = r[i];
   return kOK;
 }
 int Abort(void*) { return 0; }
@@ -429,7 +428,13 @@ void PropertySet::SetPointer(const std::string& name, void* v) {
   p.pointers = {v};
 }
 
+std::array<int, 4> Region(const Scene& scene, const Layout& l) {
+  if (l.grow < 0) return {INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX};
+  return {l.x1 - l.grow, l.y1 - l.grow, l.x1 + scene.width + l.grow, l.y1 + scene.height + l.grow};
+}
+
 std::array<double, 3> Param::At(double time) const {
+  if (expression) return expression(time);
   if (keys.empty()) return value;
   auto it = keys.upper_bound(time);
   if (it == keys.begin()) return it->second;
@@ -566,6 +571,7 @@ Effect* Host::CreateInstance(Scene* scene) {
     p.SetDouble("OfxImagePropPixelAspectRatio", {1.0});
     p.SetDouble("OfxImageEffectPropFrameRate", {25.0});
     p.SetDouble("OfxImageEffectPropFrameRange", {scene->firstTime, scene->firstTime + scene->frames - 1});
+    if (scene->unboundedRange) p.SetDouble("OfxImageEffectPropFrameRange", {INT32_MIN, INT32_MAX});
     p.SetInt("OfxImageClipPropConnected", {1});
     effect->clips[entry.first] = std::move(clip);
   }
@@ -641,10 +647,11 @@ Status Host::NewImage(Clip* clip, double time, Image** made) {
   }
   PropertySet& p = image->props;
   p.SetString("OfxPropType", {"OfxTypeImage"});
-  p.SetPointer("OfxImagePropData", bottom);
+  p.SetPointer("OfxImagePropData", layout.noData ? nullptr : bottom);
   p.SetInt("OfxImagePropBounds", {x1, y1, x1 + w, y1 + h});
-  p.SetInt("OfxImagePropRegionOfDefinition", {layout.x1, layout.y1, layout.x1 + scene.width, layout.y1 + scene.height});
-  p.SetInt("OfxImagePropRowBytes", {rowBytes});
+  const std::array<int, 4> region = Region(scene, layout);
+  p.SetInt("OfxImagePropRegionOfDefinition", std::vector<int>(region.begin(), region.end()));
+  p.SetInt("OfxImagePropRowBytes", {layout.shortRows ? (rowBytes > 0 ? rowBytes - 4 : rowBytes + 4) : rowBytes});
   p.SetString("OfxImageEffectPropPixelDepth",
               {layout.shorts ? "OfxBitDepthShort" : layout.isFloat ? "OfxBitDepthFloat" : "OfxBitDepthByte"});
   p.SetString("OfxImageEffectPropComponents", {"OfxImageComponentRGBA"});

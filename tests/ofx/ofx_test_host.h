@@ -52,6 +52,8 @@ struct Layout {
   bool topDown = false;   // memory rows top first: negative row bytes
   int margin = 0;         // output: pixels of image around the frame, outside the render window
   bool shorts = false;    // say the pixels are 16-bit, which the plug-in does not take
+  int grow = 0;           // the clip's region reaches this far past the frame; -1: unbounded
+  bool shortRows = false, noData = false;  // row bytes one pixel short; no pixel address
 };
 
 // RGBA bytes, top row first: the picture a source clip shows at a frame.
@@ -62,6 +64,7 @@ struct Param {
   PropertySet props;
   std::array<double, 3> value{};           // the value without keyframes
   std::map<double, std::array<double, 3>> keys;  // time -> value; held until the next key
+  std::function<std::array<double, 3>(double)> expression;  // without keys, as the host reports
   std::array<double, 3> At(double time) const;
 };
 
@@ -92,6 +95,7 @@ struct Scene {
   double firstTime = 1.0;
   int frames = 40;
   int withheld = 0;  // a frame of the source the host does not give
+  bool unboundedRange = false;  // the source's frame range is the interface's "infinite"
   Layout source, output;
   std::function<Picture(int frame)> picture;  // frame 1 .. frames
 };
@@ -158,6 +162,9 @@ class Host {
   std::map<Image*, bool> outputImages_;
   Status loadStatus_ = kFailed, describeStatus_ = kFailed, inContextStatus_ = kFailed;
 };
+
+// The region of a clip laid out so, in pixels, as the host reports it.
+std::array<int, 4> Region(const Scene& scene, const Layout& layout);
 
 // The names and types the interface gives properties ('s', 'i', 'd', 'p'); 0 for a name it
 // does not have. Names built from a prefix and a clip name count.

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# The Debian package on this machine (as root): built by tools/package, installed with apt, used
-# as an installed program is (/usr/bin/fyrel, frei0r=fyrel in ffmpeg and the GStreamer and MLT
-# filters with no FREI0R_PATH, `man fyrel`), then purged, leaving the same files as before.
+# The Debian packages on this machine (as root): built by tools/package, installed with apt,
+# used as installed programs are (/usr/bin/fyrel, frei0r=fyrel in ffmpeg and the GStreamer and
+# MLT filters with no FREI0R_PATH, `man fyrel`, the OBS filter where libobs looks for it), its
+# licence read, then purged, leaving the same files as before.
 # It installs into /usr, so it runs on its own (a step of tools/test-all), never beside tests
 # that load the build's fyrel.so. Whatever happens, the exit trap purges what it installed.
 #   bash tests/package/deb_package_test.sh [BUILD_DIR]
@@ -9,10 +10,14 @@ set -euo pipefail
 cd "$(dirname "$0")/../.."
 fail() { echo "deb_package_test: $*" >&2; exit 1; }
 [ "$(id -u)" = 0 ] || fail "needs root (it installs the package)"
-dpkg-query -W -f='${Status}' fyrel 2>/dev/null | grep 'ok installed' > /dev/null &&
-  fail "fyrel is already installed: this test will not replace or remove it"
+for package in fyrel fyrel-obs; do
+  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep 'ok installed' > /dev/null &&
+    fail "$package is already installed: this test will not replace or remove it"
+done
 
-deb="$(bash tools/package "${1:-build}")"
+mapfile -t debs < <(bash tools/package "${1:-build}")
+deb="${debs[0]}"
+[ "${#debs[@]}" = 2 ] || fail "tools/package made no fyrel-obs package: ${debs[*]}"
 tmp="$(mktemp -d)"
 watched=(/usr /etc /var/lib/dpkg/info)
 [ -d /opt ] && watched+=(/opt)
@@ -31,17 +36,29 @@ snapshot > "$tmp/before"
 
 # Nothing of the package may be there yet (dpkg would replace such a file and the purge delete
 # it), nor a fyrel.so that ffmpeg would find before /usr/lib/frei0r-1.
-while read -r path; do
-  [ ! -e "$path" ] || fail "$path exists before the package is installed"
-done < <(dpkg-deb --fsys-tarfile "$deb" | tar -t | sed -n 's|^\./\(.*[^/]\)$|/\1|p')
+for package in "${debs[@]}"; do
+  while read -r path; do
+    [ ! -e "$path" ] || fail "$path exists before the package is installed"
+  done < <(dpkg-deb --fsys-tarfile "$package" | tar -t | sed -n 's|^\./\(.*[^/]\)$|/\1|p')
+done
 for shadow in "$HOME/.frei0r-1/lib/fyrel.so" /usr/local/lib/frei0r-1/fyrel.so; do
   [ ! -e "$shadow" ] || fail "$shadow would be found before the installed filter"
 done
 
-DEBIAN_FRONTEND=noninteractive apt-get install -y -q -o DPkg::Lock::Timeout=120 "$deb" \
-  > "$tmp/install.log" 2>&1 || { cat "$tmp/install.log" >&2; fail "apt-get install $deb failed"; }
+DEBIAN_FRONTEND=noninteractive apt-get install -y -q -o DPkg::Lock::Timeout=120 "${debs[@]}" \
+  > "$tmp/install.log" 2>&1 || { cat "$tmp/install.log" >&2; fail "apt-get install ${debs[*]} failed"; }
 version="$(dpkg-query -W -f='${Version}' fyrel)"
-[ "$(/usr/bin/fyrel --version)" = "fyrel $version" ] || fail "fyrel --version is not $version"
+[ "$(/usr/bin/fyrel --version | head -n 1)" = "fyrel $version" ] || fail "fyrel --version is not $version"
+
+# The licence: Debian's machine-readable copyright file, GPL-2+ for the whole, pointing at the
+# licence's text in base-files, and the notices of the code the renderer has built in.
+copyright=/usr/share/doc/fyrel/copyright
+[ "$(head -n 1 "$copyright")" = "Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/" ] &&
+  grep -A2 '^Files: \*$' "$copyright" | grep -q '^License: GPL-2+$' && [ -s /usr/share/common-licenses/GPL-2 ] &&
+  grep -q 'common-licenses/GPL-2' "$copyright" || fail "$copyright does not give Fyrel's licence, GPL-2+"
+for part in 'Files: CLI/\*' 'Files: stb/stb_image.h'; do
+  grep -q "^$part" "$copyright" || fail "$copyright has no notice for the renderer's $part"
+done
 
 # The installed renderer and the installed filter in ffmpeg give the same frames, with fire.
 unset FREI0R_PATH
@@ -59,13 +76,28 @@ GST_REGISTRY="$tmp/gst-registry.bin" gst-inspect-1.0 frei0r-filter-fyrel > /dev/
 melt -query filter=frei0r.fyrel 2>/dev/null | grep 'identifier: frei0r.fyrel' > /dev/null ||
   fail "MLT does not find frei0r.fyrel"
 
+# The OBS filter in the system's OBS folders, and libobs loading it from there: the build's
+# libobs test (when the tree has it) run on the installed module under a virtual display.
+obs_module="/usr/lib/$(dpkg-architecture -qDEB_HOST_MULTIARCH)/obs-plugins/fyrel-obs.so"
+obs_data=/usr/share/obs/obs-plugins/fyrel-obs
+[ -f "$obs_module" ] && [ -f "$obs_data/locale/en-US.ini" ] ||
+  fail "fyrel-obs put no $obs_module or $obs_data/locale/en-US.ini"
+obs_test="${1:-build}/tests/obs/obs_filter_test"
+if [ -x "$obs_test" ]; then
+  status=0
+  FYREL_OBS_MODULE="$obs_module" FYREL_OBS_DATA="$obs_data" xvfb-run -a -s '-screen 0 640x480x24' \
+    "$obs_test" --gtest_filter='ObsFilter.Shows*' > "$tmp/obs.log" 2>&1 || status=$?
+  [ "$status" = 0 ] || [ "$status" = 77 ] || { cat "$tmp/obs.log" >&2; fail "the installed OBS filter fails in libobs"; }
+  [ "$status" = 0 ] || echo "deb_package_test: the installed OBS filter is not run: $(tail -1 "$tmp/obs.log")"
+fi
+
 [ "$(man -w fyrel)" = /usr/share/man/man1/fyrel.1.gz ] || fail "man finds no /usr/share/man/man1/fyrel.1.gz"
 MANWIDTH=80 MANPAGER=cat man fyrel 2> "$tmp/man.err" > "$tmp/man.txt"
 grep -q -- '--fire-direction' "$tmp/man.txt" && [ ! -s "$tmp/man.err" ] ||
   { cat "$tmp/man.err" >&2; fail "man fyrel shows no flags, or warns"; }
 
-DEBIAN_FRONTEND=noninteractive apt-get purge -y -q -o DPkg::Lock::Timeout=120 fyrel \
-  > "$tmp/purge.log" 2>&1 || { cat "$tmp/purge.log" >&2; fail "apt-get purge fyrel failed"; }
+DEBIAN_FRONTEND=noninteractive apt-get purge -y -q -o DPkg::Lock::Timeout=120 fyrel fyrel-obs \
+  > "$tmp/purge.log" 2>&1 || { cat "$tmp/purge.log" >&2; fail "apt-get purge fyrel fyrel-obs failed"; }
 snapshot > "$tmp/after"
 diff "$tmp/before" "$tmp/after" >&2 || fail "the machine differs after the purge (above: < before, > after)"
-echo "deb_package_test: $(basename "$deb") installed, used and purged, nothing left behind"
+echo "deb_package_test: $(basename -a "${debs[@]}" | tr '\n' ' ')installed, used and purged, nothing left behind"

@@ -46,7 +46,8 @@ const fresh = (name) => {
 
 // The page's folder under a sub-path, as a static host may publish it; nothing else is served.
 const SUB_PATH = '/static/fyrel/';
-const types = { '.html': 'text/html', '.js': 'text/javascript', '.css': 'text/css', '.wasm': 'application/wasm' };
+const types = { '.html': 'text/html', '.js': 'text/javascript', '.css': 'text/css', '.wasm': 'application/wasm',
+                '.txt': 'text/plain' };
 function serve(root) {
   return new Promise((resolve) => {
     const s = http.createServer((request, response) => {
@@ -270,6 +271,15 @@ test('benchmark: frames rendered and drawn per second (reported, not asserted)',
     assert.ok(r.frames > 0);
   }
   fs.writeFileSync(path.join(work, 'benchmark.json'), JSON.stringify(results, null, 1));
+});
+
+test('the footer links the licence and the notices, served beside the page', async () => {
+  const links = await page.$$eval('footer a', (as) => as.map((a) => a.href));
+  for (const name of ['LICENSE.txt', 'NOTICES.txt']) {
+    const href = links.find((link) => link.endsWith(`${SUB_PATH}${name}`));
+    assert.ok(href, `no footer link to ${name}`);
+    assert.equal(await page.evaluate(async (h) => (await fetch(h)).status, href), 200, href);
+  }
 });
 
 test('no console error, failed request or uncaught exception on the page', () => {

@@ -1,0 +1,108 @@
+#include "obs/obs_params.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "host/effect_params.h"
+
+namespace {
+
+// OBS keeps a colour as 0xAABBGGRR; the effect takes 0xRRGGBB.
+int64_t ObsColor(int32_t rgb) {
+  return int64_t{0xFF} << 24 | BlueOf(rgb) << 16 | GreenOf(rgb) << 8 | RedOf(rgb);
+}
+int32_t EffectColor(int64_t abgr) {
+  return static_cast<int32_t>((abgr & 0xFF) << 16 | (abgr & 0xFF00) | (abgr >> 16 & 0xFF));
+}
+
+int64_t Clamped(int64_t v, int64_t min, int64_t max) { return v < min ? min : v > max ? max : v; }
+
+// The angle's widget: a slider over one turn, in hundredths of a degree (0 up, 90 right); a
+// saved value anywhere in the effect's range is kept.
+constexpr double kTurn = 360.0, kAngleStep = 0.01;
+
+}  // namespace
+
+void AddFireProperties(obs_properties_t* props) {
+  for (int g = 0; g < kParamGroupCount; ++g) {
+    obs_properties_t* group = obs_properties_create();
+    for (const EffectParam& p : kEffectParams) {
+      if (p.hostOnly || static_cast<int>(p.group) != g) continue;
+      const char* label = p.name;
+      obs_property_t* property = nullptr;
+      switch (p.kind) {
+        case ParamKind::kSlider:
+          property = obs_properties_add_int_slider(group, p.scriptName, label, p.min, p.max, 1);
+          break;
+        case ParamKind::kCheckBox:
+          property = obs_properties_add_bool(group, p.scriptName, label);
+          break;
+        case ParamKind::kColor:
+          property = obs_properties_add_color(group, p.scriptName, label);
+          break;
+        case ParamKind::kAngle:
+          property = obs_properties_add_float_slider(group, p.scriptName, label, 0.0, kTurn,
+                                                     kAngleStep);
+          obs_property_float_set_suffix(property, "\xC2\xB0");  // degrees
+          break;
+        case ParamKind::kFraction:
+          property = obs_properties_add_float_slider(group, p.scriptName, label, p.min, p.max,
+                                                     1.0 / kFixedOne);
+          break;
+      }
+      obs_property_set_long_description(property, p.help);
+    }
+    const ParamGroupInfo& info = GroupInfo(static_cast<ParamGroup>(g));
+    obs_properties_add_group(props, info.scriptName, info.title, OBS_GROUP_NORMAL, group);
+  }
+}
+
+void SetFireDefaults(obs_data_t* settings) {
+  for (const EffectParam& p : kEffectParams) {
+    if (p.hostOnly) continue;
+    switch (p.kind) {
+      case ParamKind::kSlider:
+        obs_data_set_default_int(settings, p.scriptName, p.dephault);
+        break;
+      case ParamKind::kCheckBox:
+        obs_data_set_default_bool(settings, p.scriptName, p.dephault != 0);
+        break;
+      case ParamKind::kColor:
+        obs_data_set_default_int(settings, p.scriptName, ObsColor(p.dephault));
+        break;
+      case ParamKind::kAngle:
+      case ParamKind::kFraction:
+        obs_data_set_default_double(settings, p.scriptName,
+                                    static_cast<double>(p.dephault) / kFixedOne);
+        break;
+    }
+  }
+}
+
+FireSettings FireSettingsFrom(obs_data_t* settings) {
+  FireSettings values;
+  for (const EffectParam& p : kEffectParams) {
+    if (p.hostOnly) continue;
+    int64_t value = 0;
+    switch (p.kind) {
+      case ParamKind::kSlider:
+        value = Clamped(obs_data_get_int(settings, p.scriptName), p.min, p.max);
+        break;
+      case ParamKind::kCheckBox:
+        value = obs_data_get_bool(settings, p.scriptName) ? 1 : 0;
+        break;
+      case ParamKind::kColor:
+        value = EffectColor(obs_data_get_int(settings, p.scriptName));
+        break;
+      case ParamKind::kAngle:
+      case ParamKind::kFraction: {
+        const double v = obs_data_get_double(settings, p.scriptName);  // degrees or units
+        value = std::isnan(v) ? p.dephault
+                              : NearestFixed16(std::min<double>(std::max<double>(v, p.min), p.max));
+        break;
+      }
+    }
+    values.emplace_back(p.name, static_cast<int32_t>(value));
+  }
+  return values;
+}
