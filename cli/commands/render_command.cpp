@@ -8,6 +8,7 @@
 #include "cli/commands/effect_session.h"
 #include "cli/media/composite.h"
 #include "cli/media/source_frames.h"
+#include "cli/media/video_encoder.h"
 #include "cli/media/video_probe.h"
 #include "cli/output/frame_names.h"
 #include "cli/output/frame_output.h"
@@ -30,6 +31,27 @@ int32_t FrameCount(const Invocation& invocation, const SourceFrames& source) {
                      std::to_string(source.Length()) + " frames of " + invocation.sourcePath);
   }
   return invocation.frames;
+}
+
+// Says on standard error what the video does to time that the user may not expect.
+void NoteRetiming(const Invocation& invocation, const SourceFrames& source,
+                  const FrameOutputPlan& plan) {
+  if (invocation.videoPath.empty()) return;
+  const bool gif = VideoFormatOf(invocation.videoPath) == VideoFormat::kGif;
+  if (!plan.sound.path.empty() && !gif && !(plan.fps == source.Rate())) {
+    std::fprintf(stderr,
+                 "fyrel: note: --fps %s plays %s (%s fps) %.6gx as fast; its sound is played as "
+                 "fast, its pitch kept\n",
+                 FrameRateText(plan.fps).c_str(), invocation.sourcePath.c_str(),
+                 FrameRateText(source.Rate()).c_str(), plan.sound.speed);
+  }
+  if (gif && ThinsGifFrames(plan.fps)) {
+    std::fprintf(stderr,
+                 "fyrel: note: a GIF plays at most %s frames a second: %s keeps its length at %s "
+                 "fps with the frames between left out\n",
+                 FrameRateText(kGifMostRate).c_str(), invocation.videoPath.c_str(),
+                 FrameRateText(kGifMostRate).c_str());
+  }
 }
 
 }  // namespace
@@ -66,9 +88,14 @@ int RunRenderCommand(const Invocation& invocation) {
   // A video source's own rate and sound, unless --fps says otherwise.
   plan.fps = invocation.fpsGiven || !source->HasRate() ? invocation.fps : source->Rate();
   if (source->HasRate() && !invocation.videoPath.empty()) {
-    plan.sound = ProbeSound(invocation.sourcePath);
+    plan.sound = source->Sound();
     plan.frames = frames;
+    // Each source frame stays one frame, so frames given another rate play faster or slower
+    // than in their file: their sound goes with them, all of it, in step.
+    plan.sound.speed = static_cast<double>(plan.fps.num) * source->Rate().den /
+                       (static_cast<double>(plan.fps.den) * source->Rate().num);
   }
+  if (!invocation.quiet) NoteRetiming(invocation, *source, plan);
   plan.threads = invocation.threads > 0 ? invocation.threads : DefaultEncodingThreads();
   FrameOutput output(plan);
 
@@ -97,7 +124,7 @@ int RunRenderCommand(const Invocation& invocation) {
     if (invocation.compositeOver) {
       // The source as the host holds it: the input layer, one row after another.
       const PF_LayerDef& layer = host->Param(0).u.ld;
-      CompositeOverHostPixels(layer.data, rgba.data(), pixels);
+      CompositeOverHostRows(layer.data, rgba.data(), width, height);
     }
     output.Put(frame, std::move(rgba));
     progress.Update(frame - invocation.start + 1);

@@ -14,6 +14,9 @@
 #include "shared/default_source.h"
 #include "cli/media/orientation.h"
 #include "cli/media/video_probe.h"
+#if defined(FYREL_HAVE_LIBAV)
+#include "cli/media/video_decoder.h"
+#endif
 #include "cli/platform/child_process.h"
 #include "cli/platform/cli_error.h"
 #include "cli/platform/file_system.h"
@@ -147,6 +150,7 @@ class SequenceSource : public SourceFrames {
   RgbaImage frame_;
 };
 
+#if !defined(FYREL_HAVE_LIBAV)
 // A video (or a still that only ffmpeg reads) decoded by ffmpeg into raw RGBA through a pipe,
 // one frame a read, turned upright. ffmpeg passes every frame on as the demuxer and decoder
 // give it (edit lists applied, no frames made up or dropped for a constant rate). The first
@@ -191,6 +195,7 @@ class VideoSource : public SourceFrames {
                      " of " + std::to_string(length_) + Reason());
     }
   }
+  SourceSound Sound() const override { return ProbeSound(path_); }
 
  private:
   // The next frame, upright, in `rgba`; false when ffmpeg gives no whole frame.
@@ -225,6 +230,50 @@ class VideoSource : public SourceFrames {
   std::vector<uint8_t> stored_;  // a turned frame as it arrives
   int32_t read_ = 0;
 };
+#endif
+
+#if defined(FYREL_HAVE_LIBAV)
+// A video decoded in this process.
+class DecodedSource : public SourceFrames {
+ public:
+  DecodedSource(std::unique_ptr<VideoDecoder> decoder, const std::string& path)
+      : decoder_(std::move(decoder)) {
+    const VideoStreamInfo& info = decoder_->Info();
+    files_.push_back(path);
+    width_ = info.width;
+    height_ = info.height;
+    length_ = info.frames;
+    rate_ = info.rate;
+    hasRate_ = true;
+  }
+  void Next(std::vector<uint8_t>* rgba) override { decoder_->Next(rgba); }
+  SourceSound Sound() const override { return decoder_->Sound(); }
+
+ private:
+  std::unique_ptr<VideoDecoder> decoder_;
+};
+
+// The video, or the still, in `path`, read in this process.
+std::unique_ptr<SourceFrames> OpenFootage(const std::string& path) {
+  std::unique_ptr<VideoDecoder> decoder;
+  try {
+    decoder = std::make_unique<VideoDecoder>(path);
+  } catch (const CliError&) {
+    // A file named .png that ffmpeg cannot read either: what is wrong with it as a PNG.
+    if (LowercaseExtension(path) == "png") ReadPngFile(path);
+    throw;
+  }
+  if (!decoder->Info().still) {
+    return std::make_unique<DecodedSource>(std::move(decoder), path);
+  }
+  // A still serves any number of frames, whichever image format holds it.
+  RgbaImage image;
+  image.width = decoder->Info().width;
+  image.height = decoder->Info().height;
+  decoder->Next(&image.pixels);
+  return std::make_unique<StillSource>(std::move(image), path);
+}
+#endif
 
 void CheckReadable(const std::string& path) {
   std::FILE* file = std::fopen(path.c_str(), "rb");
@@ -242,6 +291,8 @@ bool StartsWithPngSignature(const std::string& path) {
   return got == sizeof head && std::memcmp(head, kSignature, sizeof head) == 0;
 }
 
+#if !defined(FYREL_HAVE_LIBAV)
+// The video, or the still, in `path`, read by the ffmpeg program.
 std::unique_ptr<SourceFrames> OpenFootage(const std::string& path) {
   std::unique_ptr<VideoSource> video;
   VideoStreamInfo info;
@@ -261,6 +312,7 @@ std::unique_ptr<SourceFrames> OpenFootage(const std::string& path) {
   video->Next(&image.pixels);
   return std::make_unique<StillSource>(std::move(image), path);
 }
+#endif
 
 }  // namespace
 

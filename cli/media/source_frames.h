@@ -1,7 +1,7 @@
 // The source layer, frame by frame: a still (the same image for every frame: a PNG, or any
 // image ffmpeg reads), a numbered PNG sequence (shot_%04d.png, every number from the lowest
-// on, no gaps) or a video file that ffmpeg decodes, read through a pipe one frame at a time,
-// upright. All of them give 8-bit RGBA of one size, which sets the frame size.
+// on, no gaps) or a video file that ffmpeg decodes (in this process where the build has
+// FFmpeg's libraries, else through a pipe from the ffmpeg program), one frame at a time, upright. All of them give 8-bit RGBA of one size, which sets the frame size.
 #pragma once
 
 #include <cstdint>
@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "cli/media/frame_rate.h"
+#include "cli/media/video_probe.h"
 #include "cli/png/png_io.h"
 
 class SourceFrames {
@@ -26,6 +27,8 @@ class SourceFrames {
   // using its buffer when it has one. A still image hands its one frame over at the first
   // call and has none after it. Throws a CliError naming the source when it cannot be read.
   virtual void Next(std::vector<uint8_t>* rgba) = 0;
+  // A video's sound, as a video made from its frames is to carry it (none: no path).
+  virtual SourceSound Sound() const { return SourceSound(); }
   // The files it reads (none for the built-in source).
   const std::vector<std::string>& Files() const { return files_; }
 

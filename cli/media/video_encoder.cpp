@@ -1,21 +1,39 @@
 #include "cli/media/video_encoder.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <initializer_list>
 
 #include "cli/platform/cli_error.h"
 #include "cli/platform/file_system.h"
 #include "cli/platform/interrupt_cleanup.h"
+#if defined(FYREL_HAVE_LIBAV)
+#include "cli/media/yuv_frames.h"
+#else
+class YuvFrames {};  // never made: the frames go to ffmpeg as they are
+#endif
 
 namespace {
 
 // H.264 in 4:2:0 needs even sides; an odd frame gets one black row or column more.
 const char* const kEvenSides = "pad=ceil(iw/2)*2:ceil(ih/2)*2:color=black";
 
-// An MP4 has no alpha: RGBA frames are sent as RGB weighted by their alpha.
+// An MP4's frames are sent as the 4:2:0 YUV its encoder takes, converted here on threads,
+// where the build has FFmpeg's libraries.
+bool SendsYuv(const VideoJob& job) {
+#if defined(FYREL_HAVE_LIBAV)
+  return VideoFormatOf(job.videoPath) == VideoFormat::kMp4;
+#else
+  (void)job;
+  return false;
+#endif
+}
+
+// Else an MP4, which has no alpha, is sent RGBA frames as RGB weighted by their alpha.
 bool PremultipliesToRgb(const VideoJob& job) {
-  return job.framesHaveAlpha && VideoFormatOf(job.videoPath) == VideoFormat::kMp4;
+  return job.framesHaveAlpha && VideoFormatOf(job.videoPath) == VideoFormat::kMp4 &&
+         !SendsYuv(job);
 }
 
 // The audio codec for `format`: "copy" when the container takes `codec` as it is.
@@ -23,10 +41,23 @@ const char* AudioCodecFor(VideoFormat format, const std::string& codec) {
   if (format == VideoFormat::kWebm) {
     return codec == "opus" || codec == "vorbis" ? "copy" : "libopus";
   }
-  for (const char* kept : {"aac", "mp3", "alac", "ac3", "eac3", "opus", "flac"}) {
+  // What ffmpeg writes into an MP4 without calling it experimental (FLAC is, in the ffmpeg of
+  // Debian 12: it is encoded to AAC with the rest).
+  for (const char* kept : {"aac", "mp3", "alac", "ac3", "eac3", "opus"}) {
     if (codec == kept) return "copy";
   }
   return "aac";
+}
+
+// ffmpeg's filter that plays sound `speed` times as fast, its pitch kept: atempo takes 0.5 to
+// 100 at a time, so further speeds are chained.
+std::string TempoFilter(double speed) {
+  std::string filter;
+  for (; speed < 0.5; speed /= 0.5) filter += "atempo=0.5,";
+  for (; speed > 100.0; speed /= 100.0) filter += "atempo=100,";
+  char last[48];
+  std::snprintf(last, sizeof last, "atempo=%.9f", speed);
+  return filter + last;
 }
 
 std::string SecondsText(double seconds) {
@@ -37,14 +68,12 @@ std::string SecondsText(double seconds) {
 
 }  // namespace
 
+bool ThinsGifFrames(const FrameRate& fps) {
+  return int64_t{fps.num} * kGifMostRate.den > int64_t{kGifMostRate.num} * fps.den;
+}
+
 bool SendsAlpha(const VideoJob& job) { return job.framesHaveAlpha && !PremultipliesToRgb(job); }
 
-void PremultiplyToRgb(const uint8_t* rgba, size_t pixels, uint8_t* rgb) {
-  for (size_t i = 0; i < pixels; ++i, rgba += 4, rgb += 3) {
-    const uint32_t alpha = rgba[3];
-    for (int c = 0; c < 3; ++c) rgb[c] = static_cast<uint8_t>((rgba[c] * alpha + 127) / 255);
-  }
-}
 
 VideoFormat VideoFormatOf(const std::string& path) {
   std::string extension = LowercaseExtension(path);
@@ -74,34 +103,50 @@ void CheckFfmpegAvailable() {
 
 std::vector<std::string> FfmpegArguments(const VideoJob& job, const std::string& outputPath) {
   // Raw frames on standard input, exactly as rendered: no image files in between.
+  const bool yuv = SendsYuv(job);
+  // The even sides a YUV frame is sent with.
+  const int32_t width = yuv ? job.width + (job.width & 1) : job.width;
+  const int32_t height = yuv ? job.height + (job.height & 1) : job.height;
   std::vector<std::string> args = {"ffmpeg", "-nostdin", "-hide_banner", "-loglevel", "error",
                                    "-y", "-f", "rawvideo",
-                                   "-pix_fmt", SendsAlpha(job) ? "rgba" : "rgb24",
-                                   "-video_size", std::to_string(job.width) + "x" +
-                                                      std::to_string(job.height),
+                                   "-pix_fmt", yuv ? "yuv420p" : SendsAlpha(job) ? "rgba" : "rgb24",
+                                   "-video_size", std::to_string(width) + "x" +
+                                                      std::to_string(height),
                                    "-framerate", FrameRateText(job.fps)};
   const VideoFormat format = VideoFormatOf(job.videoPath);
   const SourceSound& source = job.sound;
   const bool sound = !source.path.empty() && format != VideoFormat::kGif;
-  const bool delayed = sound && source.videoDelay > 0.0;
+  // Frames played faster or slower than in their file take their sound with them.
+  const double speed = source.speed > 0.0 ? source.speed : 1.0;
+  const bool retimed = sound && std::abs(speed - 1.0) > 1e-9;
+  const double videoDelay = source.videoDelay / speed;
+  const bool delayed = sound && videoDelay > 0.0;
   if (delayed) {
     // A video that starts after its sound (a camera's late first frame) stays in step with it.
-    args.insert(args.end(), {"-itsoffset", SecondsText(source.videoDelay)});
+    args.insert(args.end(), {"-itsoffset", SecondsText(videoDelay)});
   }
   args.insert(args.end(), {"-i", "pipe:0"});
   if (sound) {
     // The source's sound, as long as the frames go.
     args.insert(args.end(), {"-i", FfmpegFileName(source.path), "-map", "0:v:0", "-map",
-                             "1:a:0", "-c:a", AudioCodecFor(format, source.codec)});
+                             "1:a:0", "-c:a", AudioCodecFor(format, retimed ? "" : source.codec)});
+    if (retimed) args.insert(args.end(), {"-filter:a", TempoFilter(speed)});
     if (job.frames > 0) {
       const double seconds = static_cast<double>(job.frames) * job.fps.den / job.fps.num;
-      args.insert(args.end(), {"-t", SecondsText(source.videoDelay + seconds)});
+      args.insert(args.end(), {"-t", SecondsText(videoDelay + seconds)});
     } else {
       args.push_back("-shortest");
     }
   }
   // Frames are passed on at their times: a late start is not filled with copies of the first.
   if (delayed) args.insert(args.end(), {"-vsync", "passthrough"});
+  // The encoder counts in the frames' own rate (left to itself, ffmpeg makes 119.88 fps 120).
+  if (format != VideoFormat::kGif) {
+    args.insert(args.end(), {"-enc_time_base:v", FrameRateText(FrameRate(job.fps.den, job.fps.num))});
+  }
+  // A GIF's delays are whole hundredths, and players take a delay under 2/100 s for 1/10 s: a
+  // faster GIF keeps its length with frames left out, 50 a second.
+  const std::string gifRate = ThinsGifFrames(job.fps) ? "fps=" + FrameRateText(kGifMostRate) + "," : "";
   switch (format) {
     case VideoFormat::kWebm:
       // VP9 keeps alpha in a second plane and takes odd sides as they are.
@@ -114,16 +159,16 @@ std::vector<std::string> FfmpegArguments(const VideoJob& job, const std::string&
       args.insert(args.end(),
                   {"-filter_complex",
                    job.framesHaveAlpha
-                       ? "[0:v]split[a][b];[a]palettegen=reserve_transparent=1:stats_mode=full[p];"
-                         "[b][p]paletteuse=alpha_threshold=128"
-                       : "[0:v]split[a][b];[a]palettegen=reserve_transparent=0:stats_mode=full[p];"
-                         "[b][p]paletteuse",
+                       ? "[0:v]" + gifRate + "split[a][b];[a]palettegen=reserve_transparent=1:"
+                         "stats_mode=full[p];[b][p]paletteuse=alpha_threshold=128"
+                       : "[0:v]" + gifRate + "split[a][b];[a]palettegen=reserve_transparent=0:"
+                         "stats_mode=full[p];[b][p]paletteuse",
                    "-loop", "0", "-f", "gif"});
       break;
     case VideoFormat::kMp4:
       // The frames arrive weighted by their alpha already (AddFrame): the fire over black.
-      args.insert(args.end(), {"-vf", std::string(kEvenSides) + ",format=yuv420p",
-                               "-c:v", "libx264", "-crf", "18", "-movflags", "+faststart",
+      if (!yuv) args.insert(args.end(), {"-vf", std::string(kEvenSides) + ",format=yuv420p"});
+      args.insert(args.end(), {"-c:v", "libx264", "-crf", "18", "-movflags", "+faststart",
                                "-f", "mp4"});
       break;
   }
@@ -135,6 +180,9 @@ VideoEncoder::VideoEncoder(const VideoJob& job)
     : job_(job),
       temporary_(TemporaryNameFor(job.videoPath)),
       frameBytes_(static_cast<size_t>(job.width) * job.height * (SendsAlpha(job) ? 4 : 3)) {
+#if defined(FYREL_HAVE_LIBAV)
+  if (SendsYuv(job)) yuv_ = std::make_unique<YuvFrames>(job.width, job.height, job.framesHaveAlpha ? 4 : 3);
+#endif
   watch_ = WatchTemporaryFile(temporary_);
   try {
     ffmpeg_ = std::make_unique<ChildProcess>(FfmpegArguments(job, FfmpegFileName(temporary_)),
@@ -154,6 +202,13 @@ VideoEncoder::~VideoEncoder() {
 }
 
 void VideoEncoder::AddFrame(const uint8_t* samples) {
+#if defined(FYREL_HAVE_LIBAV)
+  if (yuv_) {
+    const std::vector<uint8_t>& planes = yuv_->Convert(samples);
+    if (!ffmpeg_->Write(planes.data(), planes.size())) Fail("ffmpeg stopped reading frames");
+    return;
+  }
+#endif
   if (PremultipliesToRgb(job_)) {
     // Weighting by alpha here is cheaper than ffmpeg's filter, and a quarter less to send;
     // a block at a time, so that a large frame needs no second frame of memory.

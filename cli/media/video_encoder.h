@@ -1,4 +1,5 @@
-// Encoding the rendered frames into one video with ffmpeg, fed raw over a pipe. The container
+// Encoding the rendered frames into one video with ffmpeg, fed raw over a pipe (an MP4's frames
+// as the YUV its encoder takes, where the build has FFmpeg's libraries to convert them). The container
 // follows the file's extension: .webm (VP9 with its alpha channel), .gif (one transparent palette entry) or
 // .mp4 (H.264 without alpha: the fire laid over black, odd sides padded by one black line).
 #pragma once
@@ -9,14 +10,22 @@
 #include <string>
 #include <vector>
 
+#include "cli/media/composite.h"
 #include "cli/media/frame_rate.h"
 #include "cli/media/video_probe.h"
 #include "cli/platform/child_process.h"
+
+class YuvFrames;
 
 enum class VideoFormat { kMp4, kWebm, kGif };
 
 // The format of `path`; throws a usage CliError for any other extension.
 VideoFormat VideoFormatOf(const std::string& path);
+
+// The most frames a second a GIF plays: its delays are whole hundredths, and players take a
+// delay under 2/100 s for 1/10 s. A faster one is given 50 of its frames each second.
+const FrameRate kGifMostRate(50);
+bool ThinsGifFrames(const FrameRate& fps);
 
 // Throws a CliError unless ffmpeg can be run.
 void CheckFfmpegAvailable();
@@ -38,8 +47,6 @@ struct VideoJob {
 // MP4 are sent as RGB weighted by alpha (the fire over black, as a player without alpha
 // shows it; straight alpha would show faint pixels at full colour), opaque frames as RGB.
 bool SendsAlpha(const VideoJob& job);
-// RGBA to RGB weighted by alpha, each rounded to nearest: c * a / 255.
-void PremultiplyToRgb(const uint8_t* rgba, size_t pixels, uint8_t* rgb);
 
 // ffmpeg's arguments for the job, reading raw frames from its standard input and writing to
 // `outputPath` (exposed for the tests).
@@ -72,4 +79,5 @@ class VideoEncoder {
   int watch_ = -1;
   std::unique_ptr<ChildProcess> ffmpeg_;
   std::vector<uint8_t> premultiplied_;
+  std::unique_ptr<YuvFrames> yuv_;  // an MP4's frames, converted here (FFmpeg's libraries)
 };

@@ -107,17 +107,24 @@ VideoStreamInfo ParseVideoProbe(const std::string& text, const std::string& path
   FrameRate real, average;
   const bool hasReal = RateOf(values["r_frame_rate"], &real);
   const bool hasAverage = RateOf(values["avg_frame_rate"], &average);
-  if (hasReal && (!hasAverage || std::abs(average.Value() / real.Value() - 1.0) < 0.01)) {
-    info.rate = real;
-  } else if (hasAverage) {
-    info.rate = average;
-  }
+  ChooseStreamRate(hasReal ? &real : nullptr, hasAverage ? &average : nullptr, &info.rate);
   info.alpha = values["TAG:alpha_mode"] == "1" && (info.codec == "vp9" || info.codec == "vp8");
-  const std::string& format = info.format;
+  info.still = IsStill(info.format, info.frames);
+  return info;
+}
+
+void ChooseStreamRate(const FrameRate* real, const FrameRate* average, FrameRate* rate) {
+  if (real && (!average || std::abs(average->Value() / real->Value() - 1.0) < 0.01)) {
+    *rate = *real;
+  } else if (average) {
+    *rate = *average;
+  }
+}
+
+bool IsStill(const std::string& format, int32_t frames) {
   const bool pipeReader = format.size() > 5 && format.compare(format.size() - 5, 5, "_pipe") == 0;
   const bool imageReader = format == "image2" || pipeReader;
-  info.still = info.frames == 1 && (imageReader || format == "gif" || format == "apng");
-  return info;
+  return frames == 1 && (imageReader || format == "gif" || format == "apng");
 }
 
 VideoStreamInfo ProbeVideo(const std::string& path) {

@@ -27,6 +27,15 @@ struct VideoStreamInfo {
 // number, no frames, a display matrix that is no quarter turn or flip, or a side over the limit.
 VideoStreamInfo ParseVideoProbe(const std::string& text, const std::string& path);
 
+// The rate a stream's frames are shown at: their own (`real`) when they keep it, their average
+// when it varies (a phone's or a screen recorder's clip), which keeps the clip's length. Either
+// may be null when the file does not say; `rate` is left as it is when both are.
+void ChooseStreamRate(const FrameRate* real, const FrameRate* average, FrameRate* rate);
+
+// Whether a file of ffmpeg's `format` holding `frames` frames is a still image: one frame read
+// by one of ffmpeg's image readers, or a one-frame GIF or APNG. A still serves every frame.
+bool IsStill(const std::string& format, int32_t frames);
+
 // Runs ffprobe on `path` (a regular file) and parses its answer; every frame of the video
 // stream is decoded to count them. A still's orientation is its frame's (a photo's EXIF).
 // Throws a CliError naming `path` with ffprobe's own reason when it cannot read the file.
@@ -37,6 +46,7 @@ struct SourceSound {
   std::string path;         // the file; empty when it has no sound
   std::string codec;        // its first audio stream's
   double videoDelay = 0.0;  // seconds from the file's start to its first video frame
+  double speed = 1.0;       // how much faster than in its file it plays (frames given a new rate)
 };
 
 // ffprobe's compact lines about each stream (codec_type, codec_name, start_time) and the

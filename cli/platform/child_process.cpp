@@ -128,6 +128,9 @@ ChildProcess::ChildProcess(const std::vector<std::string>& args, Pipe pipe, Erro
     throw CliError("cannot start " + args[0] + ": " + std::strerror(errno));
   }
   int report[2];  // the child's exec error, if any; closed by a successful exec
+  // A wide pipe: a frame crosses in a few writes rather than one wake-up per 64 KiB. The
+  // kernel's own size stays where it refuses a wider one.
+  ::fcntl(ends[0], F_SETPIPE_SZ, 1 << 20);
   if (::pipe2(report, O_CLOEXEC) != 0) {
     const int error = errno;
     ::close(ends[0]);

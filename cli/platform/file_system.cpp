@@ -196,11 +196,7 @@ std::string TemporaryNameFor(const std::string& path) {
   return path.substr(0, nameStart + keep) + digest + suffix;
 }
 
-std::string FfmpegFileName(const std::string& path) {
-  std::error_code error;
-  fs::path absolute = fs::absolute(fs::path(path), error);
-  return "file:" + (error ? path : absolute.generic_string());
-}
+std::string FfmpegFileName(const std::string& path) { return "file:" + path; }
 
 bool StderrIsTerminal() {
 #if defined(_WIN32)

@@ -46,8 +46,10 @@ void RemoveFileQuietly(const std::string& path);
 // and no longer than a file system takes (a long name is cut and given a digest of itself).
 std::string TemporaryNameFor(const std::string& path);
 
-// `path` as ffmpeg reads it as a plain file: absolute, after "file:", so that no part of the
-// name is taken for a protocol or an option.
+// `path` as ffmpeg reads it as a plain file: after "file:", so that no part of the name is
+// taken for a protocol or an option. A relative name stays relative (ffmpeg runs in our working
+// directory): made absolute, a name that works would fail once the working directory and the
+// name together pass the system's longest path.
 std::string FfmpegFileName(const std::string& path);
 
 bool StderrIsTerminal();

@@ -171,3 +171,19 @@ void ForgetChildProcess(long processId) {
     child.compare_exchange_strong(expected, 0);
   }
 }
+
+EndingSignalsBlocked::EndingSignalsBlocked() {
+#if !defined(_WIN32)
+  static_assert(sizeof(sigset_t) <= sizeof saved_, "a signal mask fits");
+  sigset_t set;
+  sigemptyset(&set);
+  for (int signal : kEndingSignals) sigaddset(&set, signal);
+  pthread_sigmask(SIG_BLOCK, &set, reinterpret_cast<sigset_t*>(saved_));
+#endif
+}
+
+EndingSignalsBlocked::~EndingSignalsBlocked() {
+#if !defined(_WIN32)
+  pthread_sigmask(SIG_SETMASK, reinterpret_cast<sigset_t*>(saved_), nullptr);
+#endif
+}

@@ -16,6 +16,19 @@ void InstallInterruptCleanup();
 // For threads other than the main one: the signals are handled by the main thread.
 void BlockEndingSignals();
 
+// Around a call that starts threads of a library (a decoder's, a converter's): they start with
+// the ending signals blocked, as ours do, and the caller's mask is back after.
+class EndingSignalsBlocked {
+ public:
+  EndingSignalsBlocked();
+  ~EndingSignalsBlocked();
+  EndingSignalsBlocked(const EndingSignalsBlocked&) = delete;
+  EndingSignalsBlocked& operator=(const EndingSignalsBlocked&) = delete;
+
+ private:
+  unsigned char saved_[128];  // the caller's signal mask
+};
+
 // Around creating a temporary file until it is watched: false when the program is ending
 // and the file must not be made (EndCreatingFile is then not called).
 bool BeginCreatingFile();

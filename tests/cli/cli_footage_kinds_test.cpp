@@ -7,6 +7,7 @@
 #include <sys/mount.h>
 
 #include <filesystem>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -143,22 +144,33 @@ TEST(FootageKinds, EachGivesTheFramesAPlayerShows) {
 TEST(FootageKinds, TheVideoKeepsTheSourcesRateAndSound) {
   if (!HaveFfmpeg()) GTEST_SKIP() << "ffmpeg is not installed";
   const fs::path dir = FreshTestDir(CLI_TEST_WORK);
+  // clip.mp4: 6 frames at 29.97 with AAC; flac.mkv: FLAC sound; tone.mp4: 4 s at 25 fps whose
+  // sound is a tone for 2 s, then silence.
   ASSERT_EQ(RunShell("ffmpeg -v error -f lavfi -i testsrc=size=32x24:rate=30000/1001 -f lavfi "
-                     "-i sine=duration=1 -frames:v 6 -c:a aac -pix_fmt yuv420p clip.mp4",
+                     "-i sine=duration=1 -frames:v 6 -c:a aac -pix_fmt yuv420p clip.mp4 && "
+                     "ffmpeg -v error -i clip.mp4 -c:v copy -c:a flac flac.mkv && "
+                     "ffmpeg -v error -f lavfi -i testsrc=size=32x24:rate=25 -f lavfi -i "
+                     "\"aevalsrc=sin(2*PI*440*t)*lt(t\\,2):d=4\" -t 4 -pix_fmt yuv420p "
+                     "tone.mp4",
                      dir)
                 .status,
             0);
   struct Case {
+    std::string source;
     std::vector<std::string> args;
     std::string video, rate, audio;
   };
   const Case cases[] = {
-      {{}, "same.mp4", "30000/1001", "aac"},         // the sound copied as it is
-      {{"--fps", "29.97"}, "given.webm", "2997/100", "opus"},  // WebM takes no AAC
-      {{"--fps", "10"}, "no-sound.gif", "10/1", ""},
+      {"clip.mp4", {}, "same.mp4", "30000/1001", "aac"},  // the sound copied as it is
+      {"clip.mp4", {"--fps", "29.97"}, "given.webm", "2997/100", "opus"},  // WebM takes no AAC
+      {"clip.mp4", {"--fps", "10"}, "no-sound.gif", "10/1", ""},
+      {"tone.mp4", {"--fps", "119.88"}, "fast.mp4", "2997/25", "aac"},  // not 120
+      {"flac.mkv", {}, "flac.mp4", "30000/1001", "aac"},  // ffmpeg writes no FLAC into MP4
+      {"tone.mp4", {"--fps", "50"}, "double.mp4", "50/1", "aac"},
+      {"clip.mp4", {"--fps", "60"}, "thinned.gif", "50/1", ""},
   };
   for (const Case& c : cases) {
-    std::vector<std::string> args = {"render", "--source", "clip.mp4", "--video", c.video,
+    std::vector<std::string> args = {"render", "--source", c.source, "--video", c.video,
                                      "--quiet"};
     args.insert(args.end(), c.args.begin(), c.args.end());
     RunResult run = RunProgramIn(dir, FYREL_EXE, args);
@@ -166,6 +178,14 @@ TEST(FootageKinds, TheVideoKeepsTheSourcesRateAndSound) {
     EXPECT_EQ(Probed(dir, c.video, "v:0", "stream=r_frame_rate"), c.rate) << c.video;
     EXPECT_EQ(Probed(dir, c.video, "a:0", "stream=codec_name"), c.audio) << c.video;
   }
+  // Played twice as fast, the sound goes with the picture: its tone, then its silence.
+  RunResult loud = RunShell("ffmpeg -v info -ss 1.2 -i double.mp4 -af volumedetect -f null - 2>&1 "
+                            "| grep -o 'max_volume: [-0-9.]*'",
+                            dir);
+  EXPECT_LT(std::stod(loud.output.substr(loud.output.find(':') + 1)), -60.0) << loud.output;
+  // Every GIF delay 2/100 s: none under it, which players (and ffmpeg) stretch to 1/10 s.
+  std::istringstream delays(Probed(dir, "thinned.gif", "v:0", "packet=duration"));
+  for (std::string delay; std::getline(delays, delay);) EXPECT_EQ(delay, "2");
   // A camera's clip whose picture starts half a second after its sound: still in step.
   ASSERT_EQ(RunShell("ffmpeg -v error -f lavfi -i testsrc=size=32x24:rate=25 -f lavfi -i "
                      "sine=duration=2 -t 1.5 -vf setpts=PTS+0.5/TB -pix_fmt yuv420p late.mp4",

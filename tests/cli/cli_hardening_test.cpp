@@ -183,6 +183,17 @@ TEST(Hardening, AnyLegalNameWorks) {
   ASSERT_EQ(run.status, 0) << run.output;
   EXPECT_GT(fs::file_size(dir / longName), 0u);
   EXPECT_EQ(FilesIn(dir), (std::vector<std::string>{out, clip, still, longName}));
+
+  // A working directory deeper than the longest path the system takes (4096 bytes): relative
+  // names work there, as in every other program.
+  std::string deeper;
+  for (int i = 0; i < 17; ++i) deeper += "mkdir " + std::string(250, 'd') + " && cd -P d* && ";
+  run = RunShell(deeper + "ffmpeg -v error -f lavfi -i testsrc=size=32x24:rate=25 -frames:v 2 "
+                 "c.mp4 && " + ShellQuoted(FYREL_EXE) + " render --source c.mp4 --video f.webm "
+                 "--quiet 2>&1 | head -c 300 && test -s f.webm",
+                 dir);
+  EXPECT_EQ(run.status, 0) << run.output;
+  EXPECT_EQ(run.output, "");
 }
 
 // Whatever can be known before the first frame stops the run before it, with the cause: the

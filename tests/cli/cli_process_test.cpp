@@ -194,8 +194,12 @@ TEST(Render, RerunsReplaceFramesWholeAndLeaveNoTemporaries) {
 
 TEST(Render, AnInterruptedRunLeavesOnlyWholeFrames) {
   fs::path dir = FreshTestDir(CLI_TEST_WORK);
+  // Interrupted once it renders (a background job of sh starts with SIGINT ignored until the
+  // program sets its own handler).
   RunResult run = RunShell(ShellQuoted(FYREL_EXE) +
-                               " render --frames 5000 --quiet & sleep 0.4; kill -INT $!; wait $!",
+                               " render --frames 5000 --quiet & for i in $(seq 200); do [ -e " +
+                               ShellQuoted((dir / "fyrel-out/frame_0001.png").string()) +
+                               " ] && break; sleep 0.05; done; kill -INT $!; wait $!",
                            dir);
   EXPECT_NE(run.status, 0);  // ended by the signal
   std::vector<std::string> files = FilesIn(dir / "fyrel-out");

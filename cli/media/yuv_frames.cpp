@@ -1,0 +1,106 @@
+#include "cli/media/yuv_frames.h"
+
+extern "C" {
+#include <libavutil/frame.h>
+#include <libavutil/opt.h>
+#include <libswscale/swscale.h>
+}
+
+#include <algorithm>
+#include <cstring>
+
+#include "cli/media/composite.h"
+#include "cli/media/row_bands.h"
+#include "cli/platform/cli_error.h"
+#include "cli/platform/interrupt_cleanup.h"
+
+namespace {
+
+// swscale reads and writes whole vectors: a little past a row's end, and so past a buffer's.
+constexpr size_t kPadding = 64;
+
+}  // namespace
+
+struct YuvFrames::Scaler {
+  SwsContext* context = nullptr;
+  AVFrame* from = av_frame_alloc();  // pointing into rgb_
+  AVFrame* to = av_frame_alloc();    // its own planes, rows aligned and padded
+  ~Scaler() {
+    av_frame_free(&from);
+    av_frame_free(&to);
+    sws_freeContext(context);
+  }
+};
+
+YuvFrames::YuvFrames(int32_t width, int32_t height, int channels)
+    : width_(width),
+      height_(height),
+      channels_(channels),
+      evenWidth_(width + (width & 1)),
+      evenHeight_(height + (height & 1)),
+      rgb_(static_cast<size_t>(evenWidth_) * evenHeight_ * 3 + kPadding, 0),
+      yuv_(static_cast<size_t>(evenWidth_) * evenHeight_ * 3 / 2),
+      scaler_(new Scaler) {
+  // As ffmpeg's own format conversion does it (bicubic, BT.601 in studio range), on threads.
+  SwsContext* context = scaler_->context = sws_alloc_context();
+  if (!context || !scaler_->from || !scaler_->to) throw CliError("out of memory");
+  av_opt_set_int(context, "srcw", evenWidth_, 0);
+  av_opt_set_int(context, "srch", evenHeight_, 0);
+  av_opt_set_int(context, "src_format", AV_PIX_FMT_RGB24, 0);
+  av_opt_set_int(context, "dstw", evenWidth_, 0);
+  av_opt_set_int(context, "dsth", evenHeight_, 0);
+  av_opt_set_int(context, "dst_format", AV_PIX_FMT_YUV420P, 0);
+  av_opt_set_int(context, "sws_flags", SWS_BICUBIC, 0);
+  av_opt_set_int(context, "threads", 0, 0);
+  int code = 0;
+  {
+    const EndingSignalsBlocked blocked;  // for the converter's threads
+    code = sws_init_context(context, nullptr, nullptr);
+  }
+  if (code < 0) {
+    throw CliError("ffmpeg's libraries cannot convert frames to YUV");
+  }
+  AVFrame* to = scaler_->to;
+  to->format = AV_PIX_FMT_YUV420P;
+  to->width = evenWidth_;
+  to->height = evenHeight_;
+  AVFrame* from = scaler_->from;
+  from->format = AV_PIX_FMT_RGB24;
+  from->width = evenWidth_;
+  from->height = evenHeight_;
+  from->data[0] = rgb_.data();
+  from->linesize[0] = evenWidth_ * 3;
+  from->buf[0] = av_buffer_create(rgb_.data(), rgb_.size(), [](void*, uint8_t*) {}, nullptr, 0);
+  if (av_frame_get_buffer(to, 0) < 0 || !from->buf[0]) throw CliError("out of memory");
+}
+
+YuvFrames::~YuvFrames() = default;
+
+const std::vector<uint8_t>& YuvFrames::Convert(const uint8_t* samples) {
+  const size_t rowBytes = static_cast<size_t>(evenWidth_) * 3;
+  InRowBands(height_, [&](int32_t first, int32_t end) {
+    for (int32_t y = first; y < end; ++y) {
+      const uint8_t* from = samples + static_cast<size_t>(y) * width_ * channels_;
+      uint8_t* to = &rgb_[y * rowBytes];
+      if (channels_ == 4) {
+        PremultiplyToRgb(from, static_cast<size_t>(width_), to);
+      } else {
+        std::memcpy(to, from, static_cast<size_t>(width_) * 3);
+      }
+    }
+  });
+  if (sws_scale_frame(scaler_->context, scaler_->to, scaler_->from) < 0) {
+    throw CliError("ffmpeg's libraries could not convert a frame to YUV");
+  }
+  // The planes one after another, each row as wide as its plane.
+  uint8_t* into = yuv_.data();
+  for (int plane = 0; plane < 3; ++plane) {
+    const int32_t rows = plane == 0 ? evenHeight_ : evenHeight_ / 2;
+    const size_t planeRow = plane == 0 ? evenWidth_ : evenWidth_ / 2;
+    const AVFrame* to = scaler_->to;
+    for (int32_t y = 0; y < rows; ++y, into += planeRow) {
+      std::memcpy(into, to->data[plane] + static_cast<ptrdiff_t>(y) * to->linesize[plane], planeRow);
+    }
+  }
+  return yuv_;
+}
