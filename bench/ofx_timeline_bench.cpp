@@ -1,21 +1,25 @@
 // What the OpenFX plug-in's promise costs (frame t is the same fire in any order), per frame
-// size: frames in order, each one step of the fire with the copies from the host's source
-// image and into its output image; and the worst seek within a clip played once, a replay of
-// one spacing of frames from the nearest saved state. Run it by hand (never a test):
+// size: frames in order, each one step of the fire with the copy from the host's source image
+// and the colouring into its output image; and the worst seek within a clip played once, a
+// replay of one spacing of frames from the nearest saved state. Each is set against the
+// engine's own frame (`fyrel_bench render/fast/<size>/defaults`), measured in the same run on
+// the same scene; times are this process's CPU time, as in fyrel_bench. Run it by hand (never
+// a test):
 //   build/bench/fyrel_ofx_bench
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstring>
 #include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "bench/bench_clock.h"
 #include "bench/bench_scene.h"
 #include "ofx/fire_timeline.h"
 #include "ofx/ofx_image.h"
+#include "ofx/pixel_digest.h"
 
 namespace {
 
@@ -66,6 +70,12 @@ class BenchInputs : public FireInputs {
     CopyImageToFrame(image_.view, frame_, pixels);
     return FireStatus::kOk;
   }
+  FireStatus DigestedSource(int32_t, PF_Pixel* pixels, size_t, uint64_t* digest) override {
+    PixelDigest made;
+    CopyImageToFrame(image_.view, frame_, pixels, &made);
+    *digest = made.Value();
+    return FireStatus::kOk;
+  }
   const OfxRectI& Frame() const { return frame_; }
 
  private:
@@ -86,7 +96,9 @@ struct Player {
   // One render as the plug-in makes it: the fire's frame, then into the host's image.
   int32_t Render(int32_t at, const BenchSize& size) {
     timeline.Render(at, size.width, size.height, inputs);
-    CopyFrameToImage(timeline.Pixels(), inputs.Frame(), inputs.Frame(), output.view);
+    PF_Pixel colours[256];
+    timeline.Colours(colours);
+    ColourHeatToImage(timeline.Heat(), colours, inputs.Frame(), inputs.Frame(), output.view);
     return timeline.FramesRenderedByLastCall();
   }
 };
@@ -103,49 +115,87 @@ Player& KeptPlayer(const std::string& key, const BenchSize& size, bool isFloat) 
   return *kept;
 }
 
+// The engine's own frame at this size, as fyrel_bench's render/fast/<size>/defaults measures
+// it: the effect's render through the host of our own, on the burning bench scene, for half a
+// second. Measured once per size and run.
+double EngineFrameSeconds(const BenchSize& size) {
+  static std::map<std::string, double> measured;
+  const auto found = measured.find(size.name);
+  if (found != measured.end()) return found->second;
+  BenchFire& fire =
+      BenchHost(std::string("ofx-reference/") + size.name, size, 0, FlameEngine::kFast);
+  int frames = 0;
+  const double start = BenchSeconds();
+  double seconds = 0;
+  while ((seconds = BenchSeconds() - start) < 0.5 || frames < 8) {
+    fire.host.Render(fire.nextFrame++, false);
+    ++frames;
+  }
+  return measured[size.name] = seconds / frames;
+}
+
 // The least a frame can cost on this machine: reading the host's source image and writing its
 // output image once, as memcpy does it (the best of five).
 double CopyFloorSeconds(const BenchSize& size, bool isFloat) {
   HostImage from = MakeImage(size, isFloat), to = MakeImage(size, isFloat);
   double best = 1e9;
   for (int i = 0; i < 5; ++i) {
-    const auto start = std::chrono::steady_clock::now();
+    const double start = BenchSeconds();
     std::memcpy(to.memory.data(), from.memory.data(), from.memory.size());
     std::memcpy(from.memory.data(), to.memory.data(), to.memory.size());
-    best = std::min(best, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    best = std::min(best, BenchSeconds() - start);
   }
   return best;
 }
 
 void Sequential(benchmark::State& state, const BenchSize& size, bool isFloat) {
+  const double engine = EngineFrameSeconds(size);
   Player& player = KeptPlayer(std::string("sequential/") + size.name + (isFloat ? "/float" : "/byte"),
                               size, isFloat);
-  const auto start = std::chrono::steady_clock::now();
+  const double start = BenchSeconds();
   for (auto _ : state) player.Render(++player.frame, size);
-  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() /
-                         static_cast<double>(state.iterations());
-  const double floor = CopyFloorSeconds(size, isFloat);
-  state.counters["copy_floor_ms"] = floor * 1e3;
-  state.counters["x_copy_floor"] = seconds / floor;
+  const double seconds = (BenchSeconds() - start) / static_cast<double>(state.iterations());
+  state.counters["ms/frame"] = seconds * 1e3;
+  state.counters["engine_ms"] = engine * 1e3;
+  state.counters["x_engine"] = seconds / engine;
+  if (isFloat) {
+    // Floats cost the host's images at four times the bytes: the engine's frame and the
+    // copy floor of the two images is what a float frame could cost at least.
+    const double floor = CopyFloorSeconds(size, isFloat);
+    state.counters["copy_floor_ms"] = floor * 1e3;
+    state.counters["x_engine_floor"] = seconds / (engine + floor);
+  }
   state.counters["saved_MB"] = static_cast<double>(player.timeline.Snapshots().Bytes()) / 1e6;
 }
 
 // Played once from frame 1 to `played`; then every render is a seek to a frame that lies a
 // whole spacing after the nearest saved state (the farthest a seek back replays), alternating
-// between two such frames.
+// between two such frames. The instance's memory is its saved states and the fire's own
+// buffers: three of a byte a cell and the source frame.
 void WorstSeek(benchmark::State& state, const BenchSize& size, int32_t played) {
+  const double engine = EngineFrameSeconds(size);
   Player& player = KeptPlayer(std::string("seek/") + size.name + "/" + std::to_string(played),
                               size, false);
   while (player.frame < played) player.Render(++player.frame, size);
   const int32_t spacing = player.timeline.Snapshots().Spacing();
   const int32_t targets[2] = {spacing * (played / spacing / 3), spacing * (2 * played / spacing / 3)};
-  double replayed = 0;
+  double replayed = 0, worst = 0;
   int turn = 0;
-  for (auto _ : state) replayed += player.Render(targets[turn++ % 2], size);
+  for (auto _ : state) {
+    const double start = BenchSeconds();
+    replayed += player.Render(targets[turn++ % 2], size);
+    worst = std::max(worst, BenchSeconds() - start);
+  }
+  const double cells = static_cast<double>(size.width) * size.height;
+  state.counters["worst_ms"] = worst * 1e3;
+  state.counters["x_engine"] = worst / engine;
+  state.counters["engine_ms"] = engine * 1e3;
   state.counters["frames/seek"] = replayed / static_cast<double>(state.iterations());
   state.counters["spacing"] = spacing;
   state.counters["saved"] = static_cast<double>(player.timeline.Snapshots().Count());
   state.counters["saved_MB"] = static_cast<double>(player.timeline.Snapshots().Bytes()) / 1e6;
+  state.counters["instance_MB"] =
+      (static_cast<double>(player.timeline.Snapshots().Bytes()) + 7 * cells) / 1e6;
 }
 
 void Register() {

@@ -181,7 +181,13 @@ void EffectHost::SetFrame(int32_t width, int32_t height, int32_t outputStride) {
       PF_Pixel{0, 0, 0, 0});
   output_.swap(output);
   outputStride_ = stride;
+  outputRows_ = height > 0 ? height : 0;
   inData_.width = width;
+  inData_.height = height;
+}
+
+void EffectHost::SetFrameUncoloured(int32_t width, int32_t height) {
+  SetFrame(width, height > 0 ? 1 : 0);
   inData_.height = height;
 }
 
@@ -213,7 +219,7 @@ PF_Pixel* EffectHost::InputPixels(int32_t width, int32_t height) {
 }
 
 void EffectHost::OutputRgba(uint8_t* rgba) const {
-  RgbaFromHostPixels(output_.data(), inData_.width, inData_.height, outputStride_, rgba);
+  RgbaFromHostPixels(output_.data(), inData_.width, outputRows_, outputStride_, rgba);
 }
 
 PF_ParamDef* const* EffectHost::ParamArray() {
@@ -230,7 +236,7 @@ void EffectHost::RefreshLayers() {
   outputWorld_.data = output_.empty() ? nullptr : output_.data();
   outputWorld_.rowbytes = outputStride_ * 4;
   outputWorld_.width = inData_.width;
-  outputWorld_.height = inData_.height;
+  outputWorld_.height = outputRows_;
   paramPointers_.clear();
   for (PF_ParamDef& param : params_) paramPointers_.push_back(&param);
 }

@@ -64,6 +64,9 @@ class EffectHost {
   // the width. The output world is (re)allocated, transparent black; one that cannot be had
   // throws std::bad_alloc and leaves the frame as it was (so does InputPixels).
   void SetFrame(int32_t width, int32_t height, int32_t outputStride = 0);
+  // The frame size with an output world of the frame's first row alone, which the effect never
+  // colours: for a front end that colours the heat field into images of its own.
+  void SetFrameUncoloured(int32_t width, int32_t height);
   // The input layer; it is copied. Stride in pixels, 0 for the width.
   void SetInput(const PF_Pixel* pixels, int32_t width, int32_t height, int32_t stride = 0);
   // The input layer from width x height RGBA pixels (straight alpha, rows without padding);
@@ -106,6 +109,7 @@ class EffectHost {
   int32_t inputWidth_ = 0, inputHeight_ = 0, inputStride_ = 0;
   std::vector<PF_Pixel> output_;
   int32_t outputStride_ = 0;
+  int32_t outputRows_ = 0;
   PF_LayerDef outputWorld_{};
   void* mainWindow_ = nullptr;
   int liveHandles_ = 0;

@@ -1,9 +1,10 @@
 #include "ofx/fire_effect.h"
 
-#include <cstring>
 #include <new>
 
+#include "flame/heat_colour.h"
 #include "host/effect_fire.h"
+#include "host/param_positions.h"
 
 bool FireEffect::Start() {
   host_.SetTimeStep(1);
@@ -18,7 +19,7 @@ bool FireEffect::SetFrameSize(int32_t width, int32_t height) {
   const int32_t oldWidth = width_, oldHeight = height_;
   width_ = height_ = 0;  // no size is the fire's until its layers and buffers agree with it
   try {
-    host_.SetFrame(width, height);
+    host_.SetFrameUncoloured(width, height);
     host_.InputPixels(width, height);
     if (SizeEffectFire(instance_, &host_.InData(), width, height)) {
       width_ = width;
@@ -31,7 +32,7 @@ bool FireEffect::SetFrameSize(int32_t width, int32_t height) {
   // state and buffers were not touched.
   host_.SetFrame(0, 0);
   host_.InputPixels(0, 0);
-  host_.SetFrame(oldWidth, oldHeight);
+  host_.SetFrameUncoloured(oldWidth, oldHeight);
   host_.InputPixels(oldWidth, oldHeight);
   width_ = oldWidth;
   height_ = oldHeight;
@@ -46,30 +47,36 @@ bool FireEffect::Render(int32_t frame, const FireValues& values) {
   const auto& params = FireParams();
   for (int i = 0; i < kFireParamCount; ++i) host_.SetValue(params[i].label, values[i]);
   PF_Err err = host_.FrameSetup();
-  // Every pixel but row 0's is written by each render; row 0 stays transparent from SetFrame.
   if (err == PF_Err_NONE) err = host_.Render(frame, false);
   return err == PF_Err_NONE;
 }
 
 void FireEffect::Restart() { RestartEffectFire(instance_, &host_.InData()); }
 
-void FireEffect::Save(FireSnapshot& snapshot) {
-  const EffectFireBuffers buffers = FireBuffersOf(&host_.InData());
-  snapshot.flame = instance_.flame;
-  std::memcpy(snapshot.cells.get(), buffers.mask, buffers.cells);
-  std::memcpy(snapshot.cells.get() + buffers.cells, buffers.field, buffers.cells);
-  std::memcpy(snapshot.cells.get() + 2 * buffers.cells, buffers.drops, buffers.cells);
+const uint8_t* FireEffect::Heat() { return FireBuffersOf(&host_.InData()).field; }
+
+void FireEffect::Colours(PF_Pixel colours[256]) const {
+  const int32_t alpha = host_.Param(kParamAlpha).u.sd.value;
+  for (int h = 0; h < 256; ++h) {
+    const FlamePixel pixel =
+        FlameHeatPixel(static_cast<uint8_t>(h), instance_.flame.renderColorTable, alpha);
+    colours[h] = PF_Pixel{pixel.alpha, pixel.red, pixel.green, pixel.blue};
+  }
 }
 
-bool FireEffect::Restore(const FireSnapshot& snapshot) {
+void FireEffect::Save(FireSnapshots& snapshots, int32_t frame) {
   const EffectFireBuffers buffers = FireBuffersOf(&host_.InData());
-  if (!buffers.field || 3 * buffers.cells != CellBytes()) {
+  const uint8_t* const parts[3] = {buffers.mask, buffers.field, buffers.drops};
+  snapshots.Save(frame, instance_.flame, parts);
+}
+
+bool FireEffect::Restore(FireSnapshots& snapshots, const FireSnapshot& snapshot) {
+  const EffectFireBuffers buffers = FireBuffersOf(&host_.InData());
+  uint8_t* const parts[3] = {buffers.mask, buffers.field, buffers.drops};
+  if (!buffers.field || 3 * buffers.cells != CellBytes() ||
+      !snapshots.Load(snapshot, &instance_.flame, parts)) {
     Restart();
     return false;
   }
-  std::memcpy(buffers.mask, snapshot.cells.get(), buffers.cells);
-  std::memcpy(buffers.field, snapshot.cells.get() + buffers.cells, buffers.cells);
-  std::memcpy(buffers.drops, snapshot.cells.get() + 2 * buffers.cells, buffers.cells);
-  instance_.flame = snapshot.flame;
   return true;
 }

@@ -20,7 +20,7 @@ class FireEffect {
 
   // The frame size: everything a frame of that size needs (its source and output layers, the
   // fire's buffers) is had first, then the size is recorded and the fire restarts. False when
-  // the memory cannot be had: the size and the fire stay as they were, Pixels() cleared.
+  // the memory cannot be had: the size and the fire stay as they were.
   bool SetFrameSize(int32_t width, int32_t height);
   int32_t Width() const { return width_; }
   int32_t Height() const { return height_; }
@@ -32,15 +32,19 @@ class FireEffect {
   // Renders frame `frame` from the present state with these values and the source in Input().
   // False when the effect failed; the fire then holds no state worth keeping.
   bool Render(int32_t frame, const FireValues& values);
-  // The frame last rendered, top row first, Width() pixels a row.
-  const PF_Pixel* Pixels() const { return host_.Output().data(); }
+  // The frame last rendered, as the effect would colour it: each cell of the heat field (top
+  // row first, Width() cells a row) is colours[heat], but the top row, which stays transparent.
+  // The effect itself colours nothing: the front end colours the field straight into its image.
+  const uint8_t* Heat();
+  void Colours(PF_Pixel colours[256]) const;
 
   // The state at load: what frame 1 starts from.
   void Restart();
-  // The state after a render into a snapshot with CellBytes() of cells.
-  void Save(FireSnapshot& snapshot);
-  // False when the snapshot is not of this frame size (the fire is then restarted).
-  bool Restore(const FireSnapshot& snapshot);
+  // The state after a render of `frame`, kept in `snapshots` (packed there).
+  void Save(FireSnapshots& snapshots, int32_t frame);
+  // False when the snapshot is not of this frame size or cannot be unpacked (the fire is then
+  // restarted).
+  bool Restore(FireSnapshots& snapshots, const FireSnapshot& snapshot);
 
  private:
   EffectInstance instance_;

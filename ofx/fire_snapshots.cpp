@@ -1,76 +1,244 @@
 #include "ofx/fire_snapshots.h"
 
+#include <algorithm>
+#include <cstring>
 #include <new>
 #include <utility>
 
+#include <emmintrin.h>
+#include <zlib.h>
+
 namespace {
 
-// At any frame size, so that large frames still have states to seek from.
-constexpr size_t kMinimumStates = 8;
-constexpr size_t kSpareStorage = 2;
+// At any frame size the budget holds this many states as they lie (and two more, as the
+// storage the states once kept for reuse took).
+constexpr size_t kMinimumStates = 8 + 2;
+
+// Buffers are scanned in blocks of 64 bytes; a run of at least 4 zero blocks is counted
+// rather than deflated (shorter gaps cost the deflater less than a run of their own).
+constexpr size_t kBlock = 64;
+constexpr size_t kZeroRunBlocks = 4;
+
+// Deflate's fastest level: the stored runs are hot cells, whose values repeat along the rows.
+// A raw stream: no checksum, the memory is our own.
+constexpr int kLevel = 1;
+constexpr int kWindowBits = -15;
+// What a deflater and an inflater hold of their own (zlib's figures for level 1 and a window
+// of 32 KiB, rounded up).
+constexpr size_t kCoderBytes = 300 * 1024;
+// What the map keeps beside each state.
+constexpr size_t kNodeBytes = 64;
+
+bool ZeroBlock(const uint8_t* p) {
+  const __m128i* q = reinterpret_cast<const __m128i*>(p);
+  const __m128i any = _mm_or_si128(_mm_or_si128(_mm_loadu_si128(q), _mm_loadu_si128(q + 1)),
+                                   _mm_or_si128(_mm_loadu_si128(q + 2), _mm_loadu_si128(q + 3)));
+  return _mm_movemask_epi8(_mm_cmpeq_epi8(any, _mm_setzero_si128())) == 0xFFFF;
+}
 
 }  // namespace
 
-void FireSnapshots::Reset(size_t cellBytes) {
+struct FireSnapshots::Coder {
+  z_stream deflater{};
+  z_stream inflater{};
+  bool deflating = false;
+  bool inflating = false;
+  std::vector<uint8_t> packed;  // the stream being made, copied out at its size when done
+  std::vector<uint32_t> runs;
+
+  ~Coder() {
+    if (deflating) deflateEnd(&deflater);
+    if (inflating) inflateEnd(&inflater);
+  }
+
+  // The bytes of the stream made so far.
+  size_t Used() const { return static_cast<size_t>(deflater.next_out - packed.data()); }
+
+  // Deflates `size` bytes (at most 4 GiB) into `packed`, which grows as the stream needs.
+  bool Deflate(const uint8_t* data, size_t size, int flush) {
+    deflater.next_in = const_cast<Bytef*>(data);
+    deflater.avail_in = static_cast<uInt>(size);
+    for (;;) {
+      if (deflater.avail_out == 0) {
+        const size_t used = Used();
+        if (used == packed.size()) {
+          const size_t more = std::min<size_t>(std::max<size_t>(used, 64 * 1024), size_t{1} << 30);
+          packed.resize(used + more);
+        }
+        deflater.next_out = packed.data() + used;
+        deflater.avail_out = static_cast<uInt>(std::min<size_t>(packed.size() - used, UINT32_MAX));
+      }
+      const int result = deflate(&deflater, flush);
+      if (result == Z_STREAM_ERROR) return false;
+      if (flush == Z_FINISH ? result == Z_STREAM_END : deflater.avail_in == 0) return true;
+    }
+  }
+};
+
+FireSnapshots::FireSnapshots(size_t budgetBytes) : budget_(budgetBytes) {}
+
+FireSnapshots::~FireSnapshots() = default;
+
+void FireSnapshots::Reset(size_t bufferBytes) {
   states_.clear();
-  spare_.clear();
-  cellBytes_ = cellBytes;
+  stateBytes_ = 0;
+  bufferBytes_ = bufferBytes;
   spacing_ = kFirstSpacing;
+  if (coder_) {
+    // What one frame size needed, the next need not.
+    std::vector<uint8_t>().swap(coder_->packed);
+    std::vector<uint32_t>().swap(coder_->runs);
+  }
 }
 
 void FireSnapshots::DropFrom(int32_t frame) {
   for (auto it = states_.lower_bound(frame); it != states_.end(); it = states_.erase(it)) {
-    Release(std::move(it->second));
+    stateBytes_ -= BytesOf(it->second);
   }
 }
 
-size_t FireSnapshots::Capacity() const {
-  // The storage kept for reuse counts against the budget too.
-  const size_t fit = cellBytes_ ? budget_ / cellBytes_ : 0;
-  return fit > kMinimumStates + kSpareStorage ? fit - kSpareStorage : kMinimumStates;
+size_t FireSnapshots::Limit() const { return std::max(budget_, kMinimumStates * 3 * bufferBytes_); }
+
+size_t FireSnapshots::BytesOf(const FireSnapshot& snapshot) {
+  return kNodeBytes + sizeof(FireSnapshot) + snapshot.runs.capacity() * sizeof(uint32_t) +
+         snapshot.packed.capacity();
+}
+
+size_t FireSnapshots::Bytes() const {
+  size_t bytes = stateBytes_;
+  if (coder_) {
+    bytes += sizeof(Coder) + kCoderBytes + coder_->packed.capacity() +
+             coder_->runs.capacity() * sizeof(uint32_t);
+  }
+  return bytes;
 }
 
 bool FireSnapshots::Wants(int32_t frame) const {
   return frame > 0 && frame % spacing_ == 0 && states_.count(frame) == 0;
 }
 
-FireSnapshot FireSnapshots::TakeBlank() {
-  FireSnapshot snapshot;
-  if (!spare_.empty()) {
-    snapshot.cells = std::move(spare_.back());
-    spare_.pop_back();
-  } else {
-    snapshot.cells.reset(new (std::nothrow) uint8_t[cellBytes_]);
+bool FireSnapshots::Pack(const uint8_t* const buffers[3], FireSnapshot* snapshot) {
+  if (!coder_) coder_.reset(new (std::nothrow) Coder);
+  if (!coder_) return false;
+  Coder& c = *coder_;
+  if (!c.deflating) {
+    if (deflateInit2(&c.deflater, kLevel, Z_DEFLATED, kWindowBits, 8, Z_DEFAULT_STRATEGY) != Z_OK) {
+      return false;
+    }
+    c.deflating = true;
+  } else if (deflateReset(&c.deflater) != Z_OK) {
+    return false;
   }
-  return snapshot;
+  c.deflater.next_out = c.packed.data();
+  c.deflater.avail_out = 0;  // Deflate sets it before the first byte
+  c.runs.clear();
+  const size_t size = bufferBytes_;
+  for (int b = 0; b < 3; ++b) {
+    const uint8_t* p = buffers[b];
+    size_t at = 0;
+    while (at < size) {
+      size_t zeros = at;  // whole zero blocks from `at`
+      while (zeros + kBlock <= size && ZeroBlock(p + zeros)) zeros += kBlock;
+      size_t end = zeros;  // stored bytes up to a run of kZeroRunBlocks zero blocks
+      size_t quiet = 0;
+      while (end < size) {
+        if (end + kBlock <= size && ZeroBlock(p + end)) {
+          end += kBlock;
+          if (++quiet == kZeroRunBlocks) {
+            end -= quiet * kBlock;
+            break;
+          }
+        } else {
+          quiet = 0;
+          end = std::min(end + kBlock, size);
+        }
+      }
+      // Long stored runs go in pieces, so that each fits zlib's 32-bit counts.
+      for (size_t from = zeros; from < end; from += size_t{1} << 30) {
+        if (!c.Deflate(p + from, std::min(end - from, size_t{1} << 30), Z_NO_FLUSH)) return false;
+      }
+      c.runs.push_back(static_cast<uint32_t>(zeros - at));
+      c.runs.push_back(static_cast<uint32_t>(end - zeros));
+      at = end;
+    }
+  }
+  if (!c.Deflate(nullptr, 0, Z_FINISH)) return false;
+  const size_t used = c.Used();
+  snapshot->packed.assign(c.packed.begin(), c.packed.begin() + static_cast<ptrdiff_t>(used));
+  snapshot->runs.assign(c.runs.begin(), c.runs.end());
+  return true;
 }
 
-void FireSnapshots::Keep(FireSnapshot&& snapshot) {
-  while (states_.size() >= Capacity()) {
+void FireSnapshots::Save(int32_t frame, const FlameState& flame,
+                         const uint8_t* const buffers[3]) {
+  // Runs are counted in 32 bits.
+  if (bufferBytes_ > UINT32_MAX) return;
+  FireSnapshot snapshot;
+  snapshot.frame = frame;
+  snapshot.flame = flame;
+  try {
+    if (!Pack(buffers, &snapshot)) return;
+    stateBytes_ += BytesOf(snapshot);
+    states_[frame] = std::move(snapshot);
+  } catch (const std::bad_alloc&) {
+    return;
+  }
+  Thin();
+}
+
+void FireSnapshots::Thin() {
+  while (Bytes() > Limit() && states_.size() > 1 && spacing_ <= INT32_MAX / 2) {
     spacing_ *= 2;
     for (auto it = states_.begin(); it != states_.end();) {
       if (it->first % spacing_ != 0) {
-        Release(std::move(it->second));
+        stateBytes_ -= BytesOf(it->second);
         it = states_.erase(it);
       } else {
         ++it;
       }
     }
   }
-  if (snapshot.frame % spacing_ != 0) {
-    Release(std::move(snapshot));
-    return;
+}
+
+bool FireSnapshots::Load(const FireSnapshot& snapshot, FlameState* flame,
+                         uint8_t* const buffers[3]) {
+  if (!coder_) coder_.reset(new (std::nothrow) Coder);
+  if (!coder_) return false;
+  Coder& c = *coder_;
+  if (!c.inflating) {
+    if (inflateInit2(&c.inflater, kWindowBits) != Z_OK) return false;
+    c.inflating = true;
+  } else if (inflateReset(&c.inflater) != Z_OK) {
+    return false;
   }
-  const int32_t frame = snapshot.frame;
-  states_[frame] = std::move(snapshot);
+  c.inflater.next_in = const_cast<Bytef*>(snapshot.packed.data());
+  c.inflater.avail_in = static_cast<uInt>(snapshot.packed.size());
+  size_t run = 0;
+  for (int b = 0; b < 3; ++b) {
+    uint8_t* p = buffers[b];
+    size_t at = 0;
+    while (at < bufferBytes_) {
+      if (run + 2 > snapshot.runs.size()) return false;
+      const size_t zeros = snapshot.runs[run++];
+      const size_t stored = snapshot.runs[run++];
+      if (zeros + stored > bufferBytes_ - at) return false;
+      std::memset(p + at, 0, zeros);
+      at += zeros;
+      c.inflater.next_out = p + at;
+      c.inflater.avail_out = static_cast<uInt>(stored);
+      while (c.inflater.avail_out > 0) {
+        const int result = inflate(&c.inflater, Z_NO_FLUSH);
+        if (result != Z_OK && !(result == Z_STREAM_END && c.inflater.avail_out == 0)) return false;
+      }
+      at += stored;
+    }
+  }
+  *flame = snapshot.flame;
+  return true;
 }
 
 const FireSnapshot* FireSnapshots::Before(int32_t frame) const {
   auto it = states_.lower_bound(frame);
   if (it == states_.begin()) return nullptr;
   return &(--it)->second;
-}
-
-void FireSnapshots::Release(FireSnapshot&& snapshot) {
-  if (spare_.size() < kSpareStorage && snapshot.cells) spare_.push_back(std::move(snapshot.cells));
 }

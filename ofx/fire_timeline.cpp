@@ -5,12 +5,21 @@
 #define XXH_INLINE_ALL
 #include <xxhash.h>
 
+#include "ofx/pixel_digest.h"
+
 namespace {
 
 uint64_t Digest(const void* data, size_t size) { return XXH3_64bits(data, size); }
 uint64_t Digest(const FireValues& values) { return Digest(values.data(), sizeof values); }
 
 }  // namespace
+
+FireStatus FireInputs::DigestedSource(int32_t frame, PF_Pixel* pixels, size_t count,
+                                      uint64_t* digest) {
+  const FireStatus status = Source(frame, pixels);
+  if (status == FireStatus::kOk) *digest = PixelDigest::Of(pixels, count);
+  return status;
+}
 
 FireTimeline::FireTimeline(size_t snapshotBudget)
     : budget_(snapshotBudget), snapshots_(snapshotBudget) {}
@@ -38,7 +47,7 @@ void FireTimeline::Forget() {
   history_.clear();
   history_.shrink_to_fit();
   ShareBudget();
-  snapshots_.Reset(effect_.CellBytes());
+  snapshots_.Reset(effect_.CellBytes() / 3);
   effect_.Restart();
   live_ = 0;
   haveOutput_ = false;
@@ -134,19 +143,17 @@ bool FireTimeline::MoveTo(int32_t start) {
     return true;
   }
   const FireSnapshot* saved = snapshots_.Before(start + 1);
-  if (!effect_.Restore(*saved)) return false;
+  if (!effect_.Restore(snapshots_, *saved)) return false;
   live_ = start;
   return true;
 }
 
 FireStatus FireTimeline::ReadSource(int32_t frame, const FireValues& values, FireInputs& inputs,
                                     FrameRecord* record) {
-  PF_Pixel* pixels = effect_.Input();
-  const FireStatus status = inputs.Source(frame, pixels);
+  const size_t count = static_cast<size_t>(effect_.Width()) * static_cast<size_t>(effect_.Height());
+  const FireStatus status = inputs.DigestedSource(frame, effect_.Input(), count, &record->source);
   if (status != FireStatus::kOk) return status;
   record->values = Digest(values);
-  record->source = Digest(pixels, sizeof(PF_Pixel) * static_cast<size_t>(effect_.Width()) *
-                                      static_cast<size_t>(effect_.Height()));
   return FireStatus::kOk;
 }
 
@@ -189,14 +196,7 @@ FireStatus FireTimeline::Replay(int32_t start, int32_t frame, const FireValues& 
     live_ = k;
     haveOutput_ = true;
     ++framesRendered_;
-    if (snapshots_.Wants(k)) {
-      FireSnapshot snapshot = snapshots_.TakeBlank();
-      if (snapshot.cells) {  // without the memory, seeks replay from further back
-        snapshot.frame = k;
-        effect_.Save(snapshot);
-        snapshots_.Keep(std::move(snapshot));
-      }
-    }
+    if (snapshots_.Wants(k)) effect_.Save(snapshots_, k);
   }
   return FireStatus::kOk;
 }

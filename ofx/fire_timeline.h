@@ -36,13 +36,17 @@ class FireInputs {
   // Frame `frame` of the source into `pixels`, the frame's size, top row first; transparent
   // where the source has nothing.
   virtual FireStatus Source(int32_t frame, PF_Pixel* pixels) = 0;
+  // Source, and the digest of the `count` pixels it wrote (PixelDigest). A source that digests
+  // each row as it writes it spares the fire a second pass over the frame.
+  virtual FireStatus DigestedSource(int32_t frame, PF_Pixel* pixels, size_t count,
+                                    uint64_t* digest);
   virtual bool Aborted() { return false; }
 };
 
 class FireTimeline {
  public:
-  // 128 MiB: 19 saved states at 1920x1080 and storage for 2 more. Never fewer than 8 states:
-  // at 3840x2160, 8 and 2 take 249 MB.
+  // 128 MiB, the record of frames and the packed states, but never less than 10 states as they
+  // lie would take (249 MB at 3840x2160): see FireSnapshots.
   static constexpr size_t kDefaultBudget = size_t{128} << 20;
   // The last frame a fire is made for: over 9 hours at 30 frames a second.
   static constexpr int32_t kLastFrame = int32_t{1} << 20;
@@ -52,11 +56,13 @@ class FireTimeline {
   // False when the effect does not start.
   bool Start() { return effect_.Start(); }
 
-  // Makes frame `frame` (1 .. kLastFrame) of a width x height fire; Pixels() then holds it.
+  // Makes frame `frame` (1 .. kLastFrame) of a width x height fire; Heat() and Colours() then give it.
   // kOutOfMemory when a new frame size cannot be had: the fire keeps its size and states.
   FireStatus Render(int32_t frame, int32_t width, int32_t height, FireInputs& inputs);
   // The frame Render made, top row first, `width` pixels a row.
-  const PF_Pixel* Pixels() const { return effect_.Pixels(); }
+  // As FireEffect gives it: the heat field and the pixel of each heat.
+  const uint8_t* Heat() { return effect_.Heat(); }
+  void Colours(PF_Pixel colours[256]) const { effect_.Colours(colours); }
 
   // A width x height fire from now on, every state forgotten when that is another size; false
   // when the size cannot be had, and the fire and its states stay as they were.
@@ -113,7 +119,7 @@ class FireTimeline {
   FireSnapshots snapshots_;
   std::vector<FrameRecord> history_;  // frame n at n - 1: what the kept states were made from
   int32_t live_ = 0;  // the frame the effect's state is after; 0: the state at load
-  bool haveOutput_ = false;  // Pixels() is frame `live_`
+  bool haveOutput_ = false;  // Heat() is frame `live_`
   bool recheck_ = false;
   int32_t framesRendered_ = 0;
 };

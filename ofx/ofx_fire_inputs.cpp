@@ -57,6 +57,18 @@ bool OfxFireInputs::Values(int32_t frame, FireValues* values) {
 }
 
 FireStatus OfxFireInputs::Source(int32_t frame, PF_Pixel* pixels) {
+  return ReadSource(frame, pixels, nullptr);
+}
+
+FireStatus OfxFireInputs::DigestedSource(int32_t frame, PF_Pixel* pixels, size_t,
+                                         uint64_t* digest) {
+  PixelDigest made;
+  const FireStatus status = ReadSource(frame, pixels, &made);
+  if (status == FireStatus::kOk) *digest = made.Value();
+  return status;
+}
+
+FireStatus OfxFireInputs::ReadSource(int32_t frame, PF_Pixel* pixels, PixelDigest* digest) {
   const OfxImageEffectSuiteV1& suite = *HostSuites().effects;
   const size_t count = static_cast<size_t>(frame_.x2 - frame_.x1) *
                        static_cast<size_t>(frame_.y2 - frame_.y1);
@@ -71,11 +83,12 @@ FireStatus OfxFireInputs::Source(int32_t frame, PF_Pixel* pixels) {
     }
     // An unconnected source, or a time past its end: nothing feeds the fire.
     std::fill(pixels, pixels + count, PF_Pixel{0, 0, 0, 0});
+    if (digest) digest->Add(pixels, count);
     return FireStatus::kOk;
   }
   OfxImageView view;
   sourceRead_ = ReadImageView(image, &view);
-  if (sourceRead_ == OfxImageRead::kOk) CopyImageToFrame(view, frame_, pixels);
+  if (sourceRead_ == OfxImageRead::kOk) CopyImageToFrame(view, frame_, pixels, digest);
   suite.clipReleaseImage(image);
   return sourceRead_ == OfxImageRead::kOk ? FireStatus::kOk : FireStatus::kInputFailed;
 }

@@ -10,6 +10,7 @@
 #include "ofx/fire_params.h"
 #include "ofx/fire_timeline.h"
 #include "ofx/ofx_api.h"
+#include "ofx/pixel_digest.h"
 #include "ofx/ofx_image.h"
 
 class OfxFireInputs : public FireInputs {
@@ -21,6 +22,8 @@ class OfxFireInputs : public FireInputs {
 
   bool Values(int32_t frame, FireValues* values) override;
   FireStatus Source(int32_t frame, PF_Pixel* pixels) override;
+  FireStatus DigestedSource(int32_t frame, PF_Pixel* pixels, size_t count,
+                            uint64_t* digest) override;
   bool Aborted() override;
 
   // How the last source image read: kOk, or why the plug-in could not read it.
@@ -31,6 +34,7 @@ class OfxFireInputs : public FireInputs {
  private:
   double TimeOf(int32_t frame) const { return firstTime_ + (frame - 1); }
   bool Read(int index, double time, int32_t* value) const;
+  FireStatus ReadSource(int32_t frame, PF_Pixel* pixels, PixelDigest* digest);
 
   OfxImageEffectHandle effect_;
   OfxImageClipHandle source_;

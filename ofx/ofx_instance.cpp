@@ -258,7 +258,9 @@ OfxStatus OfxFireInstance::RenderFrame(double time, const OfxRectI& window,
     return inputs.SourceRead() == OfxImageRead::kUnsupported ? ofx::kStatErrImageFormat
                                                                : ofx::kStatFailed;
   }
-  CopyFrameToImage(timeline_.Pixels(), frame, window, view);
+  PF_Pixel colours[256];
+  timeline_.Colours(colours);
+  ColourHeatToImage(timeline_.Heat(), colours, frame, window, view);
   return ofx::kStatOK;
 }
 
