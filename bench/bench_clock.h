@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The clock every figure of the benchmark is taken with: the CPU time of this process. The
 // machine may be busy with other work; wall time would count the time this process waits.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The flame benchmark: measures the memory-traffic floor of each frame size, runs the render
 // and pass benchmarks for the plain and the fast engine, and closes with a summary table of
 // time per frame and its ratio to the floor.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // What every benchmark renders: the frame sizes, the fixed source layer, and a host of our
 // own started with the effect and set up for one scene.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The renderer's output end to end, at 1920x1080 (and a smaller size) over 100 frames, both
 // paths side by side in one run:
 //   - a PNG sequence: the old writer (stb's encoder, in the render loop) against `fyrel

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "bench/footage_scene.h"
 
 #include "shared/default_source.h"

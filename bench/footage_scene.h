@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // What the output benchmarks render: the built-in FYREL wordmark scaled up to a frame size
 // (a logo on fire, mostly transparent around it), and fire frames rendered from it.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Fire over footage against a plain transcode of the same clip, run as a user runs them:
 //   fyrel render --source clip.mp4 --composite over --video out.mp4
 //   ffmpeg -i clip.mp4 -c:v libx264 -crf 18 -pix_fmt yuv420p -movflags +faststart -c:a copy

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Fires side by side: frei0r instances of the filter, each a fire of its own, updated on one
 // thread alone and on two threads at once. Nothing is shared between instances, so two
 // threads should come close to twice the frames per second of one on two free cores.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The OBS filter's own CPU work per frame against the engine's frame, at 1280x720 and
 // 1920x1080: the engine's frame is frame setup and render through the host of our own; the
 // filter's step adds the source read from OBS's premultiplied bytes and the result written as

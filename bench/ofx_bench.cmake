@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-2.0-or-later
 # What the OpenFX plug-in's frame-t promise costs: frames in order and the worst seek, per
 # frame size. Run it by hand (never a test):
 #   build/bench/fyrel_ofx_bench

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // What the OpenFX plug-in's promise costs (frame t is the same fire in any order), per frame
 // size: frames in order, each one step of the fire with the copy from the host's source image
 // and the colouring into its output image; and the worst seek within a clip played once, a

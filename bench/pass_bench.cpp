@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // One render's passes, each timed on its own: the source mask, the drop pass, and for one
 // step the direction pass, the disc seeding and the drop overlay, then the colouring. The
 // buffers come from a host that has rendered a few frames, so the fire is burning and every

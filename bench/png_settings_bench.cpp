@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The fast PNG writer's settings, measured: each row filter with a few zlib levels and
 // strategies, on 1920x1080 fire frames, against stb's encoder. Reports time and bytes per
 // frame; PngSettings' defaults are the fastest setting whose files are no larger than

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Benchmarks of whole renders and of each pass, registered for every size and both engines.
 #pragma once
 

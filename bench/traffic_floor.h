@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The memory-traffic floor of a render: the time memcpy takes to read and write the bytes
 // that one render must touch. A render reads the source layer and writes the output (4 bytes
 // a pixel each), and every step passes over the three buffers (mask, field, drops; 1 byte a

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-2.0-or-later
 # The Debian packages, made by `cpack -G DEB` in the build tree (tools/package does it), all
 # under /usr. `fyrel`: the renderer, the frei0r filter with its Kdenlive and Shotcut
 # descriptions (their install rules are in frei0r/), the manual page, the README and the

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-2.0-or-later
 # What both Windows cross toolchains share; included by mingw-i686.cmake and mingw-x86_64.cmake
 # after they set FYREL_MINGW_PREFIX and CMAKE_SYSTEM_PROCESSOR. Everything is linked
 # statically, so the plug-in and the test programs need no MinGW runtime DLLs beside them.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-2.0-or-later
 # Cross toolchain: 32-bit Windows (x86) with the mingw-w64 i686 compilers.
 #   cmake -S . -B build-win32 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake
 # The top CMakeLists adds -msse2 -mfpmath=sse for this 32-bit target.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-2.0-or-later
 # Wine's loader for one Windows machine type, and whether this machine can run it.
 #
 # fyrel_find_wine_loader(<i686|x86_64> <var>) sets <var> to the loader's path, or leaves it

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-2.0-or-later
 # Remakes the README's pictures with the fyrel program (and ImageMagick for the strip):
 #   docs/fire.gif        `fyrel render` on its built-in source, frames 1-50, as the tool encodes it
 #   docs/fire-strip.png  frames 15, 40, 65 and 90 of the same render, on a dark ground

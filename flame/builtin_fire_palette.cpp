@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The built-in fire gradient, red, green, blue per entry, entry 0 the coldest: black through
 // dark blue, red, orange and yellow to near-white. Every value is a level 0..63 times 4.
 #include "flame/flame_palette.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Where the drop pass's blocks land: the block size and grid follow from the field's size
 // (integer divisions), and each block draws one number across, then one down.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Which implementation runs each pass: the plain loops or the fast engine, as the fire's state
 // asks. The two give the same bytes and leave the state alike; this is the one place that
 // chooses between them.

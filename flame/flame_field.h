@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The flame field: a grid of one-byte heat cells, row-major, row 0 first (cell (y, x) is
 // element y * columns + x). The render step moves heat one cell per step in one of eight
 // directions while averaging and cooling it, seeds it from the source mask in drifting discs

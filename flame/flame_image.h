@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The images the engine reads and writes: pixels as the host lays them out, and views of a
 // layer with their row stride.
 #pragma once

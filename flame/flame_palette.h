@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Colours of the fire: the gradient built from four colours, the built-in fire gradient, and
 // the heat-indexed colour table that drawing looks up.
 #pragma once

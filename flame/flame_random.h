@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The flame engine's random generator: a 32-bit linear congruential generator. A fire has one,
 // in its FlameState, shared by every render step, the drop pass, the render driver's reset and
 // the viewer's preview step.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "flame/flame_sequence.h"
 
 #include "flame/page_memory.h"

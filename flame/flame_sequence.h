@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The per-sequence record: the three flame buffers and the frame size they were made for.
 // It lives in the host's sequence-data handle.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Everything one fire keeps from one call into the engine to the next, as one value that its
 // caller owns and passes to every engine function: the generator, the phases, the render's
 // stepping and colours, which implementation of the passes runs, and that implementation's

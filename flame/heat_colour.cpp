@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "flame/heat_colour.h"
 
 FlamePixel FlameHeatPixel(uint8_t heat, const FlameColorTable& table, int32_t alpha) {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The colour of one heat cell: its place on the colour table (hottest at heats 146 to 161,
 // fading toward entry 0 below and above) and an alpha that follows the colour's brightness.
 #pragma once

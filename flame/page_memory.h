@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Page allocation for the flame buffers and the preview field: zero-filled memory straight
 // from the platform's page allocator (VirtualAlloc/VirtualFree on Windows, mmap elsewhere).
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "flame/preview_step.h"
 
 #include "flame/flame_field.h"

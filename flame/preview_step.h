@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The viewer's preview flame: heat always moves toward higher rows, fed by bright bands on
 // rows 0-2 instead of a source mask.
 #pragma once

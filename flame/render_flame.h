@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The render driver: turns the source layer into the source mask, advances the flame field by
 // the steps the step credit allows and colours the heat into the output frame.
 #pragma once

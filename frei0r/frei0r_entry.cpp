@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The frei0r entry points of fyrel.so. Every instance is a fire of its own, sharing nothing
 // with the others, so hosts may drive different instances from different threads at once; one
 // instance is driven from one thread at a time, as frei0r hosts do. The effect's results

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "frei0r/frei0r_params.h"
 
 #include "frei0r/frei0r_api.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The effect's parameters as a frei0r host sees them: one frei0r parameter per parameter of
 // the effect's table that front ends show, in its order, and the mapping between frei0r's
 // 0..1 values and the integers the effect keeps. Every mapping rounds with lround (halves

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "frei0r/fyrel_instance.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // One frei0r instance of the effect: one effect instance with one sequence, a fire of its
 // own, driven through the effect's commands by a host of our own, with the frame index taken
 // from the order of the updates. Instances share nothing: different instances may be driven

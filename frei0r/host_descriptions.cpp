@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Writes the two descriptions video editors read beside fyrel.so, from the effect's parameter
 // table and the filter's mapping: Kdenlive's effect XML and Shotcut's panel.
 //   fyrel_frei0r_descriptions KDENLIVE_XML SHOTCUT_UI_QML

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The command-line renderer's reading of a video source's description (what ffprobe says of
 // its first stream): any text gives a stream within the size limits with at least one frame
 // and a positive frame rate, or is refused with the renderer's own error.

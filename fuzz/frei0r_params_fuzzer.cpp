@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // fyrel.so's frei0r entry points on any parameter values a host can pass: doubles and colour
 // components of every kind (NaN, infinities, out of range, subnormal), for any parameter index,
 // between frames of any size the filter accepts and any time. Each value goes in the type the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Whole host sessions through the effect's commands, each on a fresh instance of the effect, so
 // that every input is a run of its own: any selector from 0 to 12 in any order, with
 // the frame size, the output world's stride, the input layer, the parameter values and the time

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The command-line renderer's PNG source decoder on arbitrary bytes: it either gives an image
 // whose size and pixels agree, or refuses the bytes with the renderer's own error.
 #include <cstdint>

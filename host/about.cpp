@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "fyrel_version.h"
 #include "host/command_handlers.h"
 

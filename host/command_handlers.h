@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The handlers of the effect's commands, each with the records the entry received (and the
 // fire where it uses one), and what global setup reports.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The effect's commands below its exported entry, run on an instance that the caller owns:
 // the compositing host's plug-in runs them on one instance for the whole process (EffectMain),
 // and every other front end on one instance per fire, through the host of our own.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The fire of one instance and sequence as a front end that keeps copies of it sees it: the
 // instance's FlameState, and the three buffers (source mask, heat field, drops, one byte a
 // cell) that the sequence's record holds. A front end that restarts a fire, saves it and puts

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The effect's entry: every host command arrives here and is run on the process's one
 // instance of the effect, whose fire every sequence and the viewer share, as the compositing
 // host expects of its plug-in.

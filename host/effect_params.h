@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The effect's parameters, each described once: the name the host shows, the name scripts and
 // flags use, its kind, range and default, the group it is shown in and its help line. The
 // plug-in's parameter setup declares exactly these, in this order, at these positions; every

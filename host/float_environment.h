@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The engine's bytes depend on the floating-point environment: its arithmetic is specified
 // with round-to-nearest and with subnormal numbers kept. A host may run plug-ins with another
 // rounding mode or with flush-to-zero set; every front end that calls the effect from a host's

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "host/command_handlers.h"
 #include "host/viewer_values.h"
 #include "viewer/viewer_settings.h"

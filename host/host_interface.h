@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The compositing host's effect interface, laid out byte for byte as the host lays out its own
 // records: the entry, the records it hands the effect, the callback tables, command selectors,
 // parameter types and error codes. Two layouts exist, chosen by the pointer size of the target:

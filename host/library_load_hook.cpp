@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The library's load notification on Windows. The runtime's start-up code calls DllMain for
 // every notification; the effect's part of it is LibraryLoadHook.
 #include "host/library_load_hook.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The library's load notification: keeps the module instance handle that the viewer opens its
 // dialog template from.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Positions of the effect's parameters in the host's parameter array.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // How the effect reads a parameter's value: sliders and check boxes read as bytes keep their
 // low 8 bits; a colour is its red, green and blue as a colour value, its alpha dropped.
 #pragma once

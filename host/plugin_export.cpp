@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The effect as a loadable plug-in binary: its entry exported under the name hosts look for.
 #include "host/effect_main.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // A parameter's value as a number from 0 to 1, as frei0r hosts, Kdenlive and Shotcut hand it
 // over, and back. Every mapping rounds with lround (halves away from zero, whatever the
 // rounding mode), so one value gives the same integer on every host; reading a value back and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "host/viewer_values.h"
 
 #include "host/param_positions.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // A host of our own: plays the compositing host's part for an effect entry, so that tests and
 // the Linux front ends drive the effect through its `main` exactly as a host would. It owns
 // the handles, the added parameters, the input layer and the output world.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include <string>
 
 #include "minihost/effect_host.h"

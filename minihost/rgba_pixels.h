@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Frames as the front ends hold them, RGBA bytes (red, green, blue, alpha, straight alpha), and
 // the host's pixels (alpha, red, green, blue).
 #pragma once

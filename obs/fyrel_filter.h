@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The video filter "Fyrel": a fire of its own on every filter instance, fed from the filter's
 // target every shown frame and drawn over it (or alone).
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The module OBS loads: fyrel-obs.so, with its locale data in data/locale.
 #include <obs-module.h>
 

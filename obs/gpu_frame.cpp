@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "obs/gpu_frame.h"
 
 #include <graphics/vec4.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The filter's round trip through the graphics card: its target drawn into a texture of its
 // own size and mapped for the CPU, and the CPU's result uploaded and drawn. Every call runs on
 // the graphics thread (in video_render), Release() within obs_enter_graphics().

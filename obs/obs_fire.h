@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // One filter's fire: an effect instance of its own with one sequence, driven through the
 // effect's commands by the host of our own, one frame per call. Pixels come and go as OBS
 // holds them (RGBA, premultiplied alpha); the effect sees its source with straight alpha, as

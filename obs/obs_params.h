@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The effect's parameters as OBS shows and keeps them, made from the effect's parameter table:
 // one property per parameter (setting names are the table's script names), in the table's
 // groups with its ranges, defaults and help, and the settings read back as the values the

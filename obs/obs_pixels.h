@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Pixels between OBS and the effect: OBS holds RGBA with premultiplied alpha, the effect its
 // host's pixels (alpha, red, green, blue) with straight alpha. Rows at a time.
 #pragma once

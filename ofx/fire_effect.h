@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // One fire: the effect run on an instance of its own by the host of our own, restarted, saved
 // and restored through the effect's own interface for a fire (host/effect_fire.h).
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "ofx/fire_params.h"
 
 #include <cmath>

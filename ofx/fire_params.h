@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The effect's parameters as an OpenFX host shows and animates them, taken from the effect's
 // parameter table: its script names (which saved projects rely on), display names, ranges,
 // defaults, groups and help, and the reduction of a host's values to the integers the effect

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Saved states of one fire, so that a frame asked for out of order replays from the nearest
 // state before it instead of from frame 1. States are kept at every `spacing`-th frame; when
 // their memory reaches the budget the spacing doubles and every other state goes, so memory

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Frame t is frame t: the fire of frame n is what a fresh fire gives after frames 1 .. n, each
 // with its own source frame and values, whatever order the frames are asked in and however
 // often. The live fire moves one frame per frame in order; a frame out of order replays from

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The OpenFX 1.4 image-effect interface as this plug-in uses it: the records, the suites in
 // slot order, the status values and the exact strings. Written from measured layouts (every
 // record is the same on x86-64 Linux and Win64; the static_asserts below pin them), not taken

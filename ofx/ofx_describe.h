@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The effect's description: what a host caches when it scans plug-ins (often in a process of
 // its own), so it depends on nothing but the host.
 #pragma once

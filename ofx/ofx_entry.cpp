@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The plug-in's two exported functions and its main entry: every action a host sends arrives
 // in MainEntry and goes to its handler; an action the plug-in does not handle gets "reply
 // default", so the host does what it does by default.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "ofx/ofx_fire_inputs.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // What each frame of the fire is made from, read through the host: the parameters at the
 // frame's own time and the source clip's image at that time. A parameter without keyframes is
 // read at each frame's time too: an expression or a link changes it with time, and the host

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // What the plug-in keeps of its host: the host record given by setHost and the suites fetched
 // at load. Written only by setHost, load and unload, which a host calls before any instance
 // exists and after the last is gone; read everywhere else.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // An image a host hands over, and the copies between it and the effect's frames. A host's
 // image has its rows bottom-up, RGBA pixels of bytes or floats, row bytes that may be negative
 // or padded, and bounds anywhere in pixel space. The effect's frames are rows of its pixels,

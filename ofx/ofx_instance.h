@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // One instance of the effect in a host: its clips and parameters, and a fire of its own on a
 // timeline where frame t is the same whatever order the host asks in. Each action takes the
 // instance's lock, so a host may send parameter changes or cache purges on one thread while

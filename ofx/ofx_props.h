@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // A property set through the host's property suite, one call per value. Setters return the
 // host's status; getters return false when the host has no such value.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The digest by which the fire tells source frames apart (xxHash's 64-bit XXH3). Pixels may be
 // added a row at a time, while the row is still in the cache: the digest of a frame is the
 // same however its pixels were split.

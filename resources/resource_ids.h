@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 /* Resource ids of the plug-in, shared by the resource script and the code that loads them. */
 #ifndef FYREL_RESOURCE_IDS_H
 #define FYREL_RESOURCE_IDS_H

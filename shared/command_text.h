@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The current settings as the other front ends take them: the flags of `fyrel render` and the
 // frei0r filter's parameter string (both from the effect's parameter table, the filter's with
 // its 0..1 mapping), each of which gives the same fire.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The source layer used when no --source is given: the word FYREL in bold block letters,
 // opaque grey on a transparent frame; the transparent frame around them feeds nothing. The
 // grey burns either way: inverted (the effect's default) it seeds heat 151, where the palette

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Values over time, written as the animation strings of the frei0r hosts' users know them:
 // "1=45;40=90" (a straight line from 45 at frame 1 to 90 at frame 40), "1|=45;40=90" (45 held
 // until frame 40, then 90). Frames count as the renderer counts them, frame 1 first; before

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // What the page did to the values in one run of the fire: every parameter's value at frame 1,
 // then each change at the frame from which it holds. Rendering frame n with the values it gives
 // for n makes the frames the page showed again, and the renderer's keys say the same.

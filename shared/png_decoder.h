@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // PNG decoding: the bytes checked as they pass (png_structure.h) and decoded with libspng
 // (Linux) or stb's decoder (the Windows and WebAssembly builds); any colour type and bit
 // depth gives 8-bit RGBA (16-bit samples keep their high byte). Where the bytes come from is

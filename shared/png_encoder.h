@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // PNG encoding in memory. The Linux build encodes with libspng, tuned for fire frames (mostly
 // transparent, smooth gradients); the Windows build, which has no such library, with stb's
 // encoder. Both write 8-bit RGB or RGBA that decodes to exactly the given samples.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // What the PNG checks, the decoder and the encoder throw: a message for the user, which starts
 // with the name of what was read where there is one.
 #pragma once

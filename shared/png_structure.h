@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The framing of a PNG file, checked as its bytes arrive and before any pixel is decoded: the
 // signature, every chunk's length, type and CRC, the header's fields and the size limits, and
 // the end chunk. Both builds check files this way in front of their decoders (libspng on

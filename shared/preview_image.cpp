@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "shared/preview_image.h"
 
 PreviewFlame::PreviewFlame(int32_t shownWidth, int32_t shownRows, const ViewerValues& values)

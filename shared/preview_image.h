@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The Options viewer's preview without a window: a preview field of its own, laid out as the
 // viewer lays it out, stepped once per frame and drawn as the viewer paints it, through the
 // colour table of "Custom Color".

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The size of the Options viewer's preview: the frame (group box 666 at 7, 7, 90 x 81 dialog
 // units) laid out on the host's standard dialog font, less the frame's edges.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // An image as the commands hold it in memory, and the largest one they accept.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The one translation unit that holds the stb PNG decoder and encoder. Only PNG is decoded,
 // and files are read and written by the renderer (cli/png/png_io.cpp), so neither part touches stdio.
 #define STBI_ONLY_PNG

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-2.0-or-later
 """The project's includes as a graph: fails on a loop between files or between folders, and on
 a file of a layered folder that includes a header of a later layer.
 

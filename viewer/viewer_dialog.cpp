@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The Options viewer: a modal dialog that shows a live preview flame made from the values it
 // was opened with, and changes nothing.
 #include "viewer/viewer_dialog.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The Options viewer on Windows: its working state, its dialog and timer procedures, and the
 // modal run that the launch uses.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // What the Options viewer is handed when it opens: twelve references to copies of parameter
 // values that the launcher keeps for as long as the viewer is open.
 #pragma once

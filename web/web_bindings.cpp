@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // What the page's script sees of the engine: the fire, the viewer's preview, the effect's
 // parameter list as the effect declares it, the built-in wordmark, PNG decoding and encoding
 // as the renderer does them, and the command text. Pixels go out as views of the module's

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // One fire for the page: an instance of the effect of its own, started in the host of our own
 // as the renderer starts it, its parameters set by display name, a source layer given as RGBA,
 // and frame n rendered to RGBA with straight alpha, each byte the renderer's.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "web/web_preview.h"
 
 #include "shared/preview_size.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The Options viewer's preview for the page: the twelve values the viewer is shown, taken from
 // the fire's parameters when the preview opens, a preview field of its own at the viewer's
 // size with the engine state of a freshly loaded effect, stepped once per frame and drawn as

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // fyrel about: the effect's About text, as the host receives it in return_msg.
 #include <cstdio>
 #include <string>

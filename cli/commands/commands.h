@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The three commands. Each checks all of its input before it writes anything and throws a
 // CliError with one clear message when something is wrong. They return the exit status.
 #pragma once

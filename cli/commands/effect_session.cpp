@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "cli/commands/effect_session.h"
 
 #include "cli/platform/cli_error.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The effect as the commands drive it: the linked-in entry or a plug-in binary loaded at run
 // time, started in our own host the way a compositing host starts it, with the command line's
 // parameter values set by display name.

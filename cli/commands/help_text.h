@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The texts of --help and --version, written from the flag table (the manual page is written
 // from the same parts).
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // fyrel: fire from any image, through the effect's own entry.
 #include <cerrno>
 #include <cstdio>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "cli/commands/man_page.h"
 
 #include "cli/commands/help_text.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // fyrel_man_page FILE: writes the manual page fyrel(1) to FILE, whole or not at all.
 #include <cstdio>
 #include <string>

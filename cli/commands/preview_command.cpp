@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // fyrel preview: the Options viewer's live preview, one preview step per frame, written as
 // opaque RGB PNGs. The viewer's values come from the effect's parameters as its launcher
 // copies them.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // fyrel render: frames start .. start + N - 1 of one sequence, rendered through the effect's
 // `main` by our own host from a still, a sequence or a video source, each written as an RGBA
 // PNG, fed to ffmpeg for a video, or both.

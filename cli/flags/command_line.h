@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The command line as the commands use it: every flag parsed and range-checked, so that a
 // command starts only once all of its input is known to be good.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Every flag of every command: its name, the kind of value it takes, its range and default,
 // the effect parameter it sets (by display name) and its help line. Parsing, help and tests
 // all read this one table.

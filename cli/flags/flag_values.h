@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Parsing of single flag values: strict, whole-text, no silent truncation. Each returns false
 // when the text is not of the form; range checks are the caller's (it names the flag).
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "cli/media/composite.h"
 
 #include "cli/media/row_bands.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The fire laid over its source frame, as compositing programs lay one layer over another:
 // "over" with straight (unpremultiplied) alpha, in 8 bits, each result rounded to nearest.
 //   W      = fire.a * 255 + source.a * (255 - fire.a)      (the result's alpha times 255)

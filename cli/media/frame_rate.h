@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // A frame rate as an exact fraction of frames per second: 25, 30000/1001 (NTSC's 29.97), 2997/100.
 #pragma once
 

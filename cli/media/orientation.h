@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // How a video's frames are turned to stand as a player shows them: the quarter turns and flips
 // of the display matrix its container carries (a phone's portrait clip is stored on its side).
 // The matrix maps a stored pixel (p, q) to the shown pixel (a p + c q, b p + d q), moved into

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Work on a frame shared out by rows among the cores: work(first, end) is called for bands of
 // [0, rows), each on a thread of its own and the last on the caller's. The Windows build,
 // without std::thread in its thread model, does all of it on the caller's thread.

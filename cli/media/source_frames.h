@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The source layer, frame by frame: a still (the same image for every frame: a PNG, or any
 // image ffmpeg reads), a numbered PNG sequence (shot_%04d.png, every number from the lowest
 // on, no gaps) or a video file that ffmpeg decodes (in this process where the build has

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // A video (or a still only ffmpeg reads) decoded in this process with FFmpeg's libraries: the
 // first video stream's frames as a player shows them (edit lists applied, each frame passed on
 // at its own time, none made up or dropped), converted to RGBA on several threads and turned

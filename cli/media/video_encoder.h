@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Encoding the rendered frames into one video with ffmpeg, fed raw over a pipe (an MP4's frames
 // as the YUV its encoder takes, where the build has FFmpeg's libraries to convert them). The container
 // follows the file's extension: .webm (VP9 with its alpha channel), .gif (one transparent palette entry) or

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // What ffprobe says about a file the renderer is to read through ffmpeg: its first video
 // stream's upright size, the frames a player shows (counted by decoding them), their rate, its
 // orientation and alpha, the file's format, and its first audio stream.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Rendered frames as an MP4's encoder takes them: 4:2:0 YUV with even sides (an odd frame gets
 // one black row or column more), RGBA frames weighted by their alpha first (the fire over
 // black, as a player without alpha shows it). The work is shared among threads, so that the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Where rendered frames go: PNG files frame_NNNN.png in a directory, a video through ffmpeg,
 // or both. The caller renders on its own thread and hands each frame over in order; the video
 // gets it at once, and the PNG is encoded and written on a worker thread while the next frame

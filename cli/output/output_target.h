@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Where a command's frames (and video) go, checked before the first frame is made: the video
 // format and ffmpeg, clashes between outputs and with the source, then the frame directory and
 // the video's directory, made when missing and tried with a probe file. On a failure nothing

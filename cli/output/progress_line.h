@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The progress line on a terminal: frame i of N, frames per second, time left. It rewrites
 // one line of stderr and is silent when stderr is not a terminal or when asked to be.
 #pragma once

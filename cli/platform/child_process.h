@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // A child program (ffmpeg, ffprobe) with a pipe to its standard input or from its standard
 // output. On Linux it runs in a process group of its own, which an interrupt of ours ends
 // (interrupt_cleanup.h), with SIGKILL as its parent-death signal, so that it ends when we do

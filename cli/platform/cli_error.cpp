@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "cli/platform/cli_error.h"
 
 CliError::CliError(const std::string& message, int exitStatus)

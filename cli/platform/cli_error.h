@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The one way the command reports a failure: a message for the user and the exit status.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The file-system operations the commands need, the same on Linux and Windows: names of
 // paths, making directories, checking that one takes files, replacing a file by renaming over
 // it. Built on std::filesystem.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // A run ended by a signal (Ctrl-C, a kill, a closed terminal or pipe, a CPU or file-size
 // limit) leaves no half-written file behind: every file being written under its temporary
 // name is removed, and every child program (ffmpeg) is ended, before the program ends by the

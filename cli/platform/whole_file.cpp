@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "cli/platform/whole_file.h"
 
 #include <cerrno>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // PNG files in and out. Reading decodes as shared/png_decoder.h does, checking the file's
 // framing and CRCs as it goes. Writing encodes with the build's encoder
 // (shared/png_encoder.h) and goes to a temporary name that is renamed once complete, so no

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The colouring, fast: one lookup per pixel in a table of 256 finished output pixels, made
 // for each render by FlameHeatPixel itself, so every pixel is what the plain loop computes.
 #include <cstddef>

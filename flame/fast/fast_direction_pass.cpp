@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "flame/fast/fast_direction_pass.h"
 
 #include "flame/fast/fast_flame.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The direction pass a row at a time. Visiting the cells one by one in place, a visit reads
 // some cells that earlier visits of the same pass have already changed. For every code those
 // reads see, within a row, either a value from before the pass or a value that is already

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The drop pass, fast. The four blocks touch each cell on its own, so they are filled row by
 // row; the fall reads only the buffer as it was before the fall (each row is written one row
 // below its source row, and rows are visited upward), so it is one vector sum per row.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The parts of the drop pass, for the fast drop pass and for the frame start that joins it
 // to the source mask.
 #pragma once

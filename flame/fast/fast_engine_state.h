@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // What the fast engine keeps in a fire's FlameState: how it may run, and working storage it
 // reuses from step to step so that it need not build it again (the seeding's disc layout and
 // cover patterns, the frame start's row copies). The storage changes only the speed, never a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The fast engine: the same passes as the plain loops (flame/plain), worked a row at a time.
 // Every function gives the bytes, and leaves the generator and the band phase of the fire's
 // state, as its plain counterpart does; flame/flame_engine.cpp chooses between the two.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The start of a render, fast: the source mask and the drop pass in one sweep down the rows,
 // so that the drop buffer is walked once, and in the order the processor fetches ahead.
 //

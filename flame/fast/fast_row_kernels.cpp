@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "flame/fast/fast_row_kernels.h"
 
 #include "flame/fast/vector_support.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The row kernels of the fast engine: each works on a run of n cells of one row, with 32-byte
 // vectors where asked and the processor has them, 16-byte vectors otherwise, and single cells
 // for the remainder. They give exactly the bytes of the cell-by-cell loops they replace.

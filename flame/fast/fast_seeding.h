@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The disc seeding as the fast engine plans it.
 //
 // The seeding writes nothing but the mask's own values, so the order in which discs cover a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The source mask, fast: sixteen or thirty-two pixels at a time, a row at a call.
 #include <cstddef>
 #include <cstdint>

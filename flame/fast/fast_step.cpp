@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The render step, fast: the direction pass, the disc seeding and the drop overlay in one
 // sweep over the field. Each row is seeded and stamped as soon as the direction pass has
 // written it for the last time (see fast_direction_pass.h), while it is still in the cache.

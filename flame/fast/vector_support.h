@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Which vector instructions the fast engine may use: SSE2 wherever the compiler targets it
 // (every i686 and x86-64 build here), and AVX2 in functions marked FLAME_AVX2, chosen at run
 // time by the caller.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The flame field's passes as plain loops: the direction pass, the disc seeding, the drop
 // overlay, the render step made of them, and the drop pass.
 #include "flame/plain/plain_flame.h"

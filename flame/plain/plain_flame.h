@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The plain engine: the passes as straightforward loops over the cells in their visiting
 // order. They are the oracle the fast engine is checked against; flame/flame_engine.cpp runs
 // them for a fire whose state asks for the plain engine.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The render's own passes as plain loops: the source mask and the colouring.
 #include <cstddef>
 #include <cstdint>

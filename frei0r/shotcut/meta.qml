@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Shotcut's entry for the fyrel frei0r filter; its controls are in ui.qml.
 import QtQuick 2.0
 import org.shotcut.qml 1.0

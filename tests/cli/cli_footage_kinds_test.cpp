@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Footage as phones, cameras and screen recorders write it, made with ffmpeg's test sources:
 // each kind renders the frames a player shows (the same bytes as those frames rendered from a
 // PNG sequence or a PNG still), keeps its rate and sound in the video, or is refused at once

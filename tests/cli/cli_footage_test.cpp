@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Footage as the source layer: a short video made with ffmpeg's test pattern, rendered by
 // `fyrel render --source clip.mp4`, gives frame for frame what the effect gives when driven
 // directly with the same decoded frames; the same frames as a numbered PNG sequence give the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // `fyrel` against what a hostile or unlucky user brings: a frame as large as the limits take,
 // every way a run can end, names that ffmpeg could read as something else, and failures and
 // clashes that must stop the run before its first frame.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Values given as keys: `fyrel render` writes the frames the effect makes when the host sets
 // each frame's value between one render and the next, the values listed here by hand.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // `fyrel` run as a user runs it: what it writes, what it refuses, and what it prints.
 #include <gtest/gtest.h>
 

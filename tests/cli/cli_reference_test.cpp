@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // What `fyrel render` writes is the effect's own output: the same frames, pixel for pixel, as
 // the effect's `main` gives when driven directly by our host. This program holds only this
 // test, so the effect in it starts from its state at load, as it does in the fyrel process.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Sources that cannot be rendered are refused before anything is written, with one message
 // that names the file and the reason: a sequence with a gap or with no file at all, a file
 // ffmpeg cannot read, a file with no video stream, more frames than a video holds.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // --video with ffmpeg: each format holds every frame at the frame size, with alpha where the
 // format keeps it; without ffmpeg the run stops before the first frame.
 #include <gtest/gtest.h>

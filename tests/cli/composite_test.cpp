@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // --composite over: the fire over its source with straight alpha, checked against values
 // worked out by hand.
 #include <gtest/gtest.h>

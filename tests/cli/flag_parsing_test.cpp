@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The command line: every flag of the table parses its form and range, and every mistake is
 // refused with a message that names the flag and what it takes.
 #include <gtest/gtest.h>

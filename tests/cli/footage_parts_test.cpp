@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The parts of reading footage that no clip made by this ffmpeg shows: flips in the display
 // matrix, a variable rate and a late picture in the probe's answer, and the rates --fps takes.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Where frames and videos go: names, directories, the rename into place, ffmpeg's arguments
 // per format and the progress text.
 #include <gtest/gtest.h>

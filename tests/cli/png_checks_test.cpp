@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // What a PNG must be before its pixels are decoded, and how much of a hostile file is read:
 // CRCs, header fields with the decoder's own reason, the size limits judged from the header
 // and the file's size, and sources that never end (a device, a pipe kept open).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // PNG in and out: every colour type and bit depth arrives as 8-bit RGBA (16-bit samples keep
 // their high byte), broken files are refused with their path in the message, and a write
 // never leaves a partial file.

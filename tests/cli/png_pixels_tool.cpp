@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Prints "WIDTHxHEIGHT DIGEST" for each PNG named on the command line: the decoded RGBA pixels,
 // digested. The Windows comparison uses it, since the two builds' encoders write different
 // bytes for the same pixels.

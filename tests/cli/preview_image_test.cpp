@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The preview without a window: its default size from the viewer's dialog layout, its values
 // as the viewer's launcher copies them, and its picture as the viewer paints it.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Running the `fyrel` program from a test: its exit status and everything it printed, a fresh
 // working directory per test, and what the tests read back of the files it writes.
 #pragma once

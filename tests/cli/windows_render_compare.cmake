@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-2.0-or-later
 # The Windows build renders what the Linux build renders, pixel for pixel: fyrel.exe driving
 # the Fyrel.aex DLL under wine against fyrel driving Fyrel.so, on the same frames and flags.
 # The builds encode PNGs with different libraries, so the decoded pixels are compared (with

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Whether a frame the renderer wrote decodes to exactly what the effect put out.
 #pragma once
 

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-2.0-or-later
 """The shipped 32-bit plug-in executed on any x86-64 machine, without wine or a 32-bit kernel: the
 DLL is loaded into the unicorn CPU emulator and driven the way the 32-bit host drives it.
 

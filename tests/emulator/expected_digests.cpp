@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Prints the digests every build must render, from where the other builds' tests take them,
 // one per line: "golden<TAB>case<TAB>digest" and "raw_host<TAB>sequence<TAB>digest". The CPU
 // emulator's test reads them here, so that there is one copy of each.

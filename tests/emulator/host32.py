@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-2.0-or-later
 """The 32-bit compositing host, played for a plug-in running in a Machine. Its records are laid
 out from the 32-bit host's offset table alone (records packed to 2 bytes, pointers 4 bytes): it
 shares nothing with the effect's own header. It provides the callbacks the effect is known to

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-2.0-or-later
 """Loads a 32-bit Windows DLL into a Machine the way the Windows loader does: sections mapped at
 the image base with their own protections, base relocations applied where the image cannot lie
 at its preferred base, imports bound to native functions (or data), the thread's TLS block made,

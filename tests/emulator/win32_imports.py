@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-2.0-or-later
 """What the plug-in imports from Windows and the C runtime, as far as its start-up and its
 commands reach it, carried out on a Machine. Everything else it imports is bound to a trap by
 the loader: the viewer's windows and drawing (user32, gdi32), threads and TLS, files, error

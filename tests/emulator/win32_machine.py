@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-2.0-or-later
 """A 32-bit Windows process without Windows: the unicorn x86 CPU, a flat address space laid out
 here, a thread block reached through FS, and "native" functions that Python carries out.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The built-in fire gradient against a table generated from its range rules.
 #include <gtest/gtest.h>
 

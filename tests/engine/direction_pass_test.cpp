@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The direction pass: the worked examples, every direction code against the table-driven
 // model, the cooling rule's edges and grids too small to have an interior.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The disc seeding: amplitude truncation seen through the columns a disc writes, the band
 // count through bandPhase, and whole grids against the plain model.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The drop buffer: the overlay threshold, the block geometry, the cap of 200 and the fall.
 #include <gtest/gtest.h>
 

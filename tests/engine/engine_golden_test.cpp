@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // A determinism lock over the whole engine: a fixed run of render steps, drop passes and
 // preview steps whose resulting bytes, generator state and phases are pinned by one digest.
 // The same run is checked against the plain models first, so the digest only pins behaviour

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The four-colour gradient: the worked examples, the position corner cases, the mixed
 // precision of its increments, and the colour table filled from either source.
 #include <gtest/gtest.h>

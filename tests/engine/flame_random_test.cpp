@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The generator: its known runs after a reseed and from the state it has at load; and a fire's
 // state as a freshly loaded library has it.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The whole render step against the plain model: jitter draw, direction pass, seeding and
 // overlay in that order, over many steps of every direction with drops on and off.
 #include <gtest/gtest.h>

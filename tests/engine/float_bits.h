@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The bit pattern of a float: phases are compared to the last bit.
 #pragma once
 

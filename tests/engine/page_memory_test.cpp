@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Page allocation for the flame buffers: zero-filled, remembers its size, frees null.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The viewer's preview step: its seeded rows, the short grids, its phase, and whole grids
 // against the plain model.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Plain models of the flame engine's passes, written straight from the behaviour's tables and
 // sharing none of the engine's code, so that whole grids can be checked cell by cell. They
 // favour obviousness over speed: explicit coordinates, a table per direction code, a copy of

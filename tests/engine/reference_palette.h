@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Plain models of the fire colours: the built-in gradient generated from its range rules, and
 // the four-colour gradient with its mixed float/double increments.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // FlameSine: its bits over the phases the engine reaches and over random arguments, locked by
 // digests of the correctly rounded values (checked at high precision when they were taken);
 // hand-picked values, including points where a library sine is known to round the wrong way;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Runs one operation on the plain engine and on the fast one from the same state (generator,
 // band phase, render state) and reports the first difference. The fast run goes once per way
 // of running it: with 16-byte vectors, with 32-byte ones where the processor has them, each

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Each pass of the fast engine against the plain loop, on random contents, over grid sizes
 // from 1 x 1 to 67 x 67 (none of them tied to a vector width) and parameters at their ends.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The fast render passes against the plain ones: the source mask and the colouring on their
 // own, and whole renders through the effect's entry in the host of our own, frame by frame.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The effect driven directly through its commands by the host of our own, a fresh fire of its
 // own, with frei0r's RGBA bytes on both sides: the bytes every frei0r run is held against.
 // Also the test source.

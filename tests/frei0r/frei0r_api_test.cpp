@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // fyrel.so through the frei0r API, as a host drives it, held byte for byte against the effect
 // driven directly through the host of our own. The module carries its own copy of the effect,
 // and every filter instance a fire of its own that starts from the state at load, as every

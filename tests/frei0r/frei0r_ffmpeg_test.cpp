@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // fyrel.so inside Debian's ffmpeg, a frei0r host we did not write: its frames are held byte
 // for byte against the effect run through the host of our own (in a process of its own, so
 // that both start from the state the effect has at load) and against `fyrel render`.

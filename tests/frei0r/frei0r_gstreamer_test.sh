@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-2.0-or-later
 # fyrel.so inside GStreamer, through its frei0r wrapper (frei0r-filter-fyrel): a moving test
 # source filtered by gst-launch-1.0 gives, byte for byte, the effect's own frames through the
 # host of our own (frei0r_reference), with the defaults and with every kind of property set.

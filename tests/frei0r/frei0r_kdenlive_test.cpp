@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The Kdenlive effect description against the built filter: every value Kdenlive can send
 // reaches the effect as the value shown. (Its parameters, order, defaults and ranges are
 // compared with the effect's table in tests/front_ends; that MLT passes these values on is

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The 0..1 mappings at their edges, and the frame index an instance derives from the order
 // and times of its updates.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // fyrel.so inside MLT, the engine of the video editors, driven headless through Debian's
 // melt: a clip with the filter gives the bytes of `fyrel render` on the same source, the
 // values the Kdenlive description sends reach the effect, and two tracks with the filter

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The built fyrel.so, loaded as a frei0r host loads it: by path, through its exported f0r_*
 // entry points only. Loaded once per process and kept.
 #pragma once

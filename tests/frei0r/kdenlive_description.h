@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The Kdenlive effect description of the filter, read as Kdenlive reads it, and the value
 // Kdenlive hands MLT for a setting in the effect's own units.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // frei0r_reference WIDTH HEIGHT FRAMES IN.rgba OUT.rgba [NAME=VALUE ...]
 // Renders frames 1 .. FRAMES, or the frames of a list such as 1,2,3,1,2, of raw RGBA source
 // frames, the n-th render from the n-th source frame (the last one repeats when the file

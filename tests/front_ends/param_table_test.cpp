@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Every front end's parameters against the effect's parameter table: the plug-in's setup, the
 // renderer's flags, help and manual page, the frei0r filter, its Kdenlive and Shotcut
 // descriptions and the README. (The OpenFX plug-in's and the page's are compared with the same

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The entry's dispatch: the selectors that do nothing, the About text and global setup's
 // version and flags.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The host tests' main: with --engine=plain the process's fire runs the plain loops, so that
 // the effect's behaviour is checked on both engines by one program.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The golden run: the shared scenario (a fixed source, 30 frames at 64 x 48 per case, the
 // defaults first), every output byte folded into one digest per case. Through the effect's
 // entry it needs a process in which nothing has rendered yet, so it is alone in its

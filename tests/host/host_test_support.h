@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // What the host tests share: a started host of our own around the effect's entry, the fire of
 // the process's instance of the effect, a look into the sequence record it keeps, a step
 // counter read from the band phase, and plain source images. Every helper makes its starting

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Parameter setup against a host that refuses one of the definitions. (What it declares is
 // compared with the effect's parameter table in tests/front_ends.)
 #include <gtest/gtest.h>

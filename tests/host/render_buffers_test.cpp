@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The render's buffers and its limits: buffers that cannot be had, a render without a sequence
 // record, frames without pixels, and a change of the output's stride alone.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Colouring: heat to palette position, the alpha that follows the colour's brightness, and
 // which output pixels a render writes. The field is written by the test between renders that
 // run no step, so every pixel's heat is known.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // A render told step by step on buffers of the test's own: the source mask built from the
 // source layer, the drop pass, the reset's reseeding and an explicit number of field steps,
 // using only the engine's passes. Renders through the entry are held against it, so that the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The source mask as renders leave it: brightness (inverted or not) in the interior, a border
 // of two cells that stays 0, transparent pixels that keep their cells, and a source layer read
 // by its own stride and size whatever the output's.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The render's bookkeeping seen from outside: the direction code, the reset with its warm-up,
 // and the steps per render that the step credit allows, held against renders told step by
 // step on the test's own buffers and against the steps counted from the band phase.

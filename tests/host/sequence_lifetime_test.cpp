@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The sequence record's lifetime: setup, resetup with and without a record, flatten and
 // setdown, and a host that cannot give the handle.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The Options request: command 9 only arms the viewer, the next frame setup opens it once with
 // that command's parameter values, after reporting version and flags again.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The built fyrel-obs.so inside the real libobs (Mesa's software renderer, an X display from
 // xvfb-run): the filter on OBS's image source showing PNGs of known opaque pixels, read back
 // after each shown frame, against the effect driven by the host of our own. Exits 77

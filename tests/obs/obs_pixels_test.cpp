@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The OBS filter's pixel passes against the renderer's "over" (cli/media/composite.h) and a
 // plain premultiplication, on every alpha pair and every colour pair over opaque sources.
 #include "obs/obs_pixels.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The OpenFX plug-in in a host of our own (tests/ofx/ofx_test_host.h), against the effect run
 // directly by the host of our own: the description; frames in order, out of order and again,
 // byte and float, rows bottom-up and top-down, padded, bounds away from 0,0; two instances

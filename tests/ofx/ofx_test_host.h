@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // An OpenFX host written from the interface's measured facts alone: it shares no declaration
 // with the plug-in. Suites are tables of function slots at the measured positions, property
 // sets check every name and type the plug-in uses against the interface's own, and images are

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-2.0-or-later
 # The Debian packages on this machine (as root): built by tools/package, installed with apt,
 # used as installed programs are (/usr/bin/fyrel, frei0r=fyrel in ffmpeg and the GStreamer and
 # MLT filters with no FREI0R_PATH, `man fyrel`, the OBS filter where libobs looks for it), its

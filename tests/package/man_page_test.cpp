@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The manual page as man shows it: every flag of every command, in its command's section, with
 // its help, what it takes and its default as --help gives them; and nothing for groff to warn
 // about.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-2.0-or-later
 # The Windows archive made by tools/windows-archive from both Windows builds: exactly the
 # expected entries, each binary the build's own, the plug-ins and programs of each folder of
 # the machine type it names (PE header: 0x14c i386, 0x8664 x86-64), the licence and the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "tests/plugin_files/pe_file.h"
 
 #include <algorithm>

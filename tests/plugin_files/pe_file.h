@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Reads a Windows DLL as a file, as a host's plug-in scanner sees it before loading anything:
 // the machine type, the exported and imported names, and resources by type and id. Works for
 // either machine type on any platform.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Both cross-built plug-ins as files, as the host's scanner finds them: the machine type, the
 // one export `main`, no runtime DLLs beside the system's, the property list byte for byte and
 // the viewer's dialog template field by field. Read without loading, so the 32-bit plug-in is

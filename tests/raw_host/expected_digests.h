@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // What the raw host's sequences render to, in every build that runs them: the Linux plug-in,
 // both DLLs under wine, and the 32-bit DLL in the CPU emulator (tests/emulator).
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // A host written from the host's offset tables alone: it shares none of the effect's header.
 // Its records are byte buffers laid out at the offsets the real host uses (the 32-bit or the
 // 64-bit table, by the pointer size this program is built with), every field it does not set

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // A 64-bit FNV-1a digest of bytes, printed as 16 hex digits: the golden runs lock whole
 // buffers with it, so that one byte of drift anywhere fails.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The engine's passes one at a time, on the engine the fire's state asks for: the tests and
 // the benchmark's breakdown run them apart; the render runs them together
 // (flame/flame_engine.cpp).

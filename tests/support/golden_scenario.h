@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The cross-platform render scenario: a fixed source and a few parameter sets rendered through
 // an effect's `main`, each case's frames locked by one digest. The Linux build and the 32-bit
 // Windows build run it alike and must both arrive at the digests below, byte for byte.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The page in Debian's chromium, headless, held against the native renderer: its frames, a
 // control's effect, the copied command and frei0r string, the viewer's preview, the exports,
 // the sources, and the benchmark's figures (reported, not asserted).

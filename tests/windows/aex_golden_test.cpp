@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The cross-platform determinism check: the golden scenario rendered through the Windows
 // plug-in must give the same frame bytes as the Linux build, case for case.
 #include <cstdio>

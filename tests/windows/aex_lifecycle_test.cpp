@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Drives the Windows plug-in through the host of our own as the host drives it: global and
 // parameter setup, a sequence rendered, flattened, set up again and set down, the About text,
 // and the Options viewer opened from the plug-in's own dialog template by commands 9 and 10.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // A small self-checking harness for the Windows test programs: each CHECK counts a pass or
 // prints the failing expression, and the program's exit code says whether all passed.
 #pragma once

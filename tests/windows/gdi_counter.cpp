@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 #include "tests/windows/gdi_counter.h"
 
 #include <windows.h>

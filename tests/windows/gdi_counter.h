@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Counts the device contexts and GDI objects this program takes and gives back, by routing its
 // own imports of the GDI and window functions through counters. The viewer is linked into the
 // program, so its calls are counted too.

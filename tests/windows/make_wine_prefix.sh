@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-2.0-or-later
 # Makes the wine prefix the Windows tests share ($WINEPREFIX), once, before any test runs, with
 # wine's loader for the tests' machine type ($FYREL_WINE).
 set -eu

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The Windows test programs that drive the built plug-in take its path as their one argument.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Opens the Options viewer through commands 9 and 10 and holds it open, burning, while the
 // X screen is grabbed (viewer_screenshot.sh): it writes <dir>/viewer-open.txt with the
 // viewer's place on the screen and closes once <dir>/viewer-grabbed exists.

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-2.0-or-later
 # Grabs the X screen while the Options viewer is open and keeps the viewer's part of it:
 #   viewer_screenshot.sh <viewer_screenshot.exe> <output-directory>
 # with $FYREL_WINE naming wine's loader for the program's machine type.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The Options viewer opened for real, as the host opens it: command 9, then command 10, in a
 // window of the X display, with the effect linked in and its resources in this program. Every
 // opening is watched paint by paint (viewer_watch.h) and closed the way each case says.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Watches the Options viewer from inside its own modal loop: a creation hook catches the
 // dialog, a subclass sees every paint it answers, and after each paint the preview is read back
 // from the screen and compared with the field shown through the preview's colour table.

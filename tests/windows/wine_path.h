@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Paths handed to the Windows test programs come from CMake as Unix paths; under wine the
 // Unix root is drive Z:.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The benchmark mode: a fire of its own at each frame size, fed the wordmark scaled to that
 // size, rendered and drawn frame after frame for a few seconds as fast as the browser allows.
 // "Drawn" is the frame put into a canvas on the page; between frames the page is given the

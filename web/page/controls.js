@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The effect's parameters as controls, built from the list the module gives: each as the effect
 // declares it (name, type, range, default) with its group, help and flag from the effect's
 // parameter table, in the table's order by group.

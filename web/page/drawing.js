@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Puts RGBA pixels (straight alpha, a view of any buffer) into a canvas of their size.
 export function drawRgba(canvas, rgba, width, height) {
   if (canvas.width !== width || canvas.height !== height) {

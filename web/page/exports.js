@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // What the page gives away: a frame as the renderer writes it (PNG), N frames as a WebM video
 // with alpha, and the text of the command that renders the same fire.
 import { writeWebm } from './webm.js';

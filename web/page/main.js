@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // The page: one fire from the engine module, its controls, its source, the transport (play,
 // pause, step, restart at frame 1), the viewer's preview, the exports and the benchmark.
 import createFyrel from './fyrel_web.js';

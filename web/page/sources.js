@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // Where the fire's source layer comes from: the built-in wordmark, an image file (PNG is
 // checked and decoded by the renderer's own reader, any other format by the browser), or the
 // camera. A source is { name, width, height, pixels } (RGBA, straight alpha, rows top first);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
 // A WebM file of VP9 frames with alpha, as players read it: each block carries the colour
 // frame, and its BlockAdditional (id 1) the frame of a second VP9 stream whose luma is the
 // alpha; the track says so with AlphaMode 1. Frames are given in order with their key-frame

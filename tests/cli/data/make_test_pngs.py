@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-2.0-or-later
 """Writes the small PNG files the CLI tests read: one per colour type and bit depth worth
 checking, each with known samples, plus a file whose chunks are intact but whose image data
 is not a valid deflate stream. Run it here to remake them; the tests hold the expected
