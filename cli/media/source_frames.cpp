@@ -25,6 +25,15 @@
 
 namespace fs = std::filesystem;
 
+void SourceFrames::TakeVideo(const std::string& path, const VideoStreamInfo& info) {
+  files_.push_back(path);
+  width_ = info.width;
+  height_ = info.height;
+  length_ = info.frames;
+  rate_ = info.rate;
+  hasRate_ = true;
+}
+
 namespace {
 
 class StillSource : public SourceFrames {
@@ -162,12 +171,7 @@ class VideoSource : public SourceFrames {
  public:
   VideoSource(const std::string& path, const VideoStreamInfo& info)
       : path_(path), orientation_(info.orientation) {
-    files_.push_back(path);
-    width_ = info.width;
-    height_ = info.height;
-    length_ = info.frames;
-    rate_ = info.rate;
-    hasRate_ = true;
+    TakeVideo(path, info);
     std::vector<std::string> args = {"ffmpeg", "-nostdin", "-hide_banner", "-loglevel", "error",
                                      "-noautorotate"};
     // ffmpeg's image reader takes a '%' in the name for a number unless told otherwise; the
@@ -240,13 +244,7 @@ class DecodedSource : public SourceFrames {
  public:
   DecodedSource(std::unique_ptr<VideoDecoder> decoder, const std::string& path)
       : decoder_(std::move(decoder)) {
-    const VideoStreamInfo& info = decoder_->Info();
-    files_.push_back(path);
-    width_ = info.width;
-    height_ = info.height;
-    length_ = info.frames;
-    rate_ = info.rate;
-    hasRate_ = true;
+    TakeVideo(path, decoder_->Info());
   }
   void Next(std::vector<uint8_t>* rgba) override { decoder_->Next(rgba); }
   SourceSound Sound() const override { return decoder_->Sound(); }

@@ -34,6 +34,8 @@ class SourceFrames {
   const std::vector<std::string>& Files() const { return files_; }
 
  protected:
+  // A video's file, size, frame count and rate, as its stream says.
+  void TakeVideo(const std::string& path, const VideoStreamInfo& info);
   int32_t width_ = 0;
   int32_t height_ = 0;
   int32_t length_ = 0;
