@@ -226,9 +226,12 @@ TEST(CommandLine, BadKeysNameTheFlagAndTheFault) {
     EXPECT_EQ(UsageMessage(c.args).rfind(c.message, 0), 0u) << UsageMessage(c.args);
   }
   // Keys parsed; a later flag for the same parameter replaces them.
-  const ParamSetting* keyed = Setting(Parse({"render", "--fire-direction", "1|=-0.5;20=90"}), "Fire Direction");
-  EXPECT_TRUE(keyed->keys.size() == 2 && keyed->keys[0].hold && keyed->keys[0].value == -32768);
-  EXPECT_TRUE(Setting(Parse({"render", "--velocity", "1=3;5=9", "--velocity", "7"}), "Velocity")->keys.empty());
+  const Invocation keyed = Parse({"render", "--fire-direction", "1|=-0.5;20=90"});
+  const ParamSetting* direction = Setting(keyed, "Fire Direction");
+  EXPECT_TRUE(direction->keys.size() == 2 && direction->keys[0].hold &&
+              direction->keys[0].value == -32768);
+  const Invocation replaced = Parse({"render", "--velocity", "1=3;5=9", "--velocity", "7"});
+  EXPECT_TRUE(Setting(replaced, "Velocity")->keys.empty());
 }
 
 TEST(CommandLine, UnknownFlagsAndCommandsAreRefused) {

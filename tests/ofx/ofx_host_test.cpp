@@ -45,6 +45,14 @@ void operator delete(void* p) noexcept {
   if (p) std::free(static_cast<size_t*>(p) - 2);
 }
 void operator delete(void* p, size_t) noexcept { operator delete(p); }
+// Every form that a plain delete may free comes from the same blocks.
+void* operator new(size_t size, const std::nothrow_t&) noexcept {
+  try { return operator new(size); } catch (const std::bad_alloc&) { return nullptr; }
+}
+void* operator new[](size_t size) { return operator new(size); }
+void* operator new[](size_t size, const std::nothrow_t& tag) noexcept { return operator new(size, tag); }
+void operator delete[](void* p) noexcept { operator delete(p); }
+void operator delete[](void* p, size_t) noexcept { operator delete(p); }
 #endif
 
 using ofxtest::Effect;
