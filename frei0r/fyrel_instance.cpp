@@ -10,7 +10,7 @@
 
 #include "frei0r/frei0r_api.h"
 #include "frei0r/frei0r_params.h"
-#include "host/param_positions.h"
+#include "effect/param_positions.h"
 
 namespace {
 
