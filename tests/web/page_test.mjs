@@ -243,6 +243,102 @@ test('values changed while playing and while paused: the copied command makes ev
   assert.ok(decode(path.join(dir, 'saved.png')).equals(decode(path.join(again, 'fyrel-out', `frame_${String(last).padStart(4, '0')}.png`))));
 });
 
+// The presets, from the renderer's list: each chosen from the menu sets every control, and the
+// page's frames are the renderer's with --preset, as the copied command's are.
+test('each preset from the menu: the renderer\'s frames with --preset, and the copied command\'s', async () => {
+  const names = run(opt.fyrel, ['presets']).toString().trim().split('\n').map((line) => line.split(/\s+/)[0]);
+  assert.deepEqual(await page.$$eval('#preset option', (os) => os.slice(1).map((o) => o.value)), names);
+  for (const name of names) {
+    await setControl('slider', 'Soot', 77);  // the preset sets the rest too
+    await page.select('#preset', name);
+    const frames = await pageFrames(N);
+    const dir = fresh(`preset-${name}`);
+    run(opt.fyrel, ['render', '--preset', name, '--frames', String(N), '--out', dir, '--quiet']);
+    assertSameFrames(frames, decode(path.join(dir, 'frame_%04d.png')), `fyrel render --preset ${name}`);
+    const { command } = await page.evaluate(() => window.fyrelPage.commands());
+    runCommand(command, dir);
+    assertSameFrames(frames, decode(path.join(dir, 'fyrel-out', 'frame_%04d.png')), `${name}: ${command}`);
+  }
+});
+
+test('check boxes are labelled with their parameter\'s name alone', async () => {
+  const labels = await page.$$eval('input[type=checkbox]', (boxes) => boxes.map((box) => box.labels[0]?.textContent));
+  assert.deepEqual(labels, ['Custom Color', 'Birth', 'Drop', 'Invert Source']);
+  assert.ok(!(await page.$eval('#controls', (c) => c.textContent)).includes('Add Fire Params'));
+});
+
+// A second browser, without the first one's storage, opening an address.
+async function openedAt(address) {
+  const context = await browser.createBrowserContext();
+  const other = await context.newPage();
+  other.on('pageerror', (e) => errors.push(e.message));
+  await other.goto(address);
+  await other.waitForFunction(() => window.fyrelPage);
+  await other.click('#step');  // pauses
+  return { context, other };
+}
+async function framesOf(which, count) {
+  await which.click('#restart');
+  const frames = [];
+  for (let n = 1; n <= count; n += 1) {
+    if (n > 1) await which.click('#step');
+    const f = await which.evaluate(() => window.fyrelPage.frame());
+    frames.push({ ...f, pixels: Buffer.from(f.pixels, 'base64') });
+  }
+  return frames;
+}
+
+test('the address holds the settings: opened in a new browser it restores every value and the frames', async () => {
+  await page.click('#defaults');
+  const before = await page.evaluate(() => history.length);
+  await page.select('#preset', 'ghost-fire');
+  for (const velocity of [30, 31, 32, 33]) await setControl('slider', 'Velocity', velocity);
+  await setControl('angle', 'Fire Direction', 300);
+  await setControl('checkbox', 'Drop', false);
+  await setControl('color', 'Color 4', '#102030');
+  assert.equal(await page.evaluate(() => history.length), before, 'a history entry per change');
+  const address = await page.evaluate(() => location.href);
+  assert.match(address, /\?velocity=33&/);
+  await page.click('#restart');
+  const { command } = await page.evaluate(() => window.fyrelPage.commands());
+
+  const { context, other } = await openedAt(address);
+  try {
+    const frames = await framesOf(other, N);
+    const restored = await other.evaluate(() => window.fyrelPage.commands().command);
+    assert.equal(restored.replace(/--frames \d+/, ''), command.replace(/--frames \d+/, ''));
+    const dir = fresh('address');
+    runCommand(restored, dir);
+    assertSameFrames(frames, decode(path.join(dir, 'fyrel-out', 'frame_%04d.png')), restored);
+  } finally {
+    await context.close();
+  }
+});
+
+test('an address with garbage and values out of range: kept within range or left out, the page runs', async () => {
+  const base = await page.evaluate(() => location.origin + location.pathname);
+  const query = '?velocity=abc&height=999&soot=-5&width=12.6&color1=zzzzzz&color2=%2300ff80&custom-color=maybe' +
+                '&drop=off&fire-direction=400&alpha=1e400&bogus=1&preset=nonesuch&amplitude=';
+  const { context, other } = await openedAt(base + query);
+  try {
+    const frames = await framesOf(other, N);
+    const { command } = await other.evaluate(() => window.fyrelPage.commands());
+    assert.equal(command, `fyrel render --frames ${N} --height 255 --soot 0 --width 13 --color2 00FF80 --drop off --fire-direction 40`);
+    const status = await other.$eval('#status', (s) => s.textContent);
+    for (const left of ['velocity=abc', 'color1=zzzzzz', 'custom-color=maybe', 'alpha=1e400', 'bogus=1', 'preset=nonesuch']) {
+      assert.ok(status.includes(left), `${left} in "${status}"`);
+    }
+    const dir = fresh('garbage');
+    runCommand(command, dir);
+    assertSameFrames(frames, decode(path.join(dir, 'fyrel-out', 'frame_%04d.png')), command);
+    // The address now holds what the page took.
+    assert.equal(await other.evaluate(() => location.search),
+                 '?height=255&soot=0&width=13&color2=00FF80&drop=off&fire-direction=40');
+  } finally {
+    await context.close();
+  }
+});
+
 test('a picked image burns as the renderer burns it; a broken one is refused by name', async () => {
   await page.click('#defaults');
   const dir = fresh('picked');

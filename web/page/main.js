@@ -3,6 +3,7 @@
 // pause, step, restart at frame 1), the viewer's preview, the exports and the benchmark.
 import createFyrel from './fyrel_web.js';
 import { buildControls, applyValues } from './controls.js';
+import { addressQuery, readAddress } from './address.js';
 import { wordmarkSource, imageSource, cameraSource } from './sources.js';
 import { download, frameFileName, pngBytes, encodeWebm, copyText } from './exports.js';
 import { runBenchmark } from './benchmark.js';
@@ -43,7 +44,9 @@ function setStatus(text, isError = false) {
 // while the fire plays (or while the viewer is on show), the frame on show while it is paused,
 // which is then made again with it. The run remembers each change at its frame, and the copied
 // command gives them as keys, so that it makes every frame the page showed.
-const controls = buildControls($('groups'), fire.params(), (param, value) => {
+const params = fire.params();
+const presets = fyrel.presets();
+const controls = buildControls($('groups'), params, (param, value) => {
   const paused = state.mode === 'fire' && !state.playing && state.frame > 0;
   const at = paused ? state.frame : state.frame + 1;
   if (Array.isArray(value)) fire.changeColor(param.name, ...value, at);
@@ -52,7 +55,28 @@ const controls = buildControls($('groups'), fire.params(), (param, value) => {
   if (state.mode === 'preview') restart();
   else if (paused) requestReplay();
   updateCommand();
+  updateAddress();
 });
+
+// A preset sets every control: its values, the defaults for the rest. Each counts as a change
+// the user made, so that the run, the copied command and the address follow it.
+for (const preset of presets) {
+  const option = document.createElement('option');
+  option.value = preset.name;
+  option.textContent = preset.title;
+  option.title = preset.description;
+  $('preset').append(option);
+}
+$('preset').addEventListener('change', () => {
+  const preset = presets.find((p) => p.name === $('preset').value);
+  if (preset) controls.setAll(new Map(Object.entries(preset.values)));
+  $('preset').value = '';
+});
+
+// The address holds the values, replaced in place: no history entry per slider step.
+function updateAddress() {
+  history.replaceState(history.state, '', location.pathname + addressQuery(params, controls.values) + location.hash);
+}
 
 // The frame on show, made again from frame 1 with the values the run now holds for each
 // frame; once for any number of changes before the screen is next drawn.
@@ -345,6 +369,11 @@ guarded($('export-webm'), async () => {
   download(bytes, 'fire.webm', 'video/webm');
   setStatus(`Saved fire.webm: ${count} frames, ${(bytes.length / 1024).toFixed(0)} KB.`);
 });
+guarded($('copy-link'), async () => {
+  updateAddress();
+  setStatus(await copyText(location.href, $('command')) ? 'Copied the link: it opens the page with these settings.' :
+            `Copy the link from the address bar.`);
+});
 guarded($('copy-command'), async () => {
   updateCommand();
   const text = `${$('command').value}\n${$('frei0r').value}\n`;
@@ -403,5 +432,10 @@ window.fyrelPage = {
   },
 };
 
+// The values the address holds are the run's from frame 1.
+const opened = readAddress(params, presets, location.search);
+controls.setAll(opened.values);
+updateAddress();
+if (opened.ignored.length) setStatus(`Left out of the address, not values the page takes: ${opened.ignored.join(', ')}.`);
 useSource(wordmarkSource(fyrel));
 setPlaying(true);
