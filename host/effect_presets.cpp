@@ -69,7 +69,8 @@ int32_t PresetValueOf(const EffectPreset& preset, const EffectParam& param) {
   for (int i = 0; i < preset.count; ++i) {
     if (preset.values[i].position == param.position) return preset.values[i].value;
   }
-  return param.dephault;
+  // A colour default carries the host's alpha, which nothing reads.
+  return param.kind == ParamKind::kColor ? param.dephault & 0xFFFFFF : param.dephault;
 }
 
 std::vector<std::string> PresetFlags(const EffectPreset& preset) {

@@ -35,7 +35,8 @@ extern const EffectPreset kEffectPresets[kPresetCount];
 const EffectPreset* FindPreset(const std::string& name);
 // "candle, torch, ...": every name, for messages.
 std::string PresetNamesText();
-// The value `preset` gives `param`: its own, or the parameter's default.
+// The value `preset` gives `param`: its own, or the parameter's default (a colour as
+// 0xRRGGBB).
 int32_t PresetValueOf(const EffectPreset& preset, const EffectParam& param);
 // The renderer's flags that give the preset's values: "--velocity=20", "--custom-color=on".
 std::vector<std::string> PresetFlags(const EffectPreset& preset);
