@@ -391,6 +391,48 @@ test('a 4096x4096 picture: the first saved frame is the frame; a 16384x16384 one
   await page.click('#use-wordmark');
 });
 
+// The page keeps saved states of its run: a change while paused makes the frame on show again
+// from the nearest one, not from frame 1. Timed from the input event to the frame drawn.
+test('a change while paused at frame 300 of 1920x1080: shown within 150 ms, and the copied command\'s frame 300', async () => {
+  const dir = fresh('paused');
+  ffmpeg(['-f', 'lavfi', '-i', 'testsrc2=size=1920x1080', '-frames:v', '1', '-pix_fmt', 'rgba', path.join(dir, 'big.png')]);
+  await page.click('#defaults');
+  await (await page.$('#image-file')).uploadFile(path.join(dir, 'big.png'));
+  await page.waitForFunction(() => document.querySelector('#source-name').textContent.includes('big.png'), { timeout: 120000 });
+  await page.evaluate(() => window.fyrelPage.stepTo(300));
+  const change = (name, value) => page.evaluate(async (name, value) => {
+    const slider = document.querySelector(`[data-param="${name}"] input[type=range]`);
+    const before = window.fyrelPage.shownAt();
+    const start = performance.now();
+    slider.value = value;
+    slider.dispatchEvent(new Event('input', { bubbles: true }));
+    while (window.fyrelPage.shownAt() <= before) await new Promise((r) => requestAnimationFrame(r));
+    return window.fyrelPage.shownAt() - start;
+  }, name, value);
+  // Paused while playing, at whatever frame, a person's moment later.
+  await page.click('#play');
+  await page.waitForFunction(() => window.fyrelPage.shownAt() && document.querySelector('#frame-number').value >= 40);
+  await page.click('#play');
+  await new Promise((r) => setTimeout(r, 300));
+  const afterPlay = await change('Amplitude', 20);
+  // A new run stepped to frame 300, then three changes one after another.
+  await page.click('#restart');
+  await page.evaluate(() => window.fyrelPage.stepTo(300));
+  await new Promise((r) => setTimeout(r, 300));
+  const timings = [];
+  for (const [name, value] of [['Height', 40], ['Soot', 30], ['Velocity', 80]]) timings.push(await change(name, value));
+  console.log(`a change while paused, shown after: ${afterPlay.toFixed(1)} ms (paused from playing); at frame 300 of ` +
+              `1920x1080: ${timings.map((t) => `${t.toFixed(1)} ms`).join(', ')}`);
+  for (const t of [afterPlay, ...timings]) assert.ok(t < 150, `shown after ${t.toFixed(1)} ms`);
+  const shown = await frame();
+  assert.equal(shown.number, 300);
+  const { command } = await page.evaluate(() => window.fyrelPage.commands());
+  assert.match(command, /--frames 300 .*--height '1\|=13;300=40'.*--amplitude 20/);
+  runCommand(command, dir);
+  assert.ok(decode(path.join(dir, 'fyrel-out', 'frame_0300.png')).equals(shown.pixels), `frame 300 of ${command}`);
+  await page.click('#use-wordmark');
+});
+
 test('the viewer preview equals fyrel preview, and its copied command gives it', async () => {
   await page.click('#defaults');
   await page.click('input[name=mode][value=preview]');

@@ -21,6 +21,10 @@ try {
   throw error;
 }
 const fire = new fyrel.Fire();
+// Saved states of the run, so that a change while paused makes the frame on show again from
+// the nearest one instead of from frame 1.
+const STATES_BUDGET = 128 * 1024 * 1024;
+fire.keepStates(STATES_BUDGET);
 const state = {
   mode: 'fire',       // or 'preview': the Options viewer's preview
   frame: 0,           // the fire's frame on show; 0 before the first
@@ -33,6 +37,7 @@ const state = {
   shown: [],          // times of the frames shown in the last second
   replayPending: false,
   shownLog: null,     // for the tests: frame number → the frame's pixels as last shown
+  shownAt: 0,         // for the tests: when the last frame was drawn
 };
 
 function setStatus(text, isError = false) {
@@ -78,8 +83,9 @@ function updateAddress() {
   history.replaceState(history.state, '', location.pathname + addressQuery(params, controls.values) + location.hash);
 }
 
-// The frame on show, made again from frame 1 with the values the run now holds for each
-// frame; once for any number of changes before the screen is next drawn.
+// The frame on show, made again with the values the run now holds for each frame, from the
+// nearest saved state that they still hold for (from frame 1 for the camera, whose frames the
+// run did not keep); once for any number of changes before the screen is next drawn.
 function requestReplay() {
   if (state.replayPending) return;
   state.replayPending = true;
@@ -90,12 +96,23 @@ function settleReplay() {
   state.replayPending = false;
   if (state.mode !== 'fire' || state.frame === 0) return;
   if (state.source.live) loadSource();
-  const err = fire.replay(state.frame);
+  const err = fire.replay(state.frame, !state.source.live);
   if (err) {
     setStatus(`The effect failed to make frame ${state.frame} again (host error ${err}).`, true);
     return;
   }
   showFrame();
+}
+
+// Paused, the state before the frame on show is made ready while nothing else runs, so that a
+// change makes only that frame again (the frame on show is made again with the same values: it
+// stays as it is).
+function prepareChange() {
+  setTimeout(() => {
+    if (state.playing || state.replayPending || state.mode !== 'fire' || state.frame < 2 ||
+        state.source.live || fire.lastStateFrame() === state.frame) return;
+    fire.replay(state.frame, true);
+  }, 50);
 }
 
 // --- Showing frames -------------------------------------------------------------------------
@@ -123,6 +140,7 @@ function showFrame() {
   $('frame-number').value = state.mode === 'preview' ? state.previewFrame : state.frame;
   if (state.mode === 'fire') state.shownLog?.set(state.frame, fire.output().slice());
   const now = performance.now();
+  state.shownAt = now;
   state.shown.push(now);
   while (state.shown[0] < now - 1000) state.shown.shift();
 }
@@ -168,7 +186,11 @@ function setPlaying(playing) {
   const starting = playing && !state.playing;
   state.playing = playing;
   $('play').textContent = playing ? 'Pause' : 'Play';
-  if (!playing) updateCommand();
+  fire.keepLastStates(!playing);
+  if (!playing) {
+    updateCommand();
+    prepareChange();
+  }
   if (!starting) return;
   const loop = ++state.loop;
   let last = 0;
@@ -424,6 +446,12 @@ window.fyrelPage = {
   sourcePng() { return base64(sourcePng()); },
   async webm(count) { return base64(await webmBytes(count)); },
   benchmark,
+  // Pauses and shows the next frames up to frame `n`.
+  stepTo(n) {
+    setPlaying(false);
+    while (state.frame < n) advance();
+  },
+  shownAt() { return state.shownAt; },
   // Every frame of the fire shown from now on, the last showing of each frame number.
   recordShown() { state.shownLog = new Map(); },
   shown() {
