@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "host/effect_params.h"
-#include "host/effect_presets.h"
+#include "effect/effect_params.h"
+#include "effect/effect_presets.h"
 
 namespace {
 

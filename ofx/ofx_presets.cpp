@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "host/effect_presets.h"
+#include "effect/effect_presets.h"
 #include "ofx/ofx_host.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "cli/commands/help_text.h"
 
-#include "host/effect_presets.h"
+#include "effect/effect_presets.h"
 #include "shared/preview_size.h"
 #include "fyrel_version.h"
 

@@ -3,7 +3,7 @@
 
 #include "cli/commands/help_text.h"
 #include "cli/flags/flag_table.h"
-#include "host/effect_presets.h"
+#include "effect/effect_presets.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include "cli/commands/effect_session.h"
 #include "cli/platform/cli_error.h"
 #include "host/effect_main.h"
-#include "host/effect_presets.h"
+#include "effect/effect_presets.h"
 #include "minihost/rgba_pixels.h"
 #include "shared/default_source.h"
 

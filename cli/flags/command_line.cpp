@@ -5,8 +5,8 @@
 
 #include "cli/flags/flag_values.h"
 #include "cli/platform/cli_error.h"
-#include "host/effect_params.h"
-#include "host/effect_presets.h"
+#include "effect/effect_params.h"
+#include "effect/effect_presets.h"
 
 namespace {
 

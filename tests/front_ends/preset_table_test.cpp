@@ -15,7 +15,7 @@
 #include "cli/commands/preset_sheet.h"
 #include "cli/png/png_io.h"
 #include "host/effect_main.h"
-#include "host/effect_presets.h"
+#include "effect/effect_presets.h"
 #include "minihost/rgba_pixels.h"
 #include "shared/default_source.h"
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "host/effect_params.h"
+#include "effect/effect_params.h"
 
 // One value a preset sets, in the effect's own value (as EffectParam::dephault is, colours
 // as 0xRRGGBB and directions in 16.16 fixed-point degrees).
