@@ -5,9 +5,7 @@
 // their own hosts: tests/web, tests/obs, tests/ofx.)
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <functional>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -18,15 +16,9 @@
 #include "effect/effect_presets.h"
 #include "minihost/rgba_pixels.h"
 #include "shared/default_source.h"
+#include "tests/front_ends/file_text.h"
 
 namespace {
-
-std::string FileText(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
 
 // Frames 1 .. frames of the built-in source, one after another, from a fresh effect with the
 // values `setUp` gives it.
