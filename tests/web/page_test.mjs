@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 // The page in Debian's chromium, headless, held against the native renderer: its frames, a
-// control's effect, the copied command and frei0r string, the viewer's preview, the exports,
-// the sources, and the benchmark's figures (reported, not asserted).
+// control's effect, the presets, the copied command and frei0r string, the address that holds
+// the settings (opened in a second browser, garbage in it too), a change while paused (timed),
+// the viewer's preview, the exports, the sources, and the benchmark's figures (reported, not
+// asserted).
 //   node page_test.mjs --page DIR --fyrel FILE --readme FILE [--frei0r-dir DIR] [--ffmpeg FILE] --work DIR
 // Exits 77 (skipped) with the reason when the page is not built or the browser or puppeteer-core
 // is missing.
