@@ -45,7 +45,8 @@ PF_Err WebFire::Restart() {
 }
 
 void WebFire::KeepStates(double budgetBytes) {
-  snapshots_.reset(budgetBytes > 0 ? new FireSnapshots(static_cast<size_t>(budgetBytes)) : nullptr);
+  statesBudget_ = budgetBytes > 0 ? static_cast<size_t>(budgetBytes) : 0;
+  snapshots_.reset(statesBudget_ > 0 ? new FireSnapshots(statesBudget_) : nullptr);
   last_ = LastState{};
 }
 
@@ -143,7 +144,11 @@ PF_Err WebFire::Render(int32_t frame) {
       snapshots_->Reset(cells);
       last_.frame = 0;
     }
-    if (snapshots_->Wants(frame)) SaveEffectFire(*snapshots_, frame, instance_, &host_.InData());
+    // A frame so large that the states' least (ten of them as they lie) passes the budget
+    // keeps none: a change while paused then makes the frames again from frame 1.
+    if (snapshots_->Limit() <= statesBudget_ && snapshots_->Wants(frame)) {
+      SaveEffectFire(*snapshots_, frame, instance_, &host_.InData());
+    }
   }
   if (err == PF_Err_NONE) {
     output_.resize(static_cast<size_t>(Width()) * Height() * 4);

@@ -91,6 +91,7 @@ class WebFire {
   std::vector<uint8_t> source_;  // RGBA, then the host's pixels in place
   std::vector<uint8_t> output_;  // RGBA
   std::unique_ptr<FireSnapshots> snapshots_;  // null: none kept
+  size_t statesBudget_ = 0;
   LastState last_;
   bool keepLast_ = false;
   int32_t live_ = 0;  // the frame the effect's state is after; 0: the state at load

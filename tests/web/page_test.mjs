@@ -301,6 +301,8 @@ test('the address holds the settings: opened in a new browser it restores every 
   assert.equal(await page.evaluate(() => history.length), before, 'a history entry per change');
   const address = await page.evaluate(() => location.href);
   assert.match(address, /\?velocity=33&/);
+  await page.click('#copy-link');
+  await page.waitForFunction(() => /link/.test(document.querySelector('#status').textContent));
   await page.click('#restart');
   const { command } = await page.evaluate(() => window.fyrelPage.commands());
 
