@@ -20,8 +20,7 @@ std::string CommandSynopsis(Command command) {
     case Command::kRender:
       return "usage: fyrel render [--source FILE] [--frames N] [--start N] [--out DIR]\n"
              "                    [--preset NAME] [parameter flags] [--composite MODE]\n"
-             "                    [--video FILE]\n"
-             "                    [--threads N] [--plugin FILE] [--quiet]\n"
+             "                    [--video FILE] [--threads N] [--plugin FILE] [--quiet]\n"
              "\n"
              "Renders frames start .. start + N - 1 of one sequence through the effect and\n"
              "writes each as DIR/frame_NNNN.png, 8-bit RGBA with straight alpha, or pipes\n"

@@ -44,7 +44,7 @@ const FlagSpec kInOutFlags[] = {
 
 // Before the parameters' flags, which change single values of the preset.
 const FlagSpec kPresetFlag = {
-    "--preset", FlagKind::kPreset, nullptr, 0, 0, "none", "NAME",
+    "--preset", FlagKind::kPreset, nullptr, 0, 0, nullptr, "NAME",
     "start from a named look (fyrel presets lists them);\n"
     "                              parameter flags after it change single values",
     kForRender};
