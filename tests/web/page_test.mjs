@@ -299,6 +299,7 @@ test('the address holds the settings: opened in a new browser it restores every 
   await setControl('checkbox', 'Drop', false);
   await setControl('color', 'Color 4', '#102030');
   assert.equal(await page.evaluate(() => history.length), before, 'a history entry per change');
+  await page.waitForFunction(() => location.search.includes('color4=102030'));
   const address = await page.evaluate(() => location.href);
   assert.match(address, /\?velocity=33&/);
   await page.click('#copy-link');

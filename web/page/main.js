@@ -38,6 +38,7 @@ const state = {
   replayPending: false,
   shownLog: null,     // for the tests: frame number → the frame's pixels as last shown
   shownAt: 0,         // for the tests: when the last frame was drawn
+  addressTimer: 0,
 };
 
 function setStatus(text, isError = false) {
@@ -60,7 +61,7 @@ const controls = buildControls($('groups'), params, (param, value) => {
   if (state.mode === 'preview') restart();
   else if (paused) requestReplay();
   updateCommand();
-  updateAddress();
+  addressSoon();
 });
 
 // A preset sets every control: its values, the defaults for the rest. Each counts as a change
@@ -78,9 +79,15 @@ $('preset').addEventListener('change', () => {
   $('preset').value = '';
 });
 
-// The address holds the values, replaced in place: no history entry per slider step.
+// The address holds the values, replaced in place: no history entry per slider step. A slider
+// dragged changes it a moment after the last step (browsers ignore a flood of replacements).
 function updateAddress() {
+  clearTimeout(state.addressTimer);
   history.replaceState(history.state, '', location.pathname + addressQuery(params, controls.values) + location.hash);
+}
+function addressSoon() {
+  clearTimeout(state.addressTimer);
+  state.addressTimer = setTimeout(updateAddress, 200);
 }
 
 // The frame on show, made again with the values the run now holds for each frame, from the
