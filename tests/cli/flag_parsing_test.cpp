@@ -272,7 +272,7 @@ TEST(CommandLine, UnknownFlagsAndCommandsAreRefused) {
 }
 
 TEST(HelpText, ListsEveryFlagWithItsRangeAndDefault) {
-  for (Command command : {Command::kRender, Command::kPreview, Command::kAbout}) {
+  for (Command command : {Command::kRender, Command::kPreview, Command::kAbout, Command::kPresets}) {
     std::string help = CommandHelp(command);
     for (const FlagSpec* flag : FlagsOf(command)) {
       EXPECT_NE(help.find(std::string("  ") + flag->name + " "), std::string::npos)
