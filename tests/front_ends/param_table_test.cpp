@@ -9,8 +9,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include "cli/commands/help_text.h"
@@ -19,17 +17,11 @@
 #include "host/effect_main.h"
 #include "effect/effect_params.h"
 #include "minihost/effect_host.h"
+#include "tests/front_ends/file_text.h"
 #include "tests/frei0r/frei0r_module.h"
 #include "tests/frei0r/kdenlive_description.h"
 
 namespace {
-
-std::string FileText(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
 
 // True when every byte of the definition's type part from `from` on is zero.
 bool ZeroFrom(const PF_ParamDef& def, size_t from) {
