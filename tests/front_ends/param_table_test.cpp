@@ -53,6 +53,36 @@ double UnitValue(const EffectParam& row, int32_t value) {
   }
 }
 
+// A few of the table's facts as the effect has always had them, written out: a change to the
+// table that every front end follows would pass the comparisons below, not this.
+TEST(ParamTable, KeepsTheEffectsOwnFacts) {
+  struct Fact {
+    const char* name;
+    const char* flag;
+    int32_t min, max, dephault;
+  };
+  const Fact facts[] = {
+      {"Velocity", "velocity", 1, 100, 45},
+      {"Height", "height", 0, 255, 13},
+      {"Alpha", "alpha", 0, 255, 213},
+      {"Color 2", "color2", 0, 0, static_cast<int32_t>(0xFFFFFF00)},
+      {"Color 3 Position", "color3-position", 0, 255, 171},
+      {"Invert Source", "invert-source", 0, 1, 1},
+      {"Fire Direction", "fire-direction", -32767, 32767, 0},
+  };
+  for (const Fact& fact : facts) {
+    const EffectParam* row = FindEffectParam(fact.name);
+    ASSERT_NE(row, nullptr) << fact.name;
+    EXPECT_STREQ(row->flagName, fact.flag);
+    EXPECT_EQ(row->min, fact.min) << fact.name;
+    EXPECT_EQ(row->max, fact.max) << fact.name;
+    EXPECT_EQ(row->dephault, fact.dephault) << fact.name;
+  }
+  EXPECT_EQ(kEffectParamCount, 18);
+  EXPECT_EQ(kShownParamCount, 17);
+  EXPECT_EQ(kEffectParams[17].position, kParamPhase);
+}
+
 TEST(ParamTable, PluginSetupDeclaresEveryRowAtItsPosition) {
   EffectHost host(EffectMain);
   ASSERT_EQ(host.ParamsSetup(), PF_Err_NONE);
