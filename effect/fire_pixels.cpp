@@ -33,19 +33,53 @@ void HostPixelsFromRgba(const uint8_t* rgba, int32_t count, FlamePixel* into) {
   }
 }
 
+// Premultiplied RGBA to straight host pixels: each colour round(c × 255 / a), at most 255, and
+// transparent black where a is 0. Runs of opaque pixels are only turned, as straight RGBA is;
+// a run with any other alpha is gone over again.
+void HostPixelsFromPremultiplied(const uint8_t* rgba, int32_t count, FlamePixel* into) {
+  constexpr int32_t kRun = 64;
+  for (int32_t start = 0; start < count; start += kRun) {
+    const int32_t end = count - start < kRun ? count : start + kRun;
+    HostPixelsFromRgba(rgba + 4 * start, end - start, into + start);
+    uint32_t opaque = 0xFF;
+    for (int32_t i = start; i < end; ++i) opaque &= into[i].alpha;
+    if (opaque == 0xFF) continue;
+    for (int32_t i = start; i < end; ++i) {
+      const uint8_t* p = rgba + 4 * i;
+      const uint32_t a = p[3];
+      if (a == 255) continue;
+      uint8_t c[3] = {0, 0, 0};
+      for (int k = 0; a != 0 && k < 3; ++k) {
+        const uint32_t straight = (p[k] * 255u + a / 2) / a;
+        c[k] = static_cast<uint8_t>(straight < 255 ? straight : 255);
+      }
+      into[i] = FlamePixel{static_cast<uint8_t>(a), c[0], c[1], c[2]};
+    }
+  }
+}
+
 void ReadRow(const void* context, int32_t y, FlamePixel* into) {
   ReadSourceRow(*static_cast<const ConstPixelView*>(context), y, into);
 }
 
+// round(v / 255) for v up to 255 × 255.
+inline uint8_t DivideBy255(uint32_t v) { return static_cast<uint8_t>((v + 127) / 255); }
+
 // A host pixel as four bytes in `layout`'s order.
 uint32_t WordIn(PixelLayout layout, const FlamePixel& pixel) {
-  const uint8_t bytes[4] = {pixel.red, pixel.green, pixel.blue, pixel.alpha};
+  uint8_t bytes[4] = {pixel.red, pixel.green, pixel.blue, pixel.alpha};
   uint32_t word;
-  if (layout == PixelLayout::kHostArgb) {
-    std::memcpy(&word, &pixel, 4);
-  } else {
-    std::memcpy(&word, bytes, 4);
+  switch (layout) {
+    case PixelLayout::kHostArgb:
+      std::memcpy(&word, &pixel, 4);
+      return word;
+    case PixelLayout::kRgba:
+      break;
+    case PixelLayout::kRgbaPremultiplied:
+      for (int c = 0; c < 3; ++c) bytes[c] = DivideBy255(bytes[c] * uint32_t{pixel.alpha});
+      break;
   }
+  std::memcpy(&word, bytes, 4);
   return word;
 }
 
@@ -59,6 +93,9 @@ void ReadSourceRow(const ConstPixelView& source, int32_t y, FlamePixel* into) {
       return;
     case PixelLayout::kRgba:
       HostPixelsFromRgba(row, source.width, into);
+      return;
+    case PixelLayout::kRgbaPremultiplied:
+      HostPixelsFromPremultiplied(row, source.width, into);
       return;
   }
 }
