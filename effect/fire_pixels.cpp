@@ -15,22 +15,31 @@ namespace {
 // host pixel B G R A: one is the other turned by a byte.
 inline uint32_t HostWord(uint32_t rgba) { return (rgba << 8) | (rgba >> 24); }
 
-void HostPixelsFromRgba(const uint8_t* rgba, int32_t count, FlamePixel* into) {
+// Returns the alphas of the pixels ANDed together (0xFF: every one opaque).
+uint8_t HostPixelsFromRgba(const uint8_t* rgba, int32_t count, FlamePixel* into) {
   uint8_t* out = reinterpret_cast<uint8_t*>(into);
+  uint32_t all = 0xFFFFFFFF;
   int32_t i = 0;
 #if defined(__SSE2__)
+  __m128i allFour = _mm_set1_epi32(-1);
   for (; i + 4 <= count; i += 4) {
     const __m128i four = _mm_loadu_si128(reinterpret_cast<const __m128i*>(rgba + 4 * i));
+    allFour = _mm_and_si128(allFour, four);
     _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 4 * i),
                      _mm_or_si128(_mm_slli_epi32(four, 8), _mm_srli_epi32(four, 24)));
   }
+  allFour = _mm_and_si128(allFour, _mm_srli_si128(allFour, 8));
+  allFour = _mm_and_si128(allFour, _mm_srli_si128(allFour, 4));
+  all = static_cast<uint32_t>(_mm_cvtsi128_si32(allFour));
 #endif
   for (; i < count; ++i) {
     uint32_t word;
     std::memcpy(&word, rgba + 4 * i, 4);
+    all &= word;
     word = HostWord(word);
     std::memcpy(out + 4 * i, &word, 4);
   }
+  return static_cast<uint8_t>(all >> 24);
 }
 
 // Premultiplied RGBA to straight host pixels: each colour round(c × 255 / a), at most 255, and
@@ -40,10 +49,7 @@ void HostPixelsFromPremultiplied(const uint8_t* rgba, int32_t count, FlamePixel*
   constexpr int32_t kRun = 64;
   for (int32_t start = 0; start < count; start += kRun) {
     const int32_t end = count - start < kRun ? count : start + kRun;
-    HostPixelsFromRgba(rgba + 4 * start, end - start, into + start);
-    uint32_t opaque = 0xFF;
-    for (int32_t i = start; i < end; ++i) opaque &= into[i].alpha;
-    if (opaque == 0xFF) continue;
+    if (HostPixelsFromRgba(rgba + 4 * start, end - start, into + start) == 0xFF) continue;
     for (int32_t i = start; i < end; ++i) {
       const uint8_t* p = rgba + 4 * i;
       const uint32_t a = p[3];
