@@ -10,6 +10,7 @@
 enum class PixelLayout : uint8_t {
   kHostArgb,  // 8-bit alpha, red, green, blue: the compositing host's layers
   kRgba,      // 8-bit red, green, blue, alpha, straight alpha (frei0r, the page, PNG files)
+  kRgbaPremultiplied,  // 8-bit red, green, blue, alpha, colours times alpha (OBS's textures)
 };
 
 template <typename Byte>

@@ -20,7 +20,7 @@ struct FyrelFilter {
 
   // Written by update and the restart button (the interface's thread), read by the render.
   std::mutex mutex;
-  FireSettings settings;
+  EffectValues values = DefaultEffectValues();
   bool fireAlone = false;
   bool restart = false;
 
@@ -34,10 +34,10 @@ const char* FilterName(void*) { return obs_module_text("Fyrel"); }
 
 void FilterUpdate(void* data, obs_data_t* settings) {
   auto* filter = static_cast<FyrelFilter*>(data);
-  FireSettings values = FireSettingsFrom(settings);
+  const EffectValues values = EffectValuesFrom(settings);
   const bool fireAlone = obs_data_get_bool(settings, kFireAlone);
   std::lock_guard<std::mutex> lock(filter->mutex);
-  filter->settings = std::move(values);
+  filter->values = values;
   filter->fireAlone = fireAlone;
 }
 
@@ -70,7 +70,7 @@ bool RestartClicked(obs_properties_t*, obs_property_t*, void* data) {
 
 obs_properties_t* FilterProperties(void*) {
   obs_properties_t* props = obs_properties_create();
-  AddPresetList(props, obs_module_text("Preset"), obs_module_text("PresetNone"));
+  AddPresetList(props);
   obs_properties_add_bool(props, kFireAlone, obs_module_text("FireAlone"));
   AddFireProperties(props);
   obs_properties_add_button(props, kRestart, obs_module_text("Restart"), RestartClicked);
@@ -85,11 +85,11 @@ void FilterTick(void* data, float) { static_cast<FyrelFilter*>(data)->stepDue = 
 // One frame of the fire from the target's picture, into the texture the filter draws. A new
 // size, or the restart button, starts a new fire at frame 1.
 bool StepFire(FyrelFilter* filter, uint32_t width, uint32_t height) {
-  FireSettings settings;
+  EffectValues values;
   bool fireAlone = false, restart = false;
   {
     std::lock_guard<std::mutex> lock(filter->mutex);
-    settings = filter->settings;
+    values = filter->values;
     fireAlone = filter->fireAlone;
     restart = filter->restart;
     filter->restart = false;
@@ -106,7 +106,7 @@ bool StepFire(FyrelFilter* filter, uint32_t width, uint32_t height) {
   return filter->gpu.Process(filter->context, width, height,
                              [&](const uint8_t* source, uint32_t sourceRowBytes, uint8_t* out,
                                  uint32_t outRowBytes) {
-                               return fire->Step(source, sourceRowBytes, settings, fireAlone,
+                               return fire->Step(source, sourceRowBytes, values, fireAlone,
                                                  out, outRowBytes);
                              });
 }

@@ -60,14 +60,15 @@ bool PresetPicked(obs_properties_t*, obs_property_t*, obs_data_t* settings) {
 
 }  // namespace
 
-void AddPresetList(obs_properties_t* props, const char* title, const char* none) {
-  obs_property_t* list = obs_properties_add_list(props, kPresetSetting, title,
-                                                 OBS_COMBO_TYPE_LIST, OBS_COMBO_FORMAT_STRING);
-  obs_property_list_add_string(list, none, "");
+void AddPresetList(obs_properties_t* props) {
+  obs_property_t* list =
+      obs_properties_add_list(props, kPresetSetting, obs_module_text("Preset"),
+                              OBS_COMBO_TYPE_LIST, OBS_COMBO_FORMAT_STRING);
+  obs_property_list_add_string(list, obs_module_text("PresetNone"), "");
   for (const EffectPreset& preset : kEffectPresets) {
     obs_property_list_add_string(list, preset.title, preset.name);
   }
-  obs_property_set_long_description(list, "sets every value below to a named look");
+  obs_property_set_long_description(list, obs_module_text("PresetHelp"));
   obs_property_set_modified_callback(list, PresetPicked);
 }
 
@@ -76,7 +77,7 @@ void AddFireProperties(obs_properties_t* props) {
     obs_properties_t* group = obs_properties_create();
     for (const EffectParam& p : kEffectParams) {
       if (p.hostOnly || static_cast<int>(p.group) != g) continue;
-      const char* label = p.name;
+      const char* label = obs_module_text(p.scriptName);
       obs_property_t* property = nullptr;
       switch (p.kind) {
         case ParamKind::kSlider:
@@ -101,7 +102,8 @@ void AddFireProperties(obs_properties_t* props) {
       obs_property_set_long_description(property, p.help);
     }
     const ParamGroupInfo& info = GroupInfo(static_cast<ParamGroup>(g));
-    obs_properties_add_group(props, info.scriptName, info.title, OBS_GROUP_NORMAL, group);
+    obs_properties_add_group(props, info.scriptName, obs_module_text(info.scriptName),
+                             OBS_GROUP_NORMAL, group);
   }
 }
 
@@ -112,8 +114,8 @@ void SetFireDefaults(obs_data_t* settings) {
   obs_data_set_default_string(settings, kPresetSetting, "");
 }
 
-FireSettings FireSettingsFrom(obs_data_t* settings) {
-  FireSettings values;
+EffectValues EffectValuesFrom(obs_data_t* settings) {
+  EffectValues values = DefaultEffectValues();
   for (const EffectParam& p : kEffectParams) {
     if (p.hostOnly) continue;
     int64_t value = 0;
@@ -135,7 +137,7 @@ FireSettings FireSettingsFrom(obs_data_t* settings) {
         break;
       }
     }
-    values.emplace_back(p.name, static_cast<int32_t>(value));
+    values[p.position - 1] = static_cast<int32_t>(value);
   }
   return values;
 }

@@ -1,20 +1,23 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-// Pixels between OBS and the effect: OBS holds RGBA with premultiplied alpha, the effect its
-// host's pixels (alpha, red, green, blue) with straight alpha. Rows at a time.
+// The fire laid over its source in OBS's pixels, a row at a time: OBS holds RGBA with
+// premultiplied alpha; the fire's colours are the host's pixels (alpha, red, green, blue) with
+// straight alpha, and the source is read as the fire reads it, straightened
+// (effect/fire_pixels.h). (The fire alone is coloured straight into OBS's bytes by the Fire.)
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
 
-#include "host/host_interface.h"
+#include "flame/flame_image.h"
 
-// Premultiplied RGBA to straight host pixels, `count` of them: each colour round(c × 255 / a),
-// at most 255; fully transparent pixels are transparent black.
-void StraightHostPixels(const uint8_t* rgba, size_t count, PF_Pixel* pixels);
+// The colours of one frame's heat, as the over pass takes them.
+struct OverColours {
+  FlamePixel host[256];  // each heat's colour, straight
+  uint32_t rgba[256];    // the same as RGBA bytes read as a little-endian word
+};
+void MakeOverColours(const FlamePixel colours[256], OverColours* into);
 
-// The fire's pixels to premultiplied RGBA (each colour round(c × a / 255)), alone or laid
-// "over" the source's straight pixels with the renderer's bytes (cli/media/composite.h, then
-// premultiplied), `count` of each.
-void PremultipliedFire(const PF_Pixel* fire, size_t count, uint8_t* rgba);
-void PremultipliedFireOver(const PF_Pixel* fire, const PF_Pixel* source, size_t count,
-                           uint8_t* rgba);
+// `count` pixels, each heat[x] coloured as colours[heat[x]], laid "over" the source's pixel
+// (premultiplied RGBA) with the renderer's bytes (cli/media/composite.h), written as
+// premultiplied RGBA (each colour round(c × a / 255)).
+void PremultipliedFireOver(const uint8_t* heat, const OverColours& colours,
+                           const uint8_t* source, int32_t count, uint8_t* rgba);

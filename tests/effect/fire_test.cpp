@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 // The Fire against the effect driven through its commands by the host of our own: the same
-// bytes, frame for frame, whatever layout and row order the source and the output have.
+// bytes, frame for frame, whatever layout and row order the source and the output have
+// (premultiplied layouts: the effect's bytes premultiplied).
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 #include <vector>
 
@@ -30,11 +32,20 @@ Laid Lay(PixelLayout layout, int padding, bool upward, int offset) {
   return laid;
 }
 
+// RGBA bytes as `layout` holds them, in RGBA order: premultiplied where the layout is.
+std::vector<uint8_t> Held(std::vector<uint8_t> rgba, PixelLayout layout) {
+  if (layout != PixelLayout::kRgbaPremultiplied) return rgba;
+  for (size_t i = 0; i < rgba.size(); i += 4)
+    for (int c = 0; c < 3; ++c) rgba[i + c] = uint8_t(std::lround(rgba[i + c] * rgba[i + 3] / 255.0));
+  return rgba;
+}
+
 // RGBA bytes into a laid-out view, and back.
 void Put(const std::vector<uint8_t>& rgba, const PixelView& view) {
+  const std::vector<uint8_t> held = Held(rgba, view.layout);
   for (int32_t y = 0; y < view.height; ++y) {
     for (int32_t x = 0; x < view.width; ++x) {
-      const uint8_t* p = &rgba[(static_cast<size_t>(y) * view.width + x) * 4];
+      const uint8_t* p = &held[(static_cast<size_t>(y) * view.width + x) * 4];
       uint8_t* q = view.Row(y) + 4 * x;
       const uint8_t argb[4] = {p[3], p[0], p[1], p[2]};
       std::memcpy(q, view.layout == PixelLayout::kHostArgb ? argb : p, 4);
@@ -75,6 +86,7 @@ TEST(Fire, GivesTheEffectsBytesInEveryLayout) {
       {"host pixels, packed", PixelLayout::kHostArgb, PixelLayout::kHostArgb, 0, false, 0, custom},
       {"host pixels, padded rows of odd length", PixelLayout::kHostArgb, PixelLayout::kRgba, 3, false, 1, {}},
       {"host pixels bottom up into RGBA", PixelLayout::kHostArgb, PixelLayout::kRgba, 8, true, 0, custom},
+      {"premultiplied RGBA, padded, bottom up", PixelLayout::kRgbaPremultiplied, PixelLayout::kRgbaPremultiplied, 16, true, 0, custom},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -92,13 +104,17 @@ TEST(Fire, GivesTheEffectsBytesInEveryLayout) {
     // Frames 1 .. kFrames, then frame 1 again: the stepping restarts, the rest carries on.
     for (int32_t k = 1; k <= kFrames + 1; ++k) {
       const int32_t frame = k <= kFrames ? k : 1;
-      const std::vector<uint8_t> rgba = TestSource(kWidth, kHeight, k);
+      std::vector<uint8_t> rgba = TestSource(kWidth, kHeight, k);
       Put(rgba, source.view);
+      // Premultiplied, the source's transparent pixels are transparent black.
+      if (c.source == PixelLayout::kRgbaPremultiplied)
+        for (size_t i = 0; i < rgba.size(); i += 4)
+          if (rgba[i + 3] == 0) std::memset(&rgba[i], 0, 4);
       ASSERT_TRUE(fire.Render(frame, ConstPixelView{source.view.top, source.view.rowBytes, kWidth,
                                                     kHeight, c.source},
                               output.view));
       const std::vector<uint8_t> want = reference.Render(frame, rgba);
-      ASSERT_EQ(Take(output.view), want) << "frame " << k;
+      ASSERT_EQ(Take(output.view), Held(want, c.output)) << "frame " << k;
       for (size_t i = 3; i < want.size(); i += 4) burns = burns || want[i] != 0;
     }
     EXPECT_TRUE(burns) << "no fire at all: the comparison proves little";

@@ -227,13 +227,17 @@ TEST(ObsFilter, LargePicturesAreDrawnTexelForTexel) {
 }
 
 // The filter's properties and defaults are the parameter table's: each in its group, with its
-// kind, range and default (colours as OBS keeps them, 0xAABBGGRR; angles in degrees).
+// kind, range and default (colours as OBS keeps them, 0xAABBGGRR; angles in degrees), and its
+// label and its group's title from the module's locale.
 TEST(ObsFilter, PropertiesAreTheParameterTable) {
   obs_properties_t* props = obs_get_source_properties("fyrel_filter");
   obs_data_t* defaults = obs_get_source_defaults("fyrel_filter");
   int shown = 0;
   for (const EffectParam& p : kEffectParams) {
     obs_property_t* group = obs_properties_get(props, GroupInfo(p.group).scriptName);
+    if (group) {
+      EXPECT_STREQ(obs_property_description(group), GroupInfo(p.group).title);
+    }
     obs_property_t* prop = group ? obs_properties_get(obs_property_group_content(group), p.scriptName) : nullptr;
     if (p.hostOnly || !prop) {
       EXPECT_TRUE(p.hostOnly && !obs_properties_get(props, p.scriptName)) << p.name;
