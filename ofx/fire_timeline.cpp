@@ -6,7 +6,6 @@
 #define XXH_INLINE_ALL
 #include <xxhash.h>
 
-#include "ofx/pixel_digest.h"
 
 namespace {
 
@@ -14,13 +13,6 @@ uint64_t Digest(const void* data, size_t size) { return XXH3_64bits(data, size);
 uint64_t Digest(const FireValues& values) { return Digest(values.data(), sizeof values); }
 
 }  // namespace
-
-FireStatus FireInputs::DigestedSource(int32_t frame, PF_Pixel* pixels, size_t count,
-                                      uint64_t* digest) {
-  const FireStatus status = Source(frame, pixels);
-  if (status == FireStatus::kOk) *digest = PixelDigest::Of(pixels, count);
-  return status;
-}
 
 FireTimeline::FireTimeline(size_t snapshotBudget)
     : budget_(snapshotBudget), snapshots_(snapshotBudget) {}
@@ -31,12 +23,12 @@ void FireTimeline::ShareBudget() {
 }
 
 bool FireTimeline::SizeIs(int32_t width, int32_t height) const {
-  return effect_.Width() == width && effect_.Height() == height;
+  return fire_.Width() == width && fire_.Height() == height;
 }
 
 bool FireTimeline::Resize(int32_t width, int32_t height) {
   if (SizeIs(width, height)) return true;
-  if (!effect_.SetFrameSize(width, height)) {
+  if (!fire_.Resize(width, height)) {
     haveOutput_ = false;  // the fire and its states stay, for the size the host comes back to
     return false;
   }
@@ -48,8 +40,8 @@ void FireTimeline::Forget() {
   history_.clear();
   history_.shrink_to_fit();
   ShareBudget();
-  snapshots_.Reset(effect_.CellBytes() / 3);
-  effect_.Restart();
+  snapshots_.Reset(fire_.CellBytes());
+  Restart();
   live_ = 0;
   haveOutput_ = false;
   recheck_ = false;
@@ -140,7 +132,7 @@ void FireTimeline::DropFrom(int32_t frame) {
   if (history_.size() >= static_cast<size_t>(frame)) history_.resize(frame - 1);
   snapshots_.DropFrom(frame);
   if (live_ >= frame) {
-    effect_.Restart();
+    Restart();
     live_ = 0;
     haveOutput_ = false;
   }
@@ -151,31 +143,34 @@ bool FireTimeline::MoveTo(int32_t start) {
   haveOutput_ = false;
   live_ = 0;
   if (start == 0) {
-    effect_.Restart();
+    Restart();
     return true;
   }
-  const FireSnapshot* saved = snapshots_.Before(start + 1);
-  if (!effect_.Restore(snapshots_, *saved)) return false;
+  if (!Restore(*snapshots_.Before(start + 1))) return false;
   live_ = start;
   return true;
 }
 
-FireStatus FireTimeline::ReadSource(int32_t frame, const FireValues& values, FireInputs& inputs,
-                                    FrameRecord* record) {
-  const size_t count = static_cast<size_t>(effect_.Width()) * static_cast<size_t>(effect_.Height());
-  const FireStatus status = inputs.DigestedSource(frame, effect_.Input(), count, &record->source);
-  if (status != FireStatus::kOk) return status;
-  record->values = Digest(values);
-  return FireStatus::kOk;
+void FireTimeline::Restart() { fire_.Restart(); }
+
+bool FireTimeline::Restore(const FireSnapshot& saved) {
+  if (RestoreFire(snapshots_, saved, fire_)) return true;
+  Restart();
+  return false;
 }
 
 FireStatus FireTimeline::Replay(int32_t start, int32_t frame, const FireValues& valuesAtFrame,
                                 FireInputs& inputs, bool* sourceChanged) {
   FrameRecord record;
+  ConstPixelView source;
+  const int32_t width = fire_.Width(), height = fire_.Height();
   if (start == frame) {
     // The live frame again: its pixels stand while its values and source do.
-    const FireStatus status = ReadSource(frame, valuesAtFrame, inputs, &record);
+    const FireStatus status = inputs.Source(frame, &source);
     if (status != FireStatus::kOk) return status;
+    digest_.Begin(source, width, height);
+    record.source = digest_.Finish();
+    record.values = Digest(valuesAtFrame);
     if (record.source != history_[frame - 1].source) {
       *sourceChanged = true;
       return FireStatus::kOk;
@@ -193,22 +188,31 @@ FireStatus FireTimeline::Replay(int32_t start, int32_t frame, const FireValues& 
     } else if (!inputs.Values(k, &values)) {
       return FireStatus::kInputFailed;
     }
-    const FireStatus status = ReadSource(k, values, inputs, &record);
+    const FireStatus status = inputs.Source(k, &source);
     if (status != FireStatus::kOk) return status;
+    // The source's digest is taken as the render reads it; a source found changed then
+    // leaves a fire that is restarted anyway.
+    haveOutput_ = false;
+    fire_.Values() = EffectValuesOf(values);
+    digest_.Begin(source, width, height);
+    const bool rendered = fire_.Render(k, width, height, source, &digest_);
+    record.source = digest_.Finish();
+    record.values = Digest(values);
     if (!Record(k, record)) {
+      Restart();
+      live_ = 0;
       *sourceChanged = true;
       return FireStatus::kOk;
     }
-    haveOutput_ = false;
-    if (!effect_.Render(k, values)) {
-      effect_.Restart();
+    if (!rendered) {
+      Restart();
       live_ = 0;
       return FireStatus::kOutOfMemory;
     }
     live_ = k;
     haveOutput_ = true;
     ++framesRendered_;
-    if (snapshots_.Wants(k)) effect_.Save(snapshots_, k);
+    if (snapshots_.Wants(k)) SaveFire(snapshots_, k, fire_);
   }
   return FireStatus::kOk;
 }

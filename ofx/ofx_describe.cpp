@@ -42,12 +42,13 @@ OfxStatus DefineParam(OfxParamSetHandle set, const char* type, const char* name,
   return ofx::kStatOK;
 }
 
-const char* ParamType(FireParamKind kind) {
+const char* ParamType(ParamKind kind) {
   switch (kind) {
-    case FireParamKind::kInteger: return ofx::kParamTypeInteger;
-    case FireParamKind::kBoolean: return ofx::kParamTypeBoolean;
-    case FireParamKind::kColor: return ofx::kParamTypeRGB;
-    case FireParamKind::kAngle: break;
+    case ParamKind::kSlider: return ofx::kParamTypeInteger;
+    case ParamKind::kCheckBox: return ofx::kParamTypeBoolean;
+    case ParamKind::kColor: return ofx::kParamTypeRGB;
+    case ParamKind::kAngle:
+    case ParamKind::kFraction: break;
   }
   return ofx::kParamTypeDouble;
 }
@@ -55,7 +56,7 @@ const char* ParamType(FireParamKind kind) {
 // Default, valid range and slider range, each of the parameter's own type and dimension.
 void SetRanges(const FireParam& param, const OfxProps& props) {
   switch (param.kind) {
-    case FireParamKind::kInteger:
+    case ParamKind::kSlider:
       props.SetInt(ofx::kParamPropDefault, static_cast<int>(param.dephault[0]));
       for (const char* name : {ofx::kParamPropMin, ofx::kParamPropDisplayMin}) {
         props.SetInt(name, param.min);
@@ -64,10 +65,10 @@ void SetRanges(const FireParam& param, const OfxProps& props) {
         props.SetInt(name, param.max);
       }
       break;
-    case FireParamKind::kBoolean:
+    case ParamKind::kCheckBox:
       props.SetInt(ofx::kParamPropDefault, static_cast<int>(param.dephault[0]));
       break;
-    case FireParamKind::kColor: {
+    case ParamKind::kColor: {
       const double zeros[3] = {0, 0, 0}, ones[3] = {1, 1, 1};
       props.SetDoubles(ofx::kParamPropDefault, param.dephault, 3);
       for (const char* name : {ofx::kParamPropMin, ofx::kParamPropDisplayMin}) {
@@ -78,7 +79,16 @@ void SetRanges(const FireParam& param, const OfxProps& props) {
       }
       break;
     }
-    case FireParamKind::kAngle:
+    case ParamKind::kFraction:
+      props.SetDouble(ofx::kParamPropDefault, param.dephault[0]);
+      for (const char* name : {ofx::kParamPropMin, ofx::kParamPropDisplayMin}) {
+        props.SetDouble(name, param.min);
+      }
+      for (const char* name : {ofx::kParamPropMax, ofx::kParamPropDisplayMax}) {
+        props.SetDouble(name, param.max);
+      }
+      break;
+    case ParamKind::kAngle:
       props.SetString(ofx::kParamPropDoubleType, ofx::kParamDoubleTypeAngle);
       props.SetDouble(ofx::kParamPropDefault, param.dephault[0]);
       props.SetDouble(ofx::kParamPropMin, param.min);

@@ -1,0 +1,52 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#include "ofx/source_digest.h"
+
+#include <algorithm>
+
+#define XXH_INLINE_ALL
+#include <xxhash.h>
+
+struct SourceDigest::State {
+  XXH3_state_t xxh;
+};
+
+SourceDigest::SourceDigest() : state_(new State) {}
+
+SourceDigest::~SourceDigest() { delete state_; }
+
+void SourceDigest::Begin(const ConstPixelView& source, int32_t width, int32_t height) {
+  XXH3_64bits_reset(&state_->xxh);
+  source_ = source;
+  width_ = width;
+  height_ = height;
+  next_ = 0;
+}
+
+void SourceDigest::Add(const FlamePixel* row) {
+  XXH3_64bits_update(&state_->xxh, row, static_cast<size_t>(width_) * sizeof(FlamePixel));
+}
+
+void SourceDigest::ReadUpTo(int32_t y) {
+  if (next_ >= y) return;
+  row_.resize(static_cast<size_t>(width_));
+  for (; next_ < y; ++next_) {
+    if (source_.Empty()) {
+      std::fill(row_.begin(), row_.end(), FlamePixel{0, 0, 0, 0});
+    } else {
+      ReadSourceRow(source_, next_, row_.data());
+    }
+    Add(row_.data());
+  }
+}
+
+void SourceDigest::Seen(int32_t y, const FlamePixel* row) {
+  if (y < next_) return;  // read again: added once, in order
+  ReadUpTo(y);
+  Add(row);
+  next_ = y + 1;
+}
+
+uint64_t SourceDigest::Finish() {
+  ReadUpTo(height_);
+  return XXH3_64bits_digest(&state_->xxh);
+}
