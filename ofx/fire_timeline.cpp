@@ -2,6 +2,7 @@
 #include "ofx/fire_timeline.h"
 
 #include <algorithm>
+#include <utility>
 
 #define XXH_INLINE_ALL
 #include <xxhash.h>
@@ -18,8 +19,20 @@ FireTimeline::FireTimeline(size_t snapshotBudget)
     : budget_(snapshotBudget), snapshots_(snapshotBudget) {}
 
 void FireTimeline::ShareBudget() {
-  const size_t record = history_.capacity() * sizeof(FrameRecord);
-  snapshots_.SetBudget(budget_ > record ? budget_ - record : 0);
+  const size_t other = history_.capacity() * sizeof(FrameRecord) + packer_.Bytes();
+  snapshots_.SetBudget(budget_ > other ? budget_ - other : 0);
+}
+
+bool FireTimeline::InStep(int32_t frame) const {
+  return frame == live_ + 1 || (frame == live_ && haveOutput_);
+}
+
+void FireTimeline::Collect(bool wait) {
+  if (!packer_.Busy()) return;
+  FireSnapshot packed;
+  const bool done = packer_.Take(wait, &packed);
+  if (!packer_.Busy()) ShareBudget();
+  if (done) snapshots_.Keep(std::move(packed));
 }
 
 bool FireTimeline::SizeIs(int32_t width, int32_t height) const {
@@ -37,6 +50,7 @@ bool FireTimeline::Resize(int32_t width, int32_t height) {
 }
 
 void FireTimeline::Forget() {
+  packer_.Release();  // what it packs is of what goes
   history_.clear();
   history_.shrink_to_fit();
   ShareBudget();
@@ -60,6 +74,7 @@ int32_t FireTimeline::FirstFrameToRead(int32_t frame) const {
 }
 
 int32_t FireTimeline::FirstFrameToRead(int32_t frame, FireInputs& inputs) {
+  if (!InStep(frame)) Collect(true);  // every state in place before the frames are told
   if (recheck_ && frame >= 1 && frame <= kLastFrame) {
     FireValues values;
     if (!inputs.Values(frame, &values) || !CheckValues(StartFrame(frame), frame, values, inputs)) {
@@ -77,6 +92,7 @@ FireStatus FireTimeline::Render(int32_t frame, int32_t width, int32_t height,
   if (!Resize(width, height)) return FireStatus::kOutOfMemory;
   FireValues values;
   if (!inputs.Values(frame, &values)) return FireStatus::kInputFailed;
+  if (!InStep(frame)) Collect(true);
   // A changed source shows itself only as a frame that comes back different; then no state
   // holds, and the second pass replays from frame 1 with nothing left to compare.
   for (int pass = 0; pass < 2; ++pass) {
@@ -94,7 +110,10 @@ FireStatus FireTimeline::Render(int32_t frame, int32_t width, int32_t height,
     }
     bool sourceChanged = false;
     const FireStatus status = Replay(start, frame, values, inputs, &sourceChanged);
-    if (!sourceChanged) return status;
+    if (!sourceChanged) {
+      Collect(false);
+      return status;
+    }
     Forget();
   }
   return FireStatus::kInputFailed;
@@ -129,6 +148,7 @@ bool FireTimeline::CheckValues(int32_t last, int32_t frame, const FireValues& va
 }
 
 void FireTimeline::DropFrom(int32_t frame) {
+  Collect(true);
   if (history_.size() >= static_cast<size_t>(frame)) history_.resize(frame - 1);
   snapshots_.DropFrom(frame);
   if (live_ >= frame) {
@@ -212,7 +232,14 @@ FireStatus FireTimeline::Replay(int32_t start, int32_t frame, const FireValues& 
     live_ = k;
     haveOutput_ = true;
     ++framesRendered_;
-    if (snapshots_.Wants(k)) SaveFire(snapshots_, k, fire_);
+    if (snapshots_.Wants(k)) {
+      Collect(true);  // one state at a time: the one before was begun a spacing ago
+      if (snapshots_.Wants(k)) {
+        const size_t held = packer_.Bytes();
+        if (!packer_.Start(k, fire_)) SaveFire(snapshots_, k, fire_);
+        if (packer_.Bytes() != held) ShareBudget();
+      }
+    }
   }
   return FireStatus::kOk;
 }
@@ -223,6 +250,7 @@ bool FireTimeline::Record(int32_t frame, const FrameRecord& record) {
     if (seen.source != record.source) return false;
     if (seen.values == record.values) return true;
     // The states after this frame were made with other values here.
+    Collect(true);
     snapshots_.DropFrom(frame);
     history_.resize(frame - 1);
   }

@@ -19,6 +19,7 @@
 #include "effect/pixel_view.h"
 #include "ofx/fire_params.h"
 #include "ofx/source_digest.h"
+#include "ofx/state_packer.h"
 #include "shared/fire_snapshots.h"
 
 enum class FireStatus {
@@ -107,6 +108,10 @@ class FireTimeline {
   bool MoveTo(int32_t start);
   FireStatus Replay(int32_t start, int32_t frame, const FireValues& valuesAtFrame,
                     FireInputs& inputs, bool* sourceChanged);
+  // Whether `frame` goes on from the live frame, whatever states are saved.
+  bool InStep(int32_t frame) const;
+  // Keeps the state the packer made, waiting for it when `wait`.
+  void Collect(bool wait);
   // The state after frame `frame` restored; false when it cannot be, and the fire restarts.
   bool Restore(const FireSnapshot& saved);
   // The state at load.
@@ -119,6 +124,9 @@ class FireTimeline {
   Fire fire_;
   SourceDigest digest_;
   FireSnapshots snapshots_;
+  // Packs the states saved as the fire plays on; each is kept when done, or when a seek or a
+  // change of what the states were made from needs every state in place.
+  StatePacker packer_;
   std::vector<FrameRecord> history_;  // frame n at n - 1: what the kept states were made from
   int32_t live_ = 0;  // the frame the effect's state is after; 0: the state at load
   bool haveOutput_ = false;  // Heat() is frame `live_`
