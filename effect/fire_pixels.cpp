@@ -137,6 +137,15 @@ void ReadSourceRow(const ConstPixelView& source, int32_t y, FlamePixel* into) {
       std::memcpy(into, row, static_cast<size_t>(source.width) * 4);
       return;
     case PixelLayout::kRgba:
+#if defined(__SSE2__)
+      // The next row is asked for while this one is turned: rows stored bottom up go against
+      // the processor's own prefetching (a row of floats, four times the bytes, would push the
+      // one being read out of the cache: its loop reads ahead itself).
+      if (y + 1 < source.height) {
+        const char* next = reinterpret_cast<const char*>(source.Row(y + 1));
+        for (int32_t b = 0; b < source.width * 4; b += 64) _mm_prefetch(next + b, _MM_HINT_T0);
+      }
+#endif
       HostPixelsFromRgba(row, source.width, into);
       return;
     case PixelLayout::kRgbaFloat:
