@@ -4,8 +4,8 @@
 // lies and colouring into its output image; and the worst seek within a clip played once, a
 // replay of one spacing of frames from the nearest saved state. Each is set against the
 // engine's own frame (`fyrel_bench render/fast/<size>/defaults`), measured in the same run on
-// the same scene; times are this process's CPU time, as in fyrel_bench, and for frames in
-// order also the wall time. Run it by hand (never a test):
+// the same scene; times are this process's CPU time, as in fyrel_bench (the thread that packs
+// saved states included), and for frames in order also the wall time. Run it by hand (never a test):
 //   build/bench/fyrel_ofx_bench
 #include <benchmark/benchmark.h>
 

@@ -147,8 +147,7 @@ void ClearImage(const OfxRectI& window, const OfxImageView& image) {
 
 void ColourHeatToImage(const uint8_t* heat, const FlamePixel colours[256], const OfxRectI& frame,
                        const OfxRectI& window, const OfxImageView& image) {
-  // The finished pixel of every heat, as the image holds it: what CopyFrameToImage makes of
-  // the effect's pixel.
+  // The finished pixel of every heat, as the image holds it: RGBA bytes, or each byte / 255.
   alignas(16) uint32_t bytes[256];
   __m128 units[256];
   for (int h = 0; h < 256; ++h) {
