@@ -53,40 +53,39 @@ const char* ParamType(ParamKind kind) {
   return ofx::kParamTypeDouble;
 }
 
+// The default, and the same valid and slider range: `set` puts one value under a name.
+template <typename Set, typename Value>
+void SetDefaultAndRange(Set set, const Value& dephault, const Value& min, const Value& max) {
+  set(ofx::kParamPropDefault, dephault);
+  for (const char* name : {ofx::kParamPropMin, ofx::kParamPropDisplayMin}) set(name, min);
+  for (const char* name : {ofx::kParamPropMax, ofx::kParamPropDisplayMax}) set(name, max);
+}
+
 // Default, valid range and slider range, each of the parameter's own type and dimension.
 void SetRanges(const FireParam& param, const OfxProps& props) {
+  const auto setInt = [&props](const char* name, int value) { props.SetInt(name, value); };
+  const auto setDouble = [&props](const char* name, double value) {
+    props.SetDouble(name, value);
+  };
   switch (param.kind) {
     case ParamKind::kSlider:
-      props.SetInt(ofx::kParamPropDefault, static_cast<int>(param.dephault[0]));
-      for (const char* name : {ofx::kParamPropMin, ofx::kParamPropDisplayMin}) {
-        props.SetInt(name, param.min);
-      }
-      for (const char* name : {ofx::kParamPropMax, ofx::kParamPropDisplayMax}) {
-        props.SetInt(name, param.max);
-      }
+      SetDefaultAndRange(setInt, static_cast<int>(param.dephault[0]), param.min, param.max);
       break;
     case ParamKind::kCheckBox:
       props.SetInt(ofx::kParamPropDefault, static_cast<int>(param.dephault[0]));
       break;
     case ParamKind::kColor: {
       const double zeros[3] = {0, 0, 0}, ones[3] = {1, 1, 1};
-      props.SetDoubles(ofx::kParamPropDefault, param.dephault, 3);
-      for (const char* name : {ofx::kParamPropMin, ofx::kParamPropDisplayMin}) {
-        props.SetDoubles(name, zeros, 3);
-      }
-      for (const char* name : {ofx::kParamPropMax, ofx::kParamPropDisplayMax}) {
-        props.SetDoubles(name, ones, 3);
-      }
+      const auto setRgb = [&props](const char* name, const double* rgb) {
+        props.SetDoubles(name, rgb, 3);
+      };
+      SetDefaultAndRange(setRgb, static_cast<const double*>(param.dephault),
+                         static_cast<const double*>(zeros), static_cast<const double*>(ones));
       break;
     }
     case ParamKind::kFraction:
-      props.SetDouble(ofx::kParamPropDefault, param.dephault[0]);
-      for (const char* name : {ofx::kParamPropMin, ofx::kParamPropDisplayMin}) {
-        props.SetDouble(name, param.min);
-      }
-      for (const char* name : {ofx::kParamPropMax, ofx::kParamPropDisplayMax}) {
-        props.SetDouble(name, param.max);
-      }
+      SetDefaultAndRange(setDouble, param.dephault[0], static_cast<double>(param.min),
+                         static_cast<double>(param.max));
       break;
     case ParamKind::kAngle:
       props.SetString(ofx::kParamPropDoubleType, ofx::kParamDoubleTypeAngle);
