@@ -5,5 +5,5 @@
 if(TARGET fyrel_ofx_core)
   add_executable(fyrel_ofx_bench ofx_timeline_bench.cpp bench_scene.cpp)
   target_include_directories(fyrel_ofx_bench PRIVATE ${PROJECT_SOURCE_DIR})
-  target_link_libraries(fyrel_ofx_bench PRIVATE fyrel_ofx_core benchmark::benchmark)
+  target_link_libraries(fyrel_ofx_bench PRIVATE fyrel_ofx_core fyrel_minihost benchmark::benchmark)
 endif()

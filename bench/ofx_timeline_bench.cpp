@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 // What the OpenFX plug-in's promise costs (frame t is the same fire in any order), per frame
-// size: frames in order, each one step of the fire with the copy from the host's source image
-// and the colouring into its output image; and the worst seek within a clip played once, a
+// size: frames in order, each one step of the fire reading the host's source image where it
+// lies and colouring into its output image; and the worst seek within a clip played once, a
 // replay of one spacing of frames from the nearest saved state. Each is set against the
 // engine's own frame (`fyrel_bench render/fast/<size>/defaults`), measured in the same run on
-// the same scene; times are this process's CPU time, as in fyrel_bench, and for frames in
-// order also the wall time. Run it by hand (never a test):
+// the same scene; times are this process's CPU time, as in fyrel_bench (the thread that packs
+// saved states included), and for frames in order also the wall time. Run it by hand (never a test):
 //   build/bench/fyrel_ofx_bench
 #include <benchmark/benchmark.h>
 
@@ -21,7 +21,6 @@
 #include "bench/bench_scene.h"
 #include "ofx/fire_timeline.h"
 #include "ofx/ofx_image.h"
-#include "ofx/pixel_digest.h"
 
 namespace {
 
@@ -68,14 +67,8 @@ class BenchInputs : public FireInputs {
     *values = DefaultFireValues();
     return true;
   }
-  FireStatus Source(int32_t, PF_Pixel* pixels) override {
-    CopyImageToFrame(image_.view, frame_, pixels);
-    return FireStatus::kOk;
-  }
-  FireStatus DigestedSource(int32_t, PF_Pixel* pixels, size_t, uint64_t* digest) override {
-    PixelDigest made;
-    CopyImageToFrame(image_.view, frame_, pixels, &made);
-    *digest = made.Value();
+  FireStatus Source(int32_t, ConstPixelView* source) override {
+    FrameViewOf(image_.view, frame_, source);
     return FireStatus::kOk;
   }
   const OfxRectI& Frame() const { return frame_; }
@@ -92,13 +85,11 @@ struct Player {
   int32_t frame = 0;
 
   Player(const BenchSize& size, bool isFloat)
-      : inputs(size, isFloat), output(MakeImage(size, isFloat)) {
-    timeline.Start();
-  }
+      : inputs(size, isFloat), output(MakeImage(size, isFloat)) {}
   // One render as the plug-in makes it: the fire's frame, then into the host's image.
   int32_t Render(int32_t at, const BenchSize& size) {
     timeline.Render(at, size.width, size.height, inputs);
-    PF_Pixel colours[256];
+    FlamePixel colours[256];
     timeline.Colours(colours);
     ColourHeatToImage(timeline.Heat(), colours, inputs.Frame(), inputs.Frame(), output.view);
     return timeline.FramesRenderedByLastCall();

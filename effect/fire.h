@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "effect/effect_params.h"
+#include "effect/fire_pixels.h"
 #include "effect/pixel_view.h"
 #include "flame/flame_sequence.h"
 #include "flame/flame_state.h"
@@ -56,8 +57,10 @@ class Fire {
   // coloured into `output`, whose size is the frame's. False when the buffers of a new frame
   // size cannot be had: nothing is written, and the next render tries again.
   bool Render(int32_t frame, const ConstPixelView& source, const PixelView& output);
-  // The same for a width x height frame, coloured by the caller from Heat() and Colours().
-  bool Render(int32_t frame, int32_t width, int32_t height, const ConstPixelView& source);
+  // The same for a width x height frame, coloured by the caller from Heat() and Colours();
+  // each source row the render reads is shown to `watcher` where there is one.
+  bool Render(int32_t frame, int32_t width, int32_t height, const ConstPixelView& source,
+              SourceRowWatcher* watcher = nullptr);
 
   // The heat field of the last render, Width() cells a row, top row first.
   const uint8_t* Heat() const { return sequence_.field; }
@@ -83,7 +86,8 @@ class Fire {
   FlameSequenceData& Buffers() { return sequence_; }
 
  private:
-  bool RenderFrame(int32_t frame, int32_t width, int32_t height, const ConstPixelView& source);
+  bool RenderFrame(int32_t frame, int32_t width, int32_t height, const ConstPixelView& source,
+                   SourceRowWatcher* watcher);
 
   EffectValues values_ = DefaultEffectValues();
   FlameState state_;

@@ -3,8 +3,11 @@
 
 #include <cstring>
 
+#include <algorithm>
+
 #if defined(__SSE2__)
 #include <emmintrin.h>
+#include <xmmintrin.h>
 #endif
 
 #include "flame/fast/fast_flame.h"
@@ -64,12 +67,70 @@ void HostPixelsFromPremultiplied(const uint8_t* rgba, int32_t count, FlamePixel*
   }
 }
 
+// Rows of floats go through a row of RGBA bytes.
+constexpr int32_t kFloatChunk = 1024;
+
+#if defined(__SSE2__)
+// Four floats, each round(clamp(v) * 255) with NaN as 0, as four 32-bit integers. Clamped in
+// float (maxps gives its second operand for NaN); then in double, where v * 255 is exact,
+// adding 2^52 + 2^51 rounds it to the nearest integer in the low bits. The one value of
+// v * 255 that lies halfway, 127.5 for v = 0.5, rounds up either way, so this is round half up.
+inline __m128i RoundedBytes(const float* v) {
+  const __m128 c = _mm_min_ps(_mm_max_ps(_mm_loadu_ps(v), _mm_setzero_ps()), _mm_set1_ps(1.0f));
+  const __m128d scale = _mm_set1_pd(255.0), magic = _mm_set1_pd(6755399441055744.0);
+  const __m128d low = _mm_add_pd(_mm_mul_pd(_mm_cvtps_pd(c), scale), magic);
+  const __m128d high = _mm_add_pd(_mm_mul_pd(_mm_cvtps_pd(_mm_movehl_ps(c, c)), scale), magic);
+  return _mm_castps_si128(
+      _mm_shuffle_ps(_mm_castpd_ps(low), _mm_castpd_ps(high), _MM_SHUFFLE(2, 0, 2, 0)));
+}
+
+// Four pixels of floats to four of RGBA bytes.
+inline void BytesOfFour(const float* v, uint8_t* out) {
+  const __m128i a = _mm_packs_epi32(RoundedBytes(v), RoundedBytes(v + 4));
+  const __m128i b = _mm_packs_epi32(RoundedBytes(v + 8), RoundedBytes(v + 12));
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_packus_epi16(a, b));
+}
+#endif
+
+inline uint8_t ByteOfUnit(float v) {
+  const float c = v > 0.0f ? (v < 1.0f ? v : 1.0f) : 0.0f;  // NaN is 0
+  return static_cast<uint8_t>(static_cast<double>(c) * 255.0 + 0.5);
+}
+
+void RgbaFromFloats(const float* f, int32_t count, uint8_t* rgba) {
+  int32_t i = 0;
+#if defined(__SSE2__)
+  for (; i + 4 <= count; i += 4) {
+    // Read ahead: the processor's own prefetching has been measured to leave this loop
+    // waiting on memory for most of its time.
+    _mm_prefetch(reinterpret_cast<const char*>(f + i * 4 + 256), _MM_HINT_T0);
+    BytesOfFour(f + i * 4, rgba + i * 4);
+  }
+#endif
+  for (; i < count * 4; ++i) rgba[i] = ByteOfUnit(f[i]);
+}
+
+void HostPixelsFromFloats(const float* f, int32_t count, FlamePixel* into) {
+  alignas(16) uint8_t rgba[kFloatChunk * 4];
+  for (int32_t done = 0; done < count; done += kFloatChunk) {
+    const int32_t n = std::min(kFloatChunk, count - done);
+    RgbaFromFloats(f + static_cast<ptrdiff_t>(done) * 4, n, rgba);
+    HostPixelsFromRgba(rgba, n, into + done);
+  }
+}
+
 void ReadRow(const void* context, int32_t y, FlamePixel* into) {
   ReadSourceRow(*static_cast<const ConstPixelView*>(context), y, into);
 }
 
 // round(v / 255) for v up to 255 × 255.
 inline uint8_t DivideBy255(uint32_t v) { return static_cast<uint8_t>((v + 127) / 255); }
+
+void ReadWatchedRow(const void* context, int32_t y, FlamePixel* into) {
+  const WatchedSource& source = *static_cast<const WatchedSource*>(context);
+  ReadSourceRow(source.view, y, into);
+  source.watcher->Seen(y, into);
+}
 
 // A host pixel as four bytes in `layout`'s order.
 uint32_t WordIn(PixelLayout layout, const FlamePixel& pixel) {
@@ -84,9 +145,29 @@ uint32_t WordIn(PixelLayout layout, const FlamePixel& pixel) {
     case PixelLayout::kRgbaPremultiplied:
       for (int c = 0; c < 3; ++c) bytes[c] = DivideBy255(bytes[c] * uint32_t{pixel.alpha});
       break;
+    case PixelLayout::kRgbaFloat:  // four floats a pixel: coloured apart
+      break;
   }
   std::memcpy(&word, bytes, 4);
   return word;
+}
+
+// Each byte c of a colour as c / 255: the top row transparent, the others coloured.
+void ColourHeatIntoFloats(const uint8_t* field, int32_t stride, const FlamePixel colours[256],
+                          const PixelView& output) {
+  float units[256][4];
+  for (int h = 0; h < 256; ++h) {
+    const FlamePixel& c = colours[h];
+    const uint8_t rgba[4] = {c.red, c.green, c.blue, c.alpha};
+    for (int k = 0; k < 4; ++k) units[h][k] = static_cast<float>(rgba[k]) / 255.0f;
+  }
+  const size_t rowBytes = static_cast<size_t>(output.width) * 16;
+  std::memset(output.Row(0), 0, rowBytes);
+  for (int32_t y = 1; y < output.height; ++y) {
+    const uint8_t* heat = field + static_cast<ptrdiff_t>(y) * stride;
+    uint8_t* out = output.Row(y);
+    for (int32_t x = 0; x < output.width; ++x) std::memcpy(out + 16 * x, units[heat[x]], 16);
+  }
 }
 
 }  // namespace
@@ -98,10 +179,22 @@ void ReadSourceRow(const ConstPixelView& source, int32_t y, FlamePixel* into) {
       std::memcpy(into, row, static_cast<size_t>(source.width) * 4);
       return;
     case PixelLayout::kRgba:
+#if defined(__SSE2__)
+      // The next row is asked for while this one is turned: rows stored bottom up go against
+      // the processor's own prefetching (a row of floats, four times the bytes, would push the
+      // one being read out of the cache: its loop reads ahead itself).
+      if (y + 1 < source.height) {
+        const char* next = reinterpret_cast<const char*>(source.Row(y + 1));
+        for (int32_t b = 0; b < source.width * 4; b += 64) _mm_prefetch(next + b, _MM_HINT_T0);
+      }
+#endif
       HostPixelsFromRgba(row, source.width, into);
       return;
     case PixelLayout::kRgbaPremultiplied:
       HostPixelsFromPremultiplied(row, source.width, into);
+      return;
+    case PixelLayout::kRgbaFloat:
+      HostPixelsFromFloats(reinterpret_cast<const float*>(row), source.width, into);
       return;
   }
 }
@@ -123,9 +216,24 @@ FlameSourceImage SourceImageOf(const ConstPixelView& source, FlamePixel* rowBuff
   return image;
 }
 
+FlameSourceImage SourceImageOf(const WatchedSource& source, FlamePixel* rowBuffer) {
+  FlameSourceImage image = SourceImageOf(source.view, rowBuffer);
+  if (image.width == 0) return image;
+  image.pixels = nullptr;
+  image.stride = 0;
+  image.readRow = ReadWatchedRow;
+  image.rowContext = &source;
+  image.rowBuffer = rowBuffer;
+  return image;
+}
+
 void ColourHeatInto(const uint8_t* field, int32_t stride, const FlamePixel colours[256],
                     const PixelView& output) {
   if (output.Empty()) return;
+  if (output.layout == PixelLayout::kRgbaFloat) {
+    ColourHeatIntoFloats(field, stride, colours, output);
+    return;
+  }
   uint32_t finished[256];
   for (int h = 0; h < 256; ++h) finished[h] = WordIn(output.layout, colours[h]);
   std::memset(output.Row(0), 0, static_cast<size_t>(output.width) * 4);

@@ -12,8 +12,28 @@
 // lays them out, else read a row at a time into `rowBuffer` (`source.width` pixels).
 FlameSourceImage SourceImageOf(const ConstPixelView& source, FlamePixel* rowBuffer);
 
-// Row y of `source`, as the host lays pixels out.
+// Row y of `source`, as the host lays pixels out. Floats become round(clamp(v, 0, 1) * 255),
+// NaN 0.
 void ReadSourceRow(const ConstPixelView& source, int32_t y, FlamePixel* into);
+
+// Told of each source row a render reads, as the host lays pixels out, while it is in the
+// cache (a front end that digests its source in the same pass).
+class SourceRowWatcher {
+ public:
+  virtual void Seen(int32_t y, const FlamePixel* row) = 0;
+
+ protected:
+  ~SourceRowWatcher() = default;
+};
+
+struct WatchedSource {
+  ConstPixelView view;
+  SourceRowWatcher* watcher;
+};
+
+// The same as SourceImageOf, every row read into `rowBuffer` and shown to the watcher.
+// `source` outlives the render.
+FlameSourceImage SourceImageOf(const WatchedSource& source, FlamePixel* rowBuffer);
 
 // The field (`stride` cells a row) coloured into `output`, each heat h as colours[h]: every
 // row but the top one, which stays transparent as the host's output starts.

@@ -11,7 +11,13 @@ enum class PixelLayout : uint8_t {
   kHostArgb,  // 8-bit alpha, red, green, blue: the compositing host's layers
   kRgba,      // 8-bit red, green, blue, alpha, straight alpha (frei0r, the page, PNG files)
   kRgbaPremultiplied,  // 8-bit red, green, blue, alpha, colours times alpha (OBS's textures)
+  kRgbaFloat, // 32-bit float red, green, blue, alpha, straight alpha, 0..1 (OpenFX hosts)
 };
+
+// Bytes of one pixel in `layout`.
+constexpr int32_t PixelBytes(PixelLayout layout) {
+  return layout == PixelLayout::kRgbaFloat ? 16 : 4;
+}
 
 template <typename Byte>
 struct BasicPixelView {
@@ -31,8 +37,8 @@ using ConstPixelView = BasicPixelView<const uint8_t>;
 // Tightly packed rows, top first.
 inline ConstPixelView PackedView(const uint8_t* pixels, int32_t width, int32_t height,
                                  PixelLayout layout) {
-  return {pixels, static_cast<ptrdiff_t>(width) * 4, width, height, layout};
+  return {pixels, static_cast<ptrdiff_t>(width) * PixelBytes(layout), width, height, layout};
 }
 inline PixelView PackedView(uint8_t* pixels, int32_t width, int32_t height, PixelLayout layout) {
-  return {pixels, static_cast<ptrdiff_t>(width) * 4, width, height, layout};
+  return {pixels, static_cast<ptrdiff_t>(width) * PixelBytes(layout), width, height, layout};
 }

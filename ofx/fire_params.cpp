@@ -5,17 +5,6 @@
 
 namespace {
 
-FireParamKind KindOf(ParamKind kind) {
-  switch (kind) {
-    case ParamKind::kCheckBox: return FireParamKind::kBoolean;
-    case ParamKind::kColor: return FireParamKind::kColor;
-    case ParamKind::kAngle: return FireParamKind::kAngle;
-    case ParamKind::kSlider:
-    case ParamKind::kFraction: break;
-  }
-  return FireParamKind::kInteger;
-}
-
 // The host shows the parameters by group, the effect's order within each.
 std::array<FireParam, kFireParamCount> MakeParams() {
   std::array<FireParam, kFireParamCount> params{};
@@ -24,7 +13,7 @@ std::array<FireParam, kFireParamCount> MakeParams() {
     for (const EffectParam& p : EffectParams()) {
       if (p.hostOnly || static_cast<int>(p.group) != group) continue;
       FireParam& param = params[index++];
-      param = {p.scriptName, p.name, KindOf(p.kind), p.min, p.max, {0, 0, 0}, group, p.help};
+      param = {p.position, p.scriptName, p.name, p.kind, p.min, p.max, {0, 0, 0}, group, p.help};
       switch (p.kind) {
         case ParamKind::kColor:
           param.dephault[0] = RedOf(p.dephault) / 255.0;
@@ -76,11 +65,12 @@ FireValues DefaultFireValues() {
   for (int i = 0; i < kFireParamCount; ++i) {
     const FireParam& p = FireParams()[i];
     switch (p.kind) {
-      case FireParamKind::kColor:
+      case ParamKind::kColor:
         values[i] = FireColorValue(p, p.dephault[0], p.dephault[1], p.dephault[2]);
         break;
-      case FireParamKind::kAngle:
-        values[i] = FireAngleValue(p, p.dephault[0]);
+      case ParamKind::kAngle:
+      case ParamKind::kFraction:
+        values[i] = FireFixedValue(p, p.dephault[0]);
         break;
       default:
         values[i] = FireIntegerValue(p, static_cast<int>(p.dephault[0]));
@@ -90,7 +80,7 @@ FireValues DefaultFireValues() {
 }
 
 int32_t FireIntegerValue(const FireParam& param, int value) {
-  return param.kind == FireParamKind::kBoolean ? (value != 0) : Clamp(value, param.min, param.max);
+  return param.kind == ParamKind::kCheckBox ? (value != 0) : Clamp(value, param.min, param.max);
 }
 
 int32_t FireColorValue(const FireParam& param, double red, double green, double blue) {
@@ -98,8 +88,14 @@ int32_t FireColorValue(const FireParam& param, double red, double green, double 
          ColorByte(blue, param.dephault[2]);
 }
 
-int32_t FireAngleValue(const FireParam& param, double degrees) {
-  if (std::isnan(degrees)) degrees = param.dephault[0];
-  degrees = degrees < param.min ? param.min : degrees > param.max ? param.max : degrees;
-  return static_cast<int32_t>(NearestFixed16(degrees));
+int32_t FireFixedValue(const FireParam& param, double value) {
+  if (std::isnan(value)) value = param.dephault[0];
+  value = value < param.min ? param.min : value > param.max ? param.max : value;
+  return static_cast<int32_t>(NearestFixed16(value));
+}
+
+EffectValues EffectValuesOf(const FireValues& values) {
+  EffectValues effect = DefaultEffectValues();
+  for (int i = 0; i < kFireParamCount; ++i) effect[FireParams()[i].position - 1] = values[i];
+  return effect;
 }

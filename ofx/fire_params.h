@@ -9,24 +9,22 @@
 #include <cstdint>
 
 #include "effect/effect_params.h"
-
-enum class FireParamKind {
-  kInteger,  // the effect's integer slider, same range
-  kBoolean,  // a check box: 0 or 1
-  kColor,    // RGB doubles 0..1; each byte round(c * 255)
-  kAngle,    // degrees as a double, fractions kept: 16.16 fixed point, nearest
-};
+#include "effect/fire.h"
 
 struct FireGroup {
   const char* scriptName;
   const char* label;
 };
 
+// Each kind as the host shows it: a slider as an integer of the same range, a check box as a
+// boolean, a colour as RGB doubles 0..1 (each byte round(c * 255)), an angle or a fraction as
+// a double (16.16 fixed point, nearest).
 struct FireParam {
+  FlameParam position;  // the effect's parameter: its place in the table
   const char* scriptName;
   const char* label;  // the effect's display name
-  FireParamKind kind;
-  int32_t min, max;   // integers: the valid range; angle: degrees
+  ParamKind kind;
+  int32_t min, max;   // sliders: the valid range; angles: degrees; fractions: units
   double dephault[3];  // colours r, g, b; everything else [0]
   int group;          // index into FireGroups()
   const char* hint;
@@ -51,4 +49,8 @@ FireValues DefaultFireValues();
 // value its own host never would.
 int32_t FireIntegerValue(const FireParam& param, int value);
 int32_t FireColorValue(const FireParam& param, double red, double green, double blue);
-int32_t FireAngleValue(const FireParam& param, double degrees);
+// An angle in degrees or a fraction in units, in 16.16 fixed point.
+int32_t FireFixedValue(const FireParam& param, double value);
+
+// One frame's values as the Fire keeps them, by the table's index.
+EffectValues EffectValuesOf(const FireValues& values);

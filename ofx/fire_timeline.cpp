@@ -2,11 +2,11 @@
 #include "ofx/fire_timeline.h"
 
 #include <algorithm>
+#include <utility>
 
 #define XXH_INLINE_ALL
 #include <xxhash.h>
 
-#include "ofx/pixel_digest.h"
 
 namespace {
 
@@ -15,28 +15,33 @@ uint64_t Digest(const FireValues& values) { return Digest(values.data(), sizeof 
 
 }  // namespace
 
-FireStatus FireInputs::DigestedSource(int32_t frame, PF_Pixel* pixels, size_t count,
-                                      uint64_t* digest) {
-  const FireStatus status = Source(frame, pixels);
-  if (status == FireStatus::kOk) *digest = PixelDigest::Of(pixels, count);
-  return status;
-}
-
 FireTimeline::FireTimeline(size_t snapshotBudget)
     : budget_(snapshotBudget), snapshots_(snapshotBudget) {}
 
 void FireTimeline::ShareBudget() {
-  const size_t record = history_.capacity() * sizeof(FrameRecord);
-  snapshots_.SetBudget(budget_ > record ? budget_ - record : 0);
+  const size_t other = history_.capacity() * sizeof(FrameRecord) + packer_.Bytes();
+  snapshots_.SetBudget(budget_ > other ? budget_ - other : 0);
+}
+
+bool FireTimeline::InStep(int32_t frame) const {
+  return frame == live_ + 1 || (frame == live_ && haveOutput_);
+}
+
+void FireTimeline::Collect(bool wait) {
+  if (!packer_.Busy()) return;
+  FireSnapshot packed;
+  const bool done = packer_.Take(wait, &packed);
+  if (!packer_.Busy()) ShareBudget();
+  if (done) snapshots_.Keep(std::move(packed));
 }
 
 bool FireTimeline::SizeIs(int32_t width, int32_t height) const {
-  return effect_.Width() == width && effect_.Height() == height;
+  return fire_.Width() == width && fire_.Height() == height;
 }
 
 bool FireTimeline::Resize(int32_t width, int32_t height) {
   if (SizeIs(width, height)) return true;
-  if (!effect_.SetFrameSize(width, height)) {
+  if (!fire_.Resize(width, height)) {
     haveOutput_ = false;  // the fire and its states stay, for the size the host comes back to
     return false;
   }
@@ -45,11 +50,12 @@ bool FireTimeline::Resize(int32_t width, int32_t height) {
 }
 
 void FireTimeline::Forget() {
+  packer_.Release();  // what it packs is of what goes
   history_.clear();
   history_.shrink_to_fit();
   ShareBudget();
-  snapshots_.Reset(effect_.CellBytes() / 3);
-  effect_.Restart();
+  snapshots_.Reset(fire_.CellBytes());
+  Restart();
   live_ = 0;
   haveOutput_ = false;
   recheck_ = false;
@@ -68,6 +74,7 @@ int32_t FireTimeline::FirstFrameToRead(int32_t frame) const {
 }
 
 int32_t FireTimeline::FirstFrameToRead(int32_t frame, FireInputs& inputs) {
+  if (!InStep(frame)) Collect(true);  // every state in place before the frames are told
   if (recheck_ && frame >= 1 && frame <= kLastFrame) {
     FireValues values;
     if (!inputs.Values(frame, &values) || !CheckValues(StartFrame(frame), frame, values, inputs)) {
@@ -85,6 +92,7 @@ FireStatus FireTimeline::Render(int32_t frame, int32_t width, int32_t height,
   if (!Resize(width, height)) return FireStatus::kOutOfMemory;
   FireValues values;
   if (!inputs.Values(frame, &values)) return FireStatus::kInputFailed;
+  if (!InStep(frame)) Collect(true);
   // A changed source shows itself only as a frame that comes back different; then no state
   // holds, and the second pass replays from frame 1 with nothing left to compare.
   for (int pass = 0; pass < 2; ++pass) {
@@ -102,7 +110,10 @@ FireStatus FireTimeline::Render(int32_t frame, int32_t width, int32_t height,
     }
     bool sourceChanged = false;
     const FireStatus status = Replay(start, frame, values, inputs, &sourceChanged);
-    if (!sourceChanged) return status;
+    if (!sourceChanged) {
+      Collect(false);
+      return status;
+    }
     Forget();
   }
   return FireStatus::kInputFailed;
@@ -137,10 +148,11 @@ bool FireTimeline::CheckValues(int32_t last, int32_t frame, const FireValues& va
 }
 
 void FireTimeline::DropFrom(int32_t frame) {
+  Collect(true);
   if (history_.size() >= static_cast<size_t>(frame)) history_.resize(frame - 1);
   snapshots_.DropFrom(frame);
   if (live_ >= frame) {
-    effect_.Restart();
+    Restart();
     live_ = 0;
     haveOutput_ = false;
   }
@@ -151,31 +163,34 @@ bool FireTimeline::MoveTo(int32_t start) {
   haveOutput_ = false;
   live_ = 0;
   if (start == 0) {
-    effect_.Restart();
+    Restart();
     return true;
   }
-  const FireSnapshot* saved = snapshots_.Before(start + 1);
-  if (!effect_.Restore(snapshots_, *saved)) return false;
+  if (!Restore(*snapshots_.Before(start + 1))) return false;
   live_ = start;
   return true;
 }
 
-FireStatus FireTimeline::ReadSource(int32_t frame, const FireValues& values, FireInputs& inputs,
-                                    FrameRecord* record) {
-  const size_t count = static_cast<size_t>(effect_.Width()) * static_cast<size_t>(effect_.Height());
-  const FireStatus status = inputs.DigestedSource(frame, effect_.Input(), count, &record->source);
-  if (status != FireStatus::kOk) return status;
-  record->values = Digest(values);
-  return FireStatus::kOk;
+void FireTimeline::Restart() { fire_.Restart(); }
+
+bool FireTimeline::Restore(const FireSnapshot& saved) {
+  if (RestoreFire(snapshots_, saved, fire_)) return true;
+  Restart();
+  return false;
 }
 
 FireStatus FireTimeline::Replay(int32_t start, int32_t frame, const FireValues& valuesAtFrame,
                                 FireInputs& inputs, bool* sourceChanged) {
   FrameRecord record;
+  ConstPixelView source;
+  const int32_t width = fire_.Width(), height = fire_.Height();
   if (start == frame) {
     // The live frame again: its pixels stand while its values and source do.
-    const FireStatus status = ReadSource(frame, valuesAtFrame, inputs, &record);
+    const FireStatus status = inputs.Source(frame, &source);
     if (status != FireStatus::kOk) return status;
+    digest_.Begin(source, width, height);
+    record.source = digest_.Finish();
+    record.values = Digest(valuesAtFrame);
     if (record.source != history_[frame - 1].source) {
       *sourceChanged = true;
       return FireStatus::kOk;
@@ -193,22 +208,38 @@ FireStatus FireTimeline::Replay(int32_t start, int32_t frame, const FireValues& 
     } else if (!inputs.Values(k, &values)) {
       return FireStatus::kInputFailed;
     }
-    const FireStatus status = ReadSource(k, values, inputs, &record);
+    const FireStatus status = inputs.Source(k, &source);
     if (status != FireStatus::kOk) return status;
+    // The source's digest is taken as the render reads it; a source found changed then
+    // leaves a fire that is restarted anyway.
+    haveOutput_ = false;
+    fire_.Values() = EffectValuesOf(values);
+    digest_.Begin(source, width, height);
+    const bool rendered = fire_.Render(k, width, height, source, &digest_);
+    record.source = digest_.Finish();
+    record.values = Digest(values);
     if (!Record(k, record)) {
+      Restart();
+      live_ = 0;
       *sourceChanged = true;
       return FireStatus::kOk;
     }
-    haveOutput_ = false;
-    if (!effect_.Render(k, values)) {
-      effect_.Restart();
+    if (!rendered) {
+      Restart();
       live_ = 0;
       return FireStatus::kOutOfMemory;
     }
     live_ = k;
     haveOutput_ = true;
     ++framesRendered_;
-    if (snapshots_.Wants(k)) effect_.Save(snapshots_, k);
+    if (snapshots_.Wants(k)) {
+      Collect(true);  // one state at a time: the one before was begun a spacing ago
+      if (snapshots_.Wants(k)) {
+        const size_t held = packer_.Bytes();
+        if (!packer_.Start(k, fire_)) SaveFire(snapshots_, k, fire_);
+        if (packer_.Bytes() != held) ShareBudget();
+      }
+    }
   }
   return FireStatus::kOk;
 }
@@ -219,6 +250,7 @@ bool FireTimeline::Record(int32_t frame, const FrameRecord& record) {
     if (seen.source != record.source) return false;
     if (seen.values == record.values) return true;
     // The states after this frame were made with other values here.
+    Collect(true);
     snapshots_.DropFrom(frame);
     history_.resize(frame - 1);
   }

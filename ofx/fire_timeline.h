@@ -15,8 +15,11 @@
 #include <cstdint>
 #include <vector>
 
-#include "ofx/fire_effect.h"
+#include "effect/fire.h"
+#include "effect/pixel_view.h"
 #include "ofx/fire_params.h"
+#include "ofx/source_digest.h"
+#include "ofx/state_packer.h"
 #include "shared/fire_snapshots.h"
 
 enum class FireStatus {
@@ -34,13 +37,9 @@ class FireInputs {
   // The values at frame `frame` (1 is the first), each read at that frame's own time whether
   // the host keeps keyframes for it or not; false when they cannot be read.
   virtual bool Values(int32_t frame, FireValues* values) = 0;
-  // Frame `frame` of the source into `pixels`, the frame's size, top row first; transparent
-  // where the source has nothing.
-  virtual FireStatus Source(int32_t frame, PF_Pixel* pixels) = 0;
-  // Source, and the digest of the `count` pixels it wrote (PixelDigest). A source that digests
-  // each row as it writes it spares the fire a second pass over the frame.
-  virtual FireStatus DigestedSource(int32_t frame, PF_Pixel* pixels, size_t count,
-                                    uint64_t* digest);
+  // Frame `frame` of the source where the host holds it: a view of the frame's size, top row
+  // first, that holds until the next call (empty: nothing feeds the fire).
+  virtual FireStatus Source(int32_t frame, ConstPixelView* source) = 0;
   virtual bool Aborted() { return false; }
 };
 
@@ -54,16 +53,13 @@ class FireTimeline {
 
   explicit FireTimeline(size_t snapshotBudget = kDefaultBudget);
 
-  // False when the effect does not start.
-  bool Start() { return effect_.Start(); }
-
   // Makes frame `frame` (1 .. kLastFrame) of a width x height fire; Heat() and Colours() then give it.
   // kOutOfMemory when a new frame size cannot be had: the fire keeps its size and states.
   FireStatus Render(int32_t frame, int32_t width, int32_t height, FireInputs& inputs);
-  // The frame Render made, top row first, `width` pixels a row.
-  // As FireEffect gives it: the heat field and the pixel of each heat.
-  const uint8_t* Heat() { return effect_.Heat(); }
-  void Colours(PF_Pixel colours[256]) const { effect_.Colours(colours); }
+  // The frame Render made, top row first, `width` pixels a row, as the Fire gives it: the heat
+  // field and the pixel of each heat (the top row is left transparent).
+  const uint8_t* Heat() const { return fire_.Heat(); }
+  void Colours(FlamePixel colours[256]) const { fire_.Colours(colours); }
 
   // A width x height fire from now on, every state forgotten when that is another size; false
   // when the size cannot be had, and the fire and its states stay as they were.
@@ -112,16 +108,25 @@ class FireTimeline {
   bool MoveTo(int32_t start);
   FireStatus Replay(int32_t start, int32_t frame, const FireValues& valuesAtFrame,
                     FireInputs& inputs, bool* sourceChanged);
-  // Reads frame `frame`'s source into the effect's input and says what the frame is made of.
-  FireStatus ReadSource(int32_t frame, const FireValues& values, FireInputs& inputs,
-                        FrameRecord* record);
+  // Whether `frame` goes on from the live frame, whatever states are saved.
+  bool InStep(int32_t frame) const;
+  // Keeps the state the packer made, waiting for it when `wait`.
+  void Collect(bool wait);
+  // The state after frame `frame` restored; false when it cannot be, and the fire restarts.
+  bool Restore(const FireSnapshot& saved);
+  // The state at load.
+  void Restart();
   // Records what frame `frame` is made from; false when its source was seen before and came
   // back changed.
   bool Record(int32_t frame, const FrameRecord& record);
 
   size_t budget_;
-  FireEffect effect_;
+  Fire fire_;
+  SourceDigest digest_;
   FireSnapshots snapshots_;
+  // Packs the states saved as the fire plays on; each is kept when done, or when a seek or a
+  // change of what the states were made from needs every state in place.
+  StatePacker packer_;
   std::vector<FrameRecord> history_;  // frame n at n - 1: what the kept states were made from
   int32_t live_ = 0;  // the frame the effect's state is after; 0: the state at load
   bool haveOutput_ = false;  // Heat() is frame `live_`

@@ -42,43 +42,52 @@ OfxStatus DefineParam(OfxParamSetHandle set, const char* type, const char* name,
   return ofx::kStatOK;
 }
 
-const char* ParamType(FireParamKind kind) {
+const char* ParamType(ParamKind kind) {
   switch (kind) {
-    case FireParamKind::kInteger: return ofx::kParamTypeInteger;
-    case FireParamKind::kBoolean: return ofx::kParamTypeBoolean;
-    case FireParamKind::kColor: return ofx::kParamTypeRGB;
-    case FireParamKind::kAngle: break;
+    case ParamKind::kSlider: return ofx::kParamTypeInteger;
+    case ParamKind::kCheckBox: return ofx::kParamTypeBoolean;
+    case ParamKind::kColor: return ofx::kParamTypeRGB;
+    case ParamKind::kAngle:
+    case ParamKind::kFraction: break;
   }
   return ofx::kParamTypeDouble;
 }
 
+// The default, and the same valid and slider range: `set` puts one value under a name.
+template <typename Set, typename Value>
+void SetDefaultAndRange(Set set, const Value& dephault, const Value& min, const Value& max) {
+  set(ofx::kParamPropDefault, dephault);
+  for (const char* name : {ofx::kParamPropMin, ofx::kParamPropDisplayMin}) set(name, min);
+  for (const char* name : {ofx::kParamPropMax, ofx::kParamPropDisplayMax}) set(name, max);
+}
+
 // Default, valid range and slider range, each of the parameter's own type and dimension.
 void SetRanges(const FireParam& param, const OfxProps& props) {
+  const auto setInt = [&props](const char* name, int value) { props.SetInt(name, value); };
+  const auto setDouble = [&props](const char* name, double value) {
+    props.SetDouble(name, value);
+  };
   switch (param.kind) {
-    case FireParamKind::kInteger:
-      props.SetInt(ofx::kParamPropDefault, static_cast<int>(param.dephault[0]));
-      for (const char* name : {ofx::kParamPropMin, ofx::kParamPropDisplayMin}) {
-        props.SetInt(name, param.min);
-      }
-      for (const char* name : {ofx::kParamPropMax, ofx::kParamPropDisplayMax}) {
-        props.SetInt(name, param.max);
-      }
+    case ParamKind::kSlider:
+      SetDefaultAndRange(setInt, static_cast<int>(param.dephault[0]), param.min, param.max);
       break;
-    case FireParamKind::kBoolean:
+    case ParamKind::kCheckBox:
       props.SetInt(ofx::kParamPropDefault, static_cast<int>(param.dephault[0]));
       break;
-    case FireParamKind::kColor: {
+    case ParamKind::kColor: {
       const double zeros[3] = {0, 0, 0}, ones[3] = {1, 1, 1};
-      props.SetDoubles(ofx::kParamPropDefault, param.dephault, 3);
-      for (const char* name : {ofx::kParamPropMin, ofx::kParamPropDisplayMin}) {
-        props.SetDoubles(name, zeros, 3);
-      }
-      for (const char* name : {ofx::kParamPropMax, ofx::kParamPropDisplayMax}) {
-        props.SetDoubles(name, ones, 3);
-      }
+      const auto setRgb = [&props](const char* name, const double* rgb) {
+        props.SetDoubles(name, rgb, 3);
+      };
+      SetDefaultAndRange(setRgb, static_cast<const double*>(param.dephault),
+                         static_cast<const double*>(zeros), static_cast<const double*>(ones));
       break;
     }
-    case FireParamKind::kAngle:
+    case ParamKind::kFraction:
+      SetDefaultAndRange(setDouble, param.dephault[0], static_cast<double>(param.min),
+                         static_cast<double>(param.max));
+      break;
+    case ParamKind::kAngle:
       props.SetString(ofx::kParamPropDoubleType, ofx::kParamDoubleTypeAngle);
       props.SetDouble(ofx::kParamPropDefault, param.dephault[0]);
       props.SetDouble(ofx::kParamPropMin, param.min);

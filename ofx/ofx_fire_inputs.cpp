@@ -26,23 +26,24 @@ bool OfxFireInputs::Read(int index, double time, int32_t* value) const {
   const FireParam& param = FireParams()[index];
   OfxParamHandle handle = params_[index];
   switch (param.kind) {
-    case FireParamKind::kInteger:
-    case FireParamKind::kBoolean: {
+    case ParamKind::kSlider:
+    case ParamKind::kCheckBox: {
       int v = 0;
       if (suite.paramGetValueAtTime(handle, time, &v) != ofx::kStatOK) return false;
       *value = FireIntegerValue(param, v);
       return true;
     }
-    case FireParamKind::kColor: {
+    case ParamKind::kColor: {
       double r = 0, g = 0, b = 0;
       if (suite.paramGetValueAtTime(handle, time, &r, &g, &b) != ofx::kStatOK) return false;
       *value = FireColorValue(param, r, g, b);
       return true;
     }
-    case FireParamKind::kAngle: {
-      double degrees = 0;
-      if (suite.paramGetValueAtTime(handle, time, &degrees) != ofx::kStatOK) return false;
-      *value = FireAngleValue(param, degrees);
+    case ParamKind::kAngle:
+    case ParamKind::kFraction: {
+      double units = 0;
+      if (suite.paramGetValueAtTime(handle, time, &units) != ofx::kStatOK) return false;
+      *value = FireFixedValue(param, units);
       return true;
     }
   }
@@ -57,25 +58,20 @@ bool OfxFireInputs::Values(int32_t frame, FireValues* values) {
   return true;
 }
 
-FireStatus OfxFireInputs::Source(int32_t frame, PF_Pixel* pixels) {
-  return ReadSource(frame, pixels, nullptr);
+OfxFireInputs::~OfxFireInputs() { ReleaseImage(); }
+
+void OfxFireInputs::ReleaseImage() {
+  if (image_) HostSuites().effects->clipReleaseImage(image_);
+  image_ = nullptr;
 }
 
-FireStatus OfxFireInputs::DigestedSource(int32_t frame, PF_Pixel* pixels, size_t,
-                                         uint64_t* digest) {
-  PixelDigest made;
-  const FireStatus status = ReadSource(frame, pixels, &made);
-  if (status == FireStatus::kOk) *digest = made.Value();
-  return status;
-}
-
-FireStatus OfxFireInputs::ReadSource(int32_t frame, PF_Pixel* pixels, PixelDigest* digest) {
+FireStatus OfxFireInputs::Source(int32_t frame, ConstPixelView* source) {
   const OfxImageEffectSuiteV1& suite = *HostSuites().effects;
-  const size_t count = static_cast<size_t>(frame_.x2 - frame_.x1) *
-                       static_cast<size_t>(frame_.y2 - frame_.y1);
-  OfxPropertySetHandle image = nullptr;
+  ReleaseImage();
+  *source = ConstPixelView{};
   const double time = TimeOf(frame);
-  if (!source_ || suite.clipGetImage(source_, time, nullptr, &image) != ofx::kStatOK || !image) {
+  if (!source_ || suite.clipGetImage(source_, time, nullptr, &image_) != ofx::kStatOK || !image_) {
+    image_ = nullptr;
     // A source that has frames here must give them: a fire fed nothing in their place would
     // be another fire.
     if (time <= lastTime_ + 1e-6) {
@@ -83,15 +79,22 @@ FireStatus OfxFireInputs::ReadSource(int32_t frame, PF_Pixel* pixels, PixelDiges
       return FireStatus::kInputFailed;
     }
     // An unconnected source, or a time past its end: nothing feeds the fire.
-    std::fill(pixels, pixels + count, PF_Pixel{0, 0, 0, 0});
-    if (digest) digest->Add(pixels, count);
     return FireStatus::kOk;
   }
   OfxImageView view;
-  sourceRead_ = ReadImageView(image, &view);
-  if (sourceRead_ == OfxImageRead::kOk) CopyImageToFrame(view, frame_, pixels, digest);
-  suite.clipReleaseImage(image);
-  return sourceRead_ == OfxImageRead::kOk ? FireStatus::kOk : FireStatus::kInputFailed;
+  sourceRead_ = ReadImageView(image_, &view);
+  if (sourceRead_ != OfxImageRead::kOk) {
+    ReleaseImage();
+    return FireStatus::kInputFailed;
+  }
+  const int32_t width = frame_.x2 - frame_.x1, height = frame_.y2 - frame_.y1;
+  if (!FrameViewOf(view, frame_, source)) {
+    copy_.resize(static_cast<size_t>(width) * static_cast<size_t>(height));
+    CopyImageToFrame(view, frame_, copy_.data());
+    *source = PackedView(reinterpret_cast<const uint8_t*>(copy_.data()), width, height,
+                         PixelLayout::kHostArgb);
+  }
+  return FireStatus::kOk;
 }
 
 bool OfxFireInputs::Aborted() {

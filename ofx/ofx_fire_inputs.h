@@ -7,11 +7,11 @@
 
 #include <array>
 #include <cstdint>
+#include <vector>
 
 #include "ofx/fire_params.h"
 #include "ofx/fire_timeline.h"
 #include "ofx/ofx_api.h"
-#include "ofx/pixel_digest.h"
 #include "ofx/ofx_image.h"
 
 class OfxFireInputs : public FireInputs {
@@ -20,11 +20,13 @@ class OfxFireInputs : public FireInputs {
   OfxFireInputs(OfxImageEffectHandle effect, OfxImageClipHandle source,
                 const std::array<OfxParamHandle, kFireParamCount>& params, double firstTime,
                 const OfxRectI& frame);
+  ~OfxFireInputs() override;
+  OfxFireInputs(const OfxFireInputs&) = delete;
+  OfxFireInputs& operator=(const OfxFireInputs&) = delete;
 
   bool Values(int32_t frame, FireValues* values) override;
-  FireStatus Source(int32_t frame, PF_Pixel* pixels) override;
-  FireStatus DigestedSource(int32_t frame, PF_Pixel* pixels, size_t count,
-                            uint64_t* digest) override;
+  // The host's image itself where it covers the frame; else a copy, transparent beside it.
+  FireStatus Source(int32_t frame, ConstPixelView* source) override;
   bool Aborted() override;
 
   // How the last source image read: kOk, or why the plug-in could not read it.
@@ -35,7 +37,7 @@ class OfxFireInputs : public FireInputs {
  private:
   double TimeOf(int32_t frame) const { return firstTime_ + (frame - 1); }
   bool Read(int index, double time, int32_t* value) const;
-  FireStatus ReadSource(int32_t frame, PF_Pixel* pixels, PixelDigest* digest);
+  void ReleaseImage();
 
   OfxImageEffectHandle effect_;
   OfxImageClipHandle source_;
@@ -45,4 +47,6 @@ class OfxFireInputs : public FireInputs {
   double lastTime_;  // the source's last frame, when it is connected; below firstTime else
   OfxImageRead sourceRead_ = OfxImageRead::kOk;
   bool sourceMissing_ = false;
+  OfxPropertySetHandle image_ = nullptr;  // the source image held, until the next is read
+  std::vector<FlamePixel> copy_;  // the frame, where the image does not cover it
 };

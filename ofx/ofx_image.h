@@ -7,10 +7,9 @@
 
 #include <cstdint>
 
-#include "host/host_interface.h"
+#include "effect/pixel_view.h"
+#include "flame/flame_image.h"
 #include "ofx/ofx_api.h"
-
-class PixelDigest;
 
 struct OfxImageView {
   unsigned char* data = nullptr;  // pixel (bounds.x1, bounds.y1), the bottom-left one
@@ -32,22 +31,21 @@ OfxImageRead ReadImageView(OfxPropertySetHandle image, OfxImageView* view);
 // Intersection of two half-open rectangles; empty (x1 == x2 or y1 == y2) when they miss.
 OfxRectI Intersect(const OfxRectI& a, const OfxRectI& b);
 
-// Fills the effect's frame covering `frame` (pixel space) from the image: pixels outside the
-// image's bounds are transparent black. Floats become round(clamp(v) * 255). The pixels
-// written are added to `digest` where there is one.
-void CopyImageToFrame(const OfxImageView& image, const OfxRectI& frame, PF_Pixel* pixels,
-                      PixelDigest* digest = nullptr);
+// The part of the image covering `frame` (pixel space), top row first, where the image's
+// bounds cover it; false else.
+bool FrameViewOf(const OfxImageView& image, const OfxRectI& frame, ConstPixelView* view);
 
-// Writes `window` of the image from the effect's frame covering `frame`: pixels of the window
-// outside the frame are transparent black, and nothing outside window ∩ bounds is touched.
-// Floats are byte / 255.
-void CopyFrameToImage(const PF_Pixel* pixels, const OfxRectI& frame, const OfxRectI& window,
-                      const OfxImageView& image);
+// Fills the effect's frame covering `frame` (pixel space) from the image: pixels outside the
+// image's bounds are transparent black. Floats become round(clamp(v) * 255).
+void CopyImageToFrame(const OfxImageView& image, const OfxRectI& frame, FlamePixel* pixels);
+
+// Makes `window` of the image transparent black, nothing outside window ∩ bounds touched.
+void ClearImage(const OfxRectI& window, const OfxImageView& image);
 
 // Writes `window` of the image from the fire's heat field covering `frame` (a byte a cell, top
 // row first, `frame`'s width a row): each cell's pixel is colours[heat], as the effect colours
 // it, and the frame's top row, which the effect leaves uncoloured, is transparent black, as are
 // the window's pixels outside the frame. Nothing outside window ∩ bounds is touched; floats are
 // byte / 255.
-void ColourHeatToImage(const uint8_t* heat, const PF_Pixel colours[256], const OfxRectI& frame,
+void ColourHeatToImage(const uint8_t* heat, const FlamePixel colours[256], const OfxRectI& frame,
                        const OfxRectI& window, const OfxImageView& image);

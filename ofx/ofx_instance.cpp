@@ -88,7 +88,7 @@ OfxStatus OfxFireInstance::Create(OfxImageEffectHandle effect) {
   bool started = false;
   {
     DefaultFloatEnvironment environment;
-    started = instance->Connect() && instance->timeline_.Start();
+    started = instance->Connect();
   }
   if (!started || EffectProps(effect).SetPointer(ofx::kPropInstanceData, instance) != ofx::kStatOK) {
     delete instance;
@@ -238,7 +238,7 @@ OfxStatus OfxFireInstance::RenderFrame(double time, const OfxRectI& window,
   const int32_t index = FrameAt(time, first);
   if (index < 1 || index > LastFrame(first)) {
     // Before the source begins, and long after it ends, there is no fire.
-    CopyFrameToImage(nullptr, OfxRectI{0, 0, 0, 0}, window, view);
+    ClearImage(window, view);
     return ofx::kStatOK;
   }
   FireStatus status = FireStatus::kOk;
@@ -271,7 +271,7 @@ OfxStatus OfxFireInstance::RenderFrame(double time, const OfxRectI& window,
     return inputs.SourceRead() == OfxImageRead::kUnsupported ? ofx::kStatErrImageFormat
                                                                : ofx::kStatFailed;
   }
-  PF_Pixel colours[256];
+  FlamePixel colours[256];
   timeline_.Colours(colours);
   ColourHeatToImage(timeline_.Heat(), colours, frame, window, view);
   return ofx::kStatOK;

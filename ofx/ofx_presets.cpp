@@ -1,22 +1,9 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "ofx/ofx_presets.h"
 
-#include <cstring>
-
 #include "effect/effect_presets.h"
 #include "ofx/ofx_host.h"
 
-namespace {
-
-// The row of the effect's table behind a parameter the host shows.
-const EffectParam& RowOf(const FireParam& param) {
-  for (const EffectParam& row : EffectParams()) {
-    if (std::strcmp(row.scriptName, param.scriptName) == 0) return row;
-  }
-  return EffectParams()[0];  // unreachable: every FireParam comes from a row
-}
-
-}  // namespace
 
 OfxStatus DefinePresetChoice(OfxParamSetHandle set) {
   OfxPropertySetHandle handle = nullptr;
@@ -51,15 +38,16 @@ bool ApplyPickedPreset(OfxParamSetHandle set, OfxParamHandle choice, double time
   suite.paramEditBegin(set, preset.title);
   for (int i = 0; i < kFireParamCount; ++i) {
     const FireParam& param = FireParams()[i];
-    const int32_t value = PresetValueOf(preset, RowOf(param));
+    const int32_t value = PresetValueOf(preset, kEffectParams[param.position - 1]);
     switch (param.kind) {
-      case FireParamKind::kInteger:
-      case FireParamKind::kBoolean: suite.paramSetValue(params[i], static_cast<int>(value)); break;
-      case FireParamKind::kColor:
+      case ParamKind::kSlider:
+      case ParamKind::kCheckBox: suite.paramSetValue(params[i], static_cast<int>(value)); break;
+      case ParamKind::kColor:
         suite.paramSetValue(params[i], RedOf(value) / 255.0, GreenOf(value) / 255.0,
                             BlueOf(value) / 255.0);
         break;
-      case FireParamKind::kAngle: suite.paramSetValue(params[i], value / 65536.0); break;
+      case ParamKind::kAngle:
+      case ParamKind::kFraction: suite.paramSetValue(params[i], value / 65536.0); break;
     }
   }
   suite.paramSetValue(choice, 0);

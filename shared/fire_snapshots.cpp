@@ -179,10 +179,10 @@ void FireSnapshots::Reset(size_t bufferBytes) {
   stateBytes_ = 0;
   bufferBytes_ = bufferBytes;
   spacing_ = kFirstSpacing;
-  if (coder_) {
+  if (packer_.coder_) {
     // What one frame size needed, the next need not.
-    std::vector<uint8_t>().swap(coder_->packed);
-    std::vector<uint32_t>().swap(coder_->runs);
+    std::vector<uint8_t>().swap(packer_.coder_->packed);
+    std::vector<uint32_t>().swap(packer_.coder_->runs);
   }
 }
 
@@ -199,26 +199,33 @@ size_t FireSnapshots::BytesOf(const FireSnapshot& snapshot) {
          snapshot.packed.capacity();
 }
 
-size_t FireSnapshots::Bytes() const {
-  size_t bytes = stateBytes_;
-  if (coder_) {
-    bytes += sizeof(Coder) + Coder::kOwnBytes + coder_->packed.capacity() +
-             coder_->runs.capacity() * sizeof(uint32_t);
-  }
-  return bytes;
-}
+size_t FireSnapshots::Bytes() const { return stateBytes_ + packer_.Bytes(); }
 
 bool FireSnapshots::Wants(int32_t frame) const {
   return frame > 0 && frame % spacing_ == 0 && states_.count(frame) == 0;
 }
 
-bool FireSnapshots::Pack(const uint8_t* const buffers[3], FireSnapshot* snapshot) {
+FireSnapshots::Packer::Packer() = default;
+
+FireSnapshots::Packer::~Packer() = default;
+
+size_t FireSnapshots::Packer::Bytes() const {
+  if (!coder_) return 0;
+  return sizeof(Coder) + Coder::kOwnBytes + coder_->packed.capacity() +
+         coder_->runs.capacity() * sizeof(uint32_t);
+}
+
+bool FireSnapshots::Packer::Pack(int32_t frame, const FlameState& flame,
+                                 const uint8_t* const buffers[3], size_t bufferBytes,
+                                 FireSnapshot* snapshot) {
+  // Runs are counted in 32 bits.
+  if (bufferBytes > UINT32_MAX) return false;
   if (!coder_) coder_.reset(new (std::nothrow) Coder);
   if (!coder_) return false;
   Coder& c = *coder_;
   if (!c.Begin()) return false;
   c.runs.clear();
-  const size_t size = bufferBytes_;
+  const size_t size = bufferBytes;
   for (int b = 0; b < 3; ++b) {
     const uint8_t* p = buffers[b];
     size_t at = 0;
@@ -247,6 +254,8 @@ bool FireSnapshots::Pack(const uint8_t* const buffers[3], FireSnapshot* snapshot
   }
   if (!c.Finish()) return false;
   const size_t used = c.Used();
+  snapshot->frame = frame;
+  snapshot->flame = flame;
   snapshot->packed.assign(c.packed.begin(), c.packed.begin() + static_cast<ptrdiff_t>(used));
   snapshot->runs.assign(c.runs.begin(), c.runs.end());
   return true;
@@ -254,15 +263,27 @@ bool FireSnapshots::Pack(const uint8_t* const buffers[3], FireSnapshot* snapshot
 
 void FireSnapshots::Save(int32_t frame, const FlameState& flame,
                          const uint8_t* const buffers[3]) {
-  // Runs are counted in 32 bits.
-  if (bufferBytes_ > UINT32_MAX) return;
   FireSnapshot snapshot;
-  snapshot.frame = frame;
-  snapshot.flame = flame;
   try {
-    if (!Pack(buffers, &snapshot)) return;
-    stateBytes_ += BytesOf(snapshot);
-    states_[frame] = std::move(snapshot);
+    if (!packer_.Pack(frame, flame, buffers, bufferBytes_, &snapshot)) return;
+  } catch (const std::bad_alloc&) {
+    return;
+  }
+  Keep(std::move(snapshot));
+}
+
+void FireSnapshots::Keep(FireSnapshot&& snapshot) {
+  try {
+    const size_t bytes = BytesOf(snapshot);
+    const int32_t frame = snapshot.frame;
+    const auto kept = states_.find(frame);
+    if (kept != states_.end()) {
+      stateBytes_ -= BytesOf(kept->second);
+      kept->second = std::move(snapshot);
+    } else {
+      states_.emplace(frame, std::move(snapshot));
+    }
+    stateBytes_ += bytes;
   } catch (const std::bad_alloc&) {
     return;
   }
@@ -285,9 +306,10 @@ void FireSnapshots::Thin() {
 
 bool FireSnapshots::Load(const FireSnapshot& snapshot, FlameState* flame,
                          uint8_t* const buffers[3]) {
-  if (!coder_) coder_.reset(new (std::nothrow) Coder);
-  if (!coder_) return false;
-  Coder& c = *coder_;
+  std::unique_ptr<Coder>& coder = packer_.coder_;
+  if (!coder) coder.reset(new (std::nothrow) Coder);
+  if (!coder) return false;
+  Coder& c = *coder;
   if (!c.Open(snapshot.packed)) return false;
   size_t run = 0;
   for (int b = 0; b < 3; ++b) {
@@ -320,6 +342,20 @@ void SaveEffectFire(FireSnapshots& snapshots, int32_t frame, const EffectInstanc
   if (!buffers.field || buffers.cells != snapshots.BufferBytes()) return;
   const uint8_t* const parts[3] = {buffers.mask, buffers.field, buffers.drops};
   snapshots.Save(frame, instance.flame, parts);
+}
+
+void SaveFire(FireSnapshots& snapshots, int32_t frame, Fire& fire) {
+  FlameSequenceData& buffers = fire.Buffers();
+  if (!buffers.field || fire.CellBytes() != snapshots.BufferBytes()) return;
+  const uint8_t* const parts[3] = {buffers.mask, buffers.field, buffers.drops};
+  snapshots.Save(frame, fire.State(), parts);
+}
+
+bool RestoreFire(FireSnapshots& snapshots, const FireSnapshot& snapshot, Fire& fire) {
+  FlameSequenceData& buffers = fire.Buffers();
+  uint8_t* const parts[3] = {buffers.mask, buffers.field, buffers.drops};
+  return buffers.field && fire.CellBytes() == snapshots.BufferBytes() &&
+         snapshots.Load(snapshot, &fire.State(), parts);
 }
 
 bool RestoreEffectFire(FireSnapshots& snapshots, const FireSnapshot& snapshot,

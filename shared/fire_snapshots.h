@@ -15,6 +15,7 @@
 #include <memory>
 #include <vector>
 
+#include "effect/fire.h"
 #include "flame/flame_state.h"
 #include "host/effect_commands.h"
 
@@ -30,6 +31,8 @@ struct FireSnapshot {
 };
 
 class FireSnapshots {
+  struct Coder;
+
  public:
   // Packing a state costs about what eight frames of the fire cost: with a state every 12th
   // frame, play in order pays two thirds of a frame's step for them, and a seek replays at
@@ -50,11 +53,33 @@ class FireSnapshots {
   // Forgets the states after `frame` - 1.
   void DropFrom(int32_t frame);
 
+  // Packs states, for FireSnapshots or apart from it (on another thread: each packer is used
+  // by one thread at a time).
+  class Packer {
+   public:
+    Packer();
+    ~Packer();
+    Packer(const Packer&) = delete;
+    Packer& operator=(const Packer&) = delete;
+    // The state after `frame` from the engine's state and its three buffers of `bufferBytes`
+    // each; false without the memory.
+    bool Pack(int32_t frame, const FlameState& flame, const uint8_t* const buffers[3],
+              size_t bufferBytes, FireSnapshot* snapshot);
+    // Memory held: the deflater's own and what it keeps for the next state.
+    size_t Bytes() const;
+
+   private:
+    friend class FireSnapshots;
+    std::unique_ptr<Coder> coder_;  // made at the first state, kept for the next
+  };
+
   // Whether a state after `frame` should be kept.
   bool Wants(int32_t frame) const;
   // Keeps the state after `frame`, packed from the engine's state and its three buffers.
   // Without the memory for it nothing is kept: seeks then replay from further back.
   void Save(int32_t frame, const FlameState& flame, const uint8_t* const buffers[3]);
+  // Keeps a state packed apart (of BufferBytes() buffers).
+  void Keep(FireSnapshot&& snapshot);
   // Puts a kept state back into `flame` and the three buffers; false when it cannot be
   // unpacked (no memory for the inflater), with the buffers then undefined.
   bool Load(const FireSnapshot& snapshot, FlameState* flame, uint8_t* const buffers[3]);
@@ -74,10 +99,7 @@ class FireSnapshots {
   size_t Limit() const;
 
  private:
-  struct Coder;
   static size_t BytesOf(const FireSnapshot& snapshot);
-  // Packs the three buffers into `snapshot`; false without the memory.
-  bool Pack(const uint8_t* const buffers[3], FireSnapshot* snapshot);
   void Thin();
 
   size_t budget_;
@@ -85,8 +107,14 @@ class FireSnapshots {
   int32_t spacing_ = kFirstSpacing;
   std::map<int32_t, FireSnapshot> states_;
   size_t stateBytes_ = 0;  // BytesOf every state in `states_`
-  std::unique_ptr<Coder> coder_;  // made at the first save, kept for the next
+  Packer packer_;  // saves, and loads with its inflater
 };
+
+// A Fire saved as the state after `frame` when its buffers are of the states' size, and put
+// back; false when they are not of that size or the state cannot be unpacked (the fire is
+// then not worth going on from).
+void SaveFire(FireSnapshots& snapshots, int32_t frame, Fire& fire);
+bool RestoreFire(FireSnapshots& snapshots, const FireSnapshot& snapshot, Fire& fire);
 
 // The fire of an instance of the effect and of the sequence whose handle `in_data` carries (its
 // state and its three buffers, host/effect_fire.h): saved as the state after `frame` when the

@@ -24,7 +24,7 @@ struct Laid {
 
 Laid Lay(PixelLayout layout, int padding, bool upward, int offset) {
   Laid laid;
-  const ptrdiff_t row = static_cast<ptrdiff_t>(kWidth) * 4 + padding;
+  const ptrdiff_t row = static_cast<ptrdiff_t>(kWidth) * PixelBytes(layout) + padding;
   laid.bytes.assign(static_cast<size_t>(row * kHeight + offset), 0xA5);
   uint8_t* first = laid.bytes.data() + offset;
   laid.view = {upward ? first + row * (kHeight - 1) : first, upward ? -row : row, kWidth, kHeight,
@@ -40,15 +40,20 @@ std::vector<uint8_t> Held(std::vector<uint8_t> rgba, PixelLayout layout) {
   return rgba;
 }
 
-// RGBA bytes into a laid-out view, and back.
+// RGBA bytes into a laid-out view (floats as byte / 255), and back.
 void Put(const std::vector<uint8_t>& rgba, const PixelView& view) {
   const std::vector<uint8_t> held = Held(rgba, view.layout);
   for (int32_t y = 0; y < view.height; ++y) {
     for (int32_t x = 0; x < view.width; ++x) {
       const uint8_t* p = &held[(static_cast<size_t>(y) * view.width + x) * 4];
-      uint8_t* q = view.Row(y) + 4 * x;
+      uint8_t* q = view.Row(y) + PixelBytes(view.layout) * x;
       const uint8_t argb[4] = {p[3], p[0], p[1], p[2]};
-      std::memcpy(q, view.layout == PixelLayout::kHostArgb ? argb : p, 4);
+      const float units[4] = {p[0] / 255.0f, p[1] / 255.0f, p[2] / 255.0f, p[3] / 255.0f};
+      if (view.layout == PixelLayout::kRgbaFloat) {
+        std::memcpy(q, units, 16);
+      } else {
+        std::memcpy(q, view.layout == PixelLayout::kHostArgb ? argb : p, 4);
+      }
     }
   }
 }
@@ -56,10 +61,16 @@ std::vector<uint8_t> Take(const PixelView& view) {
   std::vector<uint8_t> rgba(static_cast<size_t>(view.width) * view.height * 4);
   for (int32_t y = 0; y < view.height; ++y) {
     for (int32_t x = 0; x < view.width; ++x) {
-      const uint8_t* q = view.Row(y) + 4 * x;
+      const uint8_t* q = view.Row(y) + PixelBytes(view.layout) * x;
       uint8_t* p = &rgba[(static_cast<size_t>(y) * view.width + x) * 4];
       const uint8_t fromArgb[4] = {q[1], q[2], q[3], q[0]};
-      std::memcpy(p, view.layout == PixelLayout::kHostArgb ? fromArgb : q, 4);
+      if (view.layout == PixelLayout::kRgbaFloat) {
+        float units[4];
+        std::memcpy(units, q, 16);
+        for (int c = 0; c < 4; ++c) p[c] = static_cast<uint8_t>(std::lround(units[c] * 255.0f));
+      } else {
+        std::memcpy(p, view.layout == PixelLayout::kHostArgb ? fromArgb : q, 4);
+      }
     }
   }
   return rgba;
@@ -87,6 +98,7 @@ TEST(Fire, GivesTheEffectsBytesInEveryLayout) {
       {"host pixels, padded rows of odd length", PixelLayout::kHostArgb, PixelLayout::kRgba, 3, false, 1, {}},
       {"host pixels bottom up into RGBA", PixelLayout::kHostArgb, PixelLayout::kRgba, 8, true, 0, custom},
       {"premultiplied RGBA, padded, bottom up", PixelLayout::kRgbaPremultiplied, PixelLayout::kRgbaPremultiplied, 16, true, 0, custom},
+      {"RGBA floats bottom up, padded", PixelLayout::kRgbaFloat, PixelLayout::kRgbaFloat, 20, true, 4, custom},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -120,7 +132,7 @@ TEST(Fire, GivesTheEffectsBytesInEveryLayout) {
     EXPECT_TRUE(burns) << "no fire at all: the comparison proves little";
     // Padding stays as it was: nothing is written outside the frame.
     if (c.padding > 0) {
-      EXPECT_EQ(output.bytes[c.offset + kWidth * 4], 0xA5);
+      EXPECT_EQ(output.bytes[c.offset + kWidth * PixelBytes(c.output)], 0xA5);
     }
   }
 }

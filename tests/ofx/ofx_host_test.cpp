@@ -513,8 +513,9 @@ void CheckOddHosts(Host& host) {
     host.DestroyInstance(instance);
   }
 #if !defined(_WIN32)
-  // A size that cannot be had fails with a message and keeps nothing of it: the fire goes on
-  // as it was, and the same size renders once the memory is there.
+  // A size whose source the host cannot make fails with a message and keeps nothing of it
+  // (the plug-in reads the source where the host holds it: the frame-sized allocation that
+  // fails is the host's), and the same size renders once the memory is there.
   Scene scene = MakeScene({}, {});
   scene.picture = [&scene](int frame) { return MovingSource(scene.width, scene.height, frame, 0); };
   Effect* instance = host.CreateInstance(&scene);
@@ -525,14 +526,14 @@ void CheckOddHosts(Host& host) {
   const std::vector<Picture> large = Reference(*instance, scene, 2);
   Picture frame(size_t{4} << 20);
   const size_t held = liveBytes;
-  failSize = size_t{4} << 20, failSkip = 0;  // the source layer (the output world is a row)
+  failSize = size_t{4} << 20, failSkip = 0;  // the host's source picture
   CHECK_EQ(host.Render(instance, 4.0, &frame), 8);  // kOfxStatErrMemory
   CHECK(liveBytes < held + (size_t{1} << 20));
   CHECK(!host.messages.empty() && host.messages.back().find("not enough memory") != std::string::npos);
   scene.width = 48, scene.height = 36;
   const int before = host.sourceFetches;
   RenderMatches(host, instance, 4, small, "after a size that could not be had");
-  CHECK_EQ(host.sourceFetches - before, 1);
+  CHECK_EQ(host.sourceFetches - before, 4);  // the fire had taken the new size: from frame 1
   scene.width = scene.height = 1024;
   RenderMatches(host, instance, 2, large, "the size again, with the memory");
   host.DestroyInstance(instance);

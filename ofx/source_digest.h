@@ -1,0 +1,39 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+// The digest by which the fire tells source frames apart (xxHash's 64-bit XXH3): every row of
+// the frame as the host lays pixels out, top row first. A render shows it the rows it reads,
+// while they are in the cache; the rows it did not read are read when the digest is taken, so
+// that a frame's digest is the same whatever the render read of it.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "effect/fire_pixels.h"
+#include "effect/pixel_view.h"
+
+class SourceDigest : public SourceRowWatcher {
+ public:
+  SourceDigest();
+  ~SourceDigest();
+  SourceDigest(const SourceDigest&) = delete;
+  SourceDigest& operator=(const SourceDigest&) = delete;
+
+  // Starts the digest of a width x height frame read from `source` (empty: transparent).
+  void Begin(const ConstPixelView& source, int32_t width, int32_t height);
+  void Seen(int32_t y, const FlamePixel* row) override;
+  // The digest, once the rows not yet seen are read.
+  uint64_t Finish();
+
+ private:
+  void Add(const FlamePixel* row);
+  // Reads and adds rows from the next one up to `y`, not included.
+  void ReadUpTo(int32_t y);
+
+  struct State;
+  State* state_;
+  ConstPixelView source_;
+  int32_t width_ = 0;
+  int32_t height_ = 0;
+  int32_t next_ = 0;  // the next row to add
+  std::vector<FlamePixel> row_;
+};

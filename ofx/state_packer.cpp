@@ -1,0 +1,163 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#include "ofx/state_packer.h"
+
+#include <cstring>
+#include <new>
+#include <utility>
+
+// The Windows build's C++ runtime (the win32 thread model) has no std::thread or std::mutex:
+// Windows takes its own thread, slim lock and condition variable.
+#if defined(_WIN32)
+#include <windows.h>
+#else
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+#endif
+
+// The thread and what it and the caller hand each other under its lock.
+struct StatePacker::Thread {
+  bool job = false;   // a state to pack
+  bool done = false;  // the state packed, to be taken
+  bool quit = false;
+
+#if defined(_WIN32)
+  SRWLOCK lock = SRWLOCK_INIT;
+  CONDITION_VARIABLE changed = CONDITION_VARIABLE_INIT;
+  HANDLE handle = nullptr;
+
+  static DWORD WINAPI Main(LPVOID packer) {
+    Work(static_cast<StatePacker*>(packer));
+    return 0;
+  }
+  bool Run(StatePacker* packer) {
+    handle = CreateThread(nullptr, 0, Main, packer, 0, nullptr);
+    return handle != nullptr;
+  }
+  void Join() {
+    WaitForSingleObject(handle, INFINITE);
+    CloseHandle(handle);
+  }
+  void Lock() { AcquireSRWLockExclusive(&lock); }
+  void Unlock() { ReleaseSRWLockExclusive(&lock); }
+  void Wait() { SleepConditionVariableSRW(&changed, &lock, INFINITE, 0); }
+  void Tell() { WakeAllConditionVariable(&changed); }
+#else
+  std::mutex mutex;
+  std::condition_variable changed;
+  std::thread thread;
+
+  bool Run(StatePacker* packer) {
+    try {
+      thread = std::thread(Work, packer);
+    } catch (const std::exception&) {
+      return false;
+    }
+    return true;
+  }
+  void Join() { thread.join(); }
+  void Lock() { mutex.lock(); }
+  void Unlock() { mutex.unlock(); }
+  void Wait() {
+    std::unique_lock<std::mutex> relock(mutex, std::adopt_lock);
+    changed.wait(relock);
+    relock.release();
+  }
+  void Tell() { changed.notify_all(); }
+#endif
+};
+
+StatePacker::StatePacker() = default;
+
+StatePacker::~StatePacker() {
+  if (!thread_) return;
+  thread_->Lock();
+  thread_->quit = true;
+  thread_->Tell();
+  thread_->Unlock();
+  thread_->Join();
+}
+
+void StatePacker::Work(StatePacker* packer) {
+  Thread& t = *packer->thread_;
+  t.Lock();
+  for (;;) {
+    while (!t.job && !t.quit) t.Wait();
+    if (t.quit) break;
+    t.Unlock();
+    const size_t cells = packer->cells_;
+    const uint8_t* const buffers[3] = {packer->copy_.data(), packer->copy_.data() + cells,
+                                       packer->copy_.data() + 2 * cells};
+    bool ok = false;
+    try {
+      ok = packer->packer_.Pack(packer->frame_, packer->state_, buffers, cells, &packer->packed_);
+    } catch (const std::bad_alloc&) {
+    }
+    t.Lock();
+    packer->packedOk_ = ok;
+    t.job = false;
+    t.done = true;
+    t.Tell();
+  }
+  t.Unlock();
+}
+
+bool StatePacker::Start(int32_t frame, Fire& fire) {
+  if (busy_) return false;
+  const FlameSequenceData& buffers = fire.Buffers();
+  const size_t cells = fire.CellBytes();
+  if (!buffers.field || cells == 0) return false;
+  try {
+    if (!thread_) {
+      std::unique_ptr<Thread> made(new Thread);
+      thread_ = std::move(made);
+      if (!thread_->Run(this)) {
+        thread_.reset();
+        return false;
+      }
+    }
+    if (copy_.size() != 3 * cells) {
+      std::vector<uint8_t>().swap(copy_);
+      copy_.resize(3 * cells);
+    }
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  std::memcpy(copy_.data(), buffers.mask, cells);
+  std::memcpy(copy_.data() + cells, buffers.field, cells);
+  std::memcpy(copy_.data() + 2 * cells, buffers.drops, cells);
+  frame_ = frame;
+  state_ = fire.State();
+  cells_ = cells;
+  thread_->Lock();
+  thread_->job = true;
+  thread_->Tell();
+  thread_->Unlock();
+  busy_ = true;
+  return true;
+}
+
+bool StatePacker::Take(bool wait, FireSnapshot* packed) {
+  if (!busy_) return false;
+  Thread& t = *thread_;
+  t.Lock();
+  if (!t.done && !wait) {
+    t.Unlock();
+    return false;
+  }
+  while (!t.done) t.Wait();
+  t.done = false;
+  t.Unlock();
+  busy_ = false;
+  packerBytes_ = packer_.Bytes();
+  if (!packedOk_) return false;
+  *packed = std::move(packed_);
+  packed_ = FireSnapshot{};
+  return true;
+}
+
+void StatePacker::Release() {
+  FireSnapshot dropped;
+  Take(true, &dropped);
+  std::vector<uint8_t>().swap(copy_);
+}
