@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <mutex>
 #include <new>
 
 #include "frei0r/frei0r_api.h"
@@ -70,6 +71,7 @@ bool FyrelInstance::Start() {
 void FyrelInstance::SetParam(int index, const void* value) {
   const Frei0rParam* param = Frei0rParamAt(index);
   if (!param || !value) return;
+  std::lock_guard<InstanceLock> hold(lock_);
   PF_ParamDef& def = host_.Param(param->position);
   switch (param->kind) {
     case Frei0rKind::kSlider:
@@ -96,6 +98,7 @@ void FyrelInstance::SetParam(int index, const void* value) {
 void FyrelInstance::GetParam(int index, void* value) const {
   const Frei0rParam* param = Frei0rParamAt(index);
   if (!param || !value) return;
+  std::lock_guard<InstanceLock> hold(lock_);
   const PF_ParamDef& def = host_.Param(param->position);
   switch (param->kind) {
     case Frei0rKind::kSlider:
@@ -136,6 +139,7 @@ int32_t FyrelInstance::NextFrame(double time) {
 
 void FyrelInstance::Update(double time, const uint32_t* inframe, uint32_t* outframe) {
   if (!outframe) return;
+  std::lock_guard<InstanceLock> hold(lock_);
   // frei0r's bytes are red, green, blue, alpha: the RGBA the host of our own takes and gives.
   host_.SetInputRgba(reinterpret_cast<const uint8_t*>(inframe), width_, height_);
   host_.FrameSetup();

@@ -2,7 +2,9 @@
 // One frei0r instance of the effect: one effect instance with one sequence, a fire of its
 // own, driven through the effect's commands by a host of our own, with the frame index taken
 // from the order of the updates. Instances share nothing: different instances may be driven
-// from different threads at once; one instance from one thread at a time.
+// from different threads at once. Calls on one instance from several threads at once (a host
+// that slices a frame into bands and hands each band to the same instance) are taken one at a
+// time, each band a frame of its own.
 #pragma once
 
 #include <cstdint>
@@ -11,6 +13,7 @@
 #include "host/effect_commands.h"
 #include "host/host_interface.h"
 #include "minihost/effect_host.h"
+#include "shared/instance_lock.h"
 
 class FyrelInstance {
  public:
@@ -39,6 +42,7 @@ class FyrelInstance {
   bool Start();
   int32_t NextFrame(double time);
 
+  mutable InstanceLock lock_;  // one call at a time
   EffectInstance effect_;  // before host_, which drives it
   EffectHost host_;
   int32_t width_;

@@ -133,7 +133,9 @@ void RegisterFyrelFilter() {
   obs_source_info info = {};
   info.id = kFyrelFilterId;
   info.type = OBS_SOURCE_TYPE_FILTER;
-  info.output_flags = OBS_SOURCE_VIDEO | OBS_SOURCE_CUSTOM_DRAW;
+  // sRGB-aware as the sources are: OBS then renders a source straight into the filter, through
+  // the filter's own effect, with no texture of its own in between.
+  info.output_flags = OBS_SOURCE_VIDEO | OBS_SOURCE_CUSTOM_DRAW | OBS_SOURCE_SRGB;
   info.get_name = FilterName;
   info.create = FilterCreate;
   info.destroy = FilterDestroy;

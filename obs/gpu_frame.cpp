@@ -32,7 +32,7 @@ bool GpuFrame::Map(obs_source_t* filter, uint32_t width, uint32_t height, const 
   gs_blend_state_push();
   gs_blend_function(GS_BLEND_ONE, GS_BLEND_ZERO);
   if (obs_source_process_filter_begin(filter, GS_RGBA, OBS_ALLOW_DIRECT_RENDERING)) {
-    obs_source_process_filter_end(filter, obs_get_base_effect(OBS_EFFECT_DEFAULT), width, height);
+    obs_source_process_filter_end(filter, TexelEffect(), width, height);
   }
   gs_blend_state_pop();
   gs_texrender_end(texrender_);
@@ -51,11 +51,20 @@ void GpuFrame::Unmap() {
   gs_stagesurface_unmap(stage_);
 }
 
-void GpuFrame::Draw() const {
+gs_effect_t* GpuFrame::TexelEffect() {
+  if (!texel_) {
+    char* path = obs_module_file("effects/texel.effect");
+    if (path) texel_ = gs_effect_create_from_file(path, nullptr);
+    bfree(path);
+  }
+  return texel_ ? texel_ : obs_get_base_effect(OBS_EFFECT_DEFAULT);
+}
+
+void GpuFrame::Draw() {
   if (!texture_) return;
   // GS_RGBA is an sRGB format: it is sampled decoded and written encoded, so that its bytes
   // arrive unchanged, as OBS's own filters draw.
-  gs_effect_t* effect = obs_get_base_effect(OBS_EFFECT_DEFAULT);
+  gs_effect_t* effect = TexelEffect();
   gs_eparam_t* image = gs_effect_get_param_by_name(effect, "image");
   const bool previous = gs_framebuffer_srgb_enabled();
   gs_enable_framebuffer_srgb(true);
@@ -70,6 +79,8 @@ void GpuFrame::Release() {
   gs_texrender_destroy(texrender_);
   gs_stagesurface_destroy(stage_);
   gs_texture_destroy(texture_);
+  gs_effect_destroy(texel_);
+  texel_ = nullptr;
   texrender_ = nullptr;
   stage_ = nullptr;
   texture_ = nullptr;

@@ -28,16 +28,21 @@ class GpuFrame {
     Unmap();
     return ok;
   }
-  // Draws the last result at the origin with the caller's blending (premultiplied "over").
-  void Draw() const;
+  // Draws the last result at the origin with the caller's blending (premultiplied "over"),
+  // each texel sampled alone: a filtering sampler takes in neighbours on large textures.
+  void Draw();
   void Release();
 
  private:
   bool Map(obs_source_t* filter, uint32_t width, uint32_t height, const uint8_t** source,
            uint32_t* sourceRowBytes, uint8_t** out, uint32_t* outRowBytes);
   void Unmap();
+  // The module's effect that draws each texel alone (the default effect's "Draw", but for the
+  // sampler): the source is drawn through it where OBS renders it straight into the filter.
+  gs_effect_t* TexelEffect();
 
   gs_texrender_t* texrender_ = nullptr;
   gs_stagesurf_t* stage_ = nullptr;
   gs_texture_t* texture_ = nullptr;
+  gs_effect_t* texel_ = nullptr;  // draws texels as they are, whatever the size
 };

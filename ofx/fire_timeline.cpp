@@ -67,6 +67,17 @@ int32_t FireTimeline::FirstFrameToRead(int32_t frame) const {
   return start == frame ? frame : start + 1;
 }
 
+int32_t FireTimeline::FirstFrameToRead(int32_t frame, FireInputs& inputs) {
+  if (recheck_ && frame >= 1 && frame <= kLastFrame) {
+    FireValues values;
+    if (!inputs.Values(frame, &values) || !CheckValues(StartFrame(frame), frame, values, inputs)) {
+      return 1;
+    }
+    recheck_ = false;
+  }
+  return FirstFrameToRead(frame);
+}
+
 FireStatus FireTimeline::Render(int32_t frame, int32_t width, int32_t height,
                                 FireInputs& inputs) {
   framesRendered_ = 0;

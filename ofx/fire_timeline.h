@@ -71,6 +71,10 @@ class FireTimeline {
 
   // The first frame whose source a render of `frame` at the present frame size would read.
   int32_t FirstFrameToRead(int32_t frame) const;
+  // The same, after the check of the values that a reported change asks for (states made from
+  // values that no longer hold go), so that the answer is what the next render reads; 1 when
+  // the values cannot be read.
+  int32_t FirstFrameToRead(int32_t frame, FireInputs& inputs);
 
   // Every state goes (a changed source, purged caches).
   void Forget();

@@ -212,7 +212,13 @@ OfxStatus OfxFireInstance::RenderFrame(double time, const OfxRectI& window,
   if (!fromSource) frame = window;
   const int64_t width = static_cast<int64_t>(frame.x2) - frame.x1;
   const int64_t height = static_cast<int64_t>(frame.y2) - frame.y1;
-  if (width < 1 || height < 1 || width > kMaxSide || height > kMaxSide) {
+  if (width < 1 || height < 1) {
+    const std::string text = "Fyrel: the host asks for an empty frame, " + Pixels(frame) +
+                             " pixels: there is nothing to render.";
+    PostErrorMessage(effect_, text.c_str());
+    return ofx::kStatFailed;
+  }
+  if (width > kMaxSide || height > kMaxSide) {
     const std::string text =
         fromSource ? "Fyrel: the source is " + Pixels(frame) + " pixels; the fire covers its "
                          "source, at most 32768 pixels on each side: crop or scale the source."
@@ -273,7 +279,13 @@ OfxStatus OfxFireInstance::FramesNeeded(OfxPropertySetHandle inArgs, OfxProperty
   const int32_t index = FrameAt(time, first);
   double range[2] = {time, time};
   if (index >= 1 && index <= LastFrame(first)) {
-    const int32_t from = first == firstTime_ ? timeline_.FirstFrameToRead(index) : 1;
+    int32_t from = 1;
+    if (first == firstTime_) {
+      // A reported change is checked here, so that the frames declared are those the render
+      // replays.
+      OfxFireInputs inputs(effect_, source_, params_, first, frame_);
+      from = timeline_.FirstFrameToRead(index, inputs);
+    }
     range[0] = first + (from - 1);
   }
   const std::string name = std::string(ofx::kFramesNeededPrefix) + ofx::kSourceClip;

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 // One instance's lock: a host may send an instance's render on one thread and its parameter
-// changes or cache purges on another. (The Windows build's C++ runtime, in the win32 thread
+// changes or cache purges on another, or one instance's renders on several threads at once. (The Windows build's C++ runtime, in the win32 thread
 // model, has no std::mutex, so Windows takes a slim reader/writer lock of its own.)
 #pragma once
 

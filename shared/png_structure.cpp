@@ -329,14 +329,20 @@ bool IsAnimatedPngFile(const std::string& path) {
   if (!file || std::fread(head, 1, 8, file.get()) != 8 || std::memcmp(head, kSignature, 8) != 0) {
     return false;
   }
-  // Chunk heads only, each chunk's data skipped, until the image data begins.
+  // Chunk heads only, each chunk's data skipped, until the image data begins. The default
+  // image is the animation's first frame when a frame control chunk (fcTL) comes before it.
+  uint32_t frames = 0;
   while (std::fread(head, 1, 8, file.get()) == 8) {
     const uint32_t length = BigEndian32(head);
-    if (std::memcmp(head + 4, "IDAT", 4) == 0 || std::memcmp(head + 4, "IEND", 4) == 0) break;
+    if (std::memcmp(head + 4, "IDAT", 4) == 0) return frames >= 1;
+    if (std::memcmp(head + 4, "IEND", 4) == 0) break;
+    if (std::memcmp(head + 4, "fcTL", 4) == 0) return frames > 1;
     if (std::memcmp(head + 4, "acTL", 4) == 0) {
       uint8_t control[8];
-      return length == 8 && std::fread(control, 1, 8, file.get()) == 8 &&
-             BigEndian32(control) > 1;
+      if (length != 8 || std::fread(control, 1, 8, file.get()) != 8) return false;
+      frames = BigEndian32(control);
+      if (std::fseek(file.get(), 4, SEEK_CUR) != 0) break;
+      continue;
     }
     if (length > 0x7FFFFFFB || std::fseek(file.get(), static_cast<long>(length) + 4, SEEK_CUR) != 0) break;
   }

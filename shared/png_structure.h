@@ -33,9 +33,11 @@ uint64_t LargestPngFile();
 // chunk, with the size limits. Throws a CliError naming `name` at the first fault.
 PngHeader ReadPngHeader(const std::vector<uint8_t>& bytes, const std::string& name);
 
-// Whether the PNG file at `path` is an animation of more than one frame: an animation control
-// chunk (acTL) counting two frames or more before its first image data. A one-frame animation,
-// a file without one, or one that cannot be read is not (the reading reports what is wrong).
+// Whether the PNG file at `path` is an animation to read frame by frame: an animation control
+// chunk (acTL) before its first image data, counting two frames or more, or one frame that is
+// not the default image (no frame control chunk before the image data: the frame is in fdAT).
+// A file without one, one whose only frame is the default image, or one that cannot be read
+// is not (the reading reports what is wrong).
 bool IsAnimatedPngFile(const std::string& path);
 
 class PngChunkChecker {

@@ -106,13 +106,58 @@ int RunRenderCommand(const Invocation& invocation) {
   bool keyed = false;
   for (const ParamSetting& setting : invocation.params) keyed = keyed || !setting.keys.empty();
   ProgressLine progress(frames, !invocation.quiet && StderrIsTerminal());
+  const auto sayNotes = [&] {
+    for (const std::string& note : source->TakeNotes()) {
+      if (!invocation.quiet) std::fprintf(stderr, "fyrel: note: %s\n", note.c_str());
+    }
+  };
+  // A fault found mid-run leaves what an interrupted run leaves: the frames before it, each
+  // whole, and no video; the message says so.
+  int32_t made = 0;
+  const auto stopRun = [&](const std::string& why) {
+    sayNotes();
+    output.FinishFramesOnly();
+    progress.Finish();
+    std::string standing = "nothing was written";
+    if (writeFrames && made > 0) {
+      standing = std::to_string(made) + (made == 1 ? " frame stands" : " frames stand") + " in " +
+                 outDir + " (" + FrameFileName(invocation.start) + " to " +
+                 FrameFileName(invocation.start + made - 1) + ")" +
+                 (invocation.videoPath.empty() ? "" : ", and no video was written");
+    } else if (!invocation.videoPath.empty()) {
+      standing = "no video was written";
+    }
+    throw CliError(why + "; the run stopped after " + std::to_string(made) +
+                   (made == 1 ? " frame: " : " frames: ") + standing);
+  };
   for (int32_t frame = invocation.start; frame <= last; ++frame) {
     // One buffer per frame: the source frame arrives in it, the host copies it as its input
     // layer, and the rendered frame goes out in it.
     std::vector<uint8_t> rgba = output.TakeBuffer();
     // Each rendered frame gets the source's next frame; a still is handed over once.
     if (moving || frame == invocation.start) {
-      source->Next(&rgba);
+      bool more = false;
+      try {
+        more = source->Next(&rgba);
+      } catch (const CliError& error) {
+        stopRun(error.what());
+      }
+      if (!more) {
+        // A damaged video ends at its last frame that decodes.
+        const std::string claimed = invocation.sourcePath + " claims " +
+                                    std::to_string(source->Length()) + " frames, of which " +
+                                    std::to_string(made) + " decode";
+        if (invocation.framesGiven) {
+          stopRun(claimed + ", fewer than --frames " + std::to_string(frames) + " asks for");
+        }
+        sayNotes();
+        if (!invocation.quiet) {
+          std::fprintf(stderr, "fyrel: note: %s: the run ends at its last frame, %d\n",
+                       claimed.c_str(), static_cast<int>(frame - 1));
+        }
+        break;
+      }
+      sayNotes();
       host->SetInput(HostPixelsInPlace(rgba.data(), pixels), width, height);
     }
     // Values given as keys take their value at this frame before the effect sees it.
@@ -120,9 +165,9 @@ int RunRenderCommand(const Invocation& invocation) {
     PF_Err err = host->FrameSetup();
     if (err == PF_Err_NONE) err = host->Render(frame);
     if (err != PF_Err_NONE) {
-      throw CliError("the effect failed to render frame " + std::to_string(frame) +
-                     (err == PF_Err_OUT_OF_MEMORY ? ": out of memory" : "") + " (host error " +
-                     std::to_string(err) + ")");
+      stopRun("the effect failed to render frame " + std::to_string(frame) +
+              (err == PF_Err_OUT_OF_MEMORY ? ": out of memory" : "") + " (host error " +
+              std::to_string(err) + ")");
     }
     rgba.resize(pixels * 4);
     host->OutputRgba(rgba.data());
@@ -132,7 +177,8 @@ int RunRenderCommand(const Invocation& invocation) {
       CompositeOverHostRows(layer.data, rgba.data(), width, height);
     }
     output.Put(frame, std::move(rgba));
-    progress.Update(frame - invocation.start + 1);
+    ++made;
+    progress.Update(made);
   }
   output.Finish();
   progress.Finish();
@@ -140,8 +186,9 @@ int RunRenderCommand(const Invocation& invocation) {
 
   if (!invocation.quiet) {
     if (writeFrames) {
-      std::printf("wrote %d frames to %s (%s to %s)\n", static_cast<int>(frames), outDir.c_str(),
-                  FrameFileName(invocation.start).c_str(), FrameFileName(last).c_str());
+      std::printf("wrote %d frames to %s (%s to %s)\n", static_cast<int>(made), outDir.c_str(),
+                  FrameFileName(invocation.start).c_str(),
+                  FrameFileName(invocation.start + made - 1).c_str());
     }
     if (!invocation.videoPath.empty()) std::printf("wrote %s\n", invocation.videoPath.c_str());
   }

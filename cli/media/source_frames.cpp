@@ -43,11 +43,12 @@ class StillSource : public SourceFrames {
     height_ = image_.height;
     if (!path.empty()) files_.push_back(path);
   }
-  void Next(std::vector<uint8_t>* rgba) override {
+  bool Next(std::vector<uint8_t>* rgba) override {
     if (given_) throw CliError("a still source has one frame only");
     rgba->swap(image_.pixels);
     image_.pixels = std::vector<uint8_t>();
     given_ = true;
+    return true;
   }
 
  private:
@@ -140,8 +141,8 @@ class SequenceSource : public SourceFrames {
     height_ = frame_.height;
   }
 
-  void Next(std::vector<uint8_t>* rgba) override {
-    if (next_ >= files_.size()) throw CliError(path_ + ": the sequence has no more frames");
+  bool Next(std::vector<uint8_t>* rgba) override {
+    if (next_ >= files_.size()) return false;
     if (next_ > 0) {
       frame_.pixels.swap(*rgba);
       ReadPngFile(files_[next_], &frame_);
@@ -153,6 +154,7 @@ class SequenceSource : public SourceFrames {
     }
     rgba->swap(frame_.pixels);
     ++next_;
+    return true;
   }
 
  private:
@@ -190,16 +192,15 @@ class VideoSource : public SourceFrames {
     }
   }
 
-  void Next(std::vector<uint8_t>* rgba) override {
+  // ffmpeg itself passes over what does not decode and scales frames of another size to the
+  // first's; its output ends where the frames that decode end.
+  bool Next(std::vector<uint8_t>* rgba) override {
     if (read_ == 1 && !first_.empty()) {
       rgba->swap(first_);
       first_ = std::vector<uint8_t>();
-      return;
+      return true;
     }
-    if (read_ >= length_ || !ReadFrame(rgba)) {
-      throw CliError(path_ + ": ffmpeg could not decode frame " + std::to_string(read_ + 1) +
-                     " of " + std::to_string(length_) + Reason());
-    }
+    return read_ < length_ && ReadFrame(rgba);
   }
   SourceSound Sound() const override { return ProbeSound(path_); }
 
@@ -246,7 +247,8 @@ class DecodedSource : public SourceFrames {
       : decoder_(std::move(decoder)) {
     TakeVideo(path, decoder_->Info());
   }
-  void Next(std::vector<uint8_t>* rgba) override { decoder_->Next(rgba); }
+  bool Next(std::vector<uint8_t>* rgba) override { return decoder_->Next(rgba); }
+  std::vector<std::string> TakeNotes() override { return decoder_->TakeNotes(); }
   SourceSound Sound() const override { return decoder_->Sound(); }
 
  private:

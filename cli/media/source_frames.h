@@ -19,15 +19,20 @@ class SourceFrames {
   virtual ~SourceFrames() = default;
   int32_t Width() const { return width_; }
   int32_t Height() const { return height_; }
-  // The frames it holds; 0 for a still image, which serves any number of frames.
+  // The frames it holds (for a video, the frames its file claims: a damaged one may end
+  // sooner); 0 for a still image, which serves any number of frames.
   int32_t Length() const { return length_; }
   // A video's frame rate (its average for a variable one); false for stills and sequences.
   bool HasRate() const { return hasRate_; }
   const FrameRate& Rate() const { return rate_; }
   // Puts the next frame, the first one first, in `rgba` (Width() x Height() x 4 samples),
   // using its buffer when it has one. A still image hands its one frame over at the first
-  // call and has none after it. Throws a CliError naming the source when it cannot be read.
-  virtual void Next(std::vector<uint8_t>* rgba) = 0;
+  // call and has none after it. False when a video has no more frames that decode, before
+  // Length(). Throws a CliError naming the source when a frame cannot be read.
+  virtual bool Next(std::vector<uint8_t>* rgba) = 0;
+  // What reading passed over or changed since the last call (a frame that did not decode, a
+  // frame scaled to the first's size), one line each.
+  virtual std::vector<std::string> TakeNotes() { return {}; }
   // A video's sound, as a video made from its frames is to carry it (none: no path).
   virtual SourceSound Sound() const { return SourceSound(); }
   // The files it reads (none for the built-in source).

@@ -80,6 +80,8 @@ struct VideoDecoder::Libraries {
   AVFrame* frame = nullptr;
   AVFrame* converted = nullptr;
   int scalerFormat = -1;
+  int scalerWidth = 0;
+  int scalerHeight = 0;
   int stream = -1;
   bool draining = false;
   ~Libraries() {
@@ -238,14 +240,22 @@ void VideoDecoder::Fail(const std::string& what, int code) const {
   throw CliError(path_ + ": " + what + (said.empty() ? "" : " (" + said + ")"));
 }
 
-// The next decoded frame into av_->frame; false at the end of the stream.
+// The next decoded frame into av_->frame; false at the end of what decodes. As ffmpeg does, a
+// packet or a frame that does not decode is passed over with a note, and decoding goes on.
 bool VideoDecoder::Decode() {
   Libraries& av = *av_;
+  int failuresInARow = 0;
   while (true) {
     int code = avcodec_receive_frame(av.codec, av.frame);
     if (code >= 0) return true;
     if (code == AVERROR_EOF) return false;
-    if (code != AVERROR(EAGAIN)) Fail("ffmpeg could not decode frame " + std::to_string(given_ + 1), code);
+    if (code != AVERROR(EAGAIN)) {
+      notes_.push_back(path_ + ": a frame after frame " + std::to_string(given_) +
+                       " does not decode (" + TakeErrorLine(code) + "); it is passed over");
+      // A decoder that has nothing but failures left has come to the end of what it can give.
+      if (++failuresInARow > 64) return false;
+      continue;
+    }
     if (av.draining) return false;
     code = av_read_frame(av.format, av.packet);
     if (code < 0) {
@@ -254,21 +264,30 @@ bool VideoDecoder::Decode() {
       avcodec_send_packet(av.codec, nullptr);
       continue;
     }
-    // A packet that does not decode is passed over, as ffmpeg itself does.
-    if (av.packet->stream_index == av.stream) avcodec_send_packet(av.codec, av.packet);
+    if (av.packet->stream_index == av.stream) {
+      code = avcodec_send_packet(av.codec, av.packet);
+      if (code < 0 && code != AVERROR(EAGAIN)) {
+        notes_.push_back(path_ + ": a packet after frame " + std::to_string(given_) +
+                         " does not decode (" + TakeErrorLine(code) + "); it is passed over");
+      }
+    }
     av_packet_unref(av.packet);
   }
 }
 
-void VideoDecoder::Next(std::vector<uint8_t>* rgba) {
-  if (!haveFrame_ && (given_ >= info_.frames || !Decode())) {
-    Fail("ffmpeg could not decode frame " + std::to_string(given_ + 1) + " of " +
-             std::to_string(info_.frames), 0);
-  }
+bool VideoDecoder::Next(std::vector<uint8_t>* rgba) {
+  if (!haveFrame_ && (given_ >= info_.frames || !Decode())) return false;
   haveFrame_ = false;
   Convert(rgba);
   av_frame_unref(av_->frame);
   ++given_;
+  return true;
+}
+
+std::vector<std::string> VideoDecoder::TakeNotes() {
+  std::vector<std::string> notes;
+  notes.swap(notes_);
+  return notes;
 }
 
 void VideoDecoder::Convert(std::vector<uint8_t>* rgba) {
@@ -277,19 +296,25 @@ void VideoDecoder::Convert(std::vector<uint8_t>* rgba) {
   const Orientation& orientation = info_.orientation;
   const int storedWidth = orientation.SwapsSides() ? info_.height : info_.width;
   const int storedHeight = orientation.SwapsSides() ? info_.width : info_.height;
-  if (frame->width != storedWidth || frame->height != storedHeight) {
-    Fail("frame " + std::to_string(given_ + 1) + " is " + std::to_string(frame->width) + "x" +
-             std::to_string(frame->height) + ", not " + std::to_string(storedWidth) + "x" +
-             std::to_string(storedHeight) + " as the first",
-         0);
-  }
-  if (av.scaler && frame->format != av.scalerFormat) {
-    // A stream whose decoder changes its pixel format on the way: a new conversion.
+  if (av.scaler && (frame->format != av.scalerFormat || frame->width != av.scalerWidth ||
+                    frame->height != av.scalerHeight)) {
+    // A stream whose picture changes its pixel format or its size on the way (streams joined
+    // end to end, a broadcast capture): a new conversion.
     sws_freeContext(av.scaler);
     av.scaler = nullptr;
+    if ((frame->width != av.scalerWidth || frame->height != av.scalerHeight) &&
+        (frame->width != storedWidth || frame->height != storedHeight)) {
+      const auto size = [](int w, int h) { return std::to_string(w) + "x" + std::to_string(h); };
+      notes_.push_back(path_ + ": frame " + std::to_string(given_ + 1) + " is " +
+                       size(frame->width, frame->height) + "; it is scaled to " +
+                       size(storedWidth, storedHeight) +
+                       ", the first frame's size, as are the frames of its size after it");
+    }
   }
   if (!av.scaler) {
     av.scalerFormat = frame->format;
+    av.scalerWidth = frame->width;
+    av.scalerHeight = frame->height;
     // As ffmpeg converts for its own raw output: bicubic, the frame's own matrix and range,
     // its rows shared out among threads.
     av.scaler = sws_alloc_context();
@@ -297,8 +322,8 @@ void VideoDecoder::Convert(std::vector<uint8_t>* rgba) {
     av_opt_set_int(av.scaler, "srcw", frame->width, 0);
     av_opt_set_int(av.scaler, "srch", frame->height, 0);
     av_opt_set_int(av.scaler, "src_format", frame->format, 0);
-    av_opt_set_int(av.scaler, "dstw", frame->width, 0);
-    av_opt_set_int(av.scaler, "dsth", frame->height, 0);
+    av_opt_set_int(av.scaler, "dstw", storedWidth, 0);
+    av_opt_set_int(av.scaler, "dsth", storedHeight, 0);
     av_opt_set_int(av.scaler, "dst_format", AV_PIX_FMT_RGBA, 0);
     av_opt_set_int(av.scaler, "sws_flags", SWS_BICUBIC, 0);
     av_opt_set_int(av.scaler, "threads", 0, 0);
@@ -324,23 +349,23 @@ void VideoDecoder::Convert(std::vector<uint8_t>* rgba) {
   std::vector<uint8_t>& into = orientation.Upright() ? *rgba : stored_;
   // swscale writes whole vectors: rows of a multiple of 64 bytes are written where they go,
   // with room past the last one; other rows go through a frame of its own, padded.
-  const int rowBytes = frame->width * 4;
+  const int rowBytes = storedWidth * 4;
   const bool direct = rowBytes % 64 == 0;
   AVFrame* out = av.converted;
   if (direct) {
     into.resize(bytes + 64);
     av_frame_unref(out);
     out->format = AV_PIX_FMT_RGBA;
-    out->width = frame->width;
-    out->height = frame->height;
+    out->width = storedWidth;
+    out->height = storedHeight;
     out->data[0] = into.data();
     out->linesize[0] = rowBytes;
     out->buf[0] = av_buffer_create(into.data(), into.size(), [](void*, uint8_t*) {}, nullptr, 0);
     if (!out->buf[0]) throw CliError("out of memory");
   } else if (!out->buf[0]) {
     out->format = AV_PIX_FMT_RGBA;
-    out->width = frame->width;
-    out->height = frame->height;
+    out->width = storedWidth;
+    out->height = storedHeight;
     if (av_frame_get_buffer(out, 0) < 0) throw CliError("out of memory");
   }
   const int code = sws_scale_frame(av.scaler, out, frame);
@@ -348,7 +373,7 @@ void VideoDecoder::Convert(std::vector<uint8_t>* rgba) {
   if (code < 0) Fail("ffmpeg could not convert frame " + std::to_string(given_ + 1), code);
   into.resize(bytes);
   if (!direct) {
-    for (int y = 0; y < frame->height; ++y) {
+    for (int y = 0; y < storedHeight; ++y) {
       std::memcpy(&into[static_cast<size_t>(y) * rowBytes],
                   out->data[0] + static_cast<ptrdiff_t>(y) * out->linesize[0], rowBytes);
     }

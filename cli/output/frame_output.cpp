@@ -198,7 +198,7 @@ void FrameOutput::Put(int32_t number, std::vector<uint8_t> samples) {
 #endif
 }
 
-void FrameOutput::Finish() {
+void FrameOutput::WriteWaitingFrames() {
 #if defined(FYREL_ENCODE_THREADS)
   {
     Shared& shared = *shared_;
@@ -210,8 +210,17 @@ void FrameOutput::Finish() {
   StopWorkers();
   RethrowFailure();
 #endif
+}
+
+void FrameOutput::Finish() {
+  WriteWaitingFrames();
   if (video_) {
     video_->Finish();
     video_.reset();
   }
+}
+
+void FrameOutput::FinishFramesOnly() {
+  video_.reset();
+  WriteWaitingFrames();
 }

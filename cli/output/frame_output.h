@@ -56,12 +56,17 @@ class FrameOutput {
   void Put(int32_t number, std::vector<uint8_t> samples);
   // Waits until every frame is written and the video is complete. Throws a CliError.
   void Finish();
+  // For a run stopped by a fault: waits until every frame handed over is written, and drops
+  // the video, as an interrupted run does (a video cut short is not left to be taken for a
+  // whole one). Throws a CliError when a frame cannot be written.
+  void FinishFramesOnly();
 
  private:
   struct Shared;
   std::string FramePath(int32_t number) const;
   std::vector<uint8_t> EncodeFrame(int32_t number, const std::vector<uint8_t>& samples) const;
   void StopWorkers();
+  void WriteWaitingFrames();
   int MostBuffers() const;
   void RethrowFailure();
 

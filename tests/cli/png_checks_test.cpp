@@ -22,27 +22,12 @@
 #include "cli/png/png_io.h"
 #include "shared/png_decoder.h"
 #include "shared/png_structure.h"
+#include "tests/cli/png_chunks.h"
 #include "tests/cli/process_runner.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-void Append32(std::vector<uint8_t>* bytes, uint32_t value) {
-  for (int shift = 24; shift >= 0; shift -= 8) bytes->push_back(static_cast<uint8_t>(value >> shift));
-}
-
-// One chunk; `crcFlip` spoils its CRC.
-void AppendChunk(std::vector<uint8_t>* png, const char* type, const std::vector<uint8_t>& data,
-                 uint32_t crcFlip = 0) {
-  Append32(png, static_cast<uint32_t>(data.size()));
-  const size_t typeAt = png->size();
-  png->insert(png->end(), type, type + 4);
-  png->insert(png->end(), data.begin(), data.end());
-  const uint32_t crc = static_cast<uint32_t>(
-      crc32(0, png->data() + typeAt, static_cast<uInt>(data.size() + 4)));
-  Append32(png, crc ^ crcFlip);
-}
 
 std::vector<uint8_t> Header(uint32_t width, uint32_t height, uint8_t depth, uint8_t colorType) {
   std::vector<uint8_t> ihdr;
@@ -110,21 +95,26 @@ void WriteBytes(const fs::path& file, const std::vector<uint8_t>& bytes) {
 
 }  // namespace
 
-TEST(PngChecks, AnAnimationOfTwoFramesOrMoreBeforeTheImageDataIsAnimated) {
+// An animation control chunk before the image data makes an animation, unless its only frame
+// is the default image (a frame control chunk before the image data).
+TEST(PngChecks, AnAnimationBeforeTheImageDataIsAnimatedUnlessItsOnlyFrameIsTheDefault) {
   const fs::path dir = FreshTestDir(CLI_TEST_WORK "/animated");
   const std::vector<uint8_t> still = Png(2, 2, 8, 6);
   const size_t afterHeader = kSignature.size() + 12 + 13;
-  for (const auto& [frames, beforeData, animated] :
-       {std::tuple{6u, true, true}, {1u, true, false}, {6u, false, false}}) {
+  for (const auto& [frames, beforeData, defaultIsFrame, animated] :
+       {std::tuple{6u, true, true, true}, {6u, true, false, true}, {1u, true, true, false},
+        {1u, true, false, true}, {0u, true, false, false}, {6u, false, false, false}}) {
     std::vector<uint8_t> control, png(still.begin(), still.begin() + afterHeader);
     Append32(&control, frames);
     Append32(&control, 0);
     if (beforeData) AppendChunk(&png, "acTL", control);
+    if (defaultIsFrame) AppendChunk(&png, "fcTL", std::vector<uint8_t>(26, 0));
     png.insert(png.end(), still.begin() + afterHeader, still.end() - 12);
     if (!beforeData) AppendChunk(&png, "acTL", control);
     png.insert(png.end(), still.end() - 12, still.end());
     WriteBytes(dir / "a.png", png);
-    EXPECT_EQ(IsAnimatedPngFile((dir / "a.png").string()), animated) << frames << beforeData;
+    EXPECT_EQ(IsAnimatedPngFile((dir / "a.png").string()), animated)
+        << frames << beforeData << defaultIsFrame;
   }
   EXPECT_FALSE(IsAnimatedPngFile((dir / "missing.png").string()));
 }

@@ -64,11 +64,14 @@ class Frei0rMeltTest : public ::testing::Test {
     std::string pattern = (fs::temp_directory_path() / "fyrel-melt-XXXXXX").string();
     ASSERT_NE(mkdtemp(pattern.data()), nullptr);
     dir_ = pattern;
-    // melt scales to its default 720x576 unless the profile is the source's own size.
+    WriteProfile(kHeight);
+  }
+  // melt scales to its default 720x576 unless the profile is the source's own size.
+  void WriteProfile(int32_t height) {
     std::ofstream(Path("profile"))
-        << "description=fyrel test\nwidth=" << kWidth << "\nheight=" << kHeight
+        << "description=fyrel test\nwidth=" << kWidth << "\nheight=" << height
         << "\nsample_aspect_num=1\nsample_aspect_den=1\ndisplay_aspect_num=" << kWidth
-        << "\ndisplay_aspect_den=" << kHeight
+        << "\ndisplay_aspect_den=" << height
         << "\nframe_rate_num=25\nframe_rate_den=1\nprogressive=1\ncolorspace=709\n";
   }
   void TearDown() override {
@@ -220,6 +223,21 @@ TEST_F(Frei0rMeltTest, TwoTracksEachKeepTheirOwnFire) {
   ExpectSameFrames("first-below", "first-solo");
   ASSERT_TRUE(Melt(secondTrack + " " + firstTrack + hidden, "second-below"));
   ExpectSameFrames("second-below", "second-solo");
+}
+
+// MLT's `threads` cuts each frame into bands and hands them all to one filter instance at once,
+// one per thread: the filter takes them one at a time, and the editor goes on.
+TEST_F(Frei0rMeltTest, SlicedFramesAreTakenOneAtATime) {
+  const std::string png = WriteSource("source.png", 0);
+  for (const int32_t height : {kHeight, 47, 99}) {
+    WriteProfile(height);
+    for (const int threads : {2, 3, 4}) {
+      SCOPED_TRACE("height " + std::to_string(height) + ", threads=" + std::to_string(threads));
+      const std::string out = "sliced-" + std::to_string(height) + "-" + std::to_string(threads);
+      ASSERT_TRUE(Melt(Clip(png) + " -filter frei0r.fyrel threads=" + std::to_string(threads), out));
+      EXPECT_EQ(std::distance(fs::directory_iterator(Path(out)), fs::directory_iterator()), kFrames);
+    }
+  }
 }
 
 }  // namespace

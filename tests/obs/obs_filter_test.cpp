@@ -183,6 +183,18 @@ TEST(ObsFilter, ShowsTheEffectsFramesAloneAndOverEachSourceWithItsOwnFire) {
   for (obs_source_t* s : {fireA, fireB, a, b}) obs_source_release(s);
 }
 
+// A picture wider than 4096 pixels, where sampling that filters would take in a texel's
+// neighbours: every byte is still the effect's.
+TEST(ObsFilter, LargePicturesAreDrawnTexelForTexel) {
+  obs_source_t* source = Image(4);
+  obs_source_t* fire = AddFilter(source, "{}");
+  ExpectFrames(Read({source}, 2)[0].frames, pictures[4], {}, {}, 1, false, "over, 4200 wide");
+  Update(fire, R"({"fire_alone": true})");
+  ExpectFrames(Read({source}, 1)[0].frames, pictures[4], {}, {}, 3, true, "alone, 4200 wide");
+  obs_source_release(fire);
+  obs_source_release(source);
+}
+
 // The filter's properties and defaults are the parameter table's: each in its group, with its
 // kind, range and default (colours as OBS keeps them, 0xAABBGGRR; angles in degrees).
 TEST(ObsFilter, PropertiesAreTheParameterTable) {
@@ -274,7 +286,7 @@ int main(int argc, char** argv) {
       for (int c = 0; c < 3; ++c) ground.pixels.push_back(uint8_t((p[c] * p[3] + 127) / 255));
       ground.pixels.push_back(255);
     }
-  pictures = {Pattern(96, 64, 3), Pattern(80, 48, 5), Pattern(64, 72, 7), ground};
+  pictures = {Pattern(96, 64, 3), Pattern(80, 48, 5), Pattern(64, 72, 7), ground, Pattern(4200, 160, 9)};
   for (size_t i = 0; i < pictures.size(); ++i)
     WritePngFile(PicturePath(i), pictures[i].pixels.data(), pictures[i].width, pictures[i].height, 4);
   obs_enter_graphics();

@@ -382,6 +382,19 @@ void CheckChanges(Host& host) {
   std::vector<Picture> reference = Reference(*instance, scene, 30);
   for (int frame = 1; frame <= 20; ++frame) RenderMatches(host, instance, frame, reference, "animated");
 
+  // A value without keys edited between frames 9 and 10, as hosts report a user's edit, for a
+  // host that gives only the source frames the plug-in declares it reads.
+  Scene strict = MakeScene({}, {});
+  strict.onlyDeclared = true;
+  if (Effect* edited = host.CreateInstance(&strict); CHECK(edited != nullptr)) {
+    const std::vector<Picture> before = Reference(*edited, strict, 9);
+    for (int frame = 1; frame <= 9; ++frame) RenderMatches(host, edited, frame, before, "before the edit");
+    SetParam(edited, "velocity", {80});
+    host.Notify(edited, "OfxTypeParameter", "velocity");
+    RenderMatches(host, edited, 10, Reference(*edited, strict, 10), "edited, declared frames only");
+    host.DestroyInstance(edited);
+  }
+
   // A key moved, as the host reports it: the frames after it change, seek or not.
   height.keys[106.0] = {90};
   host.Notify(instance, "OfxTypeParameter", "height");
@@ -509,8 +522,8 @@ int main(int argc, char** argv) {
   }
   {
     // A host with a message suite hears why a render fails, in words that say what to change:
-    // images the plug-in cannot read, a source too large, a source frame the fire is made from
-    // withheld (nothing else is given as that fire).
+    // images the plug-in cannot read, a source too large, an empty request, a source frame the
+    // fire is made from withheld (nothing else is given as that fire).
     Host host({true, true});
     std::string error;
     CHECK(host.Load(argv[1], &error));
@@ -521,6 +534,7 @@ int main(int argc, char** argv) {
         {[](Scene& s) { s.source.noData = true; }, 1, "source image has no pixel data"},
         {[](Scene& s) { s.output.shortRows = true; }, 1, "output image has row bytes shorter"},
         {[](Scene& s) { s.source.grow = 20000; }, 1, "crop or scale the source"},
+        {[](Scene& s) { s.width = 0; }, 1, "asks for an empty frame, 0 x 36 pixels"},
         {[](Scene& s) { s.withheld = 3; }, 1, "no source image"},
     };
     for (const Case& c : cases) {

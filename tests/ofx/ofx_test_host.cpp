@@ -617,6 +617,9 @@ Status Host::NewImage(Clip* clip, double time, Image** made) {
   const Layout& layout = output ? scene.output : scene.source;
   const int frame = static_cast<int>(std::lround(time - scene.firstTime)) + 1;
   if (!output && (frame < 1 || frame > scene.frames || frame == scene.withheld)) return kFailed;
+  if (!output && scene.onlyDeclared && (time < scene.declared[0] || time > scene.declared[1])) {
+    return kFailed;
+  }
   const int m = output ? layout.margin : 0;
   const int w = scene.width + 2 * m, h = scene.height + 2 * m;
   const size_t pixelSize = layout.isFloat ? 16 : 4;
@@ -683,7 +686,8 @@ void Host::ReleaseImage(Image* image) {
 }
 
 Status Host::Render(Effect* instance, double time, Picture* frame) {
-  const Scene& scene = SceneOf(instance);
+  Scene& scene = SceneOf(instance);
+  if (scene.onlyDeclared && FramesNeeded(instance, time, scene.declared) != kOK) return kFailed;
   const Layout& layout = scene.output;
   PropertySet in;
   in.SetDouble("OfxPropTime", {time});

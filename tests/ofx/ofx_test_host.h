@@ -97,6 +97,8 @@ struct Scene {
   int frames = 40;
   int withheld = 0;  // a frame of the source the host does not give
   bool unboundedRange = false;  // the source's frame range is the interface's "infinite"
+  bool onlyDeclared = false;  // a render gets only the source frames getFramesNeeded declared
+  double declared[2] = {0, 0};
   Layout source, output;
   std::function<Picture(int frame)> picture;  // frame 1 .. frames
 };
