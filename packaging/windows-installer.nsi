@@ -132,8 +132,8 @@ SectionEnd
 Section "OBS Studio" SecObs
   SetOutPath "$ObsDir\obs-plugins\64bit"
   File "${STAGE}\OBS Studio\obs-plugins\64bit\fyrel-obs.dll"
-  SetOutPath "$ObsDir\data\obs-plugins\fyrel-obs\locale"
-  File "${STAGE}\OBS Studio\data\obs-plugins\fyrel-obs\locale\en-US.ini"
+  SetOutPath "$ObsDir\data\obs-plugins\fyrel-obs"
+  File /r "${STAGE}\OBS Studio\data\obs-plugins\fyrel-obs\*"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "ObsDir" "$ObsDir"
 SectionEnd
 
@@ -240,9 +240,10 @@ Section "Uninstall"
   ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "ObsDir"
   ${If} $0 != ""
     Delete "$0\obs-plugins\64bit\fyrel-obs.dll"
-    Delete "$0\data\obs-plugins\fyrel-obs\locale\en-US.ini"
+    ; The module's data folder is the module's alone, named after it.
+    RMDir /r "$0\data\obs-plugins\fyrel-obs"
     ${RemoveEmptyUpTo} "$0\obs-plugins\64bit" "$0"
-    ${RemoveEmptyUpTo} "$0\data\obs-plugins\fyrel-obs\locale" "$0"
+    ${RemoveEmptyUpTo} "$0\data\obs-plugins" "$0"
   ${EndIf}
   ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "ShotcutDir"
   ${If} $0 != ""

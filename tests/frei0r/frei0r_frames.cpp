@@ -8,64 +8,14 @@
 #include <cstdio>
 #include <fstream>
 #include <string>
-#include <type_traits>
 #include <vector>
 
+#include "tests/frei0r/frei0r_module.h"
 #if defined(_WIN32)
-#include <windows.h>
-
 #include "tests/windows/wine_path.h"
-#else
-#include <dlfcn.h>
 #endif
-
-#include "frei0r/frei0r_api.h"
 
 namespace {
-
-struct Module {
-  int (*init)();
-  void (*deinit)();
-  void (*get_param_info)(f0r_param_info_t*, int);
-  void (*get_plugin_info)(f0r_plugin_info_t*);
-  f0r_instance_t (*construct)(unsigned, unsigned);
-  void (*destruct)(f0r_instance_t);
-  void (*set_param_value)(f0r_instance_t, f0r_param_t, int);
-  void (*update)(f0r_instance_t, double, const uint32_t*, uint32_t*);
-};
-
-void* Symbol(void* library, const char* name) {
-#if defined(_WIN32)
-  return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(library), name));
-#else
-  return dlsym(library, name);
-#endif
-}
-
-// Empty when every entry point is there; otherwise what is missing.
-std::string Load(const std::string& path, Module& m) {
-#if defined(_WIN32)
-  void* library = LoadLibraryA(path.c_str());
-  if (!library) return "cannot load " + path + " (error " + std::to_string(GetLastError()) + ")";
-#else
-  void* library = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-  if (!library) return dlerror();
-#endif
-  std::string missing;
-  auto find = [&](auto& entry, const char* name) {
-    entry = reinterpret_cast<std::remove_reference_t<decltype(entry)>>(Symbol(library, name));
-    if (!entry) missing += std::string(name) + " ";
-  };
-  find(m.init, "f0r_init");
-  find(m.deinit, "f0r_deinit");
-  find(m.get_param_info, "f0r_get_param_info");
-  find(m.get_plugin_info, "f0r_get_plugin_info");
-  find(m.construct, "f0r_construct");
-  find(m.destruct, "f0r_destruct");
-  find(m.set_param_value, "f0r_set_param_value");
-  find(m.update, "f0r_update");
-  return missing.empty() ? "" : "missing entry points: " + missing;
-}
 
 // A source frame: a diagonal ramp with a bright block that moves with the frame, opaque.
 std::vector<uint32_t> Source(unsigned width, unsigned height, unsigned frame) {
@@ -83,7 +33,7 @@ std::vector<uint32_t> Source(unsigned width, unsigned height, unsigned frame) {
 
 // Every parameter set from the run's seed, each by its own type: sliders and angles anywhere
 // in 0..1, check boxes on or off, colours from their components.
-void SetParams(const Module& m, f0r_instance_t instance, int seed, int count) {
+void SetParams(const Frei0rModule& m, f0r_instance_t instance, int seed, int count) {
   for (int i = 0; i < count; ++i) {
     f0r_param_info_t info{};
     m.get_param_info(&info, i);
@@ -128,10 +78,9 @@ int main(int argc, char** argv) {
 #else
   const std::string modulePath = argv[1], outPath = argv[2];
 #endif
-  Module m{};
-  const std::string error = Load(modulePath, m);
-  if (!error.empty()) {
-    std::fprintf(stderr, "frei0r_frames: %s\n", error.c_str());
+  const Frei0rModule m = LoadFrei0rModuleAt(modulePath);
+  if (!m.error.empty()) {
+    std::fprintf(stderr, "frei0r_frames: %s\n", m.error.c_str());
     return 1;
   }
   if (!m.init()) {

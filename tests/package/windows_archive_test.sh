@@ -18,7 +18,8 @@ entries=("" "32-bit hosts/" "32-bit hosts/Fyrel.aex" "64-bit hosts/" "64-bit hos
   Kdenlive/bin/data/kdenlive/effects/ Kdenlive/bin/data/kdenlive/effects/frei0r_fyrel.xml
   Kdenlive/lib/ Kdenlive/lib/frei0r-1/ Kdenlive/lib/frei0r-1/fyrel.dll LICENSE.txt NOTICES.txt
   "OBS Studio/" "OBS Studio/data/" "OBS Studio/data/obs-plugins/"
-  "OBS Studio/data/obs-plugins/fyrel-obs/" "OBS Studio/data/obs-plugins/fyrel-obs/locale/"
+  "OBS Studio/data/obs-plugins/fyrel-obs/" "OBS Studio/data/obs-plugins/fyrel-obs/effects/"
+  "OBS Studio/data/obs-plugins/fyrel-obs/effects/texel.effect" "OBS Studio/data/obs-plugins/fyrel-obs/locale/"
   "OBS Studio/data/obs-plugins/fyrel-obs/locale/en-US.ini" "OBS Studio/obs-plugins/"
   "OBS Studio/obs-plugins/64bit/" "OBS Studio/obs-plugins/64bit/fyrel-obs.dll"
   OpenFX/ OpenFX/Fyrel.ofx.bundle/ OpenFX/Fyrel.ofx.bundle/Contents/
@@ -53,8 +54,10 @@ for entry in "32-bit hosts/Fyrel.aex:$win32/host/Fyrel.aex:014c" \
 done
 grep -q 'Plug-ins' "$unpacked/$top/INSTALL.txt" || { echo "INSTALL.txt names no plug-in folder"; status=1; }
 source="$(dirname "$0")/../.."
-# The texts: OBS's locale as the module's data, the frei0r descriptions as the Linux build wrote them.
+# The texts: OBS's locale and effect as the module's data, the frei0r descriptions as the
+# Linux build wrote them.
 for text in "obs/data/locale/en-US.ini:OBS Studio/data/obs-plugins/fyrel-obs/locale/en-US.ini" \
+            "obs/data/effects/texel.effect:OBS Studio/data/obs-plugins/fyrel-obs/effects/texel.effect" \
             "frei0r/shotcut/meta.qml:Shotcut/share/shotcut/qml/filters/fyrel/meta.qml"; do
   cmp -s "$source/${text%%:*}" "$unpacked/$top/${text#*:}" || { echo "${text#*:} is not ${text%%:*}"; status=1; }
 done

@@ -68,6 +68,7 @@ Hosts/64/Plug-ins/Fyrel.aex:$win64/host/Fyrel.aex
 Program Files/Common Files/OFX/Plugins/Fyrel.ofx.bundle/Contents/Win64/Fyrel.ofx:$win64/ofx/Fyrel.ofx.bundle/Contents/Win64/Fyrel.ofx
 Program Files/obs-studio/obs-plugins/64bit/fyrel-obs.dll:$win64/obs/fyrel-obs.dll
 Program Files/obs-studio/data/obs-plugins/fyrel-obs/locale/en-US.ini:$source_dir/obs/data/locale/en-US.ini
+Program Files/obs-studio/data/obs-plugins/fyrel-obs/effects/texel.effect:$source_dir/obs/data/effects/texel.effect
 Program Files/Shotcut/lib/frei0r-1/fyrel.dll:$win64/frei0r/fyrel.dll
 Program Files/Shotcut/share/shotcut/qml/filters/fyrel/meta.qml:$source_dir/frei0r/shotcut/meta.qml
 Program Files/Shotcut/share/shotcut/qml/filters/fyrel/ui.qml:$linux/frei0r/shotcut/ui.qml

@@ -6,13 +6,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <filesystem>
-#include <memory>
 #include <ostream>
 #include <string>
 #include <vector>
 
-#include "tests/plugin_files/pe_file.h"
+#include "tests/plugin_files/built_pe_file.h"
 
 namespace {
 
@@ -38,17 +36,7 @@ const std::vector<std::string> kObsEntries = {
     "obs_module_set_locale", "obs_module_set_pointer", "obs_module_text",
     "obs_module_ver"};
 
-class FrontEndFile : public ::testing::TestWithParam<Binary> {
- protected:
-  void SetUp() override {
-    if (!std::filesystem::exists(GetParam().path)) {
-      GTEST_SKIP() << "no " << GetParam().path << " (tools/build-windows builds it)";
-    }
-    file_ = std::make_unique<PeFile>(GetParam().path);
-    ASSERT_TRUE(file_->Ok()) << file_->Error();
-  }
-  std::unique_ptr<PeFile> file_;
-};
+class FrontEndFile : public BuiltPeFileTest<Binary> {};
 
 TEST_P(FrontEndFile, IsForItsMachineAndExportsItsEntryPointsOnly) {
   EXPECT_EQ(file_->Machine(), GetParam().machine);
