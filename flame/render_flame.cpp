@@ -118,6 +118,7 @@ FlameRenderResult RenderFlame(FlameState& state, FlameSequenceData& sequence,
   const int steps = TakeStepCredit(state);
   for (int i = 0; i < steps; ++i) step();
 
+  if (!output.pixels) return FlameRenderResult::kDone;
   const int32_t shownRows = output.height > 0 && output.height < rows ? output.height : rows;
   ColourFlameField(state, sequence.field, stride, width, shownRows, state.renderColorTable,
                    v.alpha, output.pixels);

@@ -41,7 +41,8 @@ enum class FlameRenderResult {
 };
 
 // Renders one frame of the fire whose state is `state` and whose buffers `sequence` holds,
-// into `output`. The output's stride is the flame field's column count.
+// into `output`. The output's stride is the flame field's column count; an output without
+// pixels is coloured by the caller, from the field and state.renderColorTable.
 FlameRenderResult RenderFlame(FlameState& state, FlameSequenceData& sequence,
                               const FlameRenderValues& values, const FlameSourceImage& source,
                               const FlameOutputImage& output);

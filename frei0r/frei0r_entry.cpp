@@ -9,7 +9,7 @@
 #include "fyrel_version.h"
 #include "frei0r/frei0r_params.h"
 #include "frei0r/fyrel_instance.h"
-#include "host/float_environment.h"
+#include "effect/float_environment.h"
 
 namespace {
 

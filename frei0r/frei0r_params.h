@@ -8,8 +8,8 @@
 
 #include <cstdint>
 
-#include "host/effect_params.h"
-#include "host/unit_values.h"
+#include "effect/effect_params.h"
+#include "effect/unit_values.h"
 
 enum class Frei0rKind {
   kSlider,    // F0R_PARAM_DOUBLE 0..1 onto the slider's integer range

@@ -10,7 +10,7 @@
 
 #include "frei0r/frei0r_api.h"
 #include "frei0r/frei0r_params.h"
-#include "host/param_positions.h"
+#include "effect/unit_values.h"
 
 namespace {
 
@@ -18,78 +18,40 @@ namespace {
 // effect forms stays within 32 bits.
 constexpr unsigned kMaxSide = 32768;
 
-PF_ParamType EffectType(Frei0rKind kind) {
-  switch (kind) {
-    case Frei0rKind::kSlider: return PF_Param_SLIDER;
-    case Frei0rKind::kAngle: return PF_Param_ANGLE;
-    case Frei0rKind::kCheckBox: return PF_Param_CHECKBOX;
-    case Frei0rKind::kColor: break;
-  }
-  return PF_Param_COLOR;
-}
-
 }  // namespace
-
-FyrelInstance::FyrelInstance(int32_t width, int32_t height)
-    : host_(effect_), width_(width), height_(height) {}
-
-FyrelInstance::~FyrelInstance() = default;  // the host sets the sequence down
 
 std::unique_ptr<FyrelInstance> FyrelInstance::Create(unsigned width, unsigned height) {
   if (width == 0 || height == 0 || width > kMaxSide || height > kMaxSide) return nullptr;
   try {
-    std::unique_ptr<FyrelInstance> instance(
+    return std::unique_ptr<FyrelInstance>(
         new FyrelInstance(static_cast<int32_t>(width), static_cast<int32_t>(height)));
-    if (!instance->Start()) return nullptr;
-    return instance;
   } catch (const std::bad_alloc&) {
     return nullptr;
   }
-}
-
-bool FyrelInstance::Start() {
-  host_.SetTimeStep(1);  // current_time is the frame index itself
-  host_.SetFrame(width_, height_);
-  host_.SetInputRgba(nullptr, width_, height_);
-  if (host_.Start() != PF_Err_NONE || host_.ParamCount() != kParamCount) return false;
-  // The frei0r table must describe the parameters the effect declared, ranges included,
-  // since the explanations state them.
-  for (int i = 0; i < kFrei0rParamCount; ++i) {
-    const Frei0rParam& param = *Frei0rParamAt(i);
-    const PF_ParamDef& def = host_.Param(param.position);
-    if (std::strcmp(def.name, param.name) != 0 || def.param_type != EffectType(param.kind)) {
-      return false;
-    }
-    if (param.kind == Frei0rKind::kSlider &&
-        (def.u.sd.valid_min != param.min || def.u.sd.valid_max != param.max)) {
-      return false;
-    }
-  }
-  return true;
 }
 
 void FyrelInstance::SetParam(int index, const void* value) {
   const Frei0rParam* param = Frei0rParamAt(index);
   if (!param || !value) return;
   std::lock_guard<InstanceLock> hold(lock_);
-  PF_ParamDef& def = host_.Param(param->position);
+  const FlameParam position = static_cast<FlameParam>(param->position);
+  const int32_t current = fire_.Value(position);
+  const double unit = param->kind == Frei0rKind::kColor ? 0.0 : *static_cast<const double*>(value);
   switch (param->kind) {
     case Frei0rKind::kSlider:
-      def.u.sd.value = SliderFromUnit(*static_cast<const double*>(value), param->min, param->max,
-                                      def.u.sd.value);
+      fire_.SetValue(position, SliderFromUnit(unit, param->min, param->max, current));
       break;
     case Frei0rKind::kAngle:
-      def.u.ad.value = AngleFromUnit(*static_cast<const double*>(value), def.u.ad.value);
+      fire_.SetValue(position, AngleFromUnit(unit, current));
       break;
     case Frei0rKind::kCheckBox:
-      def.u.bd.value = CheckBoxFromUnit(*static_cast<const double*>(value), def.u.bd.value);
+      fire_.SetValue(position, CheckBoxFromUnit(unit, current));
       break;
     case Frei0rKind::kColor: {
       const auto& color = *static_cast<const f0r_param_color_t*>(value);
-      PF_Pixel& pixel = def.u.cd.value;
-      pixel.red = ByteFromUnit(color.r, pixel.red);
-      pixel.green = ByteFromUnit(color.g, pixel.green);
-      pixel.blue = ByteFromUnit(color.b, pixel.blue);
+      fire_.SetValue(position, ByteFromUnit(color.r, RedOf(current)) << 16 |
+                                   ByteFromUnit(color.g, GreenOf(current)) << 8 |
+                                   ByteFromUnit(color.b, BlueOf(current)));
       break;
     }
   }
@@ -99,23 +61,22 @@ void FyrelInstance::GetParam(int index, void* value) const {
   const Frei0rParam* param = Frei0rParamAt(index);
   if (!param || !value) return;
   std::lock_guard<InstanceLock> hold(lock_);
-  const PF_ParamDef& def = host_.Param(param->position);
+  const int32_t current = fire_.Value(static_cast<FlameParam>(param->position));
   switch (param->kind) {
     case Frei0rKind::kSlider:
-      *static_cast<double*>(value) = UnitFromSlider(def.u.sd.value, param->min, param->max);
+      *static_cast<double*>(value) = UnitFromSlider(current, param->min, param->max);
       break;
     case Frei0rKind::kAngle:
-      *static_cast<double*>(value) = UnitFromAngle(def.u.ad.value);
+      *static_cast<double*>(value) = UnitFromAngle(current);
       break;
     case Frei0rKind::kCheckBox:
-      *static_cast<double*>(value) = UnitFromCheckBox(def.u.bd.value);
+      *static_cast<double*>(value) = UnitFromCheckBox(current);
       break;
     case Frei0rKind::kColor: {
       auto& color = *static_cast<f0r_param_color_t*>(value);
-      const PF_Pixel& pixel = def.u.cd.value;
-      color.r = UnitFromByte(pixel.red);
-      color.g = UnitFromByte(pixel.green);
-      color.b = UnitFromByte(pixel.blue);
+      color.r = UnitFromByte(RedOf(current));
+      color.g = UnitFromByte(GreenOf(current));
+      color.b = UnitFromByte(BlueOf(current));
       break;
     }
   }
@@ -140,9 +101,13 @@ int32_t FyrelInstance::NextFrame(double time) {
 void FyrelInstance::Update(double time, const uint32_t* inframe, uint32_t* outframe) {
   if (!outframe) return;
   std::lock_guard<InstanceLock> hold(lock_);
-  // frei0r's bytes are red, green, blue, alpha: the RGBA the host of our own takes and gives.
-  host_.SetInputRgba(reinterpret_cast<const uint8_t*>(inframe), width_, height_);
-  host_.FrameSetup();
-  host_.Render(NextFrame(time));  // the output world starts transparent black: row 0 stays so
-  host_.OutputRgba(reinterpret_cast<uint8_t*>(outframe));
+  // frei0r's bytes are red, green, blue, alpha, read and written where the host holds them.
+  const ConstPixelView source =
+      inframe ? PackedView(reinterpret_cast<const uint8_t*>(inframe), width_, height_, PixelLayout::kRgba)
+              : ConstPixelView{};
+  const PixelView output = PackedView(reinterpret_cast<uint8_t*>(outframe), width_, height_, PixelLayout::kRgba);
+  if (!fire_.Render(NextFrame(time), source, output)) {
+    // Out of memory for the fire's buffers: a transparent frame, and the next update tries again.
+    std::memset(outframe, 0, static_cast<size_t>(width_) * height_ * 4);
+  }
 }

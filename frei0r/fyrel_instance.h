@@ -1,26 +1,23 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-// One frei0r instance of the effect: one effect instance with one sequence, a fire of its
-// own, driven through the effect's commands by a host of our own, with the frame index taken
-// from the order of the updates. Instances share nothing: different instances may be driven
-// from different threads at once. Calls on one instance from several threads at once (a host
-// that slices a frame into bands and hands each band to the same instance) are taken one at a
+// One frei0r instance of the effect: a fire of its own, its values set from frei0r's, the frame
+// index taken from the order of the updates, frames read and written in frei0r's RGBA where
+// the host holds them. Instances share nothing: different instances may be driven from
+// different threads at once. Calls on one instance from several threads at once (a host that
+// slices a frame into bands and hands each band to the same instance) are taken one at a
 // time, each band a frame of its own.
 #pragma once
 
 #include <cstdint>
 #include <memory>
 
-#include "host/effect_commands.h"
-#include "host/host_interface.h"
-#include "minihost/effect_host.h"
+#include "effect/fire.h"
 #include "shared/instance_lock.h"
 
 class FyrelInstance {
  public:
-  // Starts the effect (global, parameter and sequence setup) for frames of this size. Null
-  // when the size is unusable or the effect does not start.
+  // A fire for frames of this size. Null when the size is unusable.
   static std::unique_ptr<FyrelInstance> Create(unsigned width, unsigned height);
-  ~FyrelInstance();
+  ~FyrelInstance() = default;
   FyrelInstance(const FyrelInstance&) = delete;
   FyrelInstance& operator=(const FyrelInstance&) = delete;
 
@@ -38,13 +35,11 @@ class FyrelInstance {
   int32_t LastFrame() const { return frame_; }
 
  private:
-  FyrelInstance(int32_t width, int32_t height);
-  bool Start();
+  FyrelInstance(int32_t width, int32_t height) : width_(width), height_(height) {}
   int32_t NextFrame(double time);
 
   mutable InstanceLock lock_;  // one call at a time
-  EffectInstance effect_;  // before host_, which drives it
-  EffectHost host_;
+  Fire fire_;
   int32_t width_;
   int32_t height_;
   int32_t frame_ = 0;

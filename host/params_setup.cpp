@@ -2,7 +2,7 @@
 #include <cstring>
 
 #include "host/command_handlers.h"
-#include "host/effect_params.h"
+#include "effect/effect_params.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "flame/render_flame.h"
 #include "host/command_handlers.h"
-#include "host/param_positions.h"
+#include "effect/param_positions.h"
 #include "host/param_values.h"
 
 namespace {

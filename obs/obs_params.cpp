@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "host/effect_params.h"
+#include "effect/effect_params.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include "flame/heat_colour.h"
 #include "host/effect_fire.h"
-#include "host/param_positions.h"
+#include "effect/param_positions.h"
 
 bool FireEffect::Start() {
   host_.SetTimeStep(1);

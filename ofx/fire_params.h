@@ -8,7 +8,7 @@
 #include <array>
 #include <cstdint>
 
-#include "host/effect_params.h"
+#include "effect/effect_params.h"
 
 enum class FireParamKind {
   kInteger,  // the effect's integer slider, same range

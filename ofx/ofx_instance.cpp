@@ -7,7 +7,7 @@
 #include <new>
 #include <string>
 
-#include "host/float_environment.h"
+#include "effect/float_environment.h"
 #include "ofx/ofx_fire_inputs.h"
 #include "ofx/ofx_host.h"
 #include "ofx/ofx_image.h"

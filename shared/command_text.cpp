@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <vector>
 
-#include "host/effect_params.h"
-#include "host/unit_values.h"
+#include "effect/effect_params.h"
+#include "effect/unit_values.h"
 #include "minihost/effect_host.h"
 #include "shared/param_timeline.h"
 

@@ -15,7 +15,7 @@
 #include "shared/png_encoder.h"
 #include "shared/png_decoder.h"
 #include "shared/png_structure.h"
-#include "host/effect_params.h"
+#include "effect/effect_params.h"
 #include "shared/command_text.h"
 #include "web/web_fire.h"
 #include "web/web_preview.h"

@@ -15,7 +15,7 @@
 #include "cli/output/progress_line.h"
 #include "cli/platform/cli_error.h"
 #include "cli/platform/file_system.h"
-#include "host/param_positions.h"
+#include "effect/param_positions.h"
 #include "host/viewer_values.h"
 
 namespace {

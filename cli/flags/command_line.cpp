@@ -5,7 +5,7 @@
 
 #include "cli/flags/flag_values.h"
 #include "cli/platform/cli_error.h"
-#include "host/effect_params.h"
+#include "effect/effect_params.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <deque>
 #include <string>
 
-#include "host/effect_params.h"
+#include "effect/effect_params.h"
 
 namespace {
 

@@ -19,15 +19,21 @@ void FastColourFlameField(const uint8_t* field, int stride, int width, int rows,
     const FlamePixel pixel = FlameHeatPixel(static_cast<uint8_t>(h), table, alpha);
     std::memcpy(&finished[h], &pixel, sizeof pixel);
   }
+  FastColourRows(field, stride, width, rows, finished, reinterpret_cast<uint8_t*>(output),
+                 static_cast<ptrdiff_t>(stride) * 4);
+}
+
+void FastColourRows(const uint8_t* field, int stride, int width, int rows,
+                    const uint32_t finished[256], uint8_t* output, ptrdiff_t rowBytes) {
   for (int y = 1; y < rows; ++y) {
     const uint8_t* heat = field + static_cast<ptrdiff_t>(y) * stride;
-    FlamePixel* out = output + static_cast<ptrdiff_t>(y) * stride;
+    uint8_t* out = output + static_cast<ptrdiff_t>(y) * rowBytes;
     int x = 0;
 #if defined(__SSE2__)
     // The output is written and not read again by the render: streaming stores keep it out
     // of the cache, which the source and the buffers need. They want 16-byte alignment.
-    for (; x < width && (reinterpret_cast<uintptr_t>(out + x) & 15) != 0; ++x) {
-      std::memcpy(out + x, &finished[heat[x]], sizeof *out);
+    for (; x < width && (reinterpret_cast<uintptr_t>(out + 4 * x) & 15) != 0; ++x) {
+      std::memcpy(out + 4 * x, &finished[heat[x]], 4);
     }
     // Sixteen cold cells (heat 0) in a row are stored at once; otherwise four heats come in
     // one load and leave as four finished pixels in one store.
@@ -35,7 +41,7 @@ void FastColourFlameField(const uint8_t* field, int stride, int width, int rows,
     const __m128i cold = _mm_set1_epi32(static_cast<int>(finished[0]));
     for (; x + 16 <= width; x += 16) {
       const __m128i sixteen = _mm_loadu_si128(reinterpret_cast<const __m128i*>(heat + x));
-      __m128i* o = reinterpret_cast<__m128i*>(out + x);
+      __m128i* o = reinterpret_cast<__m128i*>(out + 4 * x);
       if (_mm_movemask_epi8(_mm_cmpeq_epi8(sixteen, zero)) == 0xFFFF) {
         for (int q = 0; q < 4; ++q) _mm_stream_si128(o + q, cold);
         continue;
@@ -50,7 +56,7 @@ void FastColourFlameField(const uint8_t* field, int stride, int width, int rows,
       }
     }
 #endif
-    for (; x < width; ++x) std::memcpy(out + x, &finished[heat[x]], sizeof *out);
+    for (; x < width; ++x) std::memcpy(out + 4 * x, &finished[heat[x]], 4);
   }
 #if defined(__SSE2__)
   _mm_sfence();  // the streamed pixels are in memory before the host sees the frame

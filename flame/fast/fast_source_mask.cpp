@@ -77,7 +77,7 @@ void FastSourceMaskRow([[maybe_unused]] RowVectors v, int stride, int rows,
   if (xLast > source.width - 1) xLast = source.width - 1;
   if (xLast < 2) return;
   const int n = xLast - 1;  // columns 2 .. xLast
-  const FlamePixel* in = source.pixels + static_cast<ptrdiff_t>(y) * source.stride + 2;
+  const FlamePixel* in = FlameSourceRow(source, y) + 2;
   uint8_t* out = mask + static_cast<ptrdiff_t>(y) * stride + 2;
   int k = 0;
 #if FLAME_HAVE_AVX2

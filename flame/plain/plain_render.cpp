@@ -12,7 +12,7 @@ void PlainBuildSourceMask(int stride, int rows, const FlameSourceImage& source, 
   // allocation. A transparent source pixel, or one the source does not have, keeps its cell.
   for (int y = 2; y <= rows - 3; ++y) {
     if (y >= source.height) break;
-    const FlamePixel* row = source.pixels + static_cast<ptrdiff_t>(y) * source.stride;
+    const FlamePixel* row = FlameSourceRow(source, y);
     for (int x = 2; x <= stride - 3; ++x) {
       if (x >= source.width) break;
       const FlamePixel& pixel = row[x];

@@ -10,7 +10,7 @@
 #include "cli/flags/command_line.h"
 #include "cli/flags/flag_table.h"
 #include "cli/flags/flag_values.h"
-#include "host/effect_params.h"
+#include "effect/effect_params.h"
 #include "cli/platform/cli_error.h"
 #include "host/effect_main.h"
 #include "minihost/effect_host.h"

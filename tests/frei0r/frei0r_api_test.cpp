@@ -16,7 +16,7 @@
 #include "fire_reference.h"
 #include "frei0r_module.h"
 #include "fyrel_version.h"
-#include "host/effect_params.h"
+#include "effect/effect_params.h"
 
 namespace {
 

@@ -17,7 +17,7 @@
 #include "cli/commands/man_page.h"
 #include "cli/flags/flag_table.h"
 #include "host/effect_main.h"
-#include "host/effect_params.h"
+#include "effect/effect_params.h"
 #include "minihost/effect_host.h"
 #include "tests/frei0r/frei0r_module.h"
 #include "tests/frei0r/kdenlive_description.h"

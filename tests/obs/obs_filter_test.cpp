@@ -21,7 +21,7 @@
 #include "cli/media/composite.h"
 #include "cli/png/png_io.h"
 #include "host/effect_commands.h"
-#include "host/effect_params.h"
+#include "effect/effect_params.h"
 #include "minihost/effect_host.h"
 #include "shared/default_source.h"
 

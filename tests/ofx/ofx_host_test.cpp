@@ -18,7 +18,7 @@
 #endif
 
 #include "host/effect_commands.h"
-#include "host/effect_params.h"
+#include "effect/effect_params.h"
 #include "minihost/effect_host.h"
 #include "tests/ofx/ofx_test_host.h"
 #include "tests/windows/check.h"

@@ -12,7 +12,7 @@
 #include "flame/flame_palette.h"
 #include "host/effect_main.h"
 #include "host/library_load_hook.h"
-#include "host/param_positions.h"
+#include "effect/param_positions.h"
 #include "minihost/effect_host.h"
 #include "resources/resource_ids.h"
 #include "tests/windows/check.h"

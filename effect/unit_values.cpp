@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-#include "host/unit_values.h"
+#include "effect/unit_values.h"
 
 #include <cmath>
 
-#include "host/effect_params.h"
+#include "effect/effect_params.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <string>
 
-#include "host/param_positions.h"
+#include "effect/param_positions.h"
 
 // What kind of value a parameter holds, and so how a front end's value becomes the effect's.
 enum class ParamKind {

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-#include "host/effect_params.h"
+#include "effect/effect_params.h"
 
 #include <cmath>
 #include <cstdio>
