@@ -5,6 +5,7 @@
 #   docs/fire-strip.png  frames 15, 40, 65 and 90 of the same render, on a dark ground
 #   docs/preview.png     frame 60 of `fyrel preview` at the viewer's size
 #   docs/obs-filter.png  frame 60 of the OBS filter in libobs, made by its test under xvfb-run
+#   docs/presets.png     frame 60 of every preset on the built-in source (fyrel_preset_sheet)
 # Usage: docs/make-pictures.sh [path/to/fyrel]   (default build/cli/fyrel)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -21,4 +22,5 @@ convert "$work/strip.png" -background '#181818' -flatten -strip docs/fire-strip.
 cp "$work/preview/frame_0060.png" docs/preview.png
 FYREL_OBS_SCREENSHOT=docs/obs-filter.png xvfb-run -a -s "-screen 0 640x480x24" \
   "$(dirname "$fyrel")/../tests/obs/obs_filter_test" --gtest_filter=ObsFilter.Screenshot > /dev/null
-ls -l docs/fire.gif docs/fire-strip.png docs/preview.png docs/obs-filter.png
+"$(dirname "$fyrel")/commands/fyrel_preset_sheet" docs/presets.png
+ls -l docs/fire.gif docs/fire-strip.png docs/preview.png docs/obs-filter.png docs/presets.png

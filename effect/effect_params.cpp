@@ -33,18 +33,20 @@ const ParamGroupInfo& GroupInfo(ParamGroup group) { return kGroups[static_cast<i
 
 int64_t NearestFixed16(double value) { return std::llround(value * 65536.0); }
 
-std::string DefaultText(const EffectParam& param) {
+std::string ValueText(const EffectParam& param, int32_t value) {
   char text[32];
   switch (param.kind) {
     case ParamKind::kColor:
-      std::snprintf(text, sizeof text, "%06X", static_cast<unsigned>(param.dephault) & 0xFFFFFF);
+      std::snprintf(text, sizeof text, "%06X", static_cast<unsigned>(value) & 0xFFFFFF);
       return text;
-    case ParamKind::kCheckBox: return param.dephault != 0 ? "on" : "off";
+    case ParamKind::kCheckBox: return value != 0 ? "on" : "off";
     case ParamKind::kAngle:
     case ParamKind::kFraction:
-      std::snprintf(text, sizeof text, "%.6g", param.dephault / 65536.0);
+      std::snprintf(text, sizeof text, "%.6g", value / 65536.0);
       return text;
     case ParamKind::kSlider: break;
   }
-  return std::to_string(param.dephault);
+  return std::to_string(value);
 }
+
+std::string DefaultText(const EffectParam& param) { return ValueText(param, param.dephault); }

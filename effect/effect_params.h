@@ -122,5 +122,8 @@ inline uint8_t BlueOf(int32_t rgb) { return static_cast<uint8_t>(rgb & 0xFF); }
 int64_t NearestFixed16(double value);
 constexpr int32_t kFixedOne = 0x10000;
 
-// The default as a front end shows it: "45", "FFFF00", "on", "0" (degrees), "0.5".
+// A value of `param`, in the effect's own value, as the renderer's flag takes it and a front
+// end shows it: "45", "FFFF00", "on", "90" (degrees), "0.5".
+std::string ValueText(const EffectParam& param, int32_t value);
+// The default so: ValueText(param, param.dephault).
 std::string DefaultText(const EffectParam& param);

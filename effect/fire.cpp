@@ -54,6 +54,13 @@ FlameRenderValues RenderValuesOf(const EffectValues& values, int32_t frame, int3
   return v;
 }
 
+FlameRenderResult RenderEffectFrame(FlameState& state, FlameSequenceData& buffers,
+                                    const FlameRenderValues& values,
+                                    const ConstPixelView& source, FlamePixel* rowBuffer,
+                                    const FlameOutputImage& output) {
+  return RenderFlame(state, buffers, values, SourceImageOf(source, rowBuffer), output);
+}
+
 Fire::~Fire() { ReleaseFlameBuffers(sequence_); }
 
 bool Fire::RenderFrame(int32_t frame, int32_t width, int32_t height,
@@ -65,11 +72,11 @@ bool Fire::RenderFrame(int32_t frame, int32_t width, int32_t height,
       return false;
     }
   }
-  const FlameSourceImage image = SourceImageOf(source, row_.data());
   // The field's rows are the frame's width: the output is coloured apart, wherever it lies.
   const FlameOutputImage none = {nullptr, width, height, width};
-  return RenderFlame(state_, sequence_, RenderValuesOf(values_, frame < 1 ? 1 : frame, width, height),
-                     image, none) == FlameRenderResult::kDone;
+  return RenderEffectFrame(state_, sequence_,
+                           RenderValuesOf(values_, frame < 1 ? 1 : frame, width, height), source,
+                           row_.data(), none) == FlameRenderResult::kDone;
 }
 
 bool Fire::Render(int32_t frame, int32_t width, int32_t height, const ConstPixelView& source) {

@@ -26,6 +26,16 @@ EffectValues DefaultEffectValues();
 FlameRenderValues RenderValuesOf(const EffectValues& values, int32_t frame, int32_t width,
                                  int32_t height);
 
+// One frame of a fire whose state and buffers its caller keeps: the source read where it lies
+// (through `rowBuffer`, `source.width` pixels, where it is not laid out as the host lays its
+// pixels out) and the heat coloured into `output` as the engine colours it (no pixels: left to
+// the caller). The Fire renders through this, and so does the compositing host's plug-in,
+// which keeps the state in its instance and the buffers in its sequence record.
+FlameRenderResult RenderEffectFrame(FlameState& state, FlameSequenceData& buffers,
+                                    const FlameRenderValues& values,
+                                    const ConstPixelView& source, FlamePixel* rowBuffer,
+                                    const FlameOutputImage& output);
+
 class Fire {
  public:
   // A fire as a freshly loaded effect starts one: its state at load, no buffers yet, every

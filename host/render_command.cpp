@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
+#include "effect/fire.h"
 #include "flame/render_flame.h"
 #include "host/command_handlers.h"
 #include "effect/param_positions.h"
@@ -42,13 +43,15 @@ PF_Err RenderCommand(FlameState& flame, PF_InData* in_data, PF_OutData* out_data
   if (!sequence) return PF_Err_OUT_OF_MEMORY;
 
   const FlameRenderValues values = ReadValues(in_data, params);
+  // The input layer where the host holds it (no layer: nothing feeds the fire); the output
+  // coloured by the engine, its rows the field's.
   const PF_LayerDef& input = params[kParamInput]->u.ld;
-  FlameSourceImage source = {reinterpret_cast<const FlamePixel*>(input.data), input.width,
-                             input.height, input.rowbytes / 4};
-  if (!source.pixels) source.width = source.height = 0;  // no source layer: nothing feeds the fire
+  const ConstPixelView source = {reinterpret_cast<const uint8_t*>(input.data),
+                                 (input.rowbytes / 4) * 4, input.width, input.height,
+                                 PixelLayout::kHostArgb};
   const FlameOutputImage target = {reinterpret_cast<FlamePixel*>(output->data), output->width,
                                    output->height, output->rowbytes / 4};
-  const FlameRenderResult result = RenderFlame(flame, *sequence, values, source, target);
+  const FlameRenderResult result = RenderEffectFrame(flame, *sequence, values, source, nullptr, target);
 
   utils->host_unlock_handle(out_data->sequence_data);
   return result == FlameRenderResult::kOutOfMemory ? PF_Err_OUT_OF_MEMORY : PF_Err_NONE;

@@ -74,6 +74,7 @@ bool RestartClicked(obs_properties_t*, obs_property_t*, void* data) {
 
 obs_properties_t* FilterProperties(void*) {
   obs_properties_t* props = obs_properties_create();
+  AddPresetList(props, obs_module_text("Preset"), obs_module_text("PresetNone"));
   obs_properties_add_bool(props, kFireAlone, obs_module_text("FireAlone"));
   AddFireProperties(props);
   obs_properties_add_button(props, kRestart, obs_module_text("Restart"), RestartClicked);

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "effect/effect_params.h"
+#include "effect/effect_presets.h"
 
 namespace {
 
@@ -22,7 +23,53 @@ int64_t Clamped(int64_t v, int64_t min, int64_t max) { return v < min ? min : v 
 // saved value anywhere in the effect's range is kept.
 constexpr double kTurn = 360.0, kAngleStep = 0.01;
 
+// `value` (the effect's own) of `p` in `settings`, as OBS keeps it; as the default when
+// `asDefault`.
+void PutValue(obs_data_t* settings, const EffectParam& p, int32_t value, bool asDefault) {
+  switch (p.kind) {
+    case ParamKind::kSlider:
+      (asDefault ? obs_data_set_default_int : obs_data_set_int)(settings, p.scriptName, value);
+      break;
+    case ParamKind::kCheckBox:
+      (asDefault ? obs_data_set_default_bool : obs_data_set_bool)(settings, p.scriptName,
+                                                                  value != 0);
+      break;
+    case ParamKind::kColor:
+      (asDefault ? obs_data_set_default_int : obs_data_set_int)(settings, p.scriptName,
+                                                                ObsColor(value));
+      break;
+    case ParamKind::kAngle:
+    case ParamKind::kFraction:
+      (asDefault ? obs_data_set_default_double : obs_data_set_double)(
+          settings, p.scriptName, static_cast<double>(value) / kFixedOne);
+      break;
+  }
+}
+
+// A preset picked from the list sets every parameter, as if the user had set each; the list
+// goes back to its first line, so that showing the properties again sets nothing.
+bool PresetPicked(obs_properties_t*, obs_property_t*, obs_data_t* settings) {
+  const EffectPreset* preset = FindPreset(obs_data_get_string(settings, kPresetSetting));
+  if (!preset) return false;
+  for (const EffectParam& p : kEffectParams) {
+    if (!p.hostOnly) PutValue(settings, p, PresetValueOf(*preset, p), false);
+  }
+  obs_data_set_string(settings, kPresetSetting, "");
+  return true;  // the properties show the new values
+}
+
 }  // namespace
+
+void AddPresetList(obs_properties_t* props, const char* title, const char* none) {
+  obs_property_t* list = obs_properties_add_list(props, kPresetSetting, title,
+                                                 OBS_COMBO_TYPE_LIST, OBS_COMBO_FORMAT_STRING);
+  obs_property_list_add_string(list, none, "");
+  for (const EffectPreset& preset : kEffectPresets) {
+    obs_property_list_add_string(list, preset.title, preset.name);
+  }
+  obs_property_set_long_description(list, "sets every value below to a named look");
+  obs_property_set_modified_callback(list, PresetPicked);
+}
 
 void AddFireProperties(obs_properties_t* props) {
   for (int g = 0; g < kParamGroupCount; ++g) {
@@ -60,24 +107,9 @@ void AddFireProperties(obs_properties_t* props) {
 
 void SetFireDefaults(obs_data_t* settings) {
   for (const EffectParam& p : kEffectParams) {
-    if (p.hostOnly) continue;
-    switch (p.kind) {
-      case ParamKind::kSlider:
-        obs_data_set_default_int(settings, p.scriptName, p.dephault);
-        break;
-      case ParamKind::kCheckBox:
-        obs_data_set_default_bool(settings, p.scriptName, p.dephault != 0);
-        break;
-      case ParamKind::kColor:
-        obs_data_set_default_int(settings, p.scriptName, ObsColor(p.dephault));
-        break;
-      case ParamKind::kAngle:
-      case ParamKind::kFraction:
-        obs_data_set_default_double(settings, p.scriptName,
-                                    static_cast<double>(p.dephault) / kFixedOne);
-        break;
-    }
+    if (!p.hostOnly) PutValue(settings, p, p.dephault, true);
   }
+  obs_data_set_default_string(settings, kPresetSetting, "");
 }
 
 FireSettings FireSettingsFrom(obs_data_t* settings) {

@@ -66,16 +66,12 @@ void FireEffect::Colours(PF_Pixel colours[256]) const {
 }
 
 void FireEffect::Save(FireSnapshots& snapshots, int32_t frame) {
-  const EffectFireBuffers buffers = FireBuffersOf(&host_.InData());
-  const uint8_t* const parts[3] = {buffers.mask, buffers.field, buffers.drops};
-  snapshots.Save(frame, instance_.flame, parts);
+  SaveEffectFire(snapshots, frame, instance_, &host_.InData());
 }
 
 bool FireEffect::Restore(FireSnapshots& snapshots, const FireSnapshot& snapshot) {
-  const EffectFireBuffers buffers = FireBuffersOf(&host_.InData());
-  uint8_t* const parts[3] = {buffers.mask, buffers.field, buffers.drops};
-  if (!buffers.field || 3 * buffers.cells != CellBytes() ||
-      !snapshots.Load(snapshot, &instance_.flame, parts)) {
+  if (3 * FireBuffersOf(&host_.InData()).cells != CellBytes() ||
+      !RestoreEffectFire(snapshots, snapshot, instance_, &host_.InData())) {
     Restart();
     return false;
   }

@@ -8,7 +8,7 @@
 #include "host/effect_commands.h"
 #include "minihost/effect_host.h"
 #include "ofx/fire_params.h"
-#include "ofx/fire_snapshots.h"
+#include "shared/fire_snapshots.h"
 
 class FireEffect {
  public:

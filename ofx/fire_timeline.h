@@ -17,7 +17,7 @@
 
 #include "ofx/fire_effect.h"
 #include "ofx/fire_params.h"
-#include "ofx/fire_snapshots.h"
+#include "shared/fire_snapshots.h"
 
 enum class FireStatus {
   kOk,

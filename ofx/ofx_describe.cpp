@@ -6,6 +6,7 @@
 #include "fyrel_version.h"
 #include "ofx/fire_params.h"
 #include "ofx/ofx_host.h"
+#include "ofx/ofx_presets.h"
 #include "ofx/ofx_props.h"
 
 namespace {
@@ -100,6 +101,9 @@ OfxStatus DefineParams(OfxImageEffectHandle descriptor) {
     return ofx::kStatFailed;
   }
   int pageChildren = 0;
+  // The preset choice first, above the parameters it sets.
+  if (DefinePresetChoice(set) != ofx::kStatOK) return ofx::kStatFailed;
+  page.SetString(ofx::kParamPropPageChild, kPresetParamName, pageChildren++);
   for (int group = 0; group < kFireGroupCount; ++group) {
     const FireGroup& g = FireGroups()[group];
     OfxProps props(nullptr);

@@ -11,6 +11,7 @@
 #include "ofx/ofx_fire_inputs.h"
 #include "ofx/ofx_host.h"
 #include "ofx/ofx_image.h"
+#include "ofx/ofx_presets.h"
 #include "ofx/ofx_props.h"
 
 namespace {
@@ -104,6 +105,11 @@ bool OfxFireInstance::Connect() {
   }
   OfxParamSetHandle set = nullptr;
   if (effects.getParamSet(effect_, &set) != ofx::kStatOK) return false;
+  paramSet_ = set;
+  if (HostSuites().params->paramGetHandle(set, kPresetParamName, &presetChoice_, nullptr) !=
+      ofx::kStatOK) {
+    return false;
+  }
   for (int i = 0; i < kFireParamCount; ++i) {
     if (HostSuites().params->paramGetHandle(set, FireParams()[i].scriptName, &params_[i],
                                             nullptr) != ofx::kStatOK) {
@@ -293,8 +299,20 @@ OfxStatus OfxFireInstance::FramesNeeded(OfxPropertySetHandle inArgs, OfxProperty
 }
 
 OfxStatus OfxFireInstance::InstanceChanged(OfxPropertySetHandle inArgs) {
-  std::lock_guard<InstanceLock> hold(lock_);
+  // A preset the user picked sets the other parameters before the lock is taken: a host may
+  // tell of each of their changes at once, on this thread.
+  const OfxProps args(inArgs);
   const char* type = nullptr;
+  const char* name = nullptr;
+  const char* reason = nullptr;
+  double time = 0.0;
+  if (args.GetString(ofx::kPropType, &type) && std::strcmp(type, ofx::kTypeParameter) == 0 &&
+      args.GetString(ofx::kPropName, &name) && std::strcmp(name, kPresetParamName) == 0 &&
+      args.GetString(ofx::kPropChangeReason, &reason) &&
+      std::strcmp(reason, ofx::kChangeUserEdited) == 0 && args.GetDouble(ofx::kPropTime, &time)) {
+    ApplyPickedPreset(paramSet_, presetChoice_, time, params_);
+  }
+  std::lock_guard<InstanceLock> hold(lock_);
   if (!OfxProps(inArgs).GetString(ofx::kPropType, &type)) return ofx::kStatReplyDefault;
   if (std::strcmp(type, ofx::kTypeClip) == 0) {
     timeline_.Forget();

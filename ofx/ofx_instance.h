@@ -56,6 +56,8 @@ class OfxFireInstance {
   OfxImageClipHandle source_ = nullptr;
   OfxImageClipHandle output_ = nullptr;
   std::array<OfxParamHandle, kFireParamCount> params_{};
+  OfxParamSetHandle paramSet_ = nullptr;
+  OfxParamHandle presetChoice_ = nullptr;
   InstanceLock lock_;
   FireTimeline timeline_;
   // What the fire's frames are made from: the time of frame 1 and the frame's place.

@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 // What the page's script sees of the engine: the fire, the viewer's preview, the effect's
-// parameter list as the effect declares it, the built-in wordmark, PNG decoding and encoding
-// as the renderer does them, and the command text. Pixels go out as views of the module's
-// memory, valid until the next call into it; bytes come in as JavaScript arrays, which may be
-// such views (BytesOf copies them before anything in the module can move its memory).
+// parameter list as the effect declares it and its presets, the built-in wordmark, PNG
+// decoding and encoding as the renderer does them, and the command text. Pixels go out as views
+// of the module's memory, valid until the next call into it; bytes come in as JavaScript
+// arrays, which may be such views (BytesOf copies them before anything in the module can move
+// its memory).
 #include <emscripten/bind.h>
 #include <emscripten/val.h>
 
@@ -16,6 +17,7 @@
 #include "shared/png_decoder.h"
 #include "shared/png_structure.h"
 #include "effect/effect_params.h"
+#include "effect/effect_presets.h"
 #include "shared/command_text.h"
 #include "web/web_fire.h"
 #include "web/web_preview.h"
@@ -66,6 +68,12 @@ void SetSliderFields(val& result, const SliderDef& slider) {
   result.set("value", slider.value);
 }
 
+val ColorValue(uint8_t red, uint8_t green, uint8_t blue) {
+  val rgb = val::array();
+  rgb.call<void>("push", red, green, blue);
+  return rgb;
+}
+
 // A parameter as the effect declared it: its type, range, default and value; and from the
 // effect's parameter table its group, its help and the renderer's flag for it.
 val ParamValue(const EffectParam& row, const PF_ParamDef& param) {
@@ -77,11 +85,7 @@ val ParamValue(const EffectParam& row, const PF_ParamDef& param) {
   result.set("group", std::string(group.title));
   result.set("groupNote", std::string(group.note));
   result.set("renderOnly", !group.previewed);
-  auto color = [](const PF_Pixel& pixel) {
-    val rgb = val::array();
-    rgb.call<void>("push", pixel.red, pixel.green, pixel.blue);
-    return rgb;
-  };
+  auto color = [](const PF_Pixel& pixel) { return ColorValue(pixel.red, pixel.green, pixel.blue); };
   switch (param.param_type) {
     case PF_Param_SLIDER:
       result.set("type", std::string("slider"));
@@ -101,7 +105,6 @@ val ParamValue(const EffectParam& row, const PF_ParamDef& param) {
       result.set("type", std::string("checkbox"));
       result.set("default", static_cast<int>(param.u.bd.dephault));
       result.set("value", param.u.bd.value);
-      result.set("label", std::string(param.u.bd.u.nameptr ? param.u.bd.u.nameptr : ""));
       break;
     case PF_Param_COLOR:
       result.set("type", std::string("color"));
@@ -122,6 +125,31 @@ val Params(const WebFire& fire) {
       if (row.hostOnly || static_cast<int>(row.group) != group) continue;
       list.call<void>("push", ParamValue(row, fire.Host().Param(row.position)));
     }
+  }
+  return list;
+}
+
+// The presets: name, title, description, and the value each gives every parameter the page
+// shows (its own or the default), by display name, as the page's controls hold values.
+val Presets() {
+  val list = val::array();
+  for (const EffectPreset& preset : kEffectPresets) {
+    val values = val::object();
+    for (const EffectParam& row : EffectParams()) {
+      if (row.hostOnly) continue;
+      const int32_t value = PresetValueOf(preset, row);
+      if (row.kind == ParamKind::kColor) {
+        values.set(row.name, ColorValue(RedOf(value), GreenOf(value), BlueOf(value)));
+      } else {
+        values.set(row.name, value);
+      }
+    }
+    val item = val::object();
+    item.set("name", std::string(preset.name));
+    item.set("title", std::string(preset.title));
+    item.set("description", std::string(preset.description));
+    item.set("values", values);
+    list.call<void>("push", item);
   }
   return list;
 }
@@ -203,6 +231,9 @@ EMSCRIPTEN_BINDINGS(fyrel) {
       .function("changeValue", &WebFire::ChangeValue)
       .function("changeColor", &WebFire::ChangeColor)
       .function("replay", &WebFire::Replay)
+      .function("keepStates", &WebFire::KeepStates)
+      .function("keepLastStates", &WebFire::KeepLastStates)
+      .function("lastStateFrame", &WebFire::LastStateFrame)
       .function("followRun", &WebFire::FollowRun)
       .function("render", &WebFire::Render)
       .function("output", &Output)
@@ -222,4 +253,5 @@ EMSCRIPTEN_BINDINGS(fyrel) {
   emscripten::function("decodePng", &DecodePngFile);
   emscripten::function("encodePng", &EncodePngFile);
   emscripten::function("defaultSource", &DefaultSource);
+  emscripten::function("presets", &Presets);
 }

@@ -5,11 +5,13 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "host/effect_commands.h"
 #include "minihost/effect_host.h"
+#include "shared/fire_snapshots.h"
 #include "shared/param_timeline.h"
 
 class WebFire {
@@ -44,8 +46,18 @@ class WebFire {
   bool ChangeColor(const std::string& name, uint8_t red, uint8_t green, uint8_t blue,
                    int32_t frame);
   // Makes frames 1 to `frame` of the run again, each with its own values, as the renderer
-  // makes them from the run's keys; the host's error code.
-  PF_Err Replay(int32_t frame);
+  // makes them from the run's keys; the host's error code. With `fromStates` (a still source,
+  // the one each frame of the run had) it goes on from the nearest state before `frame` that
+  // the run's values still hold for: the one before the frame it last made again, or a saved
+  // one.
+  PF_Err Replay(int32_t frame, bool fromStates);
+  // Keeps saved states of the run, within `budgetBytes` (0: none), as the frames are made.
+  void KeepStates(double budgetBytes);
+  // While paused: each frame made in order keeps the state before it, as Replay does, so that
+  // a change at the frame on show makes that one frame again.
+  void KeepLastStates(bool keep) { keepLast_ = keep; }
+  // The frame whose state before it is kept (Replay's or a paused Render's); 0: none.
+  int32_t LastStateFrame() const { return last_.frame > 0 ? last_.frame + 1 : 0; }
   // The run's values over time, once Restart has begun a run.
   const ParamTimeline& Timeline() const { return timeline_; }
   // Takes the values over time of `other`'s run, for frames made apart from it (an export).
@@ -60,6 +72,17 @@ class WebFire {
 
  private:
   PF_Err NewSequence();
+  // The state before the last frame that Replay made, as it lies: a change while paused at a
+  // frame makes that frame again from it.
+  struct LastState {
+    int32_t frame = 0;  // the state after this frame; 0: none
+    FlameState flame;
+    std::vector<uint8_t> buffers;  // mask, field and drops
+  };
+  void KeepLastState(int32_t frame);
+  bool PutBackLastState();
+  // States made from values at `frame` and after no longer hold.
+  void ForgetStatesFrom(int32_t frame);
 
   EffectInstance instance_;
   EffectHost host_{instance_};
@@ -67,4 +90,9 @@ class WebFire {
   int32_t sourceWidth_ = 0, sourceHeight_ = 0;
   std::vector<uint8_t> source_;  // RGBA, then the host's pixels in place
   std::vector<uint8_t> output_;  // RGBA
+  std::unique_ptr<FireSnapshots> snapshots_;  // null: none kept
+  size_t statesBudget_ = 0;
+  LastState last_;
+  bool keepLast_ = false;
+  int32_t live_ = 0;  // the frame the effect's state is after; 0: the state at load
 };

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-// The three commands. Each checks all of its input before it writes anything and throws a
+// The four commands. Each checks all of its input before it writes anything and throws a
 // CliError with one clear message when something is wrong. They return the exit status.
 #pragma once
 
@@ -8,3 +8,4 @@
 int RunRenderCommand(const Invocation& invocation);
 int RunPreviewCommand(const Invocation& invocation);
 int RunAboutCommand(const Invocation& invocation);
+int RunPresetsCommand(const Invocation& invocation);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "cli/commands/help_text.h"
 
+#include "effect/effect_presets.h"
 #include "shared/preview_size.h"
 #include "fyrel_version.h"
 
@@ -18,8 +19,8 @@ std::string CommandSynopsis(Command command) {
   switch (command) {
     case Command::kRender:
       return "usage: fyrel render [--source FILE] [--frames N] [--start N] [--out DIR]\n"
-             "                    [parameter flags] [--composite MODE] [--video FILE]\n"
-             "                    [--threads N] [--plugin FILE] [--quiet]\n"
+             "                    [--preset NAME] [parameter flags] [--composite MODE]\n"
+             "                    [--video FILE] [--threads N] [--plugin FILE] [--quiet]\n"
              "\n"
              "Renders frames start .. start + N - 1 of one sequence through the effect and\n"
              "writes each as DIR/frame_NNNN.png, 8-bit RGBA with straight alpha, or pipes\n"
@@ -44,6 +45,11 @@ std::string CommandSynopsis(Command command) {
              "frame, written as DIR/frame_NNNN.png, opaque RGB.\n";
     case Command::kAbout:
       return "usage: fyrel about [--plugin FILE]\n\nPrints the effect's About text.\n";
+    case Command::kPresets:
+      return "usage: fyrel presets\n"
+             "\n"
+             "Lists the named looks that fyrel render --preset NAME starts from, one a line:\n"
+             "the name, then what it looks like.\n";
     case Command::kNone: break;
   }
   return "";
@@ -75,11 +81,13 @@ std::string GeneralHelp() {
          "            or the built-in wordmark\n"
          "  preview   draw the Options viewer's live preview frames\n"
          "  about     print the effect's About text\n"
+         "  presets   list the named looks render --preset starts from\n"
          "\n"
          "--plugin FILE, before or after the command, drives that effect plug-in binary\n"
          "(Fyrel.so, Fyrel.aex) instead of the effect built in.\n"
          "\n"
-         "Try: fyrel render --video fire.gif\n";
+         "Try: fyrel render --video fire.gif\n"
+         "     fyrel render --preset blue-gas --video gas.gif\n";
 }
 
 std::string FlagDetails(Command command, const FlagSpec& flag) {
@@ -104,6 +112,14 @@ std::string CommandHelp(Command command) {
     const std::string details = FlagDetails(command, *flag);
     if (!details.empty()) line += "\n" + std::string(30, ' ') + "(" + details + ")";
     text += line + "\n";
+  }
+  return text;
+}
+
+std::string PresetList() {
+  std::string text;
+  for (const EffectPreset& preset : kEffectPresets) {
+    text += Padded(preset.name, 16) + preset.description + "\n";
   }
   return text;
 }

@@ -13,6 +13,8 @@ std::string CommandHelp(Command command);
 std::string CommandSynopsis(Command command);
 // What a flag of `command` takes and its default, "1 to 100, default 45"; empty when neither.
 std::string FlagDetails(Command command, const FlagSpec& flag);
+// The presets, one a line: the name, then its description.
+std::string PresetList();
 std::string VersionText();
 // What --version tells after the version: the licence, and that there is no warranty.
 std::string LicenceText();

@@ -34,6 +34,7 @@ int Run(const std::vector<std::string>& args) {
     case Command::kRender: return RunRenderCommand(invocation);
     case Command::kPreview: return RunPreviewCommand(invocation);
     case Command::kAbout: return RunAboutCommand(invocation);
+    case Command::kPresets: return RunPresetsCommand(invocation);
     case Command::kNone: break;
   }
   return kExitUsage;

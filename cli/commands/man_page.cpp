@@ -3,6 +3,7 @@
 
 #include "cli/commands/help_text.h"
 #include "cli/flags/flag_table.h"
+#include "effect/effect_presets.h"
 
 namespace {
 
@@ -49,6 +50,15 @@ std::string CommandSection(Command command) {
   return page;
 }
 
+// Each preset and what it looks like.
+std::string PresetSection() {
+  std::string section;
+  for (const EffectPreset& preset : kEffectPresets) {
+    section += ".TP\n\\fB" + Roff(preset.name) + "\\fR\n" + Roff(preset.description) + "\n";
+  }
+  return section;
+}
+
 }  // namespace
 
 std::string ManPage() {
@@ -70,12 +80,14 @@ std::string ManPage() {
       "cannot be read, is reported with one message and a non-zero exit status, and nothing "
       "is written.\n"
       ".SH COMMANDS\n";
-  for (Command command : {Command::kRender, Command::kPreview, Command::kAbout}) {
+  for (Command command : {Command::kRender, Command::kPreview, Command::kAbout, Command::kPresets}) {
     page += CommandSection(command);
   }
   page +=
+      ".SH PRESETS\n" + PresetSection() +
       ".SH EXAMPLES\n.nf\n" +
       Roff("fyrel render --source logo.png --frames 200 --video fire.webm\n"
+           "fyrel render --preset candle --velocity 30 --video candle.gif\n"
            "fyrel render --source clip.mp4 --composite over --video clip-on-fire.mp4\n"
            "fyrel render --source 'shot_%04d.png' --out fire\n"
            "fyrel preview --frames 100\n") +

@@ -6,6 +6,7 @@
 #include "cli/flags/flag_values.h"
 #include "cli/platform/cli_error.h"
 #include "effect/effect_params.h"
+#include "effect/effect_presets.h"
 
 namespace {
 
@@ -98,6 +99,17 @@ void ApplyParamFlag(const FlagSpec& flag, const std::string& text, Invocation* i
   params.push_back(std::move(setting));
 }
 
+// A preset: its values, as if their flags stood here, so that a later flag changes one.
+void ApplyPreset(const FlagSpec& flag, const std::string& text, Invocation* invocation) {
+  const EffectPreset* preset = FindPreset(text);
+  if (!preset) BadValue(flag, text);
+  for (const std::string& given : PresetFlags(*preset)) {
+    const size_t equals = given.find('=');
+    const FlagSpec* paramFlag = FindFlag(invocation->command, given.substr(0, equals));
+    if (paramFlag) ApplyParamFlag(*paramFlag, given.substr(equals + 1), invocation);
+  }
+}
+
 // Parses one flag's value into `invocation`. Throws a usage CliError naming the flag and what
 // it accepts.
 void ApplyFlagValue(const FlagSpec& flag, const std::string& text, Invocation* invocation) {
@@ -150,6 +162,7 @@ void ApplyFlagValue(const FlagSpec& flag, const std::string& text, Invocation* i
       if (text != "none" && text != "over") BadValue(flag, text);
       invocation->compositeOver = text == "over";
       return;
+    case FlagKind::kPreset: ApplyPreset(flag, text, invocation); return;
     case FlagKind::kPresence:
       if (name == "--quiet") invocation->quiet = true;
       if (name == "--help") invocation->showHelp = true;
@@ -256,7 +269,7 @@ Invocation ParseCommandLine(const std::vector<std::string>& args) {
   invocation.command = CommandNamed(rest.front());
   if (invocation.command == Command::kNone) {
     throw UsageError("unknown command " + Quoted(rest.front()) +
-                     "; the commands are render, preview and about (see fyrel --help)");
+                     "; the commands are render, preview, about and presets (see fyrel --help)");
   }
 
   CLI::App app(std::string("fyrel ") + CommandName(invocation.command));

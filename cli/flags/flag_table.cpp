@@ -5,6 +5,7 @@
 #include <string>
 
 #include "effect/effect_params.h"
+#include "effect/effect_presets.h"
 
 namespace {
 
@@ -41,6 +42,13 @@ const FlagSpec kInOutFlags[] = {
      kForRender},
 };
 
+// Before the parameters' flags, which change single values of the preset.
+const FlagSpec kPresetFlag = {
+    "--preset", FlagKind::kPreset, nullptr, 0, 0, nullptr, "NAME",
+    "start from a named look (fyrel presets lists them);\n"
+    "                              parameter flags after it change single values",
+    kForRender};
+
 // After the parameters' flags.
 const FlagSpec kRunFlags[] = {
     {"--plugin", FlagKind::kPath, nullptr, 0, 0, "the effect built in", "FILE",
@@ -50,7 +58,8 @@ const FlagSpec kRunFlags[] = {
     {"--quiet", FlagKind::kPresence, nullptr, 0, 0, nullptr, nullptr,
      "no progress line and no summary",
      kRenderAndPreview},
-    {"--help", FlagKind::kPresence, nullptr, 0, 0, nullptr, nullptr, "this help", kForAll},
+    {"--help", FlagKind::kPresence, nullptr, 0, 0, nullptr, nullptr, "this help",
+     kForAll | kForPresets},
 };
 
 unsigned MaskOf(Command command) {
@@ -58,6 +67,7 @@ unsigned MaskOf(Command command) {
     case Command::kRender: return kForRender;
     case Command::kPreview: return kForPreview;
     case Command::kAbout: return kForAbout;
+    case Command::kPresets: return kForPresets;
     case Command::kNone: break;
   }
   return 0;
@@ -90,6 +100,7 @@ const std::vector<FlagSpec>& AllFlags() {
   static std::deque<std::string> texts;
   static const std::vector<FlagSpec> flags = [] {
     std::vector<FlagSpec> all(std::begin(kInOutFlags), std::end(kInOutFlags));
+    all.push_back(kPresetFlag);
     for (const EffectParam& param : EffectParams()) {
       const FlagKind kind = KindOf(param.kind);
       const char* name = texts.emplace_back(std::string("--") + param.flagName).c_str();
@@ -141,6 +152,7 @@ std::string FlagRangeText(const FlagSpec& flag) {
              ", as 25, 29.97 or 30000/1001";
     case FlagKind::kPath: return "a path";
     case FlagKind::kPresence: return "no value";
+    case FlagKind::kPreset: return "one of " + PresetNamesText();
   }
   return "";
 }
@@ -149,6 +161,7 @@ Command CommandNamed(const std::string& name) {
   if (name == "render") return Command::kRender;
   if (name == "preview") return Command::kPreview;
   if (name == "about") return Command::kAbout;
+  if (name == "presets") return Command::kPresets;
   return Command::kNone;
 }
 
@@ -157,6 +170,7 @@ const char* CommandName(Command command) {
     case Command::kRender: return "render";
     case Command::kPreview: return "preview";
     case Command::kAbout: return "about";
+    case Command::kPresets: return "presets";
     case Command::kNone: break;
   }
   return "";

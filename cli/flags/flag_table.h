@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-enum class Command { kNone, kRender, kPreview, kAbout };
+enum class Command { kNone, kRender, kPreview, kAbout, kPresets };
 
 enum class FlagKind {
   kInteger,   // decimal integer within [minimum, maximum]
@@ -21,10 +21,11 @@ enum class FlagKind {
   kChoice,    // one word of a few (--composite: none or over)
   kRate,      // frames a second within [minimum, maximum]: 25, 29.97 or 30000/1001
   kPresence,  // no value
+  kPreset,    // the name of one of the effect's presets
 };
 
 // The commands a flag belongs to.
-enum : unsigned { kForRender = 1, kForPreview = 2, kForAbout = 4, kForAll = 7 };
+enum : unsigned { kForRender = 1, kForPreview = 2, kForAbout = 4, kForAll = 7, kForPresets = 8 };
 
 struct FlagSpec {
   const char* name;        // with its leading dashes, e.g. "--velocity"

@@ -157,6 +157,7 @@ TEST(Render, BadInputIsOneMessageANonZeroExitAndNothingWritten) {
       {{"--alpha", "300"}, "fyrel: --alpha takes 0 to 255, not '300'\n"},
       {{"--color2", "red"}, "fyrel: --color2 takes RRGGBB (hex, '#' allowed), not 'red'\n"},
       {{"--wind", "3"}, "fyrel: unknown flag '--wind' for fyrel render (see fyrel render --help)\n"},
+      {{"--preset", "bonfire"}, "fyrel: --preset takes one of candle, torch, campfire, "},
       {{"--source", "missing.png"}, "fyrel: cannot read missing.png: No such file or directory\n"},
       {{"--source", "notes.png"}, "fyrel: notes.png: not a PNG file\n"},
       {{"--source", "cut.png"}, "fyrel: cut.png: truncated PNG file"},
@@ -262,13 +263,19 @@ TEST(Texts, AboutHelpAndVersion) {
 
   RunResult help = Fyrel(dir, {"--help"});
   EXPECT_EQ(help.status, 0);
-  for (const char* command : {"render", "preview", "about"}) {
+  for (const char* command : {"render", "preview", "about", "presets"}) {
     EXPECT_TRUE(HasLine(help.output, std::string("  ") + command)) << command;
   }
+  RunResult presets = Fyrel(dir, {"presets"});
+  EXPECT_EQ(presets.status, 0);
+  EXPECT_EQ(presets.output.rfind("candle          small, slow, steady flames that barely sway\n"
+                                 "torch           the whole shape", 0), 0u) << presets.output;
+  EXPECT_EQ(std::count(presets.output.begin(), presets.output.end(), '\n'), 9);
   RunResult renderHelp = Fyrel(dir, {"render", "--help"});
   EXPECT_EQ(renderHelp.status, 0);
   EXPECT_NE(renderHelp.output.find("(1 to 100, default 45)"), std::string::npos);
   EXPECT_NE(renderHelp.output.find("--fire-direction DEGREES"), std::string::npos);
+  EXPECT_NE(renderHelp.output.find("--preset NAME"), std::string::npos);
   const std::string version = Fyrel(dir, {"--version"}).output;
   EXPECT_EQ(version.rfind("fyrel 2.2.0\nLicence GPL-2.0-or-later: ", 0), 0u) << version;
 

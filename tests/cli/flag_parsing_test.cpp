@@ -122,6 +122,28 @@ TEST(CommandLine, ParameterFlagsBecomeSettingsByDisplayName) {
   EXPECT_EQ(Setting(inv, "Soot"), nullptr);
 }
 
+TEST(CommandLine, APresetIsItsValuesAndFlagsAfterItChangeOne) {
+  const Invocation gas = Parse({"render", "--preset", "blue-gas"});
+  EXPECT_EQ(Setting(gas, "Velocity")->value, 100);
+  EXPECT_EQ(Setting(gas, "Custom Color")->value, 1);
+  const ParamSetting* hottest = Setting(gas, "Color 1");
+  EXPECT_TRUE(hottest->red == 0xE0 && hottest->green == 0xF0 && hottest->blue == 0xFF);
+  EXPECT_EQ(Setting(gas, "Soot"), nullptr);  // not the preset's: the default
+  EXPECT_EQ(Setting(Parse({"render", "--preset", "windswept"}), "Fire Direction")->value,
+            45 * 65536);
+  // A flag after the preset changes its value, keys too; one before it is the preset's.
+  const Invocation after = Parse({"render", "--preset", "candle", "--velocity", "1=30;9=40"});
+  EXPECT_EQ(Setting(after, "Velocity")->keys.size(), 2u);
+  EXPECT_EQ(Setting(after, "Height")->value, 60);
+  EXPECT_EQ(Setting(Parse({"render", "--velocity", "30", "--preset=candle"}), "Velocity")->value,
+            15);
+  EXPECT_EQ(UsageMessage({"render", "--preset", "bonfire"}),
+            "--preset takes one of candle, torch, campfire, wall-of-fire, embers, blue-gas, "
+            "green-chemical, ghost-fire, windswept, not 'bonfire'");
+  EXPECT_NE(UsageMessage({"preview", "--preset", "candle"}).find("unknown flag"),
+            std::string::npos);
+}
+
 TEST(CommandLine, RunFlagsAndTheirDefaults) {
   Invocation plain = Parse({"render"});
   EXPECT_EQ(plain.frames, 100);
@@ -250,7 +272,7 @@ TEST(CommandLine, UnknownFlagsAndCommandsAreRefused) {
 }
 
 TEST(HelpText, ListsEveryFlagWithItsRangeAndDefault) {
-  for (Command command : {Command::kRender, Command::kPreview, Command::kAbout}) {
+  for (Command command : {Command::kRender, Command::kPreview, Command::kAbout, Command::kPresets}) {
     std::string help = CommandHelp(command);
     for (const FlagSpec* flag : FlagsOf(command)) {
       EXPECT_NE(help.find(std::string("  ") + flag->name + " "), std::string::npos)

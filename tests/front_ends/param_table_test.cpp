@@ -9,8 +9,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include "cli/commands/help_text.h"
@@ -19,17 +17,11 @@
 #include "host/effect_main.h"
 #include "effect/effect_params.h"
 #include "minihost/effect_host.h"
+#include "tests/front_ends/file_text.h"
 #include "tests/frei0r/frei0r_module.h"
 #include "tests/frei0r/kdenlive_description.h"
 
 namespace {
-
-std::string FileText(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
 
 // True when every byte of the definition's type part from `from` on is zero.
 bool ZeroFrom(const PF_ParamDef& def, size_t from) {
@@ -59,6 +51,36 @@ double UnitValue(const EffectParam& row, int32_t value) {
     case ParamKind::kCheckBox: return value;
     default: return (value - row.min) / static_cast<double>(row.max - row.min);
   }
+}
+
+// A few of the table's facts as the effect has always had them, written out: a change to the
+// table that every front end follows would pass the comparisons below, not this.
+TEST(ParamTable, KeepsTheEffectsOwnFacts) {
+  struct Fact {
+    const char* name;
+    const char* flag;
+    int32_t min, max, dephault;
+  };
+  const Fact facts[] = {
+      {"Velocity", "velocity", 1, 100, 45},
+      {"Height", "height", 0, 255, 13},
+      {"Alpha", "alpha", 0, 255, 213},
+      {"Color 2", "color2", 0, 0, static_cast<int32_t>(0xFFFFFF00)},
+      {"Color 3 Position", "color3-position", 0, 255, 171},
+      {"Invert Source", "invert-source", 0, 1, 1},
+      {"Fire Direction", "fire-direction", -32767, 32767, 0},
+  };
+  for (const Fact& fact : facts) {
+    const EffectParam* row = FindEffectParam(fact.name);
+    ASSERT_NE(row, nullptr) << fact.name;
+    EXPECT_STREQ(row->flagName, fact.flag);
+    EXPECT_EQ(row->min, fact.min) << fact.name;
+    EXPECT_EQ(row->max, fact.max) << fact.name;
+    EXPECT_EQ(row->dephault, fact.dephault) << fact.name;
+  }
+  EXPECT_EQ(kEffectParamCount, 18);
+  EXPECT_EQ(kShownParamCount, 17);
+  EXPECT_EQ(kEffectParams[17].position, kParamPhase);
 }
 
 TEST(ParamTable, PluginSetupDeclaresEveryRowAtItsPosition) {

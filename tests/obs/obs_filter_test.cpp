@@ -22,6 +22,7 @@
 #include "cli/png/png_io.h"
 #include "host/effect_commands.h"
 #include "effect/effect_params.h"
+#include "effect/effect_presets.h"
 #include "minihost/effect_host.h"
 #include "shared/default_source.h"
 
@@ -181,6 +182,36 @@ TEST(ObsFilter, ShowsTheEffectsFramesAloneAndOverEachSourceWithItsOwnFire) {
   obs_properties_destroy(props);
   ExpectFrames(Read({b}, 2)[0].frames, pictures[2], {}, later, 1, false, "restarted");
   for (obs_source_t* s : {fireA, fireB, a, b}) obs_source_release(s);
+}
+
+// Each preset picked from the list at the top of the properties, as the properties view picks
+// it (the list's modified callback, then an update with the settings): the effect's frames
+// with the preset's values, the rest at their defaults.
+TEST(ObsFilter, EachPresetFromTheListGivesTheEffectsFrames) {
+  obs_properties_t* props = obs_get_source_properties("fyrel_filter");
+  obs_property_t* list = obs_properties_first(props);
+  ASSERT_STREQ(obs_property_name(list), "preset");
+  ASSERT_EQ(obs_property_list_item_count(list), size_t(kPresetCount + 1));
+  obs_properties_destroy(props);
+  for (const EffectPreset& preset : kEffectPresets) {
+    obs_source_t* source = Image(0);
+    obs_source_t* fire = AddFilter(source, R"({"soot": 99})");  // the preset sets the rest too
+    obs_data_t* settings = obs_source_get_settings(fire);
+    obs_properties_t* shown = obs_source_properties(fire);  // the view opens, then a pick
+    obs_data_set_string(settings, "preset", preset.name);
+    EXPECT_TRUE(obs_property_modified(obs_properties_get(shown, "preset"), settings));
+    obs_source_update(fire, settings);
+    EXPECT_STREQ(obs_data_get_string(settings, "preset"), "");
+    Values values;
+    for (int i = 0; i < preset.count; ++i) {
+      values.push_back({kEffectParams[preset.values[i].position - 1].name, preset.values[i].value});
+    }
+    ExpectFrames(Read({source}, 4)[0].frames, pictures[0], {}, values, 1, false, preset.name);
+    obs_properties_destroy(shown);
+    obs_data_release(settings);
+    obs_source_release(fire);
+    obs_source_release(source);
+  }
 }
 
 // A picture wider than 4096 pixels, where sampling that filters would take in a texel's

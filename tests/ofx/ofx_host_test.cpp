@@ -19,6 +19,7 @@
 
 #include "host/effect_commands.h"
 #include "effect/effect_params.h"
+#include "effect/effect_presets.h"
 #include "minihost/effect_host.h"
 #include "tests/ofx/ofx_test_host.h"
 #include "tests/windows/check.h"
@@ -371,6 +372,49 @@ void CheckInstances(Host& host) {
   host.DestroyInstance(b);
 }
 
+// The "Preset" choice, first on the page: each preset picked by the user sets every other
+// parameter to its value (the default for what it does not name) within one edit, the choice
+// goes back to its first option, and the frames are the effect's with those values.
+void CheckPresets(Host& host) {
+  const Effect& filter = host.FilterDescriptor();
+  if (!CHECK(filter.params.count("preset"))) return;
+  const ofxtest::Param& choice = *filter.params.at("preset");
+  CHECK_STREQ(choice.type, "OfxParamTypeChoice");
+  CHECK_EQ(choice.props.Int("OfxParamPropAnimates"), 0);
+  const std::vector<std::string>& options = choice.props.values.at("OfxParamPropChoiceOption").strings;
+  CHECK_EQ(options.size(), size_t(kPresetCount + 1));
+  for (const std::string& name : filter.paramOrder) {
+    if (filter.params.at(name)->type == "OfxParamTypePage") {
+      CHECK_STREQ(filter.params.at(name)->props.String("OfxParamPropPageChild", 0), "preset");
+    }
+  }
+  for (int i = 0; i < kPresetCount && i + 1 < int(options.size()); ++i) {
+    const EffectPreset& preset = kEffectPresets[i];
+    CHECK_STREQ(options[i + 1], preset.title);
+    Scene scene = MakeScene({}, {});
+    Effect* instance = host.CreateInstance(&scene);
+    if (!CHECK(instance != nullptr)) continue;
+    SetParam(instance, "soot", {99});  // the preset sets the rest too
+    SetParam(instance, "preset", {double(i + 1)});
+    host.valuesSet.clear();
+    CHECK_EQ(host.Notify(instance, "OfxTypeParameter", "preset"), ofxtest::kOK);
+    CHECK_EQ(host.valuesSet.size(), kParams.size() + 1);
+    for (const auto& set : host.valuesSet) CHECK(set.second);  // all in one edit
+    CHECK_EQ(instance->params.at("preset")->value[0], 0.0);
+    for (const Expected& p : kParams) {
+      for (const EffectParam& row : EffectParams()) {
+        if (std::strcmp(row.scriptName, p.script) != 0) continue;
+        if (!CHECK_EQ(EffectValue(p, instance->params.at(p.script)->value), PresetValueOf(preset, row))) {
+          std::printf("  %s: %s\n", preset.name, p.script);
+        }
+      }
+    }
+    const std::vector<Picture> reference = Reference(*instance, scene, 8);
+    for (int frame = 1; frame <= 8; ++frame) RenderMatches(host, instance, frame, reference, preset.name);
+    host.DestroyInstance(instance);
+  }
+}
+
 // Whatever a saved state was made from changes, the frames that follow from it change too.
 void CheckChanges(Host& host) {
   Scene scene = MakeScene({}, {false, 0, 0, 0, false, 1});
@@ -516,6 +560,7 @@ int main(int argc, char** argv) {
     CheckOrders(host);
     CheckInstances(host);
     CheckChanges(host);
+    CheckPresets(host);
     CHECK_EQ(host.Unload(), ofxtest::kOK);
     CHECK_EQ(host.liveImages, 0);
     for (const std::string& fault : host.faults) CHECK(!std::printf("  host saw: %s\n", fault.c_str()));

@@ -267,7 +267,7 @@ Status ParamDefine(void* set, const char* type, const char* name, void** props) 
   const size_t n = t == "OfxParamTypeRGB" ? 3 : 1;
   for (const char* name : {"OfxParamPropDefault", "OfxParamPropMin", "OfxParamPropMax",
                            "OfxParamPropDisplayMin", "OfxParamPropDisplayMax"}) {
-    if (t == "OfxParamTypeInteger" || t == "OfxParamTypeBoolean") {
+    if (t == "OfxParamTypeInteger" || t == "OfxParamTypeBoolean" || t == "OfxParamTypeChoice") {
       p.SetInt(name, std::vector<int>(n, 0));
     } else if (t == "OfxParamTypeRGB" || t == "OfxParamTypeDouble") {
       p.SetDouble(name, std::vector<double>(n, 0.0));
@@ -293,7 +293,8 @@ Status ParamGetPropertySet(void* param, void** props) {
 }
 Status ValueInto(Param* param, double time, va_list args) {
   const std::array<double, 3> v = param->At(time);
-  if (param->type == "OfxParamTypeInteger" || param->type == "OfxParamTypeBoolean") {
+  if (param->type == "OfxParamTypeInteger" || param->type == "OfxParamTypeBoolean" ||
+      param->type == "OfxParamTypeChoice") {
     *va_arg(args, int*) = static_cast<int>(v[0]);
   } else if (param->type == "OfxParamTypeDouble") {
     *va_arg(args, double*) = v[0];
@@ -310,6 +311,41 @@ Status ParamGetValueAtTime(void* param, double time, ...) {
   const Status s = ValueInto(AsParam(param), time, args);
   va_end(args);
   return s;
+}
+// The value now: without keys the parameter's value, with keys a key at the time of the change
+// the host last told of, as a host keys an animated parameter that the user edits.
+Status ParamSetValue(void* handle, ...) {
+  Hold hold;
+  Param* param = AsParam(handle);
+  std::array<double, 3> v{};
+  va_list args;
+  va_start(args, handle);
+  if (param->type == "OfxParamTypeInteger" || param->type == "OfxParamTypeBoolean" ||
+      param->type == "OfxParamTypeChoice") {
+    v[0] = va_arg(args, int);
+  } else if (param->type == "OfxParamTypeDouble") {
+    v[0] = va_arg(args, double);
+  } else if (param->type == "OfxParamTypeRGB") {
+    for (int i = 0; i < 3; ++i) v[i] = va_arg(args, double);
+  } else {
+    va_end(args);
+    return kErrUnknown;
+  }
+  va_end(args);
+  if (param->keys.empty()) param->value = v;
+  else param->keys[H().changeTime] = v;
+  H().valuesSet.push_back({param->props.String("OfxPropName"), H().editDepth > 0});
+  return kOK;
+}
+Status ParamEditBegin(void*, const char*) {
+  Hold hold;
+  ++H().editDepth;
+  return kOK;
+}
+Status ParamEditEnd(void*) {
+  Hold hold;
+  --H().editDepth;
+  return kOK;
 }
 Status ParamGetNumKeys(void* param, unsigned int* count) {
   *count = static_cast<unsigned int>(AsParam(param)->keys.size());
@@ -353,10 +389,10 @@ const Slot kImageEffectSuite[13] = {
 const Slot kParameterSuite[18] = {
     S(ParamDefine),       S(ParamGetHandle),      S(Unsupported),
     S(ParamGetPropertySet), S(Unsupported),       S(ParamGetValueAtTime),
-    S(Unsupported),       S(Unsupported),         S(Unsupported),
+    S(Unsupported),       S(Unsupported),         S(ParamSetValue),
     S(Unsupported),       S(ParamGetNumKeys),     S(Unsupported),
     S(Unsupported),       S(Unsupported),         S(Unsupported),
-    S(Unsupported),       S(Unsupported),         S(Unsupported)};
+    S(Unsupported),       S(ParamEditBegin),      S(ParamEditEnd)};
 const Slot kMessageSuite[1] = {S(Message)};
 
 const void* FetchSuite(void* hostProps, const char* name, int version) {
@@ -768,7 +804,7 @@ Status Host::Notify(Effect* instance, const char* type, const char* name) {
   in.SetString("OfxPropType", {type});
   in.SetString("OfxPropName", {name});
   in.SetString("OfxPropChangeReason", {"OfxChangeUserEdited"});
-  in.SetDouble("OfxPropTime", {1.0});
+  in.SetDouble("OfxPropTime", {changeTime});
   in.SetDouble("OfxImageEffectPropRenderScale", {1.0, 1.0});
   PropertySet reason;
   reason.SetString("OfxPropChangeReason", {"OfxChangeUserEdited"});

@@ -135,7 +135,9 @@ class Host {
   // Checks that nothing outside the render window changed.
   Status Render(Effect* instance, double time, Picture* frame);
   Status FramesNeeded(Effect* instance, double time, double range[2]);
+  // Tells the instance that the user changed the object `name` of `type` at changeTime.
   Status Notify(Effect* instance, const char* type, const char* name);
+  double changeTime = 1.0;
 
   // What the plug-in did: suites it asked for, names it used that the interface lacks,
   // images fetched and not yet released, source images fetched so far.
@@ -144,6 +146,10 @@ class Host {
   int liveImages = 0;
   int sourceFetches = 0;
   int hostCallsInSetHost = 0;
+  // Values the plug-in set, by parameter name, each with whether it fell within an edit
+  // (paramEditBegin .. paramEditEnd); how deep in edits the plug-in is.
+  std::vector<std::pair<std::string, bool>> valuesSet;
+  int editDepth = 0;
 
   // Internals the suite functions reach.
   Status NewImage(Clip* clip, double time, Image** image);

@@ -5,7 +5,7 @@
 #include <random>
 #include <vector>
 
-#include "ofx/fire_snapshots.h"
+#include "shared/fire_snapshots.h"
 
 namespace {
 

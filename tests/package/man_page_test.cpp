@@ -9,6 +9,7 @@
 
 #include "cli/commands/help_text.h"
 #include "cli/flags/flag_table.h"
+#include "effect/effect_presets.h"
 #include "tests/cli/process_runner.h"
 
 namespace {
@@ -34,14 +35,15 @@ TEST(ManPage, ShowsEveryFlagWithItsRangeAndDefault) {
       Squeezed(shell("LANG=C.UTF-8 MANWIDTH=80 man -l -P cat " + page).output);
   // Each command's section runs to the next one; an entry is the flag, its value's name, its
   // help and, in brackets, what it takes and its default.
-  const Command commands[] = {Command::kRender, Command::kPreview, Command::kAbout};
+  const Command commands[] = {Command::kRender, Command::kPreview, Command::kAbout,
+                              Command::kPresets};
   const auto heading = [](Command command) {
     return std::string("fyrel ") + CommandName(command) + " usage: fyrel ";
   };
-  for (size_t i = 0; i < 3; ++i) {
+  for (size_t i = 0; i < 4; ++i) {
     const size_t start = text.find(heading(commands[i]));
     ASSERT_NE(start, std::string::npos) << heading(commands[i]);
-    const size_t end = text.find(i < 2 ? heading(commands[i + 1]) : " EXAMPLES ");
+    const size_t end = text.find(i < 3 ? heading(commands[i + 1]) : " PRESETS ");
     const std::string section = text.substr(start, end - start) + " ";
     for (const FlagSpec* flag : FlagsOf(commands[i])) {
       std::string entry = flag->name;
@@ -51,6 +53,14 @@ TEST(ManPage, ShowsEveryFlagWithItsRangeAndDefault) {
       if (!details.empty()) entry += " (" + details + ")";
       EXPECT_NE(section.find(entry + " "), std::string::npos) << entry;
     }
+  }
+  // Every preset, with what it looks like, in its own section.
+  const size_t presets = text.find(" PRESETS ");
+  ASSERT_NE(presets, std::string::npos);
+  const std::string section = text.substr(presets, text.find(" EXAMPLES ") - presets) + " ";
+  for (const EffectPreset& preset : kEffectPresets) {
+    const std::string entry = std::string(" ") + preset.name + " " + preset.description + " ";
+    EXPECT_NE(section.find(entry), std::string::npos) << entry;
   }
 }
 

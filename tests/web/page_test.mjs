@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 // The page in Debian's chromium, headless, held against the native renderer: its frames, a
-// control's effect, the copied command and frei0r string, the viewer's preview, the exports,
-// the sources, and the benchmark's figures (reported, not asserted).
+// control's effect, the presets, the copied command and frei0r string, the address that holds
+// the settings (opened in a second browser, garbage in it too), a change while paused (timed),
+// the viewer's preview, the exports, the sources, and the benchmark's figures (reported, not
+// asserted).
 //   node page_test.mjs --page DIR --fyrel FILE --readme FILE [--frei0r-dir DIR] [--ffmpeg FILE] --work DIR
 // Exits 77 (skipped) with the reason when the page is not built or the browser or puppeteer-core
 // is missing.
@@ -243,6 +245,105 @@ test('values changed while playing and while paused: the copied command makes ev
   assert.ok(decode(path.join(dir, 'saved.png')).equals(decode(path.join(again, 'fyrel-out', `frame_${String(last).padStart(4, '0')}.png`))));
 });
 
+// The presets, from the renderer's list: each chosen from the menu sets every control, and the
+// page's frames are the renderer's with --preset, as the copied command's are.
+test('each preset from the menu: the renderer\'s frames with --preset, and the copied command\'s', async () => {
+  const names = run(opt.fyrel, ['presets']).toString().trim().split('\n').map((line) => line.split(/\s+/)[0]);
+  assert.deepEqual(await page.$$eval('#preset option', (os) => os.slice(1).map((o) => o.value)), names);
+  for (const name of names) {
+    await setControl('slider', 'Soot', 77);  // the preset sets the rest too
+    await page.select('#preset', name);
+    const frames = await pageFrames(N);
+    const dir = fresh(`preset-${name}`);
+    run(opt.fyrel, ['render', '--preset', name, '--frames', String(N), '--out', dir, '--quiet']);
+    assertSameFrames(frames, decode(path.join(dir, 'frame_%04d.png')), `fyrel render --preset ${name}`);
+    const { command } = await page.evaluate(() => window.fyrelPage.commands());
+    runCommand(command, dir);
+    assertSameFrames(frames, decode(path.join(dir, 'fyrel-out', 'frame_%04d.png')), `${name}: ${command}`);
+  }
+});
+
+test('check boxes are labelled with their parameter\'s name alone', async () => {
+  const labels = await page.$$eval('input[type=checkbox]', (boxes) => boxes.map((box) => box.labels[0]?.textContent));
+  assert.deepEqual(labels, ['Custom Color', 'Birth', 'Drop', 'Invert Source']);
+  assert.ok(!(await page.$eval('#controls', (c) => c.textContent)).includes('Add Fire Params'));
+});
+
+// A second browser, without the first one's storage, opening an address.
+async function openedAt(address) {
+  const context = await browser.createBrowserContext();
+  const other = await context.newPage();
+  other.on('pageerror', (e) => errors.push(e.message));
+  await other.goto(address);
+  await other.waitForFunction(() => window.fyrelPage);
+  await other.click('#step');  // pauses
+  return { context, other };
+}
+async function framesOf(which, count) {
+  await which.click('#restart');
+  const frames = [];
+  for (let n = 1; n <= count; n += 1) {
+    if (n > 1) await which.click('#step');
+    const f = await which.evaluate(() => window.fyrelPage.frame());
+    frames.push({ ...f, pixels: Buffer.from(f.pixels, 'base64') });
+  }
+  return frames;
+}
+
+test('the address holds the settings: opened in a new browser it restores every value and the frames', async () => {
+  await page.click('#defaults');
+  const before = await page.evaluate(() => history.length);
+  await page.select('#preset', 'ghost-fire');
+  for (const velocity of [30, 31, 32, 33]) await setControl('slider', 'Velocity', velocity);
+  await setControl('angle', 'Fire Direction', 300);
+  await setControl('checkbox', 'Drop', false);
+  await setControl('color', 'Color 4', '#102030');
+  assert.equal(await page.evaluate(() => history.length), before, 'a history entry per change');
+  await page.waitForFunction(() => location.search.includes('color4=102030'));
+  const address = await page.evaluate(() => location.href);
+  assert.match(address, /\?velocity=33&/);
+  await page.click('#copy-link');
+  await page.waitForFunction(() => /link/.test(document.querySelector('#status').textContent));
+  await page.click('#restart');
+  const { command } = await page.evaluate(() => window.fyrelPage.commands());
+
+  const { context, other } = await openedAt(address);
+  try {
+    const frames = await framesOf(other, N);
+    const restored = await other.evaluate(() => window.fyrelPage.commands().command);
+    assert.equal(restored.replace(/--frames \d+/, ''), command.replace(/--frames \d+/, ''));
+    const dir = fresh('address');
+    runCommand(restored, dir);
+    assertSameFrames(frames, decode(path.join(dir, 'fyrel-out', 'frame_%04d.png')), restored);
+  } finally {
+    await context.close();
+  }
+});
+
+test('an address with garbage and values out of range: kept within range or left out, the page runs', async () => {
+  const base = await page.evaluate(() => location.origin + location.pathname);
+  const query = '?velocity=abc&height=999&soot=-5&width=12.6&color1=zzzzzz&color2=%2300ff80&custom-color=maybe' +
+                '&drop=off&fire-direction=400&alpha=1e400&bogus=1&preset=nonesuch&amplitude=';
+  const { context, other } = await openedAt(base + query);
+  try {
+    const frames = await framesOf(other, N);
+    const { command } = await other.evaluate(() => window.fyrelPage.commands());
+    assert.equal(command, `fyrel render --frames ${N} --height 255 --soot 0 --width 13 --color2 00FF80 --drop off --fire-direction 40`);
+    const status = await other.$eval('#status', (s) => s.textContent);
+    for (const left of ['velocity=abc', 'color1=zzzzzz', 'custom-color=maybe', 'alpha=1e400', 'bogus=1', 'preset=nonesuch']) {
+      assert.ok(status.includes(left), `${left} in "${status}"`);
+    }
+    const dir = fresh('garbage');
+    runCommand(command, dir);
+    assertSameFrames(frames, decode(path.join(dir, 'fyrel-out', 'frame_%04d.png')), command);
+    // The address now holds what the page took.
+    assert.equal(await other.evaluate(() => location.search),
+                 '?height=255&soot=0&width=13&color2=00FF80&drop=off&fire-direction=40');
+  } finally {
+    await context.close();
+  }
+});
+
 test('a picked image burns as the renderer burns it; a broken one is refused by name', async () => {
   await page.click('#defaults');
   const dir = fresh('picked');
@@ -292,6 +393,48 @@ test('a 4096x4096 picture: the first saved frame is the frame; a 16384x16384 one
   await input.uploadFile(path.join(dir, 'huge.png'));
   await page.waitForFunction(() => document.querySelector('#status.error')?.textContent.includes('huge.png'));
   assert.match(await page.$eval('#status', (s) => s.textContent), /huge\.png is 16384x16384; the page takes images up to 4096 pixels on a side/);
+  await page.click('#use-wordmark');
+});
+
+// The page keeps saved states of its run: a change while paused makes the frame on show again
+// from the nearest one, not from frame 1. Timed from the input event to the frame drawn.
+test('a change while paused at frame 300 of 1920x1080: shown within 150 ms, and the copied command\'s frame 300', async () => {
+  const dir = fresh('paused');
+  ffmpeg(['-f', 'lavfi', '-i', 'testsrc2=size=1920x1080', '-frames:v', '1', '-pix_fmt', 'rgba', path.join(dir, 'big.png')]);
+  await page.click('#defaults');
+  await (await page.$('#image-file')).uploadFile(path.join(dir, 'big.png'));
+  await page.waitForFunction(() => document.querySelector('#source-name').textContent.includes('big.png'), { timeout: 120000 });
+  await page.evaluate(() => window.fyrelPage.stepTo(300));
+  const change = (name, value) => page.evaluate(async (name, value) => {
+    const slider = document.querySelector(`[data-param="${name}"] input[type=range]`);
+    const before = window.fyrelPage.shownAt();
+    const start = performance.now();
+    slider.value = value;
+    slider.dispatchEvent(new Event('input', { bubbles: true }));
+    while (window.fyrelPage.shownAt() <= before) await new Promise((r) => requestAnimationFrame(r));
+    return window.fyrelPage.shownAt() - start;
+  }, name, value);
+  // Paused while playing, at whatever frame, a person's moment later.
+  await page.click('#play');
+  await page.waitForFunction(() => window.fyrelPage.shownAt() && document.querySelector('#frame-number').value >= 40);
+  await page.click('#play');
+  await new Promise((r) => setTimeout(r, 300));
+  const afterPlay = await change('Amplitude', 20);
+  // A new run stepped to frame 300, then three changes one after another.
+  await page.click('#restart');
+  await page.evaluate(() => window.fyrelPage.stepTo(300));
+  await new Promise((r) => setTimeout(r, 300));
+  const timings = [];
+  for (const [name, value] of [['Height', 40], ['Soot', 30], ['Velocity', 80]]) timings.push(await change(name, value));
+  console.log(`a change while paused, shown after: ${afterPlay.toFixed(1)} ms (paused from playing); at frame 300 of ` +
+              `1920x1080: ${timings.map((t) => `${t.toFixed(1)} ms`).join(', ')}`);
+  for (const t of [afterPlay, ...timings]) assert.ok(t < 150, `shown after ${t.toFixed(1)} ms`);
+  const shown = await frame();
+  assert.equal(shown.number, 300);
+  const { command } = await page.evaluate(() => window.fyrelPage.commands());
+  assert.match(command, /--frames 300 .*--height '1\|=13;300=40'.*--amplitude 20/);
+  runCommand(command, dir);
+  assert.ok(decode(path.join(dir, 'fyrel-out', 'frame_0300.png')).equals(shown.pixels), `frame 300 of ${command}`);
   await page.click('#use-wordmark');
 });
 

@@ -85,11 +85,11 @@ function angleControl(param, set) {
   } };
 }
 
+// The box's label is the parameter's name, beside it (see buildControls).
 function checkboxControl(param, set) {
-  const box = element('input', { type: 'checkbox', 'aria-label': param.name });
+  const box = element('input', { type: 'checkbox', id: `box-${param.flag.slice(2)}` });
   box.addEventListener('change', () => set(box.checked ? 1 : 0));
-  const label = element('label', { class: 'label' }, box, ' ', param.label);
-  return { nodes: [label, element('span')], show(value) { box.checked = value !== 0; } };
+  return { nodes: [box, element('span')], labels: box.id, show(value) { box.checked = value !== 0; } };
 }
 
 function colorControl(param, set) {
@@ -131,7 +131,8 @@ export function buildControls(container, params, onChange) {
       const make = KINDS[param.type];
       if (!make) continue;
       const control = make(param, (value) => set(param, value));
-      const title = element('span', { class: 'name' }, name);
+      const title = control.labels ? element('label', { class: 'name', for: control.labels }, name)
+                                   : element('span', { class: 'name' }, name);
       if (param.flag) title.title = `${param.help} (${param.flag})`;
       title.addEventListener('dblclick', () => set(param, param.default));
       fieldset.append(element('div', { class: 'param', 'data-param': name }, title, ...control.nodes));
@@ -145,6 +146,8 @@ export function buildControls(container, params, onChange) {
   return {
     values,
     set(name, value) { set(byName.get(name), value); },
+    // Every value of `values` (by name), each as if the user had set it.
+    setAll(values) { for (const [name, value] of values) if (shows.has(name)) set(byName.get(name), value); },
     resetAll() { for (const param of params) if (shows.has(param.name)) set(param, param.default); },
     // In the viewer's preview the render-only values change nothing; they are shown as idle.
     markPreview(previewing) {

@@ -3,6 +3,7 @@
 // pause, step, restart at frame 1), the viewer's preview, the exports and the benchmark.
 import createFyrel from './fyrel_web.js';
 import { buildControls, applyValues } from './controls.js';
+import { addressQuery, readAddress } from './address.js';
 import { wordmarkSource, imageSource, cameraSource } from './sources.js';
 import { download, frameFileName, pngBytes, encodeWebm, copyText } from './exports.js';
 import { runBenchmark } from './benchmark.js';
@@ -20,6 +21,10 @@ try {
   throw error;
 }
 const fire = new fyrel.Fire();
+// Saved states of the run, so that a change while paused makes the frame on show again from
+// the nearest one instead of from frame 1.
+const STATES_BUDGET = 128 * 1024 * 1024;
+fire.keepStates(STATES_BUDGET);
 const state = {
   mode: 'fire',       // or 'preview': the Options viewer's preview
   frame: 0,           // the fire's frame on show; 0 before the first
@@ -32,6 +37,8 @@ const state = {
   shown: [],          // times of the frames shown in the last second
   replayPending: false,
   shownLog: null,     // for the tests: frame number → the frame's pixels as last shown
+  shownAt: 0,         // for the tests: when the last frame was drawn
+  addressTimer: 0,
 };
 
 function setStatus(text, isError = false) {
@@ -43,7 +50,9 @@ function setStatus(text, isError = false) {
 // while the fire plays (or while the viewer is on show), the frame on show while it is paused,
 // which is then made again with it. The run remembers each change at its frame, and the copied
 // command gives them as keys, so that it makes every frame the page showed.
-const controls = buildControls($('groups'), fire.params(), (param, value) => {
+const params = fire.params();
+const presets = fyrel.presets();
+const controls = buildControls($('groups'), params, (param, value) => {
   const paused = state.mode === 'fire' && !state.playing && state.frame > 0;
   const at = paused ? state.frame : state.frame + 1;
   if (Array.isArray(value)) fire.changeColor(param.name, ...value, at);
@@ -52,10 +61,38 @@ const controls = buildControls($('groups'), fire.params(), (param, value) => {
   if (state.mode === 'preview') restart();
   else if (paused) requestReplay();
   updateCommand();
+  addressSoon();
 });
 
-// The frame on show, made again from frame 1 with the values the run now holds for each
-// frame; once for any number of changes before the screen is next drawn.
+// A preset sets every control: its values, the defaults for the rest. Each counts as a change
+// the user made, so that the run, the copied command and the address follow it.
+for (const preset of presets) {
+  const option = document.createElement('option');
+  option.value = preset.name;
+  option.textContent = preset.title;
+  option.title = preset.description;
+  $('preset').append(option);
+}
+$('preset').addEventListener('change', () => {
+  const preset = presets.find((p) => p.name === $('preset').value);
+  if (preset) controls.setAll(new Map(Object.entries(preset.values)));
+  $('preset').value = '';
+});
+
+// The address holds the values, replaced in place: no history entry per slider step. A slider
+// dragged changes it a moment after the last step (browsers ignore a flood of replacements).
+function updateAddress() {
+  clearTimeout(state.addressTimer);
+  history.replaceState(history.state, '', location.pathname + addressQuery(params, controls.values) + location.hash);
+}
+function addressSoon() {
+  clearTimeout(state.addressTimer);
+  state.addressTimer = setTimeout(updateAddress, 200);
+}
+
+// The frame on show, made again with the values the run now holds for each frame, from the
+// nearest saved state that they still hold for (from frame 1 for the camera, whose frames the
+// run did not keep); once for any number of changes before the screen is next drawn.
 function requestReplay() {
   if (state.replayPending) return;
   state.replayPending = true;
@@ -66,12 +103,23 @@ function settleReplay() {
   state.replayPending = false;
   if (state.mode !== 'fire' || state.frame === 0) return;
   if (state.source.live) loadSource();
-  const err = fire.replay(state.frame);
+  const err = fire.replay(state.frame, !state.source.live);
   if (err) {
     setStatus(`The effect failed to make frame ${state.frame} again (host error ${err}).`, true);
     return;
   }
   showFrame();
+}
+
+// Paused, the state before the frame on show is made ready while nothing else runs, so that a
+// change makes only that frame again (the frame on show is made again with the same values: it
+// stays as it is).
+function prepareChange() {
+  setTimeout(() => {
+    if (state.playing || state.replayPending || state.mode !== 'fire' || state.frame < 2 ||
+        state.source.live || fire.lastStateFrame() === state.frame) return;
+    fire.replay(state.frame, true);
+  }, 50);
 }
 
 // --- Showing frames -------------------------------------------------------------------------
@@ -99,6 +147,7 @@ function showFrame() {
   $('frame-number').value = state.mode === 'preview' ? state.previewFrame : state.frame;
   if (state.mode === 'fire') state.shownLog?.set(state.frame, fire.output().slice());
   const now = performance.now();
+  state.shownAt = now;
   state.shown.push(now);
   while (state.shown[0] < now - 1000) state.shown.shift();
 }
@@ -144,7 +193,11 @@ function setPlaying(playing) {
   const starting = playing && !state.playing;
   state.playing = playing;
   $('play').textContent = playing ? 'Pause' : 'Play';
-  if (!playing) updateCommand();
+  fire.keepLastStates(!playing);
+  if (!playing) {
+    updateCommand();
+    prepareChange();
+  }
   if (!starting) return;
   const loop = ++state.loop;
   let last = 0;
@@ -345,6 +398,11 @@ guarded($('export-webm'), async () => {
   download(bytes, 'fire.webm', 'video/webm');
   setStatus(`Saved fire.webm: ${count} frames, ${(bytes.length / 1024).toFixed(0)} KB.`);
 });
+guarded($('copy-link'), async () => {
+  updateAddress();
+  setStatus(await copyText(location.href, $('command')) ? 'Copied the link: it opens the page with these settings.' :
+            `Copy the link from the address bar.`);
+});
 guarded($('copy-command'), async () => {
   updateCommand();
   const text = `${$('command').value}\n${$('frei0r').value}\n`;
@@ -395,6 +453,12 @@ window.fyrelPage = {
   sourcePng() { return base64(sourcePng()); },
   async webm(count) { return base64(await webmBytes(count)); },
   benchmark,
+  // Pauses and shows the next frames up to frame `n`.
+  stepTo(n) {
+    setPlaying(false);
+    while (state.frame < n) advance();
+  },
+  shownAt() { return state.shownAt; },
   // Every frame of the fire shown from now on, the last showing of each frame number.
   recordShown() { state.shownLog = new Map(); },
   shown() {
@@ -403,5 +467,10 @@ window.fyrelPage = {
   },
 };
 
+// The values the address holds are the run's from frame 1.
+const opened = readAddress(params, presets, location.search);
+controls.setAll(opened.values);
+updateAddress();
+if (opened.ignored.length) setStatus(`Left out of the address, not values the page takes: ${opened.ignored.join(', ')}.`);
 useSource(wordmarkSource(fyrel));
 setPlaying(true);

@@ -5,7 +5,8 @@
 // stays within the budget however long the clip, and the replay after a seek stays within one
 // spacing. A state is packed as it is saved: its buffers are mostly cold cells, so runs of
 // zero bytes are only counted and the rest is deflated (zlib), and a budget that held 19
-// states of 1920x1080 as they lie holds hundreds.
+// states of 1920x1080 as they lie holds hundreds. Built with FYREL_SNAPSHOTS_STORED (the
+// page's WebAssembly build, which has no zlib) the rest is kept as it lies.
 #pragma once
 
 #include <cstddef>
@@ -15,6 +16,7 @@
 #include <vector>
 
 #include "flame/flame_state.h"
+#include "host/effect_commands.h"
 
 // The whole state of a fire after `frame`: the engine's state and its three buffers (source
 // mask, heat field, drops), packed.
@@ -61,6 +63,8 @@ class FireSnapshots {
   const FireSnapshot* Before(int32_t frame) const;
 
   int32_t Spacing() const { return spacing_; }
+  // Bytes of each of a state's three buffers (Reset's).
+  size_t BufferBytes() const { return bufferBytes_; }
   size_t Count() const { return states_.size(); }
   // Memory held: the states, what the packing keeps for the next one, the deflater's and
   // inflater's own.
@@ -83,3 +87,12 @@ class FireSnapshots {
   size_t stateBytes_ = 0;  // BytesOf every state in `states_`
   std::unique_ptr<Coder> coder_;  // made at the first save, kept for the next
 };
+
+// The fire of an instance of the effect and of the sequence whose handle `in_data` carries (its
+// state and its three buffers, host/effect_fire.h): saved as the state after `frame` when the
+// buffers are of the states' size, and put back; false when the buffers are not of that size
+// or the state cannot be unpacked (the fire is then not worth going on from).
+void SaveEffectFire(FireSnapshots& snapshots, int32_t frame, const EffectInstance& instance,
+                    PF_InData* in_data);
+bool RestoreEffectFire(FireSnapshots& snapshots, const FireSnapshot& snapshot,
+                       EffectInstance& instance, PF_InData* in_data);

@@ -1,5 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-#include "ofx/fire_snapshots.h"
+#include "shared/fire_snapshots.h"
+
+#include "host/effect_fire.h"
 
 #include <algorithm>
 #include <cstring>
@@ -7,7 +9,9 @@
 #include <utility>
 
 #include <emmintrin.h>
+#if !defined(FYREL_SNAPSHOTS_STORED)
 #include <zlib.h>
+#endif
 
 namespace {
 
@@ -16,17 +20,9 @@ namespace {
 constexpr size_t kMinimumStates = 8 + 2;
 
 // Buffers are scanned in blocks of 64 bytes; a run of at least 4 zero blocks is counted
-// rather than deflated (shorter gaps cost the deflater less than a run of their own).
+// rather than stored (shorter gaps cost the deflater less than a run of their own).
 constexpr size_t kBlock = 64;
 constexpr size_t kZeroRunBlocks = 4;
-
-// Deflate's fastest level: the stored runs are hot cells, whose values repeat along the rows.
-// A raw stream: no checksum, the memory is our own.
-constexpr int kLevel = 1;
-constexpr int kWindowBits = -15;
-// What a deflater and an inflater hold of their own (zlib's figures for level 1 and a window
-// of 32 KiB, rounded up).
-constexpr size_t kCoderBytes = 300 * 1024;
 // What the map keeps beside each state.
 constexpr size_t kNodeBytes = 64;
 
@@ -39,7 +35,59 @@ bool ZeroBlock(const uint8_t* p) {
 
 }  // namespace
 
+// The stored runs of a state go into one stream (Begin, Put each run, Finish: `packed` holds
+// Used() bytes) and come back out of it in the same order (Open, Take each run).
+#if defined(FYREL_SNAPSHOTS_STORED)
+
+// Without zlib (the page's WebAssembly build) the stored runs are kept as they lie.
 struct FireSnapshots::Coder {
+  static constexpr size_t kOwnBytes = 0;
+  std::vector<uint8_t> packed;
+  std::vector<uint32_t> runs;
+  size_t used = 0;
+  const uint8_t* next = nullptr;
+  const uint8_t* end = nullptr;
+
+  size_t Used() const { return used; }
+  bool Begin() {
+    used = 0;
+    return true;
+  }
+  bool Put(const uint8_t* data, size_t size) {
+    if (packed.size() - used < size) packed.resize(used + std::max(size, packed.size()));
+    std::memcpy(packed.data() + used, data, size);
+    used += size;
+    return true;
+  }
+  bool Finish() { return true; }
+  bool Open(const std::vector<uint8_t>& stream) {
+    next = stream.data();
+    end = next + stream.size();
+    return true;
+  }
+  bool Take(uint8_t* out, size_t size) {
+    if (static_cast<size_t>(end - next) < size) return false;
+    std::memcpy(out, next, size);
+    next += size;
+    return true;
+  }
+};
+
+#else
+
+namespace {
+
+// Deflate's fastest level: the stored runs are hot cells, whose values repeat along the rows.
+// A raw stream: no checksum, the memory is our own.
+constexpr int kLevel = 1;
+constexpr int kWindowBits = -15;
+
+}  // namespace
+
+struct FireSnapshots::Coder {
+  // What a deflater and an inflater hold of their own (zlib's figures for level 1 and a
+  // window of 32 KiB, rounded up).
+  static constexpr size_t kOwnBytes = 300 * 1024;
   z_stream deflater{};
   z_stream inflater{};
   bool deflating = false;
@@ -54,6 +102,50 @@ struct FireSnapshots::Coder {
 
   // The bytes of the stream made so far.
   size_t Used() const { return static_cast<size_t>(deflater.next_out - packed.data()); }
+
+  bool Begin() {
+    if (!deflating) {
+      if (deflateInit2(&deflater, kLevel, Z_DEFLATED, kWindowBits, 8, Z_DEFAULT_STRATEGY) !=
+          Z_OK) {
+        return false;
+      }
+      deflating = true;
+    } else if (deflateReset(&deflater) != Z_OK) {
+      return false;
+    }
+    deflater.next_out = packed.data();
+    deflater.avail_out = 0;  // Deflate sets it before the first byte
+    return true;
+  }
+  // Long stored runs go in pieces, so that each fits zlib's 32-bit counts.
+  bool Put(const uint8_t* data, size_t size) {
+    for (size_t from = 0; from < size; from += size_t{1} << 30) {
+      if (!Deflate(data + from, std::min(size - from, size_t{1} << 30), Z_NO_FLUSH)) return false;
+    }
+    return true;
+  }
+  bool Finish() { return Deflate(nullptr, 0, Z_FINISH); }
+
+  bool Open(const std::vector<uint8_t>& stream) {
+    if (!inflating) {
+      if (inflateInit2(&inflater, kWindowBits) != Z_OK) return false;
+      inflating = true;
+    } else if (inflateReset(&inflater) != Z_OK) {
+      return false;
+    }
+    inflater.next_in = const_cast<Bytef*>(stream.data());
+    inflater.avail_in = static_cast<uInt>(stream.size());
+    return true;
+  }
+  bool Take(uint8_t* out, size_t size) {
+    inflater.next_out = out;
+    inflater.avail_out = static_cast<uInt>(size);
+    while (inflater.avail_out > 0) {
+      const int result = inflate(&inflater, Z_NO_FLUSH);
+      if (result != Z_OK && !(result == Z_STREAM_END && inflater.avail_out == 0)) return false;
+    }
+    return true;
+  }
 
   // Deflates `size` bytes (at most 4 GiB) into `packed`, which grows as the stream needs.
   bool Deflate(const uint8_t* data, size_t size, int flush) {
@@ -75,6 +167,8 @@ struct FireSnapshots::Coder {
     }
   }
 };
+
+#endif
 
 FireSnapshots::FireSnapshots(size_t budgetBytes) : budget_(budgetBytes) {}
 
@@ -108,7 +202,7 @@ size_t FireSnapshots::BytesOf(const FireSnapshot& snapshot) {
 size_t FireSnapshots::Bytes() const {
   size_t bytes = stateBytes_;
   if (coder_) {
-    bytes += sizeof(Coder) + kCoderBytes + coder_->packed.capacity() +
+    bytes += sizeof(Coder) + Coder::kOwnBytes + coder_->packed.capacity() +
              coder_->runs.capacity() * sizeof(uint32_t);
   }
   return bytes;
@@ -122,16 +216,7 @@ bool FireSnapshots::Pack(const uint8_t* const buffers[3], FireSnapshot* snapshot
   if (!coder_) coder_.reset(new (std::nothrow) Coder);
   if (!coder_) return false;
   Coder& c = *coder_;
-  if (!c.deflating) {
-    if (deflateInit2(&c.deflater, kLevel, Z_DEFLATED, kWindowBits, 8, Z_DEFAULT_STRATEGY) != Z_OK) {
-      return false;
-    }
-    c.deflating = true;
-  } else if (deflateReset(&c.deflater) != Z_OK) {
-    return false;
-  }
-  c.deflater.next_out = c.packed.data();
-  c.deflater.avail_out = 0;  // Deflate sets it before the first byte
+  if (!c.Begin()) return false;
   c.runs.clear();
   const size_t size = bufferBytes_;
   for (int b = 0; b < 3; ++b) {
@@ -154,16 +239,13 @@ bool FireSnapshots::Pack(const uint8_t* const buffers[3], FireSnapshot* snapshot
           end = std::min(end + kBlock, size);
         }
       }
-      // Long stored runs go in pieces, so that each fits zlib's 32-bit counts.
-      for (size_t from = zeros; from < end; from += size_t{1} << 30) {
-        if (!c.Deflate(p + from, std::min(end - from, size_t{1} << 30), Z_NO_FLUSH)) return false;
-      }
+      if (!c.Put(p + zeros, end - zeros)) return false;
       c.runs.push_back(static_cast<uint32_t>(zeros - at));
       c.runs.push_back(static_cast<uint32_t>(end - zeros));
       at = end;
     }
   }
-  if (!c.Deflate(nullptr, 0, Z_FINISH)) return false;
+  if (!c.Finish()) return false;
   const size_t used = c.Used();
   snapshot->packed.assign(c.packed.begin(), c.packed.begin() + static_cast<ptrdiff_t>(used));
   snapshot->runs.assign(c.runs.begin(), c.runs.end());
@@ -206,14 +288,7 @@ bool FireSnapshots::Load(const FireSnapshot& snapshot, FlameState* flame,
   if (!coder_) coder_.reset(new (std::nothrow) Coder);
   if (!coder_) return false;
   Coder& c = *coder_;
-  if (!c.inflating) {
-    if (inflateInit2(&c.inflater, kWindowBits) != Z_OK) return false;
-    c.inflating = true;
-  } else if (inflateReset(&c.inflater) != Z_OK) {
-    return false;
-  }
-  c.inflater.next_in = const_cast<Bytef*>(snapshot.packed.data());
-  c.inflater.avail_in = static_cast<uInt>(snapshot.packed.size());
+  if (!c.Open(snapshot.packed)) return false;
   size_t run = 0;
   for (int b = 0; b < 3; ++b) {
     uint8_t* p = buffers[b];
@@ -225,12 +300,7 @@ bool FireSnapshots::Load(const FireSnapshot& snapshot, FlameState* flame,
       if (zeros + stored > bufferBytes_ - at) return false;
       std::memset(p + at, 0, zeros);
       at += zeros;
-      c.inflater.next_out = p + at;
-      c.inflater.avail_out = static_cast<uInt>(stored);
-      while (c.inflater.avail_out > 0) {
-        const int result = inflate(&c.inflater, Z_NO_FLUSH);
-        if (result != Z_OK && !(result == Z_STREAM_END && c.inflater.avail_out == 0)) return false;
-      }
+      if (!c.Take(p + at, stored)) return false;
       at += stored;
     }
   }
@@ -242,4 +312,20 @@ const FireSnapshot* FireSnapshots::Before(int32_t frame) const {
   auto it = states_.lower_bound(frame);
   if (it == states_.begin()) return nullptr;
   return &(--it)->second;
+}
+
+void SaveEffectFire(FireSnapshots& snapshots, int32_t frame, const EffectInstance& instance,
+                    PF_InData* in_data) {
+  const EffectFireBuffers buffers = FireBuffersOf(in_data);
+  if (!buffers.field || buffers.cells != snapshots.BufferBytes()) return;
+  const uint8_t* const parts[3] = {buffers.mask, buffers.field, buffers.drops};
+  snapshots.Save(frame, instance.flame, parts);
+}
+
+bool RestoreEffectFire(FireSnapshots& snapshots, const FireSnapshot& snapshot,
+                       EffectInstance& instance, PF_InData* in_data) {
+  const EffectFireBuffers buffers = FireBuffersOf(in_data);
+  uint8_t* const parts[3] = {buffers.mask, buffers.field, buffers.drops};
+  return buffers.field && buffers.cells == snapshots.BufferBytes() &&
+         snapshots.Load(snapshot, &instance.flame, parts);
 }
