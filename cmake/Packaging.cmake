@@ -4,7 +4,8 @@
 # descriptions (their install rules are in frei0r/), the manual page, the README and the
 # licence. `fyrel-obs`: the OBS Studio filter with its locale (install rules in obs/, component
 # obs), a package of its own as Debian ships OBS's plug-ins, so that the renderer does not
-# bring libobs. Each package's dependencies are the libraries its binaries link, as
+# bring libobs. `fyrel-ofx`: the OpenFX bundle in /usr/OFX/Plugins, where OpenFX hosts on Linux
+# look (install rules in ofx/, component ofx), apart so that the renderer's users do not get it. Each package's dependencies are the libraries its binaries link, as
 # dpkg-shlibdeps reads them; ffmpeg, which the renderer runs for videos and video sources, is
 # recommended.
 
@@ -47,5 +48,15 @@ if(TARGET fyrel_obs)
 ZEL Fyrel draws a running flame simulation fed by the brightness of a source image.\n\
 fyrel-obs.so is the effect as a video filter of OBS Studio, named Fyrel: put it on any\n\
 source and the source burns, live.")
+endif()
+if(TARGET fyrel_ofx)
+  list(APPEND CPACK_COMPONENTS_ALL ofx)
+  set(CPACK_DEBIAN_OFX_PACKAGE_NAME fyrel-ofx)
+  set(CPACK_DEBIAN_OFX_PACKAGE_RECOMMENDS "")
+  set(CPACK_DEBIAN_OFX_DESCRIPTION
+      "fire effect: OpenFX plug-in\n\
+ZEL Fyrel draws a running flame simulation fed by the brightness of a source image.\n\
+Fyrel.ofx.bundle is the effect as an OpenFX plug-in, in /usr/OFX/Plugins where the\n\
+compositing, grading and editing programs that load OpenFX plug-ins find it.")
 endif()
 include(CPack)

@@ -4,6 +4,10 @@
 #include <memory>
 #include <mutex>
 
+// Before libobs's headers: on Windows the lock brings the system's headers, whose intrinsics
+// must come before the portable ones libobs names the same.
+#include "shared/instance_lock.h"
+
 #include <obs-module.h>
 
 #include "obs/gpu_frame.h"
@@ -19,7 +23,7 @@ struct FyrelFilter {
   obs_source_t* context = nullptr;
 
   // Written by update and the restart button (the interface's thread), read by the render.
-  std::mutex mutex;
+  InstanceLock mutex;
   EffectValues values = DefaultEffectValues();
   bool fireAlone = false;
   bool restart = false;
@@ -36,7 +40,7 @@ void FilterUpdate(void* data, obs_data_t* settings) {
   auto* filter = static_cast<FyrelFilter*>(data);
   const EffectValues values = EffectValuesFrom(settings);
   const bool fireAlone = obs_data_get_bool(settings, kFireAlone);
-  std::lock_guard<std::mutex> lock(filter->mutex);
+  std::lock_guard<InstanceLock> lock(filter->mutex);
   filter->values = values;
   filter->fireAlone = fireAlone;
 }
@@ -63,7 +67,7 @@ void FilterDefaults(obs_data_t* settings) {
 
 bool RestartClicked(obs_properties_t*, obs_property_t*, void* data) {
   auto* filter = static_cast<FyrelFilter*>(data);
-  std::lock_guard<std::mutex> lock(filter->mutex);
+  std::lock_guard<InstanceLock> lock(filter->mutex);
   filter->restart = true;
   return false;  // the properties stay as they are
 }
@@ -88,7 +92,7 @@ bool StepFire(FyrelFilter* filter, uint32_t width, uint32_t height) {
   EffectValues values;
   bool fireAlone = false, restart = false;
   {
-    std::lock_guard<std::mutex> lock(filter->mutex);
+    std::lock_guard<InstanceLock> lock(filter->mutex);
     values = filter->values;
     fireAlone = filter->fireAlone;
     restart = filter->restart;

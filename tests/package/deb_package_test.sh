@@ -2,8 +2,9 @@
 # SPDX-License-Identifier: GPL-2.0-or-later
 # The Debian packages on this machine (as root): built by tools/package, installed with apt,
 # used as installed programs are (/usr/bin/fyrel, frei0r=fyrel in ffmpeg and the GStreamer and
-# MLT filters with no FREI0R_PATH, `man fyrel`, the OBS filter where libobs looks for it), its
-# licence read, then purged, leaving the same files as before.
+# MLT filters with no FREI0R_PATH, `man fyrel`, the OBS filter where libobs looks for it, the
+# OpenFX bundle in /usr/OFX/Plugins through the OpenFX host test), its licence read, then
+# purged, leaving the same files as before.
 # It installs into /usr, so it runs on its own (a step of tools/test-all), never beside tests
 # that load the build's fyrel.so. Whatever happens, the exit trap purges what it installed.
 #   bash tests/package/deb_package_test.sh [BUILD_DIR]
@@ -11,14 +12,14 @@ set -euo pipefail
 cd "$(dirname "$0")/../.."
 fail() { echo "deb_package_test: $*" >&2; exit 1; }
 [ "$(id -u)" = 0 ] || fail "needs root (it installs the package)"
-for package in fyrel fyrel-obs; do
+for package in fyrel fyrel-obs fyrel-ofx; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep 'ok installed' > /dev/null &&
     fail "$package is already installed: this test will not replace or remove it"
 done
 
 mapfile -t debs < <(bash tools/package "${1:-build}")
 deb="${debs[0]}"
-[ "${#debs[@]}" = 2 ] || fail "tools/package made no fyrel-obs package: ${debs[*]}"
+[ "${#debs[@]}" = 3 ] || fail "tools/package did not make fyrel-obs and fyrel-ofx: ${debs[*]}"
 tmp="$(mktemp -d)"
 watched=(/usr /etc /var/lib/dpkg/info)
 [ -d /opt ] && watched+=(/opt)
@@ -92,13 +93,21 @@ if [ -x "$obs_test" ]; then
   [ "$status" = 0 ] || echo "deb_package_test: the installed OBS filter is not run: $(tail -1 "$tmp/obs.log")"
 fi
 
+# The OpenFX bundle where hosts look, driven there by the build's OpenFX host test.
+ofx_plugin=/usr/OFX/Plugins/Fyrel.ofx.bundle/Contents/Linux-x86-64/Fyrel.ofx
+[ -f "$ofx_plugin" ] || fail "fyrel-ofx put no $ofx_plugin"
+ofx_test="${1:-build}/tests/ofx/ofx_host_test"
+if [ -x "$ofx_test" ]; then
+  "$ofx_test" "$ofx_plugin" > "$tmp/ofx.log" 2>&1 || { tail -20 "$tmp/ofx.log" >&2; fail "the installed OpenFX plug-in fails its host test"; }
+fi
+
 [ "$(man -w fyrel)" = /usr/share/man/man1/fyrel.1.gz ] || fail "man finds no /usr/share/man/man1/fyrel.1.gz"
 MANWIDTH=80 MANPAGER=cat man fyrel 2> "$tmp/man.err" > "$tmp/man.txt"
 grep -q -- '--fire-direction' "$tmp/man.txt" && [ ! -s "$tmp/man.err" ] ||
   { cat "$tmp/man.err" >&2; fail "man fyrel shows no flags, or warns"; }
 
 DEBIAN_FRONTEND=noninteractive apt-get purge -y -q -o DPkg::Lock::Timeout=120 fyrel fyrel-obs \
-  > "$tmp/purge.log" 2>&1 || { cat "$tmp/purge.log" >&2; fail "apt-get purge fyrel fyrel-obs failed"; }
+  fyrel-ofx > "$tmp/purge.log" 2>&1 || { cat "$tmp/purge.log" >&2; fail "apt-get purge failed"; }
 snapshot > "$tmp/after"
 diff "$tmp/before" "$tmp/after" >&2 || fail "the machine differs after the purge (above: < before, > after)"
 echo "deb_package_test: $(basename -a "${debs[@]}" | tr '\n' ' ')installed, used and purged, nothing left behind"

@@ -8,13 +8,11 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
-#include <filesystem>
-#include <memory>
 #include <ostream>
 #include <string>
 #include <vector>
 
-#include "tests/plugin_files/pe_file.h"
+#include "tests/plugin_files/built_pe_file.h"
 
 namespace {
 
@@ -124,17 +122,7 @@ constexpr uint32_t kChild = 0x40000000, kVisible = 0x10000000, kTabStop = 0x0001
 constexpr uint32_t kPushButton = 0x0, kGroupBox = 0x7;
 constexpr uint16_t kCancel = 2, kPreviewFrame = 666;
 
-class PluginFile : public ::testing::TestWithParam<Target> {
- protected:
-  void SetUp() override {
-    if (!std::filesystem::exists(GetParam().path)) {
-      GTEST_SKIP() << "no " << GetParam().path << " (tools/build-windows builds it)";
-    }
-    file_ = std::make_unique<PeFile>(GetParam().path);
-    ASSERT_TRUE(file_->Ok()) << file_->Error();
-  }
-  std::unique_ptr<PeFile> file_;
-};
+class PluginFile : public BuiltPeFileTest<Target> {};
 
 TEST_P(PluginFile, IsAnImageForItsMachineThatExportsOnlyMain) {
   EXPECT_EQ(file_->Machine(), GetParam().machine);
