@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "shared/fire_snapshots.h"
 
-#include "host/effect_fire.h"
+#include "effect/fire.h"
 
 #include <algorithm>
 #include <cstring>
@@ -314,18 +314,16 @@ const FireSnapshot* FireSnapshots::Before(int32_t frame) const {
   return &(--it)->second;
 }
 
-void SaveEffectFire(FireSnapshots& snapshots, int32_t frame, const EffectInstance& instance,
-                    PF_InData* in_data) {
-  const EffectFireBuffers buffers = FireBuffersOf(in_data);
-  if (!buffers.field || buffers.cells != snapshots.BufferBytes()) return;
+void SaveFire(FireSnapshots& snapshots, int32_t frame, Fire& fire) {
+  FlameSequenceData& buffers = fire.Buffers();
+  if (!buffers.field || fire.CellBytes() != snapshots.BufferBytes()) return;
   const uint8_t* const parts[3] = {buffers.mask, buffers.field, buffers.drops};
-  snapshots.Save(frame, instance.flame, parts);
+  snapshots.Save(frame, fire.State(), parts);
 }
 
-bool RestoreEffectFire(FireSnapshots& snapshots, const FireSnapshot& snapshot,
-                       EffectInstance& instance, PF_InData* in_data) {
-  const EffectFireBuffers buffers = FireBuffersOf(in_data);
+bool RestoreFire(FireSnapshots& snapshots, const FireSnapshot& snapshot, Fire& fire) {
+  FlameSequenceData& buffers = fire.Buffers();
   uint8_t* const parts[3] = {buffers.mask, buffers.field, buffers.drops};
-  return buffers.field && buffers.cells == snapshots.BufferBytes() &&
-         snapshots.Load(snapshot, &instance.flame, parts);
+  return buffers.field && fire.CellBytes() == snapshots.BufferBytes() &&
+         snapshots.Load(snapshot, &fire.State(), parts);
 }

@@ -16,7 +16,10 @@
 #include <vector>
 
 #include "flame/flame_state.h"
-#include "host/effect_commands.h"
+
+class Fire;
+struct EffectInstance;
+struct PF_InData;
 
 // The whole state of a fire after `frame`: the engine's state and its three buffers (source
 // mask, heat field, drops), packed.
@@ -88,10 +91,14 @@ class FireSnapshots {
   std::unique_ptr<Coder> coder_;  // made at the first save, kept for the next
 };
 
-// The fire of an instance of the effect and of the sequence whose handle `in_data` carries (its
-// state and its three buffers, host/effect_fire.h): saved as the state after `frame` when the
-// buffers are of the states' size, and put back; false when the buffers are not of that size
-// or the state cannot be unpacked (the fire is then not worth going on from).
+// The state and buffers of `fire` saved as the state after `frame` when its buffers are of the
+// states' size, and put back; false when they are not of that size or the state cannot be
+// unpacked (the fire is then not worth going on from).
+void SaveFire(FireSnapshots& snapshots, int32_t frame, Fire& fire);
+bool RestoreFire(FireSnapshots& snapshots, const FireSnapshot& snapshot, Fire& fire);
+
+// The same for the fire of an instance of the effect and of the sequence whose handle `in_data`
+// carries (its state and its three buffers, host/effect_fire.h), in effect_fire_snapshots.cpp.
 void SaveEffectFire(FireSnapshots& snapshots, int32_t frame, const EffectInstance& instance,
                     PF_InData* in_data);
 bool RestoreEffectFire(FireSnapshots& snapshots, const FireSnapshot& snapshot,
