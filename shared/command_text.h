@@ -12,10 +12,10 @@
 class ParamTimeline;
 
 // "fyrel render [--source NAME] --frames N" (or "fyrel preview --frames N") and a flag of that
-// command for every parameter whose value in `values` is not its default. An empty `sourceName` is the
-// built-in wordmark. A name that the shell would split or expand is quoted. With a begun
-// `timeline`, each parameter's values in frames 1 to N come from it: a parameter that changed
-// in them is given as keys ('1|=45;9=60'), each change holding from its frame.
+// command for every parameter whose value in `values` is not its default. An empty
+// `sourceName` is the built-in wordmark. A name that the shell would split or expand is quoted.
+// With a begun `timeline`, each parameter's values in frames 1 to N come from it: a parameter
+// that changed in them is given as keys ('1|=45;9=60'), each change holding from its frame.
 std::string RenderCommandText(const EffectValues& values, const std::string& sourceName,
                               int32_t frames, const ParamTimeline* timeline = nullptr);
 std::string PreviewCommandText(const EffectValues& values, int32_t frames);

@@ -76,20 +76,18 @@ val ParamValue(const EffectParam& row, int32_t value) {
   result.set("renderOnly", !group.previewed);
   switch (row.kind) {
     case ParamKind::kSlider:
-      result.set("type", std::string("slider"));
-      result.set("min", row.min);
-      result.set("max", row.max);
-      result.set("sliderMin", row.min);
-      result.set("sliderMax", row.max);
+    case ParamKind::kFraction: {
+      // A fraction's range is in whole units, its values in 16.16, shown to one decimal.
+      const bool fixed = row.kind == ParamKind::kFraction;
+      const int32_t unit = fixed ? kFixedOne : 1;
+      result.set("type", std::string(fixed ? "fixed" : "slider"));
+      result.set("min", row.min * unit);
+      result.set("max", row.max * unit);
+      result.set("sliderMin", row.min * unit);
+      result.set("sliderMax", row.max * unit);
+      if (fixed) result.set("precision", 1);
       break;
-    case ParamKind::kFraction:
-      result.set("type", std::string("fixed"));
-      result.set("min", row.min * kFixedOne);
-      result.set("max", row.max * kFixedOne);
-      result.set("sliderMin", row.min * kFixedOne);
-      result.set("sliderMax", row.max * kFixedOne);
-      result.set("precision", 1);
-      break;
+    }
     case ParamKind::kAngle: result.set("type", std::string("angle")); break;
     case ParamKind::kCheckBox: result.set("type", std::string("checkbox")); break;
     case ParamKind::kColor:

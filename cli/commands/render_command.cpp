@@ -166,10 +166,11 @@ int RunRenderCommand(const Invocation& invocation) {
         effect->Render(frame, sourceRgba.data(), rgba.data(), width, height);
     if (!failed.empty()) stopRun(failed);
     if (invocation.compositeOver) {
-      const size_t rowPixels = static_cast<size_t>(width);
+      // The rows shared out among the cores.
+      const size_t rowBytes = static_cast<size_t>(width) * 4;
       InRowBands(height, [&](int32_t first, int32_t end) {
-        CompositeOver(sourceRgba.data() + first * rowPixels * 4, rgba.data() + first * rowPixels * 4,
-                      (end - first) * rowPixels);
+        CompositeOver(sourceRgba.data() + first * rowBytes, rgba.data() + first * rowBytes,
+                      (end - first) * rowBytes / 4);
       });
     }
     output.Put(frame, std::move(rgba));
