@@ -7,7 +7,6 @@
 
 #include "effect/effect_params.h"
 #include "effect/unit_values.h"
-#include "minihost/effect_host.h"
 #include "shared/param_timeline.h"
 
 namespace {
@@ -41,12 +40,6 @@ std::string FixedText(int32_t fixed) {
   }
 }
 
-std::string HexColor(const PF_Pixel& pixel) {
-  char text[8];
-  std::snprintf(text, sizeof text, "%02X%02X%02X", pixel.red, pixel.green, pixel.blue);
-  return text;
-}
-
 // A word the shell passes on as it is: quoted when it holds anything but plain name
 // characters, and never taken for a flag.
 std::string ShellWord(const std::string& text) {
@@ -63,59 +56,40 @@ std::string ShellWord(const std::string& text) {
   return quoted + "'";
 }
 
-bool IsDefault(const PF_ParamDef& param) {
-  switch (param.param_type) {
-    case PF_Param_SLIDER: return param.u.sd.value == param.u.sd.dephault;
-    case PF_Param_FIX_SLIDER: return param.u.fd.value == param.u.fd.dephault;
-    case PF_Param_ANGLE: return param.u.ad.value == param.u.ad.dephault;
-    case PF_Param_CHECKBOX: return param.u.bd.value == param.u.bd.dephault;
-    case PF_Param_COLOR: {
-      const PF_Pixel &value = param.u.cd.value, &dephault = param.u.cd.dephault;
-      return value.red == dephault.red && value.green == dephault.green &&
-             value.blue == dephault.blue;
-    }
-    default: return true;
-  }
+bool IsDefault(const EffectParam& row, int32_t value) {
+  return value == (row.kind == ParamKind::kColor ? row.dephault & 0xFFFFFF : row.dephault);
 }
 
-// The value of `param` as the renderer's flag for `row` takes it.
-std::string FlagValueText(const EffectParam& row, const PF_ParamDef& param) {
-  switch (row.kind) {
-    case ParamKind::kColor: return HexColor(param.u.cd.value);
-    case ParamKind::kCheckBox: return param.u.bd.value != 0 ? "on" : "off";
-    case ParamKind::kAngle: return FixedText(param.u.ad.value);
-    case ParamKind::kFraction: return FixedText(param.u.fd.value);
-    case ParamKind::kSlider: break;
-  }
-  return std::to_string(param.u.sd.value);
+// `value` as the renderer's flag for `row` takes it: angles and fractions with the fewest
+// decimals that give them back.
+std::string FlagValueText(const EffectParam& row, int32_t value) {
+  if (row.kind == ParamKind::kAngle || row.kind == ParamKind::kFraction) return FixedText(value);
+  return ValueText(row, value);
 }
 
-// The value of `param` as the frei0r filter takes it.
-std::string Frei0rValueText(const EffectParam& row, const PF_ParamDef& param) {
+// `value` as the frei0r filter takes it.
+std::string Frei0rValueText(const EffectParam& row, int32_t value) {
   switch (row.kind) {
     case ParamKind::kFraction: return "";  // the filter has no such parameter
-    case ParamKind::kSlider: {
-      const int32_t value = param.u.sd.value;
+    case ParamKind::kSlider:
       return Shortest(UnitFromSlider(value, row.min, row.max), [&](const std::string& text) {
         return SliderFromUnit(std::strtod(text.c_str(), nullptr), row.min, row.max, ~value) ==
                value;
       });
-    }
     case ParamKind::kAngle: {
       // The filter takes one turn; the effect reads whole degrees modulo 360, so a direction
       // outside it is the same direction within it.
-      int32_t fixed = param.u.ad.value % kFullTurnFixed;
+      int32_t fixed = value % kFullTurnFixed;
       if (fixed < 0) fixed += kFullTurnFixed;
       return Shortest(UnitFromAngle(fixed), [&](const std::string& text) {
         return AngleFromUnit(std::strtod(text.c_str(), nullptr), ~fixed) == fixed;
       });
     }
-    case ParamKind::kCheckBox: return param.u.bd.value != 0 ? "y" : "n";
+    case ParamKind::kCheckBox: return value != 0 ? "y" : "n";
     case ParamKind::kColor: break;
   }
-  const PF_Pixel& pixel = param.u.cd.value;
   std::string text;
-  for (uint8_t byte : {pixel.red, pixel.green, pixel.blue}) {
+  for (uint8_t byte : {RedOf(value), GreenOf(value), BlueOf(value)}) {
     if (!text.empty()) text += '/';
     const uint8_t other = static_cast<uint8_t>(~byte);
     text += Shortest(UnitFromByte(byte), [&](const std::string& component) {
@@ -125,64 +99,63 @@ std::string Frei0rValueText(const EffectParam& row, const PF_ParamDef& param) {
   return text;
 }
 
-std::string CommandText(const EffectHost& host, bool preview, const std::string& sourceName,
+std::string CommandText(const EffectValues& values, bool preview, const std::string& sourceName,
                         int32_t frames, const ParamTimeline* timeline) {
   std::string text = preview ? "fyrel preview" : "fyrel render";
   if (!preview && !sourceName.empty()) text += " --source " + ShellWord(sourceName);
   text += " --frames " + std::to_string(frames);
   for (const EffectParam& row : EffectParams()) {
     if (preview && !GroupInfo(row.group).previewed) continue;
-    PF_ParamDef param = host.Param(row.position);
     const std::vector<ParamKey> keys = timeline && timeline->Begun()
                                            ? timeline->KeysOf(row.position, frames)
                                            : std::vector<ParamKey>{};
     if (keys.size() > 1) {
       text += std::string(" --") + row.flagName + " " +
               ShellWord(HeldKeyframeText(keys, [&](const ParamKey& key) {
-                SetParamFromKey(param, key);
-                return FlagValueText(row, param);
+                return FlagValueText(row, key.value);
               }));
       continue;
     }
-    if (keys.size() == 1) SetParamFromKey(param, keys.front());
-    if (IsDefault(param)) continue;
-    text += std::string(" --") + row.flagName + " " + FlagValueText(row, param);
+    const int32_t value = keys.size() == 1 ? keys.front().value : values[row.position - 1];
+    if (IsDefault(row, value)) continue;
+    text += std::string(" --") + row.flagName + " " + FlagValueText(row, value);
   }
   return text;
 }
 
 }  // namespace
 
-std::string RenderCommandText(const EffectHost& host, const std::string& sourceName,
+std::string RenderCommandText(const EffectValues& values, const std::string& sourceName,
                               int32_t frames, const ParamTimeline* timeline) {
-  return CommandText(host, false, sourceName, frames, timeline);
+  return CommandText(values, false, sourceName, frames, timeline);
 }
 
-std::string PreviewCommandText(const EffectHost& host, int32_t frames) {
-  return CommandText(host, true, "", frames, nullptr);
+std::string PreviewCommandText(const EffectValues& values, int32_t frames) {
+  return CommandText(values, true, "", frames, nullptr);
 }
 
-std::string Frei0rFilterText(const EffectHost& host, const ParamTimeline* timeline,
+std::string Frei0rFilterText(const EffectValues& values, const ParamTimeline* timeline,
                              int32_t frames) {
   std::vector<std::vector<ParamKey>> keys;
   bool changes = false;
   for (const EffectParam& row : EffectParams()) {
     if (row.hostOnly) continue;
-    keys.push_back(timeline && timeline->Begun()
-                       ? timeline->KeysOf(row.position, frames)
-                       : std::vector<ParamKey>{KeyOfParam(host.Param(row.position))});
+    if (timeline && timeline->Begun()) {
+      keys.push_back(timeline->KeysOf(row.position, frames));
+    } else {
+      keys.emplace_back(1);
+      keys.back().front().value = values[row.position - 1];
+    }
     changes = changes || keys.back().size() > 1;
   }
   std::string text = changes ? "frei0r.fyrel" : "frei0r=fyrel:";
   size_t index = 0;
   for (const EffectParam& row : EffectParams()) {
     if (row.hostOnly) continue;
-    PF_ParamDef param = host.Param(row.position);
     auto valueText = [&](const ParamKey& key) {
-      SetParamFromKey(param, key);
-      if (changes && row.kind == ParamKind::kColor) return "#" + HexColor(param.u.cd.value);
+      if (changes && row.kind == ParamKind::kColor) return "#" + ValueText(row, key.value);
       if (changes && row.kind == ParamKind::kCheckBox) return std::string(key.value ? "1" : "0");
-      return Frei0rValueText(row, param);
+      return Frei0rValueText(row, key.value);
     };
     std::vector<ParamKey> rowKeys = keys[index++];
     if (!changes) {

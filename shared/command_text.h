@@ -7,17 +7,18 @@
 #include <cstdint>
 #include <string>
 
-class EffectHost;
+#include "effect/fire.h"
+
 class ParamTimeline;
 
 // "fyrel render [--source NAME] --frames N" (or "fyrel preview --frames N") and a flag of that
-// command for every parameter whose value is not its default. An empty `sourceName` is the
-// built-in wordmark. A name that the shell would split or expand is quoted. With a begun
-// `timeline`, each parameter's values in frames 1 to N come from it: a parameter that changed
-// in them is given as keys ('1|=45;9=60'), each change holding from its frame.
-std::string RenderCommandText(const EffectHost& host, const std::string& sourceName,
+// command for every parameter whose value in `values` is not its default. An empty
+// `sourceName` is the built-in wordmark. A name that the shell would split or expand is quoted.
+// With a begun `timeline`, each parameter's values in frames 1 to N come from it: a parameter
+// that changed in them is given as keys ('1|=45;9=60'), each change holding from its frame.
+std::string RenderCommandText(const EffectValues& values, const std::string& sourceName,
                               int32_t frames, const ParamTimeline* timeline = nullptr);
-std::string PreviewCommandText(const EffectHost& host, int32_t frames);
+std::string PreviewCommandText(const EffectValues& values, int32_t frames);
 
 // "frei0r=fyrel:" and the filter's parameters in its order, separated by '|': the sliders and
 // the direction as numbers from 0 to 1, the colours as r/g/b, the check boxes as y/n. Each
@@ -26,5 +27,5 @@ std::string PreviewCommandText(const EffectHost& host, int32_t frames);
 // one changes in them, which ffmpeg's filter cannot say, the filter as MLT takes it instead:
 // "frei0r.fyrel 'Velocity=0|=0.4444;4=0.899' ...", keys at MLT's positions (from 0), colours
 // as #RRGGBB and check boxes as 1 or 0.
-std::string Frei0rFilterText(const EffectHost& host, const ParamTimeline* timeline = nullptr,
+std::string Frei0rFilterText(const EffectValues& values, const ParamTimeline* timeline = nullptr,
                              int32_t frames = 0);

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "shared/fire_snapshots.h"
 
-#include "host/effect_fire.h"
+#include "effect/fire.h"
 
 #include <algorithm>
 #include <cstring>
@@ -336,14 +336,6 @@ const FireSnapshot* FireSnapshots::Before(int32_t frame) const {
   return &(--it)->second;
 }
 
-void SaveEffectFire(FireSnapshots& snapshots, int32_t frame, const EffectInstance& instance,
-                    PF_InData* in_data) {
-  const EffectFireBuffers buffers = FireBuffersOf(in_data);
-  if (!buffers.field || buffers.cells != snapshots.BufferBytes()) return;
-  const uint8_t* const parts[3] = {buffers.mask, buffers.field, buffers.drops};
-  snapshots.Save(frame, instance.flame, parts);
-}
-
 void SaveFire(FireSnapshots& snapshots, int32_t frame, Fire& fire) {
   FlameSequenceData& buffers = fire.Buffers();
   if (!buffers.field || fire.CellBytes() != snapshots.BufferBytes()) return;
@@ -356,12 +348,4 @@ bool RestoreFire(FireSnapshots& snapshots, const FireSnapshot& snapshot, Fire& f
   uint8_t* const parts[3] = {buffers.mask, buffers.field, buffers.drops};
   return buffers.field && fire.CellBytes() == snapshots.BufferBytes() &&
          snapshots.Load(snapshot, &fire.State(), parts);
-}
-
-bool RestoreEffectFire(FireSnapshots& snapshots, const FireSnapshot& snapshot,
-                       EffectInstance& instance, PF_InData* in_data) {
-  const EffectFireBuffers buffers = FireBuffersOf(in_data);
-  uint8_t* const parts[3] = {buffers.mask, buffers.field, buffers.drops};
-  return buffers.field && buffers.cells == snapshots.BufferBytes() &&
-         snapshots.Load(snapshot, &instance.flame, parts);
 }

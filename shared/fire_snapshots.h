@@ -17,7 +17,6 @@
 
 #include "effect/fire.h"
 #include "flame/flame_state.h"
-#include "host/effect_commands.h"
 
 // The whole state of a fire after `frame`: the engine's state and its three buffers (source
 // mask, heat field, drops), packed.
@@ -110,17 +109,8 @@ class FireSnapshots {
   Packer packer_;  // saves, and loads with its inflater
 };
 
-// A Fire saved as the state after `frame` when its buffers are of the states' size, and put
-// back; false when they are not of that size or the state cannot be unpacked (the fire is
-// then not worth going on from).
+// The state and buffers of `fire` saved as the state after `frame` when its buffers are of the
+// states' size, and put back; false when they are not of that size or the state cannot be
+// unpacked (the fire is then not worth going on from).
 void SaveFire(FireSnapshots& snapshots, int32_t frame, Fire& fire);
 bool RestoreFire(FireSnapshots& snapshots, const FireSnapshot& snapshot, Fire& fire);
-
-// The fire of an instance of the effect and of the sequence whose handle `in_data` carries (its
-// state and its three buffers, host/effect_fire.h): saved as the state after `frame` when the
-// buffers are of the states' size, and put back; false when the buffers are not of that size
-// or the state cannot be unpacked (the fire is then not worth going on from).
-void SaveEffectFire(FireSnapshots& snapshots, int32_t frame, const EffectInstance& instance,
-                    PF_InData* in_data);
-bool RestoreEffectFire(FireSnapshots& snapshots, const FireSnapshot& snapshot,
-                       EffectInstance& instance, PF_InData* in_data);

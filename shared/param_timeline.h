@@ -7,31 +7,25 @@
 #include <cstdint>
 #include <vector>
 
+#include "effect/fire.h"
 #include "shared/keyframes.h"
-#include "host/host_interface.h"
-
-class EffectHost;
 
 class ParamTimeline {
  public:
-  // A new run: the host's values now are those of frame 1; the changes are forgotten.
-  void Begin(const EffectHost& host);
-  // The host's value now of the parameter at `position` holds from `frame` on: it replaces a
-  // change of it at that frame and drops its changes after it (they belong to frames that
-  // are made again).
-  void Change(const EffectHost& host, int position, int32_t frame);
-  // Sets every parameter to its value at `frame`. Does nothing before Begin.
-  void ApplyAt(EffectHost& host, int32_t frame) const;
+  // A new run: `values` are those of frame 1; the changes are forgotten.
+  void Begin(const EffectValues& values);
+  // The value in `values` of the parameter at `position` holds from `frame` on: it replaces a
+  // change of it at that frame and drops its changes after it (they belong to frames that are
+  // made again).
+  void Change(const EffectValues& values, FlameParam position, int32_t frame);
+  // Sets every value to its value at `frame`. Does nothing before Begin.
+  void ApplyAt(EffectValues& values, int32_t frame) const;
   // The keys of the parameter at `position` up to `lastFrame`, each holding, the first at
-  // frame 1, none repeating the value before it; empty before Begin.
-  std::vector<ParamKey> KeysOf(int position, int32_t lastFrame) const;
+  // frame 1, none repeating the value before it; empty before Begin. Each key's `value` is the
+  // effect's value (a colour's too, as 0xRRGGBB).
+  std::vector<ParamKey> KeysOf(FlameParam position, int32_t lastFrame) const;
   bool Begun() const { return !keys_.empty(); }
 
  private:
-  std::vector<std::vector<ParamKey>> keys_;  // by parameter position; [0], the layer, unused
+  std::vector<std::vector<ParamKey>> keys_;  // by the table's index
 };
-
-// The value of a parameter as a key (slider, angle, fixed or check box in `value`, a colour in
-// red, green and blue), and back.
-ParamKey KeyOfParam(const PF_ParamDef& param);
-void SetParamFromKey(PF_ParamDef& param, const ParamKey& key);

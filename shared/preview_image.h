@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "effect/fire.h"
 #include "flame/flame_palette.h"
 #include "flame/flame_state.h"
 #include "flame/preview_step.h"
@@ -18,6 +19,10 @@
 // Opaque RGB, shownWidth x (fieldRows - 4) pixels.
 void DrawPreviewField(const uint8_t* field, int32_t columns, int32_t fieldRows,
                       int32_t shownWidth, const FlameColorTable& table, std::vector<uint8_t>* rgb);
+
+// The twelve values the viewer is shown, from the effect's values as its launcher copies them:
+// the sliders' low 8 bits, the colours' red, green and blue.
+ViewerValues ViewerValuesOf(const EffectValues& values);
 
 class PreviewFlame {
  public:

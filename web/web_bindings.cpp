@@ -57,63 +57,47 @@ val ErrorValue(const std::string& message) {
   return result;
 }
 
-// The fields an integer slider and a fixed-point one share, each in its own units.
-template <class SliderDef>
-void SetSliderFields(val& result, const SliderDef& slider) {
-  result.set("min", slider.valid_min);
-  result.set("max", slider.valid_max);
-  result.set("sliderMin", slider.slider_min);
-  result.set("sliderMax", slider.slider_max);
-  result.set("default", slider.dephault);
-  result.set("value", slider.value);
+val ColorValue(int32_t rgb) {
+  val result = val::array();
+  result.call<void>("push", RedOf(rgb), GreenOf(rgb), BlueOf(rgb));
+  return result;
 }
 
-val ColorValue(uint8_t red, uint8_t green, uint8_t blue) {
-  val rgb = val::array();
-  rgb.call<void>("push", red, green, blue);
-  return rgb;
-}
-
-// A parameter as the effect declared it: its type, range, default and value; and from the
-// effect's parameter table its group, its help and the renderer's flag for it.
-val ParamValue(const EffectParam& row, const PF_ParamDef& param) {
+// A parameter as the effect's table describes it, with its value now: its type, range,
+// default, group, help and the renderer's flag for it.
+val ParamValue(const EffectParam& row, int32_t value) {
   val result = val::object();
-  result.set("name", std::string(param.name));
+  result.set("name", std::string(row.name));
   result.set("flag", std::string("--") + row.flagName);
   result.set("help", std::string(row.help));
   const ParamGroupInfo& group = GroupInfo(row.group);
   result.set("group", std::string(group.title));
   result.set("groupNote", std::string(group.note));
   result.set("renderOnly", !group.previewed);
-  auto color = [](const PF_Pixel& pixel) { return ColorValue(pixel.red, pixel.green, pixel.blue); };
-  switch (param.param_type) {
-    case PF_Param_SLIDER:
-      result.set("type", std::string("slider"));
-      SetSliderFields(result, param.u.sd);
+  switch (row.kind) {
+    case ParamKind::kSlider:
+    case ParamKind::kFraction: {
+      // A fraction's range is in whole units, its values in 16.16, shown to one decimal.
+      const bool fixed = row.kind == ParamKind::kFraction;
+      const int32_t unit = fixed ? kFixedOne : 1;
+      result.set("type", std::string(fixed ? "fixed" : "slider"));
+      result.set("min", row.min * unit);
+      result.set("max", row.max * unit);
+      result.set("sliderMin", row.min * unit);
+      result.set("sliderMax", row.max * unit);
+      if (fixed) result.set("precision", 1);
       break;
-    case PF_Param_FIX_SLIDER:
-      result.set("type", std::string("fixed"));
-      SetSliderFields(result, param.u.fd);
-      result.set("precision", param.u.fd.precision);
-      break;
-    case PF_Param_ANGLE:
-      result.set("type", std::string("angle"));
-      result.set("default", param.u.ad.dephault);
-      result.set("value", param.u.ad.value);
-      break;
-    case PF_Param_CHECKBOX:
-      result.set("type", std::string("checkbox"));
-      result.set("default", static_cast<int>(param.u.bd.dephault));
-      result.set("value", param.u.bd.value);
-      break;
-    case PF_Param_COLOR:
+    }
+    case ParamKind::kAngle: result.set("type", std::string("angle")); break;
+    case ParamKind::kCheckBox: result.set("type", std::string("checkbox")); break;
+    case ParamKind::kColor:
       result.set("type", std::string("color"));
-      result.set("default", color(param.u.cd.dephault));
-      result.set("value", color(param.u.cd.value));
-      break;
-    default:
-      result.set("type", std::string("other"));
+      result.set("default", ColorValue(row.dephault));
+      result.set("value", ColorValue(value));
+      return result;
   }
+  result.set("default", row.dephault);
+  result.set("value", value);
   return result;
 }
 
@@ -123,10 +107,39 @@ val Params(const WebFire& fire) {
   for (int group = 0; group < kParamGroupCount; ++group) {
     for (const EffectParam& row : EffectParams()) {
       if (row.hostOnly || static_cast<int>(row.group) != group) continue;
-      list.call<void>("push", ParamValue(row, fire.Host().Param(row.position)));
+      list.call<void>("push", ParamValue(row, fire.Values()[row.position - 1]));
     }
   }
   return list;
+}
+
+// The page's controls name the parameters by display name: false for a name the table does
+// not know (or, for a colour, a parameter that is no colour).
+bool SetValue(WebFire& fire, const std::string& name, int32_t value) {
+  const EffectParam* row = FindEffectParam(name);
+  if (row) fire.SetValue(row->position, value);
+  return row != nullptr;
+}
+
+bool SetColor(WebFire& fire, const std::string& name, uint8_t red, uint8_t green, uint8_t blue) {
+  const EffectParam* row = FindEffectParam(name);
+  if (!row || row->kind != ParamKind::kColor) return false;
+  fire.SetValue(row->position, red << 16 | green << 8 | blue);
+  return true;
+}
+
+bool ChangeValue(WebFire& fire, const std::string& name, int32_t value, int32_t frame) {
+  const EffectParam* row = FindEffectParam(name);
+  if (row) fire.ChangeValue(row->position, value, frame);
+  return row != nullptr;
+}
+
+bool ChangeColor(WebFire& fire, const std::string& name, uint8_t red, uint8_t green,
+                 uint8_t blue, int32_t frame) {
+  const EffectParam* row = FindEffectParam(name);
+  if (!row || row->kind != ParamKind::kColor) return false;
+  fire.ChangeValue(row->position, red << 16 | green << 8 | blue, frame);
+  return true;
 }
 
 // The presets: name, title, description, and the value each gives every parameter the page
@@ -139,7 +152,7 @@ val Presets() {
       if (row.hostOnly) continue;
       const int32_t value = PresetValueOf(preset, row);
       if (row.kind == ParamKind::kColor) {
-        values.set(row.name, ColorValue(RedOf(value), GreenOf(value), BlueOf(value)));
+        values.set(row.name, ColorValue(value));
       } else {
         values.set(row.name, value);
       }
@@ -162,18 +175,18 @@ val SourceBuffer(WebFire& fire, int32_t width, int32_t height) {
 val Output(const WebFire& fire) { return View(fire.Output()); }
 
 std::string RenderCommand(const WebFire& fire, const std::string& sourceName, int32_t frames) {
-  return RenderCommandText(fire.Host(), sourceName, frames, &fire.Timeline());
+  return RenderCommandText(fire.Values(), sourceName, frames, &fire.Timeline());
 }
 
 std::string PreviewCommand(const WebFire& fire, int32_t frames) {
-  return PreviewCommandText(fire.Host(), frames);
+  return PreviewCommandText(fire.Values(), frames);
 }
 
 std::string Frei0rFilter(const WebFire& fire, int32_t frames) {
-  return Frei0rFilterText(fire.Host(), &fire.Timeline(), frames);
+  return Frei0rFilterText(fire.Values(), &fire.Timeline(), frames);
 }
 
-WebPreview* OpenPreview(WebFire& fire) { return new WebPreview(fire.Host()); }
+WebPreview* OpenPreview(WebFire& fire) { return new WebPreview(fire.Values()); }
 
 val PreviewRgba(const WebPreview& preview) { return View(preview.Rgba()); }
 val PreviewRgb(const WebPreview& preview) { return View(preview.Rgb()); }
@@ -223,13 +236,13 @@ EMSCRIPTEN_BINDINGS(fyrel) {
   emscripten::class_<WebFire>("Fire")
       .constructor<>()
       .function("params", &Params)
-      .function("setValue", &WebFire::SetValue)
-      .function("setColor", &WebFire::SetColor)
+      .function("setValue", &SetValue)
+      .function("setColor", &SetColor)
       .function("sourceBuffer", &SourceBuffer)
       .function("setSource", &WebFire::SetSource)
       .function("restart", &WebFire::Restart)
-      .function("changeValue", &WebFire::ChangeValue)
-      .function("changeColor", &WebFire::ChangeColor)
+      .function("changeValue", &ChangeValue)
+      .function("changeColor", &ChangeColor)
       .function("replay", &WebFire::Replay)
       .function("keepStates", &WebFire::KeepStates)
       .function("keepLastStates", &WebFire::KeepLastStates)

@@ -2,26 +2,6 @@
 #include "web/web_fire.h"
 
 #include <cstring>
-#include <stdexcept>
-
-#include "host/effect_fire.h"
-#include "minihost/rgba_pixels.h"
-
-WebFire::WebFire() {
-  const PF_Err err = host_.Start();
-  if (err != PF_Err_NONE) {
-    throw std::runtime_error("the effect refused to start (host error " + std::to_string(err) +
-                             ")");
-  }
-}
-
-bool WebFire::SetValue(const std::string& name, int32_t value) {
-  return host_.SetValue(name, value);
-}
-
-bool WebFire::SetColor(const std::string& name, uint8_t red, uint8_t green, uint8_t blue) {
-  return host_.SetColor(name, red, green, blue);
-}
 
 uint8_t* WebFire::SourceBuffer(int32_t width, int32_t height) {
   sourceWidth_ = width;
@@ -31,17 +11,14 @@ uint8_t* WebFire::SourceBuffer(int32_t width, int32_t height) {
 }
 
 void WebFire::SetSource() {
-  const size_t pixels = static_cast<size_t>(sourceWidth_) * sourceHeight_;
-  host_.SetInput(HostPixelsInPlace(source_.data(), pixels), sourceWidth_, sourceHeight_);
-  if (sourceWidth_ != host_.FrameWidth() || sourceHeight_ != host_.FrameHeight()) {
-    host_.SetFrame(sourceWidth_, sourceHeight_);
-  }
+  width_ = sourceWidth_;
+  height_ = sourceHeight_;
 }
 
-PF_Err WebFire::Restart() {
-  timeline_.Begin(host_);
+void WebFire::Restart() {
+  timeline_.Begin(fire_.Values());
   ForgetStatesFrom(1);
-  return NewSequence();
+  NewSequence();
 }
 
 void WebFire::KeepStates(double budgetBytes) {
@@ -56,54 +33,45 @@ void WebFire::ForgetStatesFrom(int32_t frame) {
 }
 
 void WebFire::KeepLastState(int32_t frame) {
-  const EffectFireBuffers buffers = FireBuffersOf(&host_.InData());
+  const FlameSequenceData& buffers = fire_.Buffers();
+  const size_t cells = fire_.CellBytes();
   last_.frame = 0;
   if (!buffers.field) return;
-  last_.buffers.resize(3 * buffers.cells);
+  last_.buffers.resize(3 * cells);
   uint8_t* to = last_.buffers.data();
   for (const uint8_t* from : {buffers.mask, buffers.field, buffers.drops}) {
-    std::memcpy(to, from, buffers.cells);
-    to += buffers.cells;
+    std::memcpy(to, from, cells);
+    to += cells;
   }
-  last_.flame = instance_.flame;
+  last_.flame = fire_.State();
   last_.frame = frame;
 }
 
 bool WebFire::PutBackLastState() {
-  const EffectFireBuffers buffers = FireBuffersOf(&host_.InData());
-  if (!buffers.field || last_.buffers.size() != 3 * buffers.cells) return false;
+  const FlameSequenceData& buffers = fire_.Buffers();
+  const size_t cells = fire_.CellBytes();
+  if (!buffers.field || last_.buffers.size() != 3 * cells) return false;
   const uint8_t* from = last_.buffers.data();
   for (uint8_t* to : {buffers.mask, buffers.field, buffers.drops}) {
-    std::memcpy(to, from, buffers.cells);
-    from += buffers.cells;
+    std::memcpy(to, from, cells);
+    from += cells;
   }
-  instance_.flame = last_.flame;
+  fire_.State() = last_.flame;
   return true;
 }
 
-PF_Err WebFire::NewSequence() {
+void WebFire::NewSequence() {
   live_ = 0;
-  const PF_Err err = host_.SequenceSetdown();
-  instance_ = EffectInstance{};
-  return err != PF_Err_NONE ? err : host_.SequenceSetup();
+  fire_.Reset();
 }
 
-bool WebFire::ChangeValue(const std::string& name, int32_t value, int32_t frame) {
-  if (!host_.SetValue(name, value)) return false;
-  timeline_.Change(host_, host_.FindParam(name), frame);
+void WebFire::ChangeValue(FlameParam position, int32_t value, int32_t frame) {
+  fire_.SetValue(position, value);
+  timeline_.Change(fire_.Values(), position, frame);
   ForgetStatesFrom(frame);
-  return true;
 }
 
-bool WebFire::ChangeColor(const std::string& name, uint8_t red, uint8_t green, uint8_t blue,
-                          int32_t frame) {
-  if (!host_.SetColor(name, red, green, blue)) return false;
-  timeline_.Change(host_, host_.FindParam(name), frame);
-  ForgetStatesFrom(frame);
-  return true;
-}
-
-PF_Err WebFire::Replay(int32_t frame, bool fromStates) {
+bool WebFire::Replay(int32_t frame, bool fromStates) {
   // The state to go on from, after frame `from`; 0: the state at load.
   int32_t from = 0;
   if (fromStates && snapshots_) {
@@ -111,35 +79,39 @@ PF_Err WebFire::Replay(int32_t frame, bool fromStates) {
     if (last_.frame > 0 && last_.frame < frame && (!saved || saved->frame <= last_.frame) &&
         PutBackLastState()) {
       from = last_.frame;
-    } else if (saved && RestoreEffectFire(*snapshots_, *saved, instance_, &host_.InData())) {
+    } else if (saved && RestoreFire(*snapshots_, *saved, fire_)) {
       from = saved->frame;
     }
     live_ = from;
   }
-  PF_Err err = from > 0 ? PF_Err_NONE : NewSequence();
+  if (from == 0) NewSequence();
+  bool done = true;
   const bool keepLast = keepLast_;
   keepLast_ = false;  // only the state before `frame` is kept
-  for (int32_t n = from + 1; n <= frame && err == PF_Err_NONE; ++n) {
+  for (int32_t n = from + 1; n <= frame && done; ++n) {
     if (fromStates && snapshots_ && n == frame) KeepLastState(n - 1);
-    err = Render(n);
+    done = Render(n);
   }
   keepLast_ = keepLast;
-  // The host holds the values of the next frame again: the latest the user set.
-  timeline_.ApplyAt(host_, frame + 1);
-  return err;
+  // The fire holds the values of the next frame again: the latest the user set.
+  timeline_.ApplyAt(fire_.Values(), frame + 1);
+  return done;
 }
 
-PF_Err WebFire::Render(int32_t frame) {
+bool WebFire::Render(int32_t frame) {
   if (keepLast_ && snapshots_ && frame > 1 && live_ == frame - 1 && last_.frame != frame - 1) {
     KeepLastState(frame - 1);
   }
-  timeline_.ApplyAt(host_, frame);
-  PF_Err err = host_.FrameSetup();
-  if (err == PF_Err_NONE) err = host_.Render(frame);
-  live_ = err == PF_Err_NONE ? frame : -1;
-  if (err == PF_Err_NONE && snapshots_) {
+  timeline_.ApplyAt(fire_.Values(), frame);
+  output_.resize(static_cast<size_t>(width_) * height_ * 4);
+  const uint8_t* pixels = source_.empty() ? nullptr : source_.data();
+  const ConstPixelView source = PackedView(pixels, sourceWidth_, sourceHeight_, PixelLayout::kRgba);
+  const bool done =
+      fire_.Render(frame, source, PackedView(output_.data(), width_, height_, PixelLayout::kRgba));
+  live_ = done ? frame : -1;
+  if (done && snapshots_) {
     // States of the run, for a change while paused; a new frame size begins them anew.
-    const size_t cells = FireBuffersOf(&host_.InData()).cells;
+    const size_t cells = fire_.CellBytes();
     if (cells != snapshots_->BufferBytes()) {
       snapshots_->Reset(cells);
       last_.frame = 0;
@@ -147,13 +119,8 @@ PF_Err WebFire::Render(int32_t frame) {
     // A frame so large that the states' least (ten of them as they lie) passes the budget
     // keeps none: a change while paused then makes the frames again from frame 1.
     if (snapshots_->Limit() <= statesBudget_ && snapshots_->Wants(frame)) {
-      SaveEffectFire(*snapshots_, frame, instance_, &host_.InData());
+      SaveFire(*snapshots_, frame, fire_);
     }
   }
-  if (err == PF_Err_NONE) {
-    output_.resize(static_cast<size_t>(Width()) * Height() * 4);
-    RgbaFromHostPixels(host_.Output().data(), Width(), Height(), host_.OutputStride(),
-                       output_.data());
-  }
-  return err;
+  return done;
 }

@@ -2,19 +2,17 @@
 #include "web/web_preview.h"
 
 #include "shared/preview_size.h"
-#include "host/viewer_values.h"
-#include "minihost/effect_host.h"
 
 namespace {
 
-PreviewFlame OpenPreview(EffectHost& host) {
+PreviewFlame OpenPreview(const EffectValues& values) {
   const PreviewSize size = DefaultPreviewSize();
-  return PreviewFlame(size.width, size.height, ViewerValuesFromParams(host.ParamArray()));
+  return PreviewFlame(size.width, size.height, ViewerValuesOf(values));
 }
 
 }  // namespace
 
-WebPreview::WebPreview(EffectHost& host) : flame_(OpenPreview(host)) {}
+WebPreview::WebPreview(const EffectValues& values) : flame_(OpenPreview(values)) {}
 
 void WebPreview::Step() {
   flame_.Step();

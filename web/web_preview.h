@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 // The Options viewer's preview for the page: the twelve values the viewer is shown, taken from
-// the fire's parameters when the preview opens, a preview field of its own at the viewer's
+// the fire's values when the preview opens, a preview field of its own at the viewer's
 // size with the engine state of a freshly loaded effect, stepped once per frame and drawn as
 // `fyrel preview` draws it, also as opaque RGBA for a canvas.
 #pragma once
@@ -8,14 +8,13 @@
 #include <cstdint>
 #include <vector>
 
+#include "effect/fire.h"
 #include "shared/preview_image.h"
-
-class EffectHost;
 
 class WebPreview {
  public:
   // A cold field, as the viewer opens and as `fyrel preview` begins.
-  explicit WebPreview(EffectHost& host);
+  explicit WebPreview(const EffectValues& values);
 
   // One preview step, then its picture in Rgb() and Rgba().
   void Step();

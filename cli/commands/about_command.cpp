@@ -5,15 +5,9 @@
 
 #include "cli/commands/commands.h"
 #include "cli/commands/effect_session.h"
-#include "cli/platform/cli_error.h"
 
 int RunAboutCommand(const Invocation& invocation) {
-  EffectHost host(ChooseEffectEntry(invocation.pluginPath));
-  std::string text;
-  PF_Err err = host.About(&text);
-  if (err != PF_Err_NONE) {
-    throw CliError("the effect's About command failed (host error " + std::to_string(err) + ")");
-  }
+  const std::string text = EffectAboutText(invocation.pluginPath);
   // The host's message box breaks lines at carriage returns; a terminal needs line feeds.
   std::string shown;
   for (char c : text) shown += c == '\r' ? '\n' : c;

@@ -2,35 +2,49 @@
 #include "cli/commands/effect_session.h"
 
 #include "cli/platform/cli_error.h"
-#include "host/effect_main.h"
 
-PF_EffectEntry ChooseEffectEntry(const std::string& pluginPath) {
-  if (pluginPath.empty()) return &EffectMain;
-  std::string error;
-  PF_EffectEntry entry = LoadEffectPlugin(pluginPath, &error);
-  if (!entry) throw CliError("cannot load the plug-in " + pluginPath + ": " + error);
-  return entry;
-}
+namespace {
 
-void ApplyParamSettings(EffectHost& host, const std::vector<ParamSetting>& params,
-                        int32_t frame, bool keyedOnly) {
-  for (const ParamSetting& given : params) {
-    if (keyedOnly && given.keys.empty()) continue;
-    const ParamSetting setting = SettingAtFrame(given, frame);
-    bool known = setting.isColor
-                     ? host.SetColor(setting.paramName, setting.red, setting.green, setting.blue)
-                     : host.SetValue(setting.paramName, setting.value);
-    if (!known) throw CliError("the effect has no parameter \"" + setting.paramName + "\"");
+// The effect linked in: one Fire, its values set by the table's index, reading the source and
+// writing the output where they lie.
+class FireSession : public EffectSession {
+ public:
+  void Apply(const std::vector<ParamSetting>& params, int32_t frame, bool keyedOnly) override {
+    for (const ParamSetting& given : params) {
+      if (keyedOnly && given.keys.empty()) continue;
+      if (given.position < 1 || given.position >= kParamCount) {
+        throw CliError("the effect has no parameter \"" + given.paramName + "\"");
+      }
+      const ParamSetting setting = SettingAtFrame(given, frame);
+      fire_.SetValue(setting.position,
+                     setting.isColor ? setting.red << 16 | setting.green << 8 | setting.blue
+                                     : setting.value);
+    }
   }
-}
 
-std::unique_ptr<EffectHost> StartEffect(PF_EffectEntry entry,
-                                        const std::vector<ParamSetting>& params, int32_t frame) {
-  auto host = std::make_unique<EffectHost>(entry);
-  PF_Err err = host->Start();
-  if (err != PF_Err_NONE) {
-    throw CliError("the effect refused to start (host error " + std::to_string(err) + ")");
+  std::string Render(int32_t frame, const uint8_t* sourceRgba, uint8_t* outputRgba,
+                     int32_t width, int32_t height) override {
+    const ConstPixelView source =
+        sourceRgba ? PackedView(sourceRgba, width, height, PixelLayout::kRgba) : ConstPixelView{};
+    if (fire_.Render(frame, source, PackedView(outputRgba, width, height, PixelLayout::kRgba))) {
+      return "";
+    }
+    return "the effect failed to render frame " + std::to_string(frame) + ": out of memory";
   }
-  ApplyParamSettings(*host, params, frame, false);
-  return host;
+
+  EffectValues Values() const override { return fire_.Values(); }
+
+ private:
+  Fire fire_;
+};
+
+}  // namespace
+
+std::unique_ptr<EffectSession> StartEffect(const std::string& pluginPath,
+                                           const std::vector<ParamSetting>& params,
+                                           int32_t frame) {
+  std::unique_ptr<EffectSession> session =
+      pluginPath.empty() ? std::make_unique<FireSession>() : StartPlugin(pluginPath);
+  session->Apply(params, frame, false);
+  return session;
 }

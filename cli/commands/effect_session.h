@@ -1,29 +1,46 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-// The effect as the commands drive it: the linked-in entry or a plug-in binary loaded at run
-// time, started in our own host the way a compositing host starts it, with the command line's
-// parameter values set by display name.
+// The effect as the commands drive it: the Fire linked in, or a plug-in binary loaded at run
+// time (--plugin) and started in our own host the way a compositing host starts it, with the
+// command line's parameter values set on it.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "cli/flags/command_line.h"
-#include "minihost/effect_host.h"
+#include "effect/fire.h"
 
-// The linked-in entry when pluginPath is empty, else the plug-in's `main`. Throws a CliError
-// naming the file when it cannot be loaded.
-PF_EffectEntry ChooseEffectEntry(const std::string& pluginPath);
+class EffectSession {
+ public:
+  virtual ~EffectSession() = default;
 
-// A host around `entry` after global, parameter and sequence setup, with `params` applied as
-// they are at `frame`. Throws a CliError when a setup command fails or the effect lacks a
-// parameter.
-std::unique_ptr<EffectHost> StartEffect(PF_EffectEntry entry,
-                                        const std::vector<ParamSetting>& params,
-                                        int32_t frame = 1);
+  // Sets each value as it is at `frame`, in the given order (a later setting of a parameter
+  // wins); only those given as keys when `keyedOnly`. Throws a CliError for a parameter the
+  // effect lacks.
+  virtual void Apply(const std::vector<ParamSetting>& params, int32_t frame, bool keyedOnly) = 0;
+  // Frame `frame` of one sequence, width x height, fed by `sourceRgba` (RGBA of that size,
+  // rows top first; null: nothing) and written to `outputRgba` (the same). An empty text when
+  // it is done, else what went wrong.
+  virtual std::string Render(int32_t frame, const uint8_t* sourceRgba, uint8_t* outputRgba,
+                             int32_t width, int32_t height) = 0;
+  // The values the effect holds now, by the table's index. Throws a CliError when a plug-in
+  // does not declare them all.
+  virtual EffectValues Values() const = 0;
+};
 
-// Sets each value as it is at `frame` on the host by display name, in the given order (a
-// later setting of a parameter wins); only those given as keys when `keyedOnly`. Throws a
-// CliError for an unknown name.
-void ApplyParamSettings(EffectHost& host, const std::vector<ParamSetting>& params,
-                        int32_t frame, bool keyedOnly);
+// The Fire when `pluginPath` is empty, else the plug-in, with `params` applied as they are at
+// `frame`. Throws a CliError naming the file when the plug-in cannot be loaded or started, or
+// when it lacks a parameter.
+std::unique_ptr<EffectSession> StartEffect(const std::string& pluginPath,
+                                           const std::vector<ParamSetting>& params,
+                                           int32_t frame = 1);
+
+// The effect's entry played by our own host (plugin_session.cpp). The plug-in at `path` after
+// global, parameter and sequence setup; throws a CliError naming the file when it cannot be
+// loaded, or when a setup command fails.
+std::unique_ptr<EffectSession> StartPlugin(const std::string& path);
+// The About text the entry returns (the plug-in's at `pluginPath`, or the effect's own when it
+// is empty), as a host receives it. Throws a CliError when the command fails.
+std::string EffectAboutText(const std::string& pluginPath);

@@ -73,12 +73,12 @@ std::string ManPage() {
       ".B fyrel\n[\\fB\\-\\-plugin\\fR \\fIFILE\\fR] \\fICOMMAND\\fR [\\fIflags\\fR]\n.br\n"
       ".B fyrel\n\\fB\\-\\-help\\fR | \\fB\\-\\-version\\fR | \\fICOMMAND\\fR \\fB\\-\\-help\\fR\n"
       ".SH DESCRIPTION\n"
-      "\\fBfyrel\\fR drives the fire effect through its own entry point, as a compositing host "
-      "would, and writes what it draws as PNG frames or, through \\fBffmpeg\\fR(1), a video. "
-      "\\fB\\-\\-plugin\\fR \\fIFILE\\fR, before or after the command, drives that effect "
-      "plug-in binary instead of the effect built in. A bad flag or value, or a source that "
-      "cannot be read, is reported with one message and a non-zero exit status, and nothing "
-      "is written.\n"
+      "\\fBfyrel\\fR renders the fire effect built in and writes what it draws as PNG frames "
+      "or, through \\fBffmpeg\\fR(1), a video. \\fB\\-\\-plugin\\fR \\fIFILE\\fR, before "
+      "or after the command, drives that effect plug-in binary instead, through its entry "
+      "point, as a compositing host would. A bad flag or value, or a source that cannot be "
+      "read, is reported with one message and a non-zero exit status, and nothing is "
+      "written.\n"
       ".SH COMMANDS\n";
   for (Command command : {Command::kRender, Command::kPreview, Command::kAbout, Command::kPresets}) {
     page += CommandSection(command);

@@ -6,9 +6,7 @@
 
 #include "cli/commands/effect_session.h"
 #include "cli/platform/cli_error.h"
-#include "host/effect_main.h"
 #include "effect/effect_presets.h"
-#include "minihost/rgba_pixels.h"
 #include "shared/default_source.h"
 
 namespace {
@@ -17,26 +15,20 @@ namespace {
 // (whose fire is the only one its process runs).
 RgbaImage PresetFrame(const EffectPreset& preset) {
   const Invocation invocation = ParseCommandLine({"render", "--preset", preset.name});
-  RgbaImage source = DrawDefaultSource();
-  // As a fresh `fyrel render` finds it: the effect as the library is loaded.
-  ProcessEffectInstance() = EffectInstance{};
-  std::unique_ptr<EffectHost> host = StartEffect(ChooseEffectEntry(""), invocation.params);
-  host->SetFrame(source.width, source.height);
-  host->SetInput(HostPixelsInPlace(source.pixels.data(), source.pixels.size() / 4),
-                 source.width, source.height);
-  for (int32_t frame = 1; frame <= kPresetSheetFrame; ++frame) {
-    PF_Err err = host->FrameSetup();
-    if (err == PF_Err_NONE) err = host->Render(frame);
-    if (err != PF_Err_NONE) {
-      throw CliError(std::string("the effect failed to render preset ") + preset.name);
-    }
-  }
+  const RgbaImage source = DrawDefaultSource();
+  // As a fresh `fyrel render` starts it: a fire of its own.
+  std::unique_ptr<EffectSession> effect = StartEffect("", invocation.params);
   RgbaImage image;
   image.width = source.width;
   image.height = source.height;
   image.pixels.resize(source.pixels.size());
-  host->OutputRgba(image.pixels.data());
-  host->Stop();
+  for (int32_t frame = 1; frame <= kPresetSheetFrame; ++frame) {
+    if (!effect->Render(frame, source.pixels.data(), image.pixels.data(), source.width,
+                        source.height)
+             .empty()) {
+      throw CliError(std::string("the effect failed to render preset ") + preset.name);
+    }
+  }
   return image;
 }
 

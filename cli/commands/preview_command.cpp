@@ -15,8 +15,6 @@
 #include "cli/output/progress_line.h"
 #include "cli/platform/cli_error.h"
 #include "cli/platform/file_system.h"
-#include "effect/param_positions.h"
-#include "host/viewer_values.h"
 
 namespace {
 
@@ -38,15 +36,8 @@ int RunPreviewCommand(const Invocation& invocation) {
   outputs.lastFrame = invocation.frames;
   outputs.videoPath = invocation.videoPath;
   CheckOutputClashes(outputs);
-  std::unique_ptr<EffectHost> host =
-      StartEffect(ChooseEffectEntry(invocation.pluginPath), invocation.params);
-  if (host->ParamCount() < kParamCount) {
-    throw CliError("the effect declares " + std::to_string(host->ParamCount() - 1) +
-                   " parameters; the viewer reads them by position up to " +
-                   std::to_string(kParamCount - 1));
-  }
-  const ViewerValues values = ViewerValuesFromParams(host->ParamArray());
-  host->Stop();
+  const ViewerValues values =
+      ViewerValuesOf(StartEffect(invocation.pluginPath, invocation.params)->Values());
   PrepareOutputDirectories(outDir, invocation.videoPath);
 
   FrameOutputPlan plan;

@@ -1,13 +1,14 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-// fyrel render: frames start .. start + N - 1 of one sequence, rendered through the effect's
-// `main` by our own host from a still, a sequence or a video source, each written as an RGBA
-// PNG, fed to ffmpeg for a video, or both.
+// fyrel render: frames start .. start + N - 1 of one sequence of the fire (or of a plug-in's
+// effect, --plugin) from a still, a sequence or a video source, each written as an RGBA PNG,
+// fed to ffmpeg for a video, or both.
 #include <cstdio>
 #include <vector>
 
 #include "cli/commands/commands.h"
 #include "cli/commands/effect_session.h"
 #include "cli/media/composite.h"
+#include "cli/media/row_bands.h"
 #include "cli/media/source_frames.h"
 #include "cli/media/video_encoder.h"
 #include "cli/media/video_probe.h"
@@ -17,7 +18,6 @@
 #include "cli/output/progress_line.h"
 #include "cli/platform/cli_error.h"
 #include "cli/platform/file_system.h"
-#include "minihost/rgba_pixels.h"
 
 namespace {
 
@@ -74,12 +74,11 @@ int RunRenderCommand(const Invocation& invocation) {
   outputs.videoPath = invocation.videoPath;
   outputs.sourceFiles = source->Files();
   CheckOutputClashes(outputs);
-  std::unique_ptr<EffectHost> host =
-      StartEffect(ChooseEffectEntry(invocation.pluginPath), invocation.params, invocation.start);
+  std::unique_ptr<EffectSession> effect =
+      StartEffect(invocation.pluginPath, invocation.params, invocation.start);
   PrepareOutputDirectories(outDir, invocation.videoPath);
 
   const int32_t width = source->Width(), height = source->Height();
-  host->SetFrame(width, height);
   FrameOutputPlan plan;
   plan.framesDir = outDir;
   plan.videoPath = invocation.videoPath;
@@ -130,15 +129,14 @@ int RunRenderCommand(const Invocation& invocation) {
     throw CliError(why + "; the run stopped after " + std::to_string(made) +
                    (made == 1 ? " frame: " : " frames: ") + standing);
   };
+  // The source frame as it arrives from its file or decoder, which the fire reads where it lies.
+  std::vector<uint8_t> sourceRgba;
   for (int32_t frame = invocation.start; frame <= last; ++frame) {
-    // One buffer per frame: the source frame arrives in it, the host copies it as its input
-    // layer, and the rendered frame goes out in it.
-    std::vector<uint8_t> rgba = output.TakeBuffer();
     // Each rendered frame gets the source's next frame; a still is handed over once.
     if (moving || frame == invocation.start) {
       bool more = false;
       try {
-        more = source->Next(&rgba);
+        more = source->Next(&sourceRgba);
       } catch (const CliError& error) {
         stopRun(error.what());
       }
@@ -158,23 +156,22 @@ int RunRenderCommand(const Invocation& invocation) {
         break;
       }
       sayNotes();
-      host->SetInput(HostPixelsInPlace(rgba.data(), pixels), width, height);
     }
     // Values given as keys take their value at this frame before the effect sees it.
-    if (keyed) ApplyParamSettings(*host, invocation.params, frame, true);
-    PF_Err err = host->FrameSetup();
-    if (err == PF_Err_NONE) err = host->Render(frame);
-    if (err != PF_Err_NONE) {
-      stopRun("the effect failed to render frame " + std::to_string(frame) +
-              (err == PF_Err_OUT_OF_MEMORY ? ": out of memory" : "") + " (host error " +
-              std::to_string(err) + ")");
-    }
+    if (keyed) effect->Apply(invocation.params, frame, true);
+    // The fire goes straight into the buffer that goes out.
+    std::vector<uint8_t> rgba = output.TakeBuffer();
     rgba.resize(pixels * 4);
-    host->OutputRgba(rgba.data());
+    const std::string failed =
+        effect->Render(frame, sourceRgba.data(), rgba.data(), width, height);
+    if (!failed.empty()) stopRun(failed);
     if (invocation.compositeOver) {
-      // The source as the host holds it: the input layer, one row after another.
-      const PF_LayerDef& layer = host->Param(0).u.ld;
-      CompositeOverHostRows(layer.data, rgba.data(), width, height);
+      // The rows shared out among the cores.
+      const size_t rowBytes = static_cast<size_t>(width) * 4;
+      InRowBands(height, [&](int32_t first, int32_t end) {
+        CompositeOver(sourceRgba.data() + first * rowBytes, rgba.data() + first * rowBytes,
+                      (end - first) * rowBytes / 4);
+      });
     }
     output.Put(frame, std::move(rgba));
     ++made;
@@ -182,7 +179,7 @@ int RunRenderCommand(const Invocation& invocation) {
   }
   output.Finish();
   progress.Finish();
-  host->Stop();
+  effect.reset();
 
   if (!invocation.quiet) {
     if (writeFrames) {

@@ -59,6 +59,8 @@ bool ReadParamValue(const FlagSpec& flag, const std::string& text, ParamKey* key
 // A parameter flag's value: one value for every frame, or keys (render only).
 void ApplyParamFlag(const FlagSpec& flag, const std::string& text, Invocation* invocation) {
   ParamSetting setting;
+  const EffectParam* param = FindEffectParam(flag.paramName);
+  if (param) setting.position = param->position;
   setting.paramName = flag.paramName;
   setting.isColor = flag.kind == FlagKind::kColor;
   setting.stepped = flag.kind == FlagKind::kSwitch;
@@ -94,7 +96,7 @@ void ApplyParamFlag(const FlagSpec& flag, const std::string& text, Invocation* i
   // A later flag for the same parameter wins, keys or not.
   auto& params = invocation->params;
   for (auto it = params.begin(); it != params.end();) {
-    it = it->paramName == setting.paramName ? params.erase(it) : it + 1;
+    it = it->position == setting.position ? params.erase(it) : it + 1;
   }
   params.push_back(std::move(setting));
 }

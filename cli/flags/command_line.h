@@ -8,13 +8,16 @@
 #include <vector>
 
 #include "cli/flags/flag_table.h"
-#include "shared/keyframes.h"
 #include "cli/media/frame_rate.h"
+#include "effect/param_positions.h"
+#include "shared/keyframes.h"
 
-// One effect parameter to set by its display name, as the host keeps it: sliders, check boxes
-// and 16.16 fixed-point values in `value`; colours in red, green and blue. Given as keys, it
-// changes from frame to frame: `keys` holds them, and the value is the one of the first.
+// One effect parameter to set, by its position in the table (and by display name, as a plug-in
+// binary is told it), as the effect keeps it: sliders, check boxes and 16.16 fixed-point values
+// in `value`; colours in red, green and blue. Given as keys, it changes from frame to frame:
+// `keys` holds them, and the value is the one of the first.
 struct ParamSetting {
+  FlameParam position = kParamInput;
   std::string paramName;
   bool isColor = false;
   int32_t value = 0;

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "cli/media/composite.h"
 
-#include "cli/media/row_bands.h"
 
 namespace {
 
@@ -40,20 +39,6 @@ void CompositeOver(const uint8_t* source, uint8_t* fire, size_t pixels) {
   for (size_t i = 0; i < pixels; ++i, source += 4, fire += 4) {
     OverPixel(source[0], source[1], source[2], source[3], fire);
   }
-}
-
-void CompositeOverHostPixels(const PF_Pixel* source, uint8_t* fire, size_t pixels) {
-  for (size_t i = 0; i < pixels; ++i, ++source, fire += 4) {
-    OverPixel(source->red, source->green, source->blue, source->alpha, fire);
-  }
-}
-
-void CompositeOverHostRows(const PF_Pixel* source, uint8_t* fire, int32_t width, int32_t height) {
-  const size_t rowPixels = static_cast<size_t>(width);
-  InRowBands(height, [&](int32_t first, int32_t end) {
-    CompositeOverHostPixels(source + first * rowPixels, fire + first * rowPixels * 4,
-                            (end - first) * rowPixels);
-  });
 }
 
 void PremultiplyToRgb(const uint8_t* rgba, size_t pixels, uint8_t* rgb) {

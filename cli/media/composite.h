@@ -10,14 +10,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "host/host_interface.h"
-
 // `fire` (RGBA) becomes `fire` over `source` (RGBA), `pixels` of each.
 void CompositeOver(const uint8_t* source, uint8_t* fire, size_t pixels);
-// The same with the source as the host holds its layers: alpha, red, green, blue.
-void CompositeOverHostPixels(const PF_Pixel* source, uint8_t* fire, size_t pixels);
-// The same for width x height pixels, the rows shared out among the cores.
-void CompositeOverHostRows(const PF_Pixel* source, uint8_t* fire, int32_t width, int32_t height);
 
 // RGBA to RGB weighted by alpha, each rounded to nearest: c * a / 255 (the fire over black, as
 // a video without alpha shows it).

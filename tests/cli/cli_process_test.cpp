@@ -86,8 +86,11 @@ TEST(Render, SmallSourceFramesMatchTheirDigest) {
 TEST(Render, ThePluginBinaryWritesTheSameBytes) {
   fs::path dir = FreshTestDir(CLI_TEST_WORK);
   WriteSmallSource(dir / "source.png");
+  // Keys and the fire over its source too: the plug-in is told them as a host tells it.
   const std::vector<std::string> common = {"render", "--source", "source.png", "--frames", "5",
-                                           "--velocity", "100", "--quiet"};
+                                           "--velocity", "100", "--height", "1|=13;3=60",
+                                           "--custom-color", "on", "--color1", "1=FF0000;5=0000FF",
+                                           "--composite", "over", "--quiet"};
   std::vector<std::string> linked = common, loaded = common;
   linked.insert(linked.end(), {"--out", "linked"});
   loaded.insert(loaded.end(), {"--out", "loaded", "--plugin", FYREL_PLUGIN});

@@ -55,31 +55,41 @@ TEST(PreviewDrawing, TopRowIsTheLastFieldRowRowsZeroToThreeNeverShowNorColumnsPa
 }
 
 TEST(ViewerValues, AreTheParametersAsTheLauncherCopiesThem) {
+  // The plug-in's launcher reads the host's parameters; the renderer and the page read the
+  // Fire's values: the same twelve either way.
   EffectHost host(&EffectMain);
   ASSERT_EQ(host.GlobalSetup(), PF_Err_NONE);
   ASSERT_EQ(host.ParamsSetup(), PF_Err_NONE);
-  const ViewerValues defaults = ViewerValuesFromParams(host.ParamArray());
-  EXPECT_EQ(defaults.height, 13);
-  EXPECT_EQ(defaults.soot, 1);
-  EXPECT_EQ(defaults.width, 41);
-  EXPECT_EQ(defaults.amplitude, 12);
-  EXPECT_EQ(defaults.velocity, 45);
-  EXPECT_EQ(defaults.color1, 0xFFFFFFu);
-  EXPECT_EQ(defaults.color2, 0x00FFFFu);  // yellow: red and green
-  EXPECT_EQ(defaults.color3, 0x0000FFu);
-  EXPECT_EQ(defaults.color4, 0u);
-  EXPECT_EQ(defaults.color2Position, 85);
-  EXPECT_EQ(defaults.color3Position, 171);
-  EXPECT_EQ(defaults.customColor, 0);
+  Fire fire;
+  for (const ViewerValues& defaults :
+       {ViewerValuesFromParams(host.ParamArray()), ViewerValuesOf(fire.Values())}) {
+    EXPECT_EQ(defaults.height, 13);
+    EXPECT_EQ(defaults.soot, 1);
+    EXPECT_EQ(defaults.width, 41);
+    EXPECT_EQ(defaults.amplitude, 12);
+    EXPECT_EQ(defaults.velocity, 45);
+    EXPECT_EQ(defaults.color1, 0xFFFFFFu);
+    EXPECT_EQ(defaults.color2, 0x00FFFFu);  // yellow: red and green
+    EXPECT_EQ(defaults.color3, 0x0000FFu);
+    EXPECT_EQ(defaults.color4, 0u);
+    EXPECT_EQ(defaults.color2Position, 85);
+    EXPECT_EQ(defaults.color3Position, 171);
+    EXPECT_EQ(defaults.customColor, 0);
+  }
 
   // Low 8 bits of the sliders; a colour's alpha is dropped.
   ASSERT_TRUE(host.SetValue("Height", 0x1FE));
   ASSERT_TRUE(host.SetColor("Color 4", 0x10, 0x20, 0x30));
   ASSERT_TRUE(host.SetValue("Custom Color", 1));
-  const ViewerValues set = ViewerValuesFromParams(host.ParamArray());
-  EXPECT_EQ(set.height, 0xFE);
-  EXPECT_EQ(set.color4, 0x302010u);
-  EXPECT_EQ(set.customColor, 1);
+  fire.SetValue(kParamHeight, 0x1FE);
+  fire.SetValue(kParamColor4, 0x102030);
+  fire.SetValue(kParamCustomColor, 1);
+  for (const ViewerValues& set :
+       {ViewerValuesFromParams(host.ParamArray()), ViewerValuesOf(fire.Values())}) {
+    EXPECT_EQ(set.height, 0xFE);
+    EXPECT_EQ(set.color4, 0x302010u);
+    EXPECT_EQ(set.customColor, 1);
+  }
 }
 
 TEST(PreviewFlame, StartsBlackAndBurnsFromTheBottom) {

@@ -12,52 +12,53 @@
 #include "cli/commands/effect_session.h"
 #include "cli/commands/preset_sheet.h"
 #include "cli/png/png_io.h"
-#include "host/effect_main.h"
 #include "effect/effect_presets.h"
-#include "minihost/rgba_pixels.h"
 #include "shared/default_source.h"
 #include "tests/front_ends/file_text.h"
 
 namespace {
 
-// Frames 1 .. frames of the built-in source, one after another, from a fresh effect with the
-// values `setUp` gives it.
-std::vector<uint8_t> RenderedFrames(const std::vector<ParamSetting>& params,
-                                    const std::function<void(EffectHost&)>& setUp, int frames) {
-  ProcessEffectInstance() = EffectInstance{};
-  RgbaImage source = DrawDefaultSource();
-  std::unique_ptr<EffectHost> host = StartEffect(ChooseEffectEntry(""), params);
-  setUp(*host);
-  host->SetFrame(source.width, source.height);
-  host->SetInput(HostPixelsInPlace(source.pixels.data(), source.pixels.size() / 4), source.width,
-                 source.height);
+// Frames 1 to 12 of the built-in source, one after another, each as `render` makes it.
+std::vector<uint8_t> RenderedFrames(
+    const std::function<bool(int32_t frame, const RgbaImage& source, uint8_t* output)>& render) {
+  const RgbaImage source = DrawDefaultSource();
   std::vector<uint8_t> all;
   std::vector<uint8_t> frame(source.pixels.size());
-  for (int i = 1; i <= frames; ++i) {
-    EXPECT_EQ(host->FrameSetup(), PF_Err_NONE);
-    EXPECT_EQ(host->Render(i), PF_Err_NONE);
-    host->OutputRgba(frame.data());
+  for (int32_t i = 1; i <= 12; ++i) {
+    EXPECT_TRUE(render(i, source, frame.data()));
     all.insert(all.end(), frame.begin(), frame.end());
   }
-  host->Stop();
   return all;
 }
 
+// The same from a fresh fire whose values are `values`.
+std::vector<uint8_t> FireFrames(const EffectValues& values) {
+  Fire fire;
+  fire.Values() = values;
+  return RenderedFrames([&](int32_t frame, const RgbaImage& source, uint8_t* output) {
+    return fire.Render(frame,
+                       PackedView(source.pixels.data(), source.width, source.height,
+                                  PixelLayout::kRgba),
+                       PackedView(output, source.width, source.height, PixelLayout::kRgba));
+  });
+}
+
 TEST(PresetTable, RenderPresetIsItsValuesSetOneByOne) {
-  const std::vector<uint8_t> defaults = RenderedFrames({}, [](EffectHost&) {}, 12);
+  const std::vector<uint8_t> defaults = FireFrames(DefaultEffectValues());
   for (const EffectPreset& preset : kEffectPresets) {
     SCOPED_TRACE(preset.name);
     const Invocation invocation = ParseCommandLine({"render", "--preset", preset.name});
-    const std::vector<uint8_t> byPreset = RenderedFrames(invocation.params, [](EffectHost&) {}, 12);
-    const std::vector<uint8_t> byValues = RenderedFrames(
-        {},
-        [&](EffectHost& host) {
-          for (int i = 0; i < preset.count; ++i) {
-            const PresetValue& value = preset.values[i];
-            ASSERT_TRUE(host.SetValue(kEffectParams[value.position - 1].name, value.value));
-          }
-        },
-        12);
+    std::unique_ptr<EffectSession> effect = StartEffect("", invocation.params);
+    const std::vector<uint8_t> byPreset =
+        RenderedFrames([&](int32_t frame, const RgbaImage& source, uint8_t* output) {
+          return effect->Render(frame, source.pixels.data(), output, source.width, source.height)
+              .empty();
+        });
+    EffectValues values = DefaultEffectValues();
+    for (int i = 0; i < preset.count; ++i) {
+      values[preset.values[i].position - 1] = preset.values[i].value;
+    }
+    const std::vector<uint8_t> byValues = FireFrames(values);
     EXPECT_TRUE(byPreset == byValues);
     EXPECT_FALSE(byPreset == defaults) << "the preset looks like the defaults";
   }

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -20,7 +21,8 @@ uint8_t Premultiplied(uint8_t c, uint8_t a) { return uint8_t(std::lround(c * a /
 // OBS holds it.
 TEST(ObsPixels, FireOverGivesTheRenderersBytesPremultiplied) {
   const int32_t n = 65536 + 3;  // + 3: a tail past the fours
-  std::vector<uint8_t> heat(n), source(size_t(n) * 4), over(size_t(n) * 4), got(size_t(n) * 4);
+  std::vector<uint8_t> heat(n), source(size_t(n) * 4), over(size_t(n) * 4), got(size_t(n) * 4),
+      sourceRgba(size_t(n) * 4);
   std::vector<FlamePixel> straight(n);
   for (int32_t i = 0; i < n; ++i) heat[i] = uint8_t(i >> 8);
   for (int fa = 0; fa < 256; ++fa) {
@@ -40,7 +42,12 @@ TEST(ObsPixels, FireOverGivesTheRenderersBytesPremultiplied) {
       }
       // The renderer's "over" on the source as the fire reads it, then premultiplied.
       ReadSourceRow(ConstPixelView{source.data(), n * 4, n, 1, PixelLayout::kRgbaPremultiplied}, 0, straight.data());
-      CompositeOverHostPixels(reinterpret_cast<const PF_Pixel*>(straight.data()), over.data(), n);
+      for (int32_t i = 0; i < n; ++i) {
+        const FlamePixel& s = straight[i];
+        const uint8_t under[4] = {s.red, s.green, s.blue, s.alpha};
+        std::copy(under, under + 4, &sourceRgba[size_t(i) * 4]);
+      }
+      CompositeOver(sourceRgba.data(), over.data(), n);
       for (size_t i = 0; i < over.size(); i += 4)
         for (int c = 0; c < 3; ++c) over[i + c] = Premultiplied(over[i + c], over[i + 3]);
       PremultipliedFireOver(heat.data(), table, source.data(), n, got.data());

@@ -36,8 +36,7 @@ export async function runBenchmark(fyrel, canvas, prepare, seconds = 3, sizes = 
       for (let n = 1; ; n += 1) {
         if (n === warmUp + 1) start = performance.now();
         const t0 = performance.now();
-        const err = fire.render(n);
-        if (err) throw new Error(`the effect failed to render frame ${n} (host error ${err})`);
+        if (!fire.render(n)) throw new Error(`the effect failed to render frame ${n} (out of memory)`);
         const t1 = performance.now();
         drawRgba(canvas, fire.output(), width, height);
         const t2 = performance.now();

@@ -103,9 +103,8 @@ function settleReplay() {
   state.replayPending = false;
   if (state.mode !== 'fire' || state.frame === 0) return;
   if (state.source.live) loadSource();
-  const err = fire.replay(state.frame, !state.source.live);
-  if (err) {
-    setStatus(`The effect failed to make frame ${state.frame} again (host error ${err}).`, true);
+  if (!fire.replay(state.frame, !state.source.live)) {
+    setStatus(`The effect failed to make frame ${state.frame} again (out of memory).`, true);
     return;
   }
   showFrame();
@@ -171,10 +170,10 @@ function advance(fromStart = false) {
     const n = fromStart ? 1 : state.frame + 1;
     if (state.source.live) loadSource();
     // Frame 1 of a new run of the renderer: the copied command gives the same frames.
-    const err = (fromStart ? fire.restart() : 0) || fire.render(n);
-    if (err) {
+    if (fromStart) fire.restart();
+    if (!fire.render(n)) {
       setPlaying(false);
-      setStatus(`The effect failed to render frame ${n} (host error ${err}).`, true);
+      setStatus(`The effect failed to render frame ${n} (out of memory).`, true);
       return;
     }
     state.frame = n;
@@ -361,8 +360,7 @@ async function webmBytes(count, onProgress) {
           source.grab();
           feed();
         }
-        const err = copy.render(n);
-        if (err) throw new Error(`the effect failed to render frame ${n} (host error ${err})`);
+        if (!copy.render(n)) throw new Error(`the effect failed to render frame ${n} (out of memory)`);
         return copy.output();
       },
     });
