@@ -187,11 +187,6 @@ void EffectHost::SetFrame(int32_t width, int32_t height, int32_t outputStride) {
   inData_.height = height;
 }
 
-void EffectHost::SetFrameUncoloured(int32_t width, int32_t height) {
-  SetFrame(width, height > 0 ? 1 : 0);
-  inData_.height = height;
-}
-
 void EffectHost::SetInput(const PF_Pixel* pixels, int32_t width, int32_t height, int32_t stride) {
   const int32_t rowPixels = stride > 0 ? stride : width;
   input_.assign(pixels, pixels + static_cast<size_t>(rowPixels) * static_cast<size_t>(height));

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-// A host of our own: plays the compositing host's part for an effect entry, so that tests and
-// the Linux front ends drive the effect through its `main` exactly as a host would. It owns
+// A host of our own: plays the compositing host's part for an effect entry, so that the tests,
+// `fyrel render --plugin` and the emulator drive the effect through its `main` exactly as a
+// host would (the front ends drive the Fire, effect/fire.h). It owns
 // the handles, the added parameters, the input layer and the output world.
 #pragma once
 
@@ -65,9 +66,6 @@ class EffectHost {
   // the width. The output world is (re)allocated, transparent black; one that cannot be had
   // throws std::bad_alloc and leaves the frame as it was (so does InputPixels).
   void SetFrame(int32_t width, int32_t height, int32_t outputStride = 0);
-  // The frame size with an output world of the frame's first row alone, which the effect never
-  // colours: for a front end that colours the heat field into images of its own.
-  void SetFrameUncoloured(int32_t width, int32_t height);
   // The input layer; it is copied. Stride in pixels, 0 for the width.
   void SetInput(const PF_Pixel* pixels, int32_t width, int32_t height, int32_t stride = 0);
   // The input layer from width x height RGBA pixels (straight alpha, rows without padding);
