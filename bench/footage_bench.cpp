@@ -27,7 +27,7 @@
 #include "cli/output/frame_names.h"
 #include "cli/platform/child_process.h"
 #include "cli/platform/whole_file.h"
-#include "shared/png_encoder.h"
+#include "pictures/png_encoder.h"
 #include "cli/png/png_io.h"
 #include "host/effect_main.h"
 #include "minihost/effect_host.h"

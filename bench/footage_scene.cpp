@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "bench/footage_scene.h"
 
-#include "shared/default_source.h"
+#include "pictures/default_source.h"
 #include "host/effect_main.h"
 #include "minihost/effect_host.h"
 

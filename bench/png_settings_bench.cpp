@@ -14,7 +14,7 @@
 
 #include "bench/footage_scene.h"
 #include "cli/platform/child_process.h"
-#include "shared/png_encoder.h"
+#include "pictures/png_encoder.h"
 
 namespace {
 

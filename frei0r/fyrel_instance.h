@@ -11,7 +11,7 @@
 #include <memory>
 
 #include "effect/fire.h"
-#include "shared/instance_lock.h"
+#include "effect/instance_lock.h"
 
 class FyrelInstance {
  public:

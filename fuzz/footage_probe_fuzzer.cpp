@@ -8,7 +8,7 @@
 
 #include "cli/media/video_probe.h"
 #include "cli/platform/cli_error.h"
-#include "shared/rgba_image.h"
+#include "pictures/rgba_image.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string text(reinterpret_cast<const char*>(data), size);

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "cli/platform/cli_error.h"
-#include "shared/png_decoder.h"
+#include "pictures/png_decoder.h"
 
 // The decoder asks for as much memory as a header's size makes it ask for and takes a refused
 // allocation as broken data. A request beyond what the allocator can give is refused here as it

@@ -6,7 +6,7 @@
 
 // Before libobs's headers: on Windows the lock brings the system's headers, whose intrinsics
 // must come before the portable ones libobs names the same.
-#include "shared/instance_lock.h"
+#include "effect/instance_lock.h"
 
 #include <obs-module.h>
 

@@ -20,7 +20,7 @@
 #include "ofx/fire_params.h"
 #include "ofx/source_digest.h"
 #include "ofx/state_packer.h"
-#include "shared/fire_snapshots.h"
+#include "effect/fire_snapshots.h"
 
 enum class FireStatus {
   kOk,

@@ -9,7 +9,7 @@
 
 #include "ofx/fire_params.h"
 #include "ofx/fire_timeline.h"
-#include "shared/instance_lock.h"
+#include "effect/instance_lock.h"
 #include "ofx/ofx_api.h"
 #include "ofx/ofx_image.h"
 

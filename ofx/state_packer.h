@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "effect/fire.h"
-#include "shared/fire_snapshots.h"
+#include "effect/fire_snapshots.h"
 
 class StatePacker {
  public:

@@ -12,13 +12,13 @@
 #include <string>
 #include <vector>
 
-#include "shared/default_source.h"
-#include "shared/png_encoder.h"
-#include "shared/png_decoder.h"
-#include "shared/png_structure.h"
+#include "pictures/default_source.h"
+#include "pictures/png_encoder.h"
+#include "pictures/png_decoder.h"
+#include "pictures/png_structure.h"
 #include "effect/effect_params.h"
 #include "effect/effect_presets.h"
-#include "shared/command_text.h"
+#include "web/command_text.h"
 #include "web/web_fire.h"
 #include "web/web_preview.h"
 

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "effect/fire.h"
-#include "shared/fire_snapshots.h"
-#include "shared/param_timeline.h"
+#include "effect/fire_snapshots.h"
+#include "web/param_timeline.h"
 
 class WebFire {
  public:

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "web/web_preview.h"
 
-#include "shared/preview_size.h"
+#include "pictures/preview_size.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "effect/fire.h"
-#include "shared/preview_image.h"
+#include "pictures/preview_image.h"
 
 class WebPreview {
  public:

@@ -2,7 +2,7 @@
 #include "cli/commands/help_text.h"
 
 #include "effect/effect_presets.h"
-#include "shared/preview_size.h"
+#include "pictures/preview_size.h"
 #include "fyrel_version.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include "cli/commands/effect_session.h"
 #include "cli/platform/cli_error.h"
 #include "effect/effect_presets.h"
-#include "shared/default_source.h"
+#include "pictures/default_source.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "shared/rgba_image.h"
+#include "pictures/rgba_image.h"
 
 constexpr int32_t kPresetSheetFrame = 60;
 constexpr int32_t kPresetSheetColumns = 3;

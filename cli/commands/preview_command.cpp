@@ -7,8 +7,8 @@
 
 #include "cli/commands/commands.h"
 #include "cli/commands/effect_session.h"
-#include "shared/preview_image.h"
-#include "shared/preview_size.h"
+#include "pictures/preview_image.h"
+#include "pictures/preview_size.h"
 #include "cli/output/frame_names.h"
 #include "cli/output/frame_output.h"
 #include "cli/output/output_target.h"

@@ -10,7 +10,7 @@
 #include "cli/flags/flag_table.h"
 #include "cli/media/frame_rate.h"
 #include "effect/param_positions.h"
-#include "shared/keyframes.h"
+#include "effect/keyframes.h"
 
 // One effect parameter to set, by its position in the table (and by display name, as a plug-in
 // binary is told it), as the effect keeps it: sliders, check boxes and 16.16 fixed-point values

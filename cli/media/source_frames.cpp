@@ -12,7 +12,7 @@
 #include <system_error>
 #include <vector>
 
-#include "shared/default_source.h"
+#include "pictures/default_source.h"
 #include "cli/media/orientation.h"
 #include "cli/media/video_probe.h"
 #if defined(FYREL_HAVE_LIBAV)
@@ -21,7 +21,7 @@
 #include "cli/platform/child_process.h"
 #include "cli/platform/cli_error.h"
 #include "cli/platform/file_system.h"
-#include "shared/png_structure.h"
+#include "pictures/png_structure.h"
 
 namespace fs = std::filesystem;
 

@@ -18,7 +18,7 @@ extern "C" {
 #include "cli/platform/cli_error.h"
 #include "cli/platform/file_system.h"
 #include "cli/platform/interrupt_cleanup.h"
-#include "shared/rgba_image.h"
+#include "pictures/rgba_image.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include "cli/platform/child_process.h"
 #include "cli/platform/cli_error.h"
 #include "cli/platform/file_system.h"
-#include "shared/rgba_image.h"
+#include "pictures/rgba_image.h"
 
 namespace {
 

@@ -17,8 +17,8 @@
 #include "cli/platform/file_system.h"
 #include "cli/platform/interrupt_cleanup.h"
 #include "cli/platform/whole_file.h"
-#include "shared/png_encoder.h"
-#include "shared/png_error.h"
+#include "pictures/png_encoder.h"
+#include "pictures/png_error.h"
 
 struct FrameOutput::Shared {
   std::deque<std::pair<int32_t, std::vector<uint8_t>>> waiting;  // frames not yet taken

@@ -10,8 +10,8 @@
 #include "cli/platform/cli_error.h"
 #include "cli/platform/file_system.h"
 #include "cli/platform/whole_file.h"
-#include "shared/png_decoder.h"
-#include "shared/png_encoder.h"
+#include "pictures/png_decoder.h"
+#include "pictures/png_encoder.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-// PNG files in and out. Reading decodes as shared/png_decoder.h does, checking the file's
+// PNG files in and out. Reading decodes as pictures/png_decoder.h does, checking the file's
 // framing and CRCs as it goes. Writing encodes with the build's encoder
-// (shared/png_encoder.h) and goes to a temporary name that is renamed once complete, so no
+// (pictures/png_encoder.h) and goes to a temporary name that is renamed once complete, so no
 // truncated PNG is ever left behind.
 #pragma once
 
@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "shared/rgba_image.h"
+#include "pictures/rgba_image.h"
 
 // Reads and decodes a PNG file, a pipe or a device, reading no further than the PNG goes.
 // Throws a CliError naming the path when the file is missing, unreadable, not a PNG,

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "shared/default_source.h"
+#include "pictures/default_source.h"
 #include "host/effect_commands.h"
 #include "minihost/effect_host.h"
 #include "tests/cli/process_runner.h"

@@ -20,8 +20,8 @@
 
 #include "cli/platform/cli_error.h"
 #include "cli/png/png_io.h"
-#include "shared/png_decoder.h"
-#include "shared/png_structure.h"
+#include "pictures/png_decoder.h"
+#include "pictures/png_structure.h"
 #include "tests/cli/png_chunks.h"
 #include "tests/cli/process_runner.h"
 

@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "shared/default_source.h"
+#include "pictures/default_source.h"
 #include "cli/platform/cli_error.h"
-#include "shared/png_encoder.h"
+#include "pictures/png_encoder.h"
 #include "cli/png/png_io.h"
-#include "shared/png_decoder.h"
+#include "pictures/png_decoder.h"
 #include "tests/cli/process_runner.h"
 
 namespace fs = std::filesystem;

@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <vector>
 
-#include "shared/preview_image.h"
-#include "shared/preview_size.h"
+#include "pictures/preview_image.h"
+#include "pictures/preview_size.h"
 #include "host/effect_main.h"
 #include "host/viewer_values.h"
 #include "minihost/effect_host.h"

@@ -13,7 +13,7 @@
 #include "cli/commands/preset_sheet.h"
 #include "cli/png/png_io.h"
 #include "effect/effect_presets.h"
-#include "shared/default_source.h"
+#include "pictures/default_source.h"
 #include "tests/front_ends/file_text.h"
 
 namespace {

@@ -24,7 +24,7 @@
 #include "effect/effect_params.h"
 #include "effect/effect_presets.h"
 #include "minihost/effect_host.h"
-#include "shared/default_source.h"
+#include "pictures/default_source.h"
 
 // Two calls of Xlib, declared here: its header's macros (None, Bool) break GoogleTest's.
 extern "C" {

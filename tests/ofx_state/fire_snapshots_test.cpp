@@ -5,7 +5,7 @@
 #include <random>
 #include <vector>
 
-#include "shared/fire_snapshots.h"
+#include "effect/fire_snapshots.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-#include "shared/png_decoder.h"
+#include "pictures/png_decoder.h"
 
 #include <algorithm>
 #include <cstring>

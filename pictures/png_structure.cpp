@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-#include "shared/png_structure.h"
+#include "pictures/png_structure.h"
 
 #include <algorithm>
 #include <array>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-#include "shared/fire_snapshots.h"
+#include "effect/fire_snapshots.h"
 
 #include "effect/fire.h"
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-#include "shared/png_encoder.h"
+#include "pictures/png_encoder.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -10,7 +10,7 @@
 #include <spng.h>
 #endif
 
-#include "shared/png_error.h"
+#include "pictures/png_error.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-#include "shared/preview_size.h"
+#include "pictures/preview_size.h"
 
 #include <cstdlib>
 

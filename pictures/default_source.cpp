@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-#include "shared/default_source.h"
+#include "pictures/default_source.h"
 
 #include <cstring>
 

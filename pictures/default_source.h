@@ -6,7 +6,7 @@
 // 255; not inverted it seeds a cooler 104.
 #pragma once
 
-#include "shared/rgba_image.h"
+#include "pictures/rgba_image.h"
 
 constexpr int32_t kDefaultSourceWidth = 320;
 constexpr int32_t kDefaultSourceHeight = 180;

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-#include "shared/keyframes.h"
+#include "effect/keyframes.h"
 
 #include <cctype>
 

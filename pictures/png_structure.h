@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "shared/png_error.h"
-#include "shared/rgba_image.h"
+#include "pictures/png_error.h"
+#include "pictures/rgba_image.h"
 
 struct PngHeader {
   uint32_t width = 0;

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "shared/png_structure.h"
-#include "shared/rgba_image.h"
+#include "pictures/png_structure.h"
+#include "pictures/rgba_image.h"
 
 // Where a PNG's bytes come from: memory, or an open file (a pipe or a device as well).
 class ByteSource {

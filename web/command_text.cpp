@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-#include "shared/command_text.h"
+#include "web/command_text.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -7,7 +7,7 @@
 
 #include "effect/effect_params.h"
 #include "effect/unit_values.h"
-#include "shared/param_timeline.h"
+#include "web/param_timeline.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-#include "shared/param_timeline.h"
+#include "web/param_timeline.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-#include "shared/preview_image.h"
+#include "pictures/preview_image.h"
 
 ViewerValues ViewerValuesOf(const EffectValues& values) {
   const auto byte = [&values](FlameParam position) {

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "effect/fire.h"
-#include "shared/keyframes.h"
+#include "effect/keyframes.h"
 
 class ParamTimeline {
  public:
