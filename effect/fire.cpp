@@ -63,8 +63,8 @@ FlameRenderResult RenderEffectFrame(FlameState& state, FlameSequenceData& buffer
 
 Fire::~Fire() { ReleaseFlameBuffers(sequence_); }
 
-bool Fire::RenderFrame(int32_t frame, int32_t width, int32_t height,
-                       const ConstPixelView& source, SourceRowWatcher* watcher) {
+bool Fire::Render(int32_t frame, int32_t width, int32_t height, const ConstPixelView& source,
+                  SourceRowWatcher* watcher) {
   if (!source.Empty() && row_.size() < static_cast<size_t>(source.width)) {
     try {
       row_.resize(static_cast<size_t>(source.width));
@@ -75,22 +75,14 @@ bool Fire::RenderFrame(int32_t frame, int32_t width, int32_t height,
   // The field's rows are the frame's width: the output is coloured apart, wherever it lies.
   const FlameOutputImage none = {nullptr, width, height, width};
   const FlameRenderValues values = RenderValuesOf(values_, frame < 1 ? 1 : frame, width, height);
-  if (watcher && !source.Empty()) {
-    const WatchedSource watched{source, watcher};
-    return RenderFlame(state_, sequence_, values, SourceImageOf(watched, row_.data()), none) ==
-           FlameRenderResult::kDone;
-  }
-  return RenderEffectFrame(state_, sequence_, values, source, row_.data(), none) ==
-         FlameRenderResult::kDone;
-}
-
-bool Fire::Render(int32_t frame, int32_t width, int32_t height, const ConstPixelView& source,
-                  SourceRowWatcher* watcher) {
-  return RenderFrame(frame, width, height, source, watcher);
+  const WatchedSource watched{source, watcher};
+  const FlameSourceImage image = watcher && !source.Empty() ? SourceImageOf(watched, row_.data())
+                                                            : SourceImageOf(source, row_.data());
+  return RenderFlame(state_, sequence_, values, image, none) == FlameRenderResult::kDone;
 }
 
 bool Fire::Render(int32_t frame, const ConstPixelView& source, const PixelView& output) {
-  if (!RenderFrame(frame, output.width, output.height, source, nullptr)) return false;
+  if (!Render(frame, output.width, output.height, source)) return false;
   if (!sequence_.field || output.Empty()) return true;
   FlamePixel colours[256];
   Colours(colours);

@@ -86,9 +86,6 @@ class Fire {
   FlameSequenceData& Buffers() { return sequence_; }
 
  private:
-  bool RenderFrame(int32_t frame, int32_t width, int32_t height, const ConstPixelView& source,
-                   SourceRowWatcher* watcher);
-
   EffectValues values_ = DefaultEffectValues();
   FlameState state_;
   FlameSequenceData sequence_{};

@@ -64,11 +64,6 @@ void HostPixelsFromRgba(const uint8_t* rgba, size_t count, PF_Pixel* pixels) {
   ToHost(rgba, count, reinterpret_cast<uint8_t*>(pixels));
 }
 
-const PF_Pixel* HostPixelsInPlace(uint8_t* rgba, size_t count) {
-  ToHost(rgba, count, rgba);
-  return reinterpret_cast<const PF_Pixel*>(rgba);
-}
-
 void RgbaFromHostPixels(const PF_Pixel* pixels, int32_t width, int32_t height, int32_t stride,
                         uint8_t* rgba) {
   for (int32_t y = 0; y < height; ++y) {

@@ -11,10 +11,6 @@
 // `count` RGBA pixels to host pixels.
 void HostPixelsFromRgba(const uint8_t* rgba, size_t count, PF_Pixel* pixels);
 
-// `count` RGBA pixels turned into host pixels where they lie, so that a frame the size of the
-// largest source costs no second buffer.
-const PF_Pixel* HostPixelsInPlace(uint8_t* rgba, size_t count);
-
 // Rows of host pixels, `stride` pixels apart, to width x height RGBA pixels without padding.
 void RgbaFromHostPixels(const PF_Pixel* pixels, int32_t width, int32_t height, int32_t stride,
                         uint8_t* rgba);
