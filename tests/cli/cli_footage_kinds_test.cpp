@@ -59,8 +59,46 @@ void MarkTurnedClockwise(const fs::path& file) {
   std::fclose(out);
 }
 
+// The header and the image data (IDAT chunks joined) of the PNG file `file`.
+std::pair<std::vector<uint8_t>, std::vector<uint8_t>> HeaderAndData(const fs::path& file) {
+  const std::vector<uint8_t> png = FileBytes(file);
+  std::vector<uint8_t> header, data;
+  for (size_t at = 8; at + 12 <= png.size();) {
+    const uint32_t length = uint32_t(png[at]) << 24 | png[at + 1] << 16 | png[at + 2] << 8 | png[at + 3];
+    const std::string type(png.begin() + at + 4, png.begin() + at + 8);
+    std::vector<uint8_t>& into = type == "IHDR" ? header : data;
+    if (type == "IHDR" || type == "IDAT") into.insert(into.end(), png.begin() + at + 8, png.begin() + at + 8 + length);
+    at += 12 + length;
+  }
+  return {header, data};
+}
+
+// An animation of one frame that is not the default image: the default image from
+// `shown.png`, the frame (in fdAT) from `frame.png`, both of one size and kind.
+void WriteOneFrameAnimation(const fs::path& shown, const fs::path& frame, const fs::path& out) {
+  const auto [header, defaultData] = HeaderAndData(shown);
+  const std::vector<uint8_t> frameData = HeaderAndData(frame).second;
+  std::vector<uint8_t> png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+  AppendChunk(&png, "IHDR", header);
+  AppendChunk(&png, "acTL", {0, 0, 0, 1, 0, 0, 0, 0});
+  AppendChunk(&png, "IDAT", defaultData);
+  std::vector<uint8_t> control = {0, 0, 0, 0};                 // sequence number 0
+  control.insert(control.end(), header.begin(), header.begin() + 8);  // width, height
+  control.insert(control.end(), {0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 10, 0, 0});
+  AppendChunk(&png, "fcTL", control);
+  std::vector<uint8_t> frameChunk = {0, 0, 0, 1};
+  frameChunk.insert(frameChunk.end(), frameData.begin(), frameData.end());
+  AppendChunk(&png, "fdAT", frameChunk);
+  AppendChunk(&png, "IEND", {});
+  std::FILE* file = std::fopen(out.string().c_str(), "wb");
+  std::fwrite(png.data(), 1, png.size(), file);
+  std::fclose(file);
+}
+
 }  // namespace
 
+// Footage as cameras, recorders, downloads and damaged disks leave it: each gives the frames a
+// player (ffmpeg) shows of it, no more and no fewer, and says what it passed over or changed.
 TEST(FootageKinds, EachGivesTheFramesAPlayerShows) {
   if (!HaveFfmpeg()) GTEST_SKIP() << "ffmpeg is not installed";
   struct Case {
@@ -69,7 +107,14 @@ TEST(FootageKinds, EachGivesTheFramesAPlayerShows) {
     std::string shown;  // writes what a player shows into shown/ (a still: shown/001.png)
     std::string source;
     bool still;
+    std::string note = "";  // in what fyrel says of the whole run
   };
+  const std::string src = std::string("ffmpeg -v error -f lavfi -i ") + kPattern;
+  const auto decoded = [](const std::string& file) {
+    return "ffmpeg -v quiet -i " + file + " -vsync passthrough -pix_fmt rgba shown/%03d.png";
+  };
+  const char* const cut = "python3 -c \"import sys; d=open(sys.argv[1],'rb').read(); "
+                          "open(sys.argv[2],'wb').write(d[:len(d)*int(sys.argv[3])//100])\" ";
   const std::string base = std::string("ffmpeg -v error -f lavfi -i ") + kPattern +
                            " -frames:v 4 -pix_fmt yuv420p base.mp4 && ";
   const std::string decodedAsShown =
@@ -120,6 +165,30 @@ TEST(FootageKinds, EachGivesTheFramesAPlayerShows) {
        std::string("ffmpeg -v error -f lavfi -i ") + kPattern + " -frames:v 1 photo.jpg",
        "ffmpeg -v error -noautorotate -i photo.jpg -vf format=rgba,transpose=clock shown/001.png",
        "photo.jpg", true},
+      // An animation of one frame that is not its default image (written below): that frame.
+      {"one-frame animation", src + ",format=rgba -frames:v 1 default.png && " + src +
+                                  ",format=rgba,negate -frames:v 1 frame.png",
+       "ffmpeg -v error -i c.png -frames:v 1 -pix_fmt rgba shown/001.png", "c.png", true},
+      // A download cut short: 60 of its bytes of 100, the index whole at the front.
+      {"cut MP4", src + " -frames:v 100 -pix_fmt yuv420p -movflags +faststart whole.mp4 && " +
+                      cut + "whole.mp4 c.mp4 60",
+       decoded("c.mp4"), "c.mp4", false, "c.mp4 claims 100 frames, of which"},
+      // Two recordings of different sizes joined end to end.
+      {"size change", src + " -frames:v 10 -pix_fmt yuv420p -c:v libx264 a.ts && "
+                            "ffmpeg -v error -f lavfi -i testsrc=size=64x48:rate=25 -frames:v 10 "
+                            "-pix_fmt yuv420p -c:v libx264 -output_ts_offset 0.4 b.ts && "
+                            "cat a.ts b.ts > c.ts",
+       decoded("c.ts"), "c.ts", false, "c.ts: frame 11 is 64x48; it is scaled to 48x32"},
+      // An animation whose last frame is cut off.
+      {"cut APNG", src + ",format=rgba -frames:v 5 -plays 0 -f apng whole.png && " + cut +
+                       "whole.png c.png 90",
+       decoded("c.png"), "c.png", false},
+      // Garbage in the middle of an AVI.
+      {"AVI with garbage", src + " -frames:v 50 -c:v mpeg4 whole.avi && python3 -c \"import "
+                                 "random; d=bytearray(open('whole.avi','rb').read()); m=len(d)//2; "
+                                 "r=random.Random(1); d[m:m+2000]=bytes(r.randrange(256) for _ in "
+                                 "range(2000)); open('c.avi','wb').write(d)\"",
+       decoded("c.avi"), "c.avi", false},
   };
   const fs::path root = FreshTestDir(CLI_TEST_WORK);
   for (const Case& c : cases) {
@@ -128,6 +197,9 @@ TEST(FootageKinds, EachGivesTheFramesAPlayerShows) {
     fs::create_directories(dir / "shown");
     RunResult made = RunShell(c.make, dir);
     if (c.source == "photo.jpg") MarkTurnedClockwise(dir / c.source);
+    if (c.name == std::string("one-frame animation")) {
+      WriteOneFrameAnimation(dir / "default.png", dir / "frame.png", dir / c.source);
+    }
     made = made.status == 0 ? RunShell(c.shown, dir) : made;
     ASSERT_EQ(made.status, 0) << made.output;
     RunResult run = RenderOver(dir, c.source, "from-source", {"--frames", "3"});
@@ -136,8 +208,14 @@ TEST(FootageKinds, EachGivesTheFramesAPlayerShows) {
     ASSERT_EQ(RenderOver(dir, shown, "from-shown", {"--frames", "3"}).status, 0);
     if (!c.still) {
       // Without --frames: every frame a player shows, and no more.
-      ASSERT_EQ(RenderOver(dir, c.source, "all").status, 0);
-      EXPECT_EQ(FilesIn(dir / "all").size(), FilesIn(dir / "shown").size());
+      const RunResult all = RenderOver(dir, c.source, "all", {}, false);
+      ASSERT_EQ(all.status, 0) << all.output;
+      EXPECT_NE(all.output.find(c.note), std::string::npos) << all.output;
+      ASSERT_EQ(RenderOver(dir, shown, "all-shown").status, 0);
+      ASSERT_EQ(FilesIn(dir / "all"), FilesIn(dir / "all-shown"));
+      for (const std::string& name : FilesIn(dir / "all")) {
+        ASSERT_EQ(FileBytes(dir / "all" / name), FileBytes(dir / "all-shown" / name)) << name;
+      }
     }
     const std::vector<std::string> names = FilesIn(dir / "from-source");
     ASSERT_EQ(names, FrameNames(1, 3));
@@ -152,127 +230,28 @@ TEST(FootageKinds, EachGivesTheFramesAPlayerShows) {
   EXPECT_LT(first.pixels[3], 128);
 }
 
-// The header and the image data (IDAT chunks joined) of the PNG file `file`.
-std::pair<std::vector<uint8_t>, std::vector<uint8_t>> HeaderAndData(const fs::path& file) {
-  const std::vector<uint8_t> png = FileBytes(file);
-  std::vector<uint8_t> header, data;
-  for (size_t at = 8; at + 12 <= png.size();) {
-    const uint32_t length = uint32_t(png[at]) << 24 | png[at + 1] << 16 | png[at + 2] << 8 | png[at + 3];
-    const std::string type(png.begin() + at + 4, png.begin() + at + 8);
-    std::vector<uint8_t>& into = type == "IHDR" ? header : data;
-    if (type == "IHDR" || type == "IDAT") into.insert(into.end(), png.begin() + at + 8, png.begin() + at + 8 + length);
-    at += 12 + length;
-  }
-  return {header, data};
-}
-
-// An animation of one frame that is not the default image: the default image from
-// `shown.png`, the frame (in fdAT) from `frame.png`, both of one size and kind.
-void WriteOneFrameAnimation(const fs::path& shown, const fs::path& frame, const fs::path& out) {
-  const auto [header, defaultData] = HeaderAndData(shown);
-  const std::vector<uint8_t> frameData = HeaderAndData(frame).second;
-  std::vector<uint8_t> png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-  AppendChunk(&png, "IHDR", header);
-  AppendChunk(&png, "acTL", {0, 0, 0, 1, 0, 0, 0, 0});
-  AppendChunk(&png, "IDAT", defaultData);
-  std::vector<uint8_t> control = {0, 0, 0, 0};                 // sequence number 0
-  control.insert(control.end(), header.begin(), header.begin() + 8);  // width, height
-  control.insert(control.end(), {0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 10, 0, 0});
-  AppendChunk(&png, "fcTL", control);
-  std::vector<uint8_t> frameChunk = {0, 0, 0, 1};
-  frameChunk.insert(frameChunk.end(), frameData.begin(), frameData.end());
-  AppendChunk(&png, "fdAT", frameChunk);
-  AppendChunk(&png, "IEND", {});
-  std::FILE* file = std::fopen(out.string().c_str(), "wb");
-  std::fwrite(png.data(), 1, png.size(), file);
-  std::fclose(file);
-}
-
-// Files as downloads, recorders and damaged disks leave them: each gives the frames ffmpeg
-// decodes of it, no more and no fewer, and the notes say what was passed over or changed.
-TEST(FootageKinds, DamagedFilesGiveTheFramesFfmpegDecodes) {
+// More frames asked for than a damaged file decodes: the run stops there, says which frames
+// stand, and leaves no video.
+TEST(FootageKinds, MoreFramesThanDecodeStopTheRunAndSaySo) {
   if (!HaveFfmpeg()) GTEST_SKIP() << "ffmpeg is not installed";
-  struct Case {
-    const char* name;
-    std::string make;  // makes `source` from ffmpeg's test sources
-    std::string source;
-    std::string note;  // in what fyrel says; empty: nothing to note
-  };
-  const std::string src = std::string("ffmpeg -v error -f lavfi -i ") + kPattern;
-  const char* const cut = "python3 -c \"import sys; d=open(sys.argv[1],'rb').read(); "
-                          "open(sys.argv[2],'wb').write(d[:len(d)*int(sys.argv[3])//100])\" ";
-  const Case cases[] = {
-      // A download cut short: 60 of its bytes of 100, the index whole at the front.
-      {"cut MP4", src + " -frames:v 100 -pix_fmt yuv420p -movflags +faststart whole.mp4 && " +
-                      cut + "whole.mp4 c.mp4 60",
-       "c.mp4", "c.mp4 claims 100 frames, of which"},
-      // Two recordings of different sizes joined end to end.
-      {"size change", src + " -frames:v 10 -pix_fmt yuv420p -c:v libx264 a.ts && "
-                            "ffmpeg -v error -f lavfi -i testsrc=size=64x48:rate=25 -frames:v 10 "
-                            "-pix_fmt yuv420p -c:v libx264 -output_ts_offset 0.4 b.ts && "
-                            "cat a.ts b.ts > c.ts",
-       "c.ts", "c.ts: frame 11 is 64x48; it is scaled to 48x32"},
-      // An animation whose last frame is cut off.
-      {"cut APNG", src + ",format=rgba -frames:v 5 -plays 0 -f apng whole.png && " + cut +
-                       "whole.png c.png 90",
-       "c.png", ""},
-      // Garbage in the middle of an AVI.
-      {"AVI with garbage", src + " -frames:v 50 -c:v mpeg4 whole.avi && python3 -c \"import "
-                                 "random; d=bytearray(open('whole.avi','rb').read()); m=len(d)//2; "
-                                 "r=random.Random(1); d[m:m+2000]=bytes(r.randrange(256) for _ in "
-                                 "range(2000)); open('c.avi','wb').write(d)\"",
-       "c.avi", ""},
-  };
-  const fs::path root = FreshTestDir(CLI_TEST_WORK);
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    const fs::path dir = root / c.name;
-    fs::create_directories(dir / "shown");
-    RunResult made = RunShell(c.make, dir);
-    made = made.status == 0 ? RunShell("ffmpeg -v quiet -i " + c.source +
-                                           " -vsync passthrough -pix_fmt rgba shown/%03d.png",
-                                       dir)
-                            : made;
-    ASSERT_EQ(made.status, 0) << made.output;
-    const RunResult run = RenderOver(dir, c.source, "from-source", {}, false);
-    ASSERT_EQ(run.status, 0) << run.output;
-    EXPECT_NE(run.output.find(c.note), std::string::npos) << run.output;
-    ASSERT_EQ(RenderOver(dir, "shown/%03d.png", "from-shown").status, 0);
-    const std::vector<std::string> names = FilesIn(dir / "from-shown");
-    ASSERT_GE(names.size(), 4u);
-    ASSERT_EQ(FilesIn(dir / "from-source"), names);
-    for (const std::string& name : names) {
-      ASSERT_EQ(FileBytes(dir / "from-source" / name), FileBytes(dir / "from-shown" / name)) << name;
-    }
-  }
-  // More frames than decode: what stands is said, and no video is left.
-  const fs::path dir = root / "cut MP4";
+  const fs::path dir = FreshTestDir(CLI_TEST_WORK);
+  ASSERT_EQ(RunShell(std::string("ffmpeg -v error -f lavfi -i ") + kPattern +
+                         " -frames:v 100 -pix_fmt yuv420p -movflags +faststart whole.mp4 && "
+                         "head -c $(( $(stat -c %s whole.mp4) * 6 / 10 )) whole.mp4 > c.mp4",
+                     dir)
+                .status,
+            0);
+  const RunResult all = RenderOver(dir, "c.mp4", "all");
+  ASSERT_EQ(all.status, 0) << all.output;
+  const std::string decoded = std::to_string(FilesIn(dir / "all").size());
   const RunResult more = RenderOver(dir, "c.mp4", "more", {"--frames", "90", "--video", "more.mp4"}, false);
-  const std::string decoded = std::to_string(FilesIn(dir / "shown").size());
   EXPECT_NE(more.status, 0);
   EXPECT_NE(more.output.find("of which " + decoded + " decode, fewer than --frames 90 asks for; the run "
                              "stopped after " + decoded + " frames: " + decoded + " frames stand in more"),
             std::string::npos)
       << more.output;
-  EXPECT_EQ(FilesIn(dir / "more").size(), FilesIn(dir / "shown").size());
-  EXPECT_FALSE(fs::exists(dir / "more.mp4"));
-  EXPECT_EQ(FilesIn(dir).size(), 6u);  // whole.mp4, c.mp4, shown, from-*, more: no part file
-
-  // An animation of one frame that is not its default image shows that frame, as ffmpeg does.
-  const fs::path one = root / "one frame";
-  fs::create_directories(one / "shown");
-  ASSERT_EQ(RunShell(src + ",format=rgba -frames:v 1 default.png && " + src +
-                         ",format=rgba,negate -frames:v 1 frame.png",
-                     one)
-                .status,
-            0);
-  WriteOneFrameAnimation(one / "default.png", one / "frame.png", one / "c.png");
-  ASSERT_EQ(RunShell("ffmpeg -v error -i c.png -frames:v 1 -pix_fmt rgba shown/001.png", one).status, 0);
-  ASSERT_EQ(RenderOver(one, "c.png", "from-source", {"--frames", "2"}).status, 0);
-  ASSERT_EQ(RenderOver(one, "shown/001.png", "from-shown", {"--frames", "2"}).status, 0);
-  ASSERT_EQ(RenderOver(one, "default.png", "from-default", {"--frames", "2"}).status, 0);
-  EXPECT_EQ(FileBytes(one / "from-source/frame_0002.png"), FileBytes(one / "from-shown/frame_0002.png"));
-  EXPECT_NE(FileBytes(one / "from-source/frame_0002.png"), FileBytes(one / "from-default/frame_0002.png"));
+  EXPECT_EQ(FilesIn(dir / "more"), FilesIn(dir / "all"));
+  EXPECT_EQ(FilesIn(dir), (std::vector<std::string>{"all", "c.mp4", "more", "whole.mp4"}));  // no part file
 }
 
 TEST(FootageKinds, TheVideoKeepsTheSourcesRateAndSound) {
