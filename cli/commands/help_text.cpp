@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "cli/commands/help_text.h"
 
+#include <algorithm>
+
 #include "effect/effect_presets.h"
 #include "pictures/preview_size.h"
 #include "fyrel_version.h"
@@ -11,6 +13,36 @@ std::string Padded(std::string text, size_t width) {
   if (text.size() < width) text.append(width - text.size(), ' ');
   else text += "  ";
   return text;
+}
+
+constexpr size_t kHelpIndent = 30;
+constexpr size_t kHelpWidth = 80;
+
+// `text`'s words refilled into lines that end by column 80, each after the first indented to
+// the descriptions' column; a line break in `text` starts a new line. The flag table's texts
+// carry breaks laid out for its own column: they are only spaces here.
+std::string Refilled(const std::string& text) {
+  std::string out, line;
+  const auto finish = [&] {
+    if (!out.empty()) out += "\n" + std::string(kHelpIndent, ' ');
+    out += line;
+    line.clear();
+  };
+  size_t start = 0;
+  while (start <= text.size()) {
+    const size_t end = std::min(text.find('\n', start), text.size());
+    const std::string part = text.substr(start, end - start);
+    for (size_t at = part.find_first_not_of(' '); at != std::string::npos;) {
+      const size_t stop = std::min(part.find(' ', at), part.size());
+      const std::string word = part.substr(at, stop - at);
+      if (!line.empty() && kHelpIndent + line.size() + 1 + word.size() > kHelpWidth) finish();
+      line += (line.empty() ? "" : " ") + word;
+      at = part.find_first_not_of(' ', stop);
+    }
+    finish();
+    start = end + 1;
+  }
+  return out;
 }
 
 }  // namespace
@@ -38,8 +70,9 @@ std::string CommandSynopsis(Command command) {
              "rounded as the effect's controls round it (a whole step, 1/65536 of a degree, a\n"
              "colour byte; halves away from zero); on|off flags change at their keys.\n";
     case Command::kPreview:
-      return "usage: fyrel preview [--size WxH] [--frames N] [--out DIR] [viewer flags]\n"
-             "                     [--video FILE] [--threads N] [--plugin FILE] [--quiet]\n"
+      return "usage: fyrel preview [--size WxH] [--frames N] [--out DIR] [--preset NAME]\n"
+             "                     [viewer flags] [--video FILE] [--threads N]\n"
+             "                     [--plugin FILE] [--quiet]\n"
              "\n"
              "Draws the Options viewer's live preview without a window: one preview step per\n"
              "frame, written as DIR/frame_NNNN.png, opaque RGB.\n";
@@ -108,10 +141,11 @@ std::string CommandHelp(Command command) {
   for (const FlagSpec* flag : FlagsOf(command)) {
     std::string head = std::string("  ") + flag->name;
     if (flag->meta) head += std::string(" ") + flag->meta;
-    std::string line = Padded(head, 30) + flag->help;
+    std::string description = flag->help;
+    std::replace(description.begin(), description.end(), '\n', ' ');
     const std::string details = FlagDetails(command, *flag);
-    if (!details.empty()) line += "\n" + std::string(30, ' ') + "(" + details + ")";
-    text += line + "\n";
+    if (!details.empty()) description += "\n(" + details + ")";
+    text += Padded(head, kHelpIndent) + Refilled(description) + "\n";
   }
   return text;
 }

@@ -45,9 +45,9 @@ const FlagSpec kInOutFlags[] = {
 // Before the parameters' flags, which change single values of the preset.
 const FlagSpec kPresetFlag = {
     "--preset", FlagKind::kPreset, nullptr, 0, 0, nullptr, "NAME",
-    "start from a named look (fyrel presets lists them);\n"
-    "                              parameter flags after it change single values",
-    kForRender};
+    "start from a named look (fyrel presets lists them); parameter flags after it change "
+    "single values (preview: the ones it shows)",
+    kRenderAndPreview};
 
 // After the parameters' flags.
 const FlagSpec kRunFlags[] = {

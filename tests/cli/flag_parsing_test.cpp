@@ -3,6 +3,8 @@
 // refused with a message that names the flag and what it takes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <string>
 #include <vector>
 
@@ -140,8 +142,16 @@ TEST(CommandLine, APresetIsItsValuesAndFlagsAfterItChangeOne) {
   EXPECT_EQ(UsageMessage({"render", "--preset", "bonfire"}),
             "--preset takes one of candle, torch, campfire, wall-of-fire, embers, blue-gas, "
             "green-chemical, ghost-fire, windswept, not 'bonfire'");
-  EXPECT_NE(UsageMessage({"preview", "--preset", "candle"}).find("unknown flag"),
-            std::string::npos);
+  // The preview takes a preset's values for the parameters it shows, and only those.
+  const Invocation preview = Parse({"preview", "--preset", "candle"});
+  EXPECT_EQ(Setting(preview, "Velocity")->value, 15);
+  EXPECT_LT(preview.params.size(), Parse({"render", "--preset", "candle"}).params.size());
+  for (const ParamSetting& setting : preview.params) {
+    const auto& shown = FlagsOf(Command::kPreview);
+    EXPECT_TRUE(std::any_of(shown.begin(), shown.end(), [&](const FlagSpec* flag) {
+      return flag->paramName && setting.paramName == flag->paramName;
+    })) << setting.paramName;
+  }
 }
 
 TEST(CommandLine, RunFlagsAndTheirDefaults) {
@@ -282,6 +292,13 @@ TEST(HelpText, ListsEveryFlagWithItsRangeAndDefault) {
                   std::string::npos)
             << flag->name;
       }
+    }
+  }
+  for (Command command : {Command::kNone, Command::kRender, Command::kPreview}) {
+    const std::string help = command == Command::kNone ? GeneralHelp() : CommandHelp(command);
+    for (size_t start = 0, end; start < help.size(); start = end + 1) {
+      end = std::min(help.find('\n', start), help.size());
+      EXPECT_LE(end - start, 80u) << help.substr(start, end - start);
     }
   }
   EXPECT_NE(CommandHelp(Command::kPreview).find("default 132x123"), std::string::npos);
