@@ -182,7 +182,7 @@ VideoEncoder::VideoEncoder(const VideoJob& job)
       temporary_(TemporaryNameFor(job.videoPath)),
       frameBytes_(static_cast<size_t>(job.width) * job.height * (SendsAlpha(job) ? 4 : 3)) {
 #if defined(FYREL_HAVE_LIBAV)
-  if (SendsYuv(job)) yuv_ = std::make_unique<YuvFrames>(job.width, job.height, job.framesHaveAlpha ? 4 : 3);
+  if (SendsYuv(job)) yuv_ = MakeYuvFrames(job.width, job.height, job.framesHaveAlpha ? 4 : 3);
 #endif
   watch_ = WatchTemporaryFile(temporary_);
   try {

@@ -11,6 +11,7 @@ extern "C" {
 #include <cstring>
 
 #include "cli/media/composite.h"
+#include "cli/media/footage_module.h"
 #include "cli/media/row_bands.h"
 #include "cli/platform/cli_error.h"
 #include "cli/platform/interrupt_cleanup.h"
@@ -20,9 +21,27 @@ namespace {
 // swscale reads and writes whole vectors: a little past a row's end, and so past a buffer's.
 constexpr size_t kPadding = 64;
 
+class SwscaleYuvFrames final : public YuvFrames {
+ public:
+  SwscaleYuvFrames(int32_t width, int32_t height, int channels);
+  SwscaleYuvFrames(const SwscaleYuvFrames&) = delete;
+  SwscaleYuvFrames& operator=(const SwscaleYuvFrames&) = delete;
+
+  int32_t EvenWidth() const override { return evenWidth_; }
+  int32_t EvenHeight() const override { return evenHeight_; }
+  const std::vector<uint8_t>& Convert(const uint8_t* samples) override;
+
+ private:
+  struct Scaler;
+  int32_t width_, height_, channels_, evenWidth_, evenHeight_;
+  std::vector<uint8_t> rgb_;  // the frame weighted by alpha, with its even sides
+  std::vector<uint8_t> yuv_;
+  std::unique_ptr<Scaler> scaler_;
+};
+
 }  // namespace
 
-struct YuvFrames::Scaler {
+struct SwscaleYuvFrames::Scaler {
   SwsContext* context = nullptr;
   AVFrame* from = av_frame_alloc();  // pointing into rgb_
   AVFrame* to = av_frame_alloc();    // its own planes, rows aligned and padded
@@ -33,7 +52,7 @@ struct YuvFrames::Scaler {
   }
 };
 
-YuvFrames::YuvFrames(int32_t width, int32_t height, int channels)
+SwscaleYuvFrames::SwscaleYuvFrames(int32_t width, int32_t height, int channels)
     : width_(width),
       height_(height),
       channels_(channels),
@@ -75,9 +94,7 @@ YuvFrames::YuvFrames(int32_t width, int32_t height, int channels)
   if (av_frame_get_buffer(to, 0) < 0 || !from->buf[0]) throw CliError("out of memory");
 }
 
-YuvFrames::~YuvFrames() = default;
-
-const std::vector<uint8_t>& YuvFrames::Convert(const uint8_t* samples) {
+const std::vector<uint8_t>& SwscaleYuvFrames::Convert(const uint8_t* samples) {
   const size_t rowBytes = static_cast<size_t>(evenWidth_) * 3;
   InRowBands(height_, [&](int32_t first, int32_t end) {
     for (int32_t y = first; y < end; ++y) {
@@ -104,4 +121,8 @@ const std::vector<uint8_t>& YuvFrames::Convert(const uint8_t* samples) {
     }
   }
   return yuv_;
+}
+
+std::unique_ptr<YuvFrames> MakeSwscaleYuvFrames(int32_t width, int32_t height, int channels) {
+  return std::make_unique<SwscaleYuvFrames>(width, height, channels);
 }
