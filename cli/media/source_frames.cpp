@@ -14,6 +14,7 @@
 
 #include "pictures/default_source.h"
 #include "cli/media/orientation.h"
+#include "cli/media/read_ahead.h"
 #include "cli/media/video_probe.h"
 #if defined(FYREL_HAVE_LIBAV)
 #include "cli/media/video_decoder.h"
@@ -316,9 +317,7 @@ std::unique_ptr<SourceFrames> OpenFootage(const std::string& path) {
 }
 #endif
 
-}  // namespace
-
-std::unique_ptr<SourceFrames> OpenSource(const std::string& path) {
+std::unique_ptr<SourceFrames> OpenFrames(const std::string& path) {
   if (path.empty()) return std::make_unique<StillSource>(DrawDefaultSource(), "");
   Pattern pattern;
   if (!PathExists(path) && SplitPattern(path, &pattern)) {
@@ -344,4 +343,10 @@ std::unique_ptr<SourceFrames> OpenSource(const std::string& path) {
   }
   CheckReadable(path);
   return OpenFootage(path);
+}
+
+}  // namespace
+
+std::unique_ptr<SourceFrames> OpenSource(const std::string& path) {
+  return ReadAhead(OpenFrames(path));
 }
