@@ -26,8 +26,9 @@ std::string ProgramDirectory() {
 
 const FootageModule* Load() {
   const std::string here = ProgramDirectory();
-  const std::vector<std::string> places = {here + "/" FYREL_FOOTAGE_MODULE,
-                                           here + "/" FYREL_FOOTAGE_INSTALLED "/" FYREL_FOOTAGE_MODULE};
+  const std::vector<std::string> places = {
+      here + "/" FYREL_FOOTAGE_MODULE,
+      here + "/" FYREL_FOOTAGE_INSTALLED "/" FYREL_FOOTAGE_MODULE};
   std::string reasons;
   for (const std::string& place : places) {
     if (::access(place.c_str(), F_OK) != 0) continue;
