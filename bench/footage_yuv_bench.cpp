@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "bench/footage_scene.h"
-#include "cli/media/yuv_frames.h"
+#include "cli/media/footage_module.h"
 
 namespace {
 

@@ -31,10 +31,14 @@ const FootageModule& Footage();
 // Programs that link the footage code in hand it over here before reading any footage.
 void LinkFootageModule(const FootageModule* module);
 
-// The module's side: its code, its entry (by the name kFootageEntry, handed the renderer's
-// version, null for another), and the two things it makes.
+// What the renderer reads and writes video with, through Footage(): a decoder of `path`, as
+// OpenLibavDecoder (video_decoder.h) opens it, and the YUV conversion of MakeSwscaleYuvFrames
+// (yuv_frames.h).
+std::unique_ptr<VideoDecoder> OpenVideoDecoder(const std::string& path);
+std::unique_ptr<YuvFrames> MakeYuvFrames(int32_t width, int32_t height, int channels);
+
+// The module's side: its code, and its entry (by the name kFootageEntry, handed the renderer's
+// version, null for another).
 const FootageModule& FootageCode();
 constexpr const char* kFootageEntry = "fyrel_footage_module";
 extern "C" const FootageModule* fyrel_footage_module(const char* version);
-std::unique_ptr<VideoDecoder> OpenLibavDecoder(const std::string& path);
-std::unique_ptr<YuvFrames> MakeSwscaleYuvFrames(int32_t width, int32_t height, int channels);

@@ -14,10 +14,9 @@
 
 #include "pictures/default_source.h"
 #include "cli/media/orientation.h"
-#include "cli/media/read_ahead.h"
 #include "cli/media/video_probe.h"
 #if defined(FYREL_HAVE_LIBAV)
-#include "cli/media/video_decoder.h"
+#include "cli/media/footage_module.h"
 #endif
 #include "cli/platform/child_process.h"
 #include "cli/platform/cli_error.h"
@@ -317,7 +316,9 @@ std::unique_ptr<SourceFrames> OpenFootage(const std::string& path) {
 }
 #endif
 
-std::unique_ptr<SourceFrames> OpenFrames(const std::string& path) {
+}  // namespace
+
+std::unique_ptr<SourceFrames> OpenSource(const std::string& path) {
   if (path.empty()) return std::make_unique<StillSource>(DrawDefaultSource(), "");
   Pattern pattern;
   if (!PathExists(path) && SplitPattern(path, &pattern)) {
@@ -343,10 +344,4 @@ std::unique_ptr<SourceFrames> OpenFrames(const std::string& path) {
   }
   CheckReadable(path);
   return OpenFootage(path);
-}
-
-}  // namespace
-
-std::unique_ptr<SourceFrames> OpenSource(const std::string& path) {
-  return ReadAhead(OpenFrames(path));
 }

@@ -14,7 +14,6 @@ extern "C" {
 #include <cstring>
 #include <mutex>
 
-#include "cli/media/footage_module.h"
 #include "cli/media/orientation.h"
 #include "cli/platform/cli_error.h"
 #include "cli/platform/file_system.h"

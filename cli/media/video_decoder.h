@@ -7,7 +7,6 @@
 // from its packets, read without decoding them. A damaged file is read as ffmpeg reads it: what
 // does not decode is passed over with a note, the frames are those that decode (no more than
 // the file claims), and a frame of another size than the first is scaled to the first's.
-// The decoder lives in the footage module (footage_module.h), which opens it.
 #pragma once
 
 #include <cstdint>
@@ -31,7 +30,8 @@ class VideoDecoder {
   virtual std::vector<std::string> TakeNotes() = 0;
 };
 
-// Opens `path` (a regular file) and decodes its first frame. Throws a CliError naming the file
-// with the libraries' reason: not a video or image, no video stream, no frame that decodes, a
-// display matrix that is not a quarter turn or flip, a frame over the size limit.
-std::unique_ptr<VideoDecoder> OpenVideoDecoder(const std::string& path);
+// Opens `path` (a regular file) and decodes its first frame, in the footage module (the
+// renderer calls OpenVideoDecoder, footage_module.h). Throws a CliError naming the file with the
+// libraries' reason: not a video or image, no video stream, no frame that decodes, a display
+// matrix that is not a quarter turn or flip, a frame over the size limit.
+std::unique_ptr<VideoDecoder> OpenLibavDecoder(const std::string& path);

@@ -10,7 +10,7 @@
 #include "cli/platform/file_system.h"
 #include "cli/platform/interrupt_cleanup.h"
 #if defined(FYREL_HAVE_LIBAV)
-#include "cli/media/yuv_frames.h"
+#include "cli/media/footage_module.h"
 #else
 class YuvFrames {};  // never made: the frames go to ffmpeg as they are
 #endif

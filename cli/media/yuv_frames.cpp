@@ -10,7 +10,6 @@ extern "C" {
 #include <algorithm>
 #include <cstring>
 
-#include "cli/media/footage_module.h"
 #include "cli/media/row_bands.h"
 #include "cli/platform/cli_error.h"
 #include "cli/platform/interrupt_cleanup.h"

@@ -2,8 +2,7 @@
 // Rendered frames as an MP4's encoder takes them: 4:2:0 YUV with even sides (an odd frame gets
 // one black row or column more), RGBA frames weighted by their alpha first (the fire over
 // black, as a player without alpha shows it). The work is shared among threads, so that the
-// encoder is handed frames it only has to compress. The conversion lives in the footage module
-// (footage_module.h), which makes it.
+// encoder is handed frames it only has to compress.
 #pragma once
 
 #include <cstddef>
@@ -21,5 +20,6 @@ class YuvFrames {
 };
 
 // Frames of width x height pixels with `channels` samples each: 4 (straight RGBA) or 3 (opaque
-// RGB). Throws a CliError when the conversion cannot be set up.
-std::unique_ptr<YuvFrames> MakeYuvFrames(int32_t width, int32_t height, int channels);
+// RGB), in the footage module (the renderer calls MakeYuvFrames, footage_module.h). Throws a
+// CliError when the conversion cannot be set up.
+std::unique_ptr<YuvFrames> MakeSwscaleYuvFrames(int32_t width, int32_t height, int channels);

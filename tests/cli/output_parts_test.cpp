@@ -12,7 +12,7 @@
 
 #include "cli/media/video_encoder.h"
 #if defined(FYREL_HAVE_LIBAV)
-#include "cli/media/yuv_frames.h"
+#include "cli/media/footage_module.h"
 #endif
 #include "cli/output/frame_names.h"
 #include "cli/output/output_target.h"
