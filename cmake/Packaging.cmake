@@ -10,6 +10,9 @@
 # recommended.
 
 install(TARGETS fyrel RUNTIME DESTINATION bin)
+if(TARGET fyrel_footage)
+  install(TARGETS fyrel_footage LIBRARY DESTINATION ${FYREL_FOOTAGE_DIR})
+endif()
 install(FILES $<TARGET_FILE_DIR:fyrel_man_page>/fyrel.1.gz DESTINATION share/man/man1)
 install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/packaging/copyright
         DESTINATION share/doc/fyrel)

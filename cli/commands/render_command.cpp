@@ -8,6 +8,7 @@
 #include "cli/commands/commands.h"
 #include "cli/commands/effect_session.h"
 #include "cli/media/composite.h"
+#include "cli/media/read_ahead.h"
 #include "cli/media/row_bands.h"
 #include "cli/media/source_frames.h"
 #include "cli/media/video_encoder.h"
@@ -64,7 +65,8 @@ int RunRenderCommand(const Invocation& invocation) {
       !writeFrames ? "" : invocation.outDir.empty() ? kDefaultRenderDir : invocation.outDir;
 
   // Everything is checked before the first frame: source, video target, effect, directories.
-  std::unique_ptr<SourceFrames> source = OpenSource(invocation.sourcePath);
+  // A moving source is read a frame ahead while the fire renders.
+  std::unique_ptr<SourceFrames> source = ReadAhead(OpenSource(invocation.sourcePath));
   const int32_t frames = FrameCount(invocation, *source);
   CheckVideoTarget(invocation.videoPath);
   OutputPlan outputs;

@@ -16,7 +16,7 @@
 #include "cli/media/orientation.h"
 #include "cli/media/video_probe.h"
 #if defined(FYREL_HAVE_LIBAV)
-#include "cli/media/video_decoder.h"
+#include "cli/media/footage_module.h"
 #endif
 #include "cli/platform/child_process.h"
 #include "cli/platform/cli_error.h"
@@ -259,7 +259,7 @@ class DecodedSource : public SourceFrames {
 std::unique_ptr<SourceFrames> OpenFootage(const std::string& path) {
   std::unique_ptr<VideoDecoder> decoder;
   try {
-    decoder = std::make_unique<VideoDecoder>(path);
+    decoder = OpenVideoDecoder(path);
   } catch (const CliError&) {
     // A file named .png that ffmpeg cannot read either: what is wrong with it as a PNG.
     if (LowercaseExtension(path) == "png") ReadPngFile(path);

@@ -72,7 +72,39 @@ double Seconds(int64_t when, AVRational base) {
 
 }  // namespace
 
-struct VideoDecoder::Libraries {
+namespace {
+
+class LibavDecoder final : public VideoDecoder {
+ public:
+  explicit LibavDecoder(const std::string& path);
+  ~LibavDecoder() override;
+  LibavDecoder(const LibavDecoder&) = delete;
+  LibavDecoder& operator=(const LibavDecoder&) = delete;
+
+  const VideoStreamInfo& Info() const override { return info_; }
+  const SourceSound& Sound() const override { return sound_; }
+  bool Next(std::vector<uint8_t>* rgba) override;
+  std::vector<std::string> TakeNotes() override;
+
+ private:
+  struct Libraries;
+  bool Decode();
+  void Convert(std::vector<uint8_t>* rgba);
+  [[noreturn]] void Fail(const std::string& what, int code) const;
+
+  std::string path_;
+  VideoStreamInfo info_;
+  SourceSound sound_;
+  std::unique_ptr<Libraries> av_;
+  std::vector<std::string> notes_;
+  std::vector<uint8_t> stored_;  // a turned frame as it is stored
+  bool haveFrame_ = false;       // the first frame waits, decoded, for the first Next
+  int32_t given_ = 0;
+};
+
+}  // namespace
+
+struct LibavDecoder::Libraries {
   AVFormatContext* format = nullptr;
   AVCodecContext* codec = nullptr;
   SwsContext* scaler = nullptr;
@@ -139,7 +171,7 @@ int64_t CountFrames(const std::string& path, AVFormatContext* open, int stream) 
 
 }  // namespace
 
-VideoDecoder::VideoDecoder(const std::string& path) : path_(path), av_(new Libraries) {
+LibavDecoder::LibavDecoder(const std::string& path) : path_(path), av_(new Libraries) {
   StartLibraries();
   TakeErrorLine(0);
   int code = 0;
@@ -233,16 +265,16 @@ VideoDecoder::VideoDecoder(const std::string& path) : path_(path), av_(new Libra
   }
 }
 
-VideoDecoder::~VideoDecoder() = default;
+LibavDecoder::~LibavDecoder() = default;
 
-void VideoDecoder::Fail(const std::string& what, int code) const {
+void LibavDecoder::Fail(const std::string& what, int code) const {
   const std::string said = TakeErrorLine(code);
   throw CliError(path_ + ": " + what + (said.empty() ? "" : " (" + said + ")"));
 }
 
 // The next decoded frame into av_->frame; false at the end of what decodes. As ffmpeg does, a
 // packet or a frame that does not decode is passed over with a note, and decoding goes on.
-bool VideoDecoder::Decode() {
+bool LibavDecoder::Decode() {
   Libraries& av = *av_;
   int failuresInARow = 0;
   while (true) {
@@ -275,7 +307,7 @@ bool VideoDecoder::Decode() {
   }
 }
 
-bool VideoDecoder::Next(std::vector<uint8_t>* rgba) {
+bool LibavDecoder::Next(std::vector<uint8_t>* rgba) {
   if (!haveFrame_ && (given_ >= info_.frames || !Decode())) return false;
   haveFrame_ = false;
   Convert(rgba);
@@ -284,13 +316,13 @@ bool VideoDecoder::Next(std::vector<uint8_t>* rgba) {
   return true;
 }
 
-std::vector<std::string> VideoDecoder::TakeNotes() {
+std::vector<std::string> LibavDecoder::TakeNotes() {
   std::vector<std::string> notes;
   notes.swap(notes_);
   return notes;
 }
 
-void VideoDecoder::Convert(std::vector<uint8_t>* rgba) {
+void LibavDecoder::Convert(std::vector<uint8_t>* rgba) {
   Libraries& av = *av_;
   const AVFrame* frame = av.frame;
   const Orientation& orientation = info_.orientation;
@@ -382,4 +414,8 @@ void VideoDecoder::Convert(std::vector<uint8_t>* rgba) {
   if (!orientation.Upright()) {
     OrientFrame(stored_.data(), storedWidth, storedHeight, orientation, rgba->data());
   }
+}
+
+std::unique_ptr<VideoDecoder> OpenLibavDecoder(const std::string& path) {
+  return std::make_unique<LibavDecoder>(path);
 }

@@ -14,41 +14,24 @@
 #include <string>
 #include <vector>
 
-#include "cli/media/frame_rate.h"
 #include "cli/media/video_probe.h"
 
 class VideoDecoder {
  public:
-  // Opens `path` (a regular file) and decodes its first frame. Throws a CliError naming the
-  // file with the libraries' reason: not a video or image, no video stream, no frame that
-  // decodes, a display matrix that is not a quarter turn or flip, a frame over the size limit.
-  explicit VideoDecoder(const std::string& path);
-  ~VideoDecoder();
-  VideoDecoder(const VideoDecoder&) = delete;
-  VideoDecoder& operator=(const VideoDecoder&) = delete;
-
-  const VideoStreamInfo& Info() const { return info_; }
+  virtual ~VideoDecoder() = default;
+  virtual const VideoStreamInfo& Info() const = 0;
   // The file's first audio stream, as a video made from these frames is to carry it.
-  const SourceSound& Sound() const { return sound_; }
+  virtual const SourceSound& Sound() const = 0;
   // The next frame, upright, width x height RGBA, into `rgba`; the first one first. False when
-  // no more frames decode.
-  bool Next(std::vector<uint8_t>* rgba);
+  // no more frames decode. Throws a CliError when a frame cannot be converted.
+  virtual bool Next(std::vector<uint8_t>* rgba) = 0;
   // What was passed over or changed since the last call, one line each ("cut.mp4: frame 12
   // is 96x64; ..."), for the user to read.
-  std::vector<std::string> TakeNotes();
-
- private:
-  struct Libraries;
-  bool Decode();
-  void Convert(std::vector<uint8_t>* rgba);
-  [[noreturn]] void Fail(const std::string& what, int code) const;
-
-  std::string path_;
-  VideoStreamInfo info_;
-  SourceSound sound_;
-  std::unique_ptr<Libraries> av_;
-  std::vector<std::string> notes_;
-  std::vector<uint8_t> stored_;  // a turned frame as it is stored
-  bool haveFrame_ = false;       // the first frame waits, decoded, for the first Next
-  int32_t given_ = 0;
+  virtual std::vector<std::string> TakeNotes() = 0;
 };
+
+// Opens `path` (a regular file) and decodes its first frame, in the footage module (the
+// renderer calls OpenVideoDecoder, footage_module.h). Throws a CliError naming the file with the
+// libraries' reason: not a video or image, no video stream, no frame that decodes, a display
+// matrix that is not a quarter turn or flip, a frame over the size limit.
+std::unique_ptr<VideoDecoder> OpenLibavDecoder(const std::string& path);

@@ -10,7 +10,7 @@
 #include "cli/platform/file_system.h"
 #include "cli/platform/interrupt_cleanup.h"
 #if defined(FYREL_HAVE_LIBAV)
-#include "cli/media/yuv_frames.h"
+#include "cli/media/footage_module.h"
 #else
 class YuvFrames {};  // never made: the frames go to ffmpeg as they are
 #endif
@@ -182,7 +182,7 @@ VideoEncoder::VideoEncoder(const VideoJob& job)
       temporary_(TemporaryNameFor(job.videoPath)),
       frameBytes_(static_cast<size_t>(job.width) * job.height * (SendsAlpha(job) ? 4 : 3)) {
 #if defined(FYREL_HAVE_LIBAV)
-  if (SendsYuv(job)) yuv_ = std::make_unique<YuvFrames>(job.width, job.height, job.framesHaveAlpha ? 4 : 3);
+  if (SendsYuv(job)) yuv_ = MakeYuvFrames(job.width, job.height, job.framesHaveAlpha ? 4 : 3);
 #endif
   watch_ = WatchTemporaryFile(temporary_);
   try {

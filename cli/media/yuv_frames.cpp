@@ -10,7 +10,6 @@ extern "C" {
 #include <algorithm>
 #include <cstring>
 
-#include "cli/media/composite.h"
 #include "cli/media/row_bands.h"
 #include "cli/platform/cli_error.h"
 #include "cli/platform/interrupt_cleanup.h"
@@ -20,9 +19,42 @@ namespace {
 // swscale reads and writes whole vectors: a little past a row's end, and so past a buffer's.
 constexpr size_t kPadding = 64;
 
+// A row of straight RGBA weighted by its alpha, each sample rounded to nearest (c * a / 255),
+// kept as RGBA: swscale passes the fourth byte over and gives the bytes it gives for packed
+// RGB, in fewer steps. An opaque pixel is taken as it is.
+void WeightByAlpha(const uint8_t* rgba, size_t pixels, uint8_t* weighted) {
+  for (size_t i = 0; i < pixels; ++i, rgba += 4, weighted += 4) {
+    const uint32_t alpha = rgba[3];
+    if (alpha == 255) {
+      std::memcpy(weighted, rgba, 4);
+      continue;
+    }
+    for (int c = 0; c < 3; ++c) weighted[c] = static_cast<uint8_t>((rgba[c] * alpha + 127) / 255);
+    weighted[3] = 255;
+  }
+}
+
+class SwscaleYuvFrames final : public YuvFrames {
+ public:
+  SwscaleYuvFrames(int32_t width, int32_t height, int channels);
+  SwscaleYuvFrames(const SwscaleYuvFrames&) = delete;
+  SwscaleYuvFrames& operator=(const SwscaleYuvFrames&) = delete;
+
+  int32_t EvenWidth() const override { return evenWidth_; }
+  int32_t EvenHeight() const override { return evenHeight_; }
+  const std::vector<uint8_t>& Convert(const uint8_t* samples) override;
+
+ private:
+  struct Scaler;
+  int32_t width_, height_, channels_, evenWidth_, evenHeight_;
+  std::vector<uint8_t> rgb_;  // the frame (RGBA weighted by alpha, or RGB), with its even sides
+  std::vector<uint8_t> yuv_;
+  std::unique_ptr<Scaler> scaler_;
+};
+
 }  // namespace
 
-struct YuvFrames::Scaler {
+struct SwscaleYuvFrames::Scaler {
   SwsContext* context = nullptr;
   AVFrame* from = av_frame_alloc();  // pointing into rgb_
   AVFrame* to = av_frame_alloc();    // its own planes, rows aligned and padded
@@ -33,13 +65,13 @@ struct YuvFrames::Scaler {
   }
 };
 
-YuvFrames::YuvFrames(int32_t width, int32_t height, int channels)
+SwscaleYuvFrames::SwscaleYuvFrames(int32_t width, int32_t height, int channels)
     : width_(width),
       height_(height),
       channels_(channels),
       evenWidth_(width + (width & 1)),
       evenHeight_(height + (height & 1)),
-      rgb_(static_cast<size_t>(evenWidth_) * evenHeight_ * 3 + kPadding, 0),
+      rgb_(static_cast<size_t>(evenWidth_) * evenHeight_ * channels + kPadding, 0),
       yuv_(static_cast<size_t>(evenWidth_) * evenHeight_ * 3 / 2),
       scaler_(new Scaler) {
   // As ffmpeg's own format conversion does it (bicubic, BT.601 in studio range), on threads.
@@ -47,7 +79,8 @@ YuvFrames::YuvFrames(int32_t width, int32_t height, int channels)
   if (!context || !scaler_->from || !scaler_->to) throw CliError("out of memory");
   av_opt_set_int(context, "srcw", evenWidth_, 0);
   av_opt_set_int(context, "srch", evenHeight_, 0);
-  av_opt_set_int(context, "src_format", AV_PIX_FMT_RGB24, 0);
+  const AVPixelFormat format = channels == 4 ? AV_PIX_FMT_RGBA : AV_PIX_FMT_RGB24;
+  av_opt_set_int(context, "src_format", format, 0);
   av_opt_set_int(context, "dstw", evenWidth_, 0);
   av_opt_set_int(context, "dsth", evenHeight_, 0);
   av_opt_set_int(context, "dst_format", AV_PIX_FMT_YUV420P, 0);
@@ -66,25 +99,23 @@ YuvFrames::YuvFrames(int32_t width, int32_t height, int channels)
   to->width = evenWidth_;
   to->height = evenHeight_;
   AVFrame* from = scaler_->from;
-  from->format = AV_PIX_FMT_RGB24;
+  from->format = format;
   from->width = evenWidth_;
   from->height = evenHeight_;
   from->data[0] = rgb_.data();
-  from->linesize[0] = evenWidth_ * 3;
+  from->linesize[0] = evenWidth_ * channels;
   from->buf[0] = av_buffer_create(rgb_.data(), rgb_.size(), [](void*, uint8_t*) {}, nullptr, 0);
   if (av_frame_get_buffer(to, 0) < 0 || !from->buf[0]) throw CliError("out of memory");
 }
 
-YuvFrames::~YuvFrames() = default;
-
-const std::vector<uint8_t>& YuvFrames::Convert(const uint8_t* samples) {
-  const size_t rowBytes = static_cast<size_t>(evenWidth_) * 3;
+const std::vector<uint8_t>& SwscaleYuvFrames::Convert(const uint8_t* samples) {
+  const size_t rowBytes = static_cast<size_t>(evenWidth_) * channels_;
   InRowBands(height_, [&](int32_t first, int32_t end) {
     for (int32_t y = first; y < end; ++y) {
       const uint8_t* from = samples + static_cast<size_t>(y) * width_ * channels_;
       uint8_t* to = &rgb_[y * rowBytes];
       if (channels_ == 4) {
-        PremultiplyToRgb(from, static_cast<size_t>(width_), to);
+        WeightByAlpha(from, static_cast<size_t>(width_), to);
       } else {
         std::memcpy(to, from, static_cast<size_t>(width_) * 3);
       }
@@ -104,4 +135,8 @@ const std::vector<uint8_t>& YuvFrames::Convert(const uint8_t* samples) {
     }
   }
   return yuv_;
+}
+
+std::unique_ptr<YuvFrames> MakeSwscaleYuvFrames(int32_t width, int32_t height, int channels) {
+  return std::make_unique<SwscaleYuvFrames>(width, height, channels);
 }

@@ -12,22 +12,14 @@
 
 class YuvFrames {
  public:
-  // Frames of width x height pixels with `channels` samples each: 4 (straight RGBA) or 3
-  // (opaque RGB). Throws a CliError when the conversion cannot be set up.
-  YuvFrames(int32_t width, int32_t height, int channels);
-  ~YuvFrames();
-  YuvFrames(const YuvFrames&) = delete;
-  YuvFrames& operator=(const YuvFrames&) = delete;
-
-  int32_t EvenWidth() const { return evenWidth_; }
-  int32_t EvenHeight() const { return evenHeight_; }
+  virtual ~YuvFrames() = default;
+  virtual int32_t EvenWidth() const = 0;
+  virtual int32_t EvenHeight() const = 0;
   // One frame as the planes Y, U and V one after another, each row as wide as its plane.
-  const std::vector<uint8_t>& Convert(const uint8_t* samples);
-
- private:
-  struct Scaler;
-  int32_t width_, height_, channels_, evenWidth_, evenHeight_;
-  std::vector<uint8_t> rgb_;  // the frame weighted by alpha, with its even sides
-  std::vector<uint8_t> yuv_;
-  std::unique_ptr<Scaler> scaler_;
+  virtual const std::vector<uint8_t>& Convert(const uint8_t* samples) = 0;
 };
+
+// Frames of width x height pixels with `channels` samples each: 4 (straight RGBA) or 3 (opaque
+// RGB), in the footage module (the renderer calls MakeYuvFrames, footage_module.h). Throws a
+// CliError when the conversion cannot be set up.
+std::unique_ptr<YuvFrames> MakeSwscaleYuvFrames(int32_t width, int32_t height, int channels);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 // --video with ffmpeg: each format holds every frame at the frame size, with alpha where the
-// format keeps it; without ffmpeg the run stops before the first frame.
+// format keeps it; without ffmpeg, or without the footage module, the run stops before the
+// first frame.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -113,6 +114,24 @@ TEST(Video, WithoutFfmpegNothingIsRendered) {
   EXPECT_NE(run.status, 0);
   EXPECT_EQ(run.output.rfind("fyrel: --video needs ffmpeg", 0), 0u) << run.output;
   EXPECT_EQ(FilesIn(dir), std::vector<std::string>{"empty-path"});
+}
+
+// A renderer whose footage module is missing starts, and refuses video before anything is
+// written, naming where it looked.
+TEST(Video, WithoutTheFootageModuleNothingIsRendered) {
+  const fs::path module = fs::path(FYREL_EXE).parent_path() / "fyrel-footage.so";
+  if (!fs::exists(module)) GTEST_SKIP() << "this build reads video through the ffmpeg program";
+  fs::path dir = FreshTestDir(CLI_TEST_WORK);
+  fs::create_directories(dir / "bin");
+  const std::string fyrel = (dir / "bin" / "fyrel").string();
+  fs::copy_file(FYREL_EXE, fyrel);
+  EXPECT_EQ(RunProgramIn(dir, fyrel, {"--version"}).status, 0);
+  RunResult run = RunProgramIn(dir, fyrel, {"render", "--frames", "2", "--video", "fire.mp4"});
+  EXPECT_NE(run.status, 0);
+  const std::string said = "fyrel: cannot read or write video: fyrel's footage module is in "
+                           "neither " + fyrel + "-footage.so";
+  EXPECT_EQ(run.output.rfind(said, 0), 0u) << run.output;
+  EXPECT_EQ(FilesIn(dir), std::vector<std::string>{"bin"});
 }
 
 TEST(Video, AnInterruptedRunLeavesOnlyWholeFilesAndNoFfmpeg) {

@@ -12,7 +12,7 @@
 
 #include "cli/media/video_encoder.h"
 #if defined(FYREL_HAVE_LIBAV)
-#include "cli/media/yuv_frames.h"
+#include "cli/media/footage_module.h"
 #endif
 #include "cli/output/frame_names.h"
 #include "cli/output/output_target.h"
@@ -146,8 +146,8 @@ TEST(Video, ArgumentsReadRawFramesAndKeepAlphaWhereTheFormatCan) {
   EXPECT_EQ(After(mp4, "-video_size"), "42x32");
   std::vector<uint8_t> clear(3 * 3 * 4, 255);
   clear[3] = 0;
-  YuvFrames yuv(3, 3, 4);
-  const std::vector<uint8_t> planes = yuv.Convert(clear.data());
+  const std::unique_ptr<YuvFrames> yuv = MakeYuvFrames(3, 3, 4);
+  const std::vector<uint8_t> planes = yuv->Convert(clear.data());
   ASSERT_EQ(planes.size(), 4u * 4 + 2 * 2 * 2);
   EXPECT_EQ((std::vector<uint8_t>{planes[0], planes[1], planes[3], planes[5]}),
             (std::vector<uint8_t>{16, 235, 16, 235}));  // clear, white, pad, white

@@ -73,6 +73,10 @@ ffmpeg -hide_banner -nostdin -loglevel error -loop 1 -i "$tmp/source.png" -frame
   -vf format=rgba,frei0r=fyrel -f rawvideo -pix_fmt rgba "$tmp/ffmpeg.rgba"
 cmp "$tmp/cli.rgba" "$tmp/ffmpeg.rgba" || fail "frei0r=fyrel in ffmpeg differs from /usr/bin/fyrel"
 [ "$(tr -d '\0' < "$tmp/cli.rgba" | head -c 1 | wc -c)" = 1 ] || fail "no fire at all"
+# A video source is decoded by the footage module, loaded from where the package put it.
+ffmpeg -hide_banner -nostdin -loglevel error -f lavfi -i testsrc2=size=64x48 -frames:v 3 "$tmp/clip.mp4"
+/usr/bin/fyrel render --source "$tmp/clip.mp4" --out "$tmp/clip" --quiet &&
+  [ -f "$tmp/clip/frame_0003.png" ] || fail "/usr/bin/fyrel does not read a video"
 GST_REGISTRY="$tmp/gst-registry.bin" gst-inspect-1.0 frei0r-filter-fyrel > /dev/null ||
   fail "GStreamer does not find frei0r-filter-fyrel"
 melt -query filter=frei0r.fyrel 2>/dev/null | grep 'identifier: frei0r.fyrel' > /dev/null ||
