@@ -164,7 +164,12 @@ TEST(ParamTable, RendererFlagsHelpAndManualPage) {
     }
     const std::string details = FlagDetails(Command::kRender, *flag);
     EXPECT_NE(details.find(std::string("default ") + dephault), std::string::npos) << details;
-    const std::string help = CommandHelp(Command::kRender);
+    // The help refills its descriptions: a line break and the indent after it are a space.
+    std::string help;
+    for (char c : CommandHelp(Command::kRender)) {
+      if (c == '\n') c = ' ';
+      if (c != ' ' || help.empty() || help.back() != ' ') help += c;
+    }
     EXPECT_NE(help.find(name), std::string::npos);
     EXPECT_NE(help.find(row.help), std::string::npos);
     std::string roff;  // the help as the page's roff spells it
