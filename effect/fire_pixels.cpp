@@ -119,18 +119,27 @@ void HostPixelsFromFloats(const float* f, int32_t count, FlamePixel* into) {
   }
 }
 
-void ReadRow(const void* context, int32_t y, FlamePixel* into) {
+const FlamePixel* ReadRow(const void* context, int32_t y, FlamePixel* into) {
   ReadSourceRow(*static_cast<const ConstPixelView*>(context), y, into);
+  return into;
+}
+
+// Whether the engine reads the source where it lies, and in which byte order.
+bool ReadInPlace(const ConstPixelView& source, FlameByteOrder* order) {
+  if (source.rowBytes % 4 != 0 || reinterpret_cast<uintptr_t>(source.top) % 4 != 0) return false;
+  if (source.layout == PixelLayout::kHostArgb) {
+    *order = FlameByteOrder::kHost;
+    return true;
+  }
+  if (source.layout == PixelLayout::kRgba) {
+    *order = FlameByteOrder::kRgba;
+    return true;
+  }
+  return false;
 }
 
 // round(v / 255) for v up to 255 × 255.
 inline uint8_t DivideBy255(uint32_t v) { return static_cast<uint8_t>((v + 127) / 255); }
-
-void ReadWatchedRow(const void* context, int32_t y, FlamePixel* into) {
-  const WatchedSource& source = *static_cast<const WatchedSource*>(context);
-  ReadSourceRow(source.view, y, into);
-  source.watcher->Seen(y, into);
-}
 
 // A host pixel as four bytes in `layout`'s order.
 uint32_t WordIn(PixelLayout layout, const FlamePixel& pixel) {
@@ -204,10 +213,10 @@ FlameSourceImage SourceImageOf(const ConstPixelView& source, FlamePixel* rowBuff
   if (source.Empty()) return image;  // no source layer: nothing feeds the fire
   image.width = source.width;
   image.height = source.height;
-  if (source.layout == PixelLayout::kHostArgb && source.rowBytes % 4 == 0 &&
-      reinterpret_cast<uintptr_t>(source.top) % alignof(FlamePixel) == 0) {
+  if (ReadInPlace(source, &image.order)) {
     image.pixels = reinterpret_cast<const FlamePixel*>(source.top);
     image.stride = static_cast<int32_t>(source.rowBytes / 4);
+    image.rowsFall = source.rowBytes < 0;
     return image;
   }
   image.readRow = ReadRow;
@@ -216,15 +225,42 @@ FlameSourceImage SourceImageOf(const ConstPixelView& source, FlamePixel* rowBuff
   return image;
 }
 
-FlameSourceImage SourceImageOf(const WatchedSource& source, FlamePixel* rowBuffer) {
-  FlameSourceImage image = SourceImageOf(source.view, rowBuffer);
+const FlamePixel* SourceRowAsRead(const ConstPixelView& source, int32_t y,
+                                  FlamePixel* rowBuffer) {
+  FlameByteOrder order;
+  if (ReadInPlace(source, &order)) return reinterpret_cast<const FlamePixel*>(source.Row(y));
+  ReadSourceRow(source, y, rowBuffer);
+  return rowBuffer;
+}
+
+FlameSourceImage WatchedSource::Image(FlamePixel* rowBuffer) const {
+  FlameSourceImage image = SourceImageOf(view_, rowBuffer);
   if (image.width == 0) return image;
   image.pixels = nullptr;
   image.stride = 0;
   image.readRow = ReadWatchedRow;
-  image.rowContext = &source;
+  image.rowContext = this;
   image.rowBuffer = rowBuffer;
   return image;
+}
+
+const FlamePixel* WatchedSource::ReadWatchedRow(const void* context, int32_t y,
+                                                FlamePixel* rowBuffer) {
+  const WatchedSource& source = *static_cast<const WatchedSource*>(context);
+  source.Finish();
+  const FlamePixel* row = SourceRowAsRead(source.view_, y, rowBuffer);
+  if (row == rowBuffer) {
+    source.watcher_->Seen(y, row);  // the next row is read into the same buffer
+  } else {
+    source.readY_ = y;
+    source.read_ = row;
+  }
+  return row;
+}
+
+void WatchedSource::Finish() const {
+  if (read_) watcher_->Seen(readY_, read_);
+  read_ = nullptr;
 }
 
 void ColourHeatInto(const uint8_t* field, int32_t stride, const FlamePixel colours[256],

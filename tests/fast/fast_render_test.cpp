@@ -41,14 +41,34 @@ TEST(FastBuildSourceMask, MatchesThePlainMaskForAnySourceSize) {
         const int height = rows - shrink / 2 > 0 ? rows - shrink / 2 : 1;
         const int sourceStride = stride + shrink;
         const auto pixels = RandomPixels(rng, size_t(sourceStride) * height);
+        // The same picture as RGBA bytes, rows stored bottom up: read where it lies, each
+        // row last pixel first.
+        std::vector<FlamePixel> rgba(pixels.size());
+        for (int y = 0; y < height; ++y) {
+          for (int x = 0; x < sourceStride; ++x) {
+            const FlamePixel& p = pixels[size_t(y) * sourceStride + x];
+            rgba[size_t(height - 1 - y) * sourceStride + x] = {p.red, p.green, p.blue, p.alpha};
+          }
+        }
+        FlameSourceImage turned = {rgba.data() + size_t(height - 1) * sourceStride, width,
+                                   height, -sourceStride};
+        turned.order = FlameByteOrder::kRgba;
+        turned.rowsFall = true;
         const FlameSourceImage source = {pixels.data(), width, height, sourceStride};
         const Bytes mask = RandomBytes(rng, size_t(stride) * rows);
         for (int invert : {0, 1}) {
-          const auto problem = CompareEngines({mask}, [&](FlameState& state, Buffers& b) {
-            BuildSourceMask(state, stride, rows, source, b[0].data(), invert);
-          });
-          ASSERT_EQ(problem, "") << stride << " x " << rows << " source " << width << " x "
-                                 << height << " invert " << invert;
+          Bytes plain = mask, plainTurned = mask;
+          PlainBuildSourceMask(stride, rows, source, plain.data(), invert);
+          PlainBuildSourceMask(stride, rows, turned, plainTurned.data(), invert);
+          ASSERT_EQ(plain, plainTurned) << stride << " x " << rows;
+          for (const FlameSourceImage& read : {source, turned}) {
+            const auto problem = CompareEngines({mask}, [&](FlameState& state, Buffers& b) {
+              BuildSourceMask(state, stride, rows, read, b[0].data(), invert);
+            });
+            ASSERT_EQ(problem, "") << stride << " x " << rows << " source " << width << " x "
+                                   << height << " invert " << invert << " RGBA "
+                                   << (read.order == FlameByteOrder::kRgba);
+          }
         }
       }
     }
