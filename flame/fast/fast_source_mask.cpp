@@ -171,6 +171,13 @@ void FastSourceMaskRow([[maybe_unused]] RowVectors v, int stride, int rows,
   const int n = xLast - 1;  // columns 2 .. xLast
   const uint8_t* in = reinterpret_cast<const uint8_t*>(FlameSourceRow(source, y) + 2);
   uint8_t* out = mask + static_cast<ptrdiff_t>(y) * stride + 2;
+#if defined(__SSE2__)
+  if (source.rowsFall) {
+    // The mask's rows lie top down: read last cell first, a row breaks the stream the
+    // processor fetches ahead, so the whole row is asked for first.
+    for (int k = 0; k < n; k += 64) _mm_prefetch(reinterpret_cast<const char*>(out + k), _MM_HINT_T0);
+  }
+#endif
   if (source.order == FlameByteOrder::kRgba) {
     MaskRow<FlameByteOrder::kRgba>(v, in, out, n, invert, source.rowsFall);
   } else {
