@@ -161,22 +161,39 @@ uint32_t WordIn(PixelLayout layout, const FlamePixel& pixel) {
   return word;
 }
 
-// Each byte c of a colour as c / 255: the top row transparent, the others coloured.
-void ColourHeatIntoFloats(const uint8_t* field, int32_t stride, const FlamePixel colours[256],
-                          const PixelView& output) {
+// Each byte c of a colour as c / 255.
+void ColourHeatRowsOfFloats(const uint8_t* field, int32_t stride, const FlamePixel colours[256],
+                            const PixelView& output) {
+#if defined(__SSE2__)
+  __m128 units[256];
+  for (int h = 0; h < 256; ++h) {
+    const FlamePixel& c = colours[h];
+    units[h] = _mm_setr_ps(static_cast<float>(c.red) / 255.0f, static_cast<float>(c.green) / 255.0f,
+                           static_cast<float>(c.blue) / 255.0f, static_cast<float>(c.alpha) / 255.0f);
+  }
+  for (int32_t y = 0; y < output.height; ++y) {
+    const uint8_t* heat = field + static_cast<ptrdiff_t>(y) * stride;
+    float* out = reinterpret_cast<float*>(output.Row(y));
+    if (reinterpret_cast<uintptr_t>(out) % 16 == 0) {
+      for (int32_t x = 0; x < output.width; ++x) _mm_stream_ps(out + 4 * x, units[heat[x]]);
+    } else {
+      for (int32_t x = 0; x < output.width; ++x) _mm_storeu_ps(out + 4 * x, units[heat[x]]);
+    }
+  }
+  _mm_sfence();
+#else
   float units[256][4];
   for (int h = 0; h < 256; ++h) {
     const FlamePixel& c = colours[h];
     const uint8_t rgba[4] = {c.red, c.green, c.blue, c.alpha};
     for (int k = 0; k < 4; ++k) units[h][k] = static_cast<float>(rgba[k]) / 255.0f;
   }
-  const size_t rowBytes = static_cast<size_t>(output.width) * 16;
-  std::memset(output.Row(0), 0, rowBytes);
-  for (int32_t y = 1; y < output.height; ++y) {
+  for (int32_t y = 0; y < output.height; ++y) {
     const uint8_t* heat = field + static_cast<ptrdiff_t>(y) * stride;
     uint8_t* out = output.Row(y);
     for (int32_t x = 0; x < output.width; ++x) std::memcpy(out + 16 * x, units[heat[x]], 16);
   }
+#endif
 }
 
 }  // namespace
@@ -266,13 +283,21 @@ void WatchedSource::Finish() const {
 void ColourHeatInto(const uint8_t* field, int32_t stride, const FlamePixel colours[256],
                     const PixelView& output) {
   if (output.Empty()) return;
+  std::memset(output.Row(0), 0, static_cast<size_t>(output.width) * PixelBytes(output.layout));
+  const PixelView below{output.Row(1), output.rowBytes, output.width, output.height - 1,
+                        output.layout};
+  ColourHeatRows(field + stride, stride, colours, below);
+}
+
+void ColourHeatRows(const uint8_t* field, int32_t stride, const FlamePixel colours[256],
+                    const PixelView& output) {
+  if (output.Empty()) return;
   if (output.layout == PixelLayout::kRgbaFloat) {
-    ColourHeatIntoFloats(field, stride, colours, output);
+    ColourHeatRowsOfFloats(field, stride, colours, output);
     return;
   }
   uint32_t finished[256];
   for (int h = 0; h < 256; ++h) finished[h] = WordIn(output.layout, colours[h]);
-  std::memset(output.Row(0), 0, static_cast<size_t>(output.width) * 4);
   FastColourRows(field, stride, output.width, output.height, finished, output.top,
                  output.rowBytes);
 }

@@ -61,3 +61,7 @@ class WatchedSource {
 // row but the top one, which stays transparent as the host's output starts.
 void ColourHeatInto(const uint8_t* field, int32_t stride, const FlamePixel colours[256],
                     const PixelView& output);
+// The same for every row of `output`, from as many rows of the field. The pixels are streamed
+// to memory, past the cache (the render's buffers want it; the host reads them later).
+void ColourHeatRows(const uint8_t* field, int32_t stride, const FlamePixel colours[256],
+                    const PixelView& output);
