@@ -168,8 +168,10 @@ void ColourHeatRowsOfFloats(const uint8_t* field, int32_t stride, const FlamePix
   __m128 units[256];
   for (int h = 0; h < 256; ++h) {
     const FlamePixel& c = colours[h];
-    units[h] = _mm_setr_ps(static_cast<float>(c.red) / 255.0f, static_cast<float>(c.green) / 255.0f,
-                           static_cast<float>(c.blue) / 255.0f, static_cast<float>(c.alpha) / 255.0f);
+    units[h] = _mm_setr_ps(static_cast<float>(c.red) / 255.0f,
+                           static_cast<float>(c.green) / 255.0f,
+                           static_cast<float>(c.blue) / 255.0f,
+                           static_cast<float>(c.alpha) / 255.0f);
   }
   for (int32_t y = 0; y < output.height; ++y) {
     const uint8_t* heat = field + static_cast<ptrdiff_t>(y) * stride;
