@@ -53,16 +53,16 @@ inline __m128i Pack16(__m128i a, __m128i b, __m128i c, __m128i d) {
   return _mm_packus_epi16(_mm_packs_epi32(a, b), _mm_packs_epi32(c, d));
 }
 
-// `blocks` runs of 16 cells from cell `first`, the last run first when `backward`; each asks
-// for the mask `ahead` bytes on where that is not 0.
-template <FlameByteOrder kOrder>
-void MaskBlocks16(const uint8_t* in, uint8_t* out, int first, int blocks, bool backward,
-                  int32_t invert, ptrdiff_t ahead) {
+// `blocks` runs of 16 cells from cell `first`; `kBackward`, the last run first, each asking
+// for the mask `ahead` bytes on.
+template <FlameByteOrder kOrder, bool kBackward>
+void MaskBlocks16(const uint8_t* in, uint8_t* out, int first, int blocks, int32_t invert,
+                  ptrdiff_t ahead) {
   const __m128i flip = _mm_set1_epi8(invert ? -1 : 0);
   const __m128i zero = _mm_setzero_si128();
   for (int b = 0; b < blocks; ++b) {
-    const int k = first + 16 * (backward ? blocks - 1 - b : b);
-    if (ahead != 0) _mm_prefetch(reinterpret_cast<const char*>(out + k) + ahead, _MM_HINT_T0);
+    const int k = first + 16 * (kBackward ? blocks - 1 - b : b);
+    if (kBackward) _mm_prefetch(reinterpret_cast<const char*>(out + k) + ahead, _MM_HINT_T0);
     const __m128i* p = reinterpret_cast<const __m128i*>(in + 4 * k);
     const __m128i p0 = _mm_loadu_si128(p), p1 = _mm_loadu_si128(p + 1);
     const __m128i p2 = _mm_loadu_si128(p + 2), p3 = _mm_loadu_si128(p + 3);
@@ -105,16 +105,16 @@ FLAME_AVX2 inline __m256i Pack32(__m256i a, __m256i b, __m256i c, __m256i d) {
   return _mm256_permutevar8x32_epi32(packed, _mm256_setr_epi32(0, 4, 1, 5, 2, 6, 3, 7));
 }
 
-// `blocks` runs of 32 cells from cell `first`, the last run first when `backward`; each asks
-// for the mask `ahead` bytes on where that is not 0.
-template <FlameByteOrder kOrder>
+// `blocks` runs of 32 cells from cell `first`; `kBackward`, the last run first, each asking
+// for the mask `ahead` bytes on.
+template <FlameByteOrder kOrder, bool kBackward>
 FLAME_AVX2 void MaskBlocks32(const uint8_t* in, uint8_t* out, int first, int blocks,
-                             bool backward, int32_t invert, ptrdiff_t ahead) {
+                             int32_t invert, ptrdiff_t ahead) {
   const __m256i flip = _mm256_set1_epi8(invert ? -1 : 0);
   const __m256i zero = _mm256_setzero_si256();
   for (int b = 0; b < blocks; ++b) {
-    const int k = first + 32 * (backward ? blocks - 1 - b : b);
-    if (ahead != 0) _mm_prefetch(reinterpret_cast<const char*>(out + k) + ahead, _MM_HINT_T0);
+    const int k = first + 32 * (kBackward ? blocks - 1 - b : b);
+    if (kBackward) _mm_prefetch(reinterpret_cast<const char*>(out + k) + ahead, _MM_HINT_T0);
     const __m256i* p = reinterpret_cast<const __m256i*>(in + 4 * k);
     const __m256i p0 = _mm256_loadu_si256(p), p1 = _mm256_loadu_si256(p + 1);
     const __m256i p2 = _mm256_loadu_si256(p + 2), p3 = _mm256_loadu_si256(p + 3);
@@ -134,17 +134,17 @@ FLAME_AVX2 void MaskBlocks32(const uint8_t* in, uint8_t* out, int first, int blo
 #endif
 
 // Mask cells 0 .. n - 1 from n pixels: in whole runs of the widest vectors, from the last
-// run to the first when `backward`, then what is left.
-template <FlameByteOrder kOrder>
+// run to the first when `kBackward` (asking for the mask `ahead` bytes on), then what is left.
+template <FlameByteOrder kOrder, bool kBackward>
 void MaskRow([[maybe_unused]] RowVectors v, const uint8_t* in, uint8_t* out, int n,
-             int32_t invert, bool backward, ptrdiff_t ahead) {
+             int32_t invert, [[maybe_unused]] ptrdiff_t ahead) {
   int from = 0, to = n;  // the cells left
 #if FLAME_HAVE_AVX2
   if (v.wide) {
     const int blocks = n / 32;
-    const int first = backward ? n - 32 * blocks : 0;
-    MaskBlocks32<kOrder>(in, out, first, blocks, backward, invert, ahead);
-    if (backward) {
+    const int first = kBackward ? n - 32 * blocks : 0;
+    MaskBlocks32<kOrder, kBackward>(in, out, first, blocks, invert, ahead);
+    if (kBackward) {
       to = first;
     } else {
       from = 32 * blocks;
@@ -153,9 +153,9 @@ void MaskRow([[maybe_unused]] RowVectors v, const uint8_t* in, uint8_t* out, int
 #endif
 #if defined(__SSE2__)
   const int blocks = (to - from) / 16;
-  const int first = backward ? to - 16 * blocks : from;
-  MaskBlocks16<kOrder>(in, out, first, blocks, backward, invert, ahead);
-  if (backward) {
+  const int first = kBackward ? to - 16 * blocks : from;
+  MaskBlocks16<kOrder, kBackward>(in, out, first, blocks, invert, ahead);
+  if (kBackward) {
     to = first;
   } else {
     from += 16 * blocks;
@@ -175,13 +175,18 @@ void FastSourceMaskRow([[maybe_unused]] RowVectors v, int stride, int rows,
   const int n = xLast - 1;  // columns 2 .. xLast
   const uint8_t* in = reinterpret_cast<const uint8_t*>(FlameSourceRow(source, y) + 2);
   uint8_t* out = mask + static_cast<ptrdiff_t>(y) * stride + 2;
-  // The mask's rows lie top down: read last cell first, a row breaks the stream the processor
-  // fetches ahead, so each run asks for the cells below it, in the next row.
-  const ptrdiff_t ahead = source.rowsFall ? stride : 0;
-  if (source.order == FlameByteOrder::kRgba) {
-    MaskRow<FlameByteOrder::kRgba>(v, in, out, n, invert, source.rowsFall, ahead);
+  if (source.rowsFall) {
+    // The mask's rows lie top down: read last cell first, a row breaks the stream the
+    // processor fetches ahead, so each run asks for the cells below it, in the next row.
+    if (source.order == FlameByteOrder::kRgba) {
+      MaskRow<FlameByteOrder::kRgba, true>(v, in, out, n, invert, stride);
+    } else {
+      MaskRow<FlameByteOrder::kHost, true>(v, in, out, n, invert, stride);
+    }
+  } else if (source.order == FlameByteOrder::kRgba) {
+    MaskRow<FlameByteOrder::kRgba, false>(v, in, out, n, invert, 0);
   } else {
-    MaskRow<FlameByteOrder::kHost>(v, in, out, n, invert, source.rowsFall, ahead);
+    MaskRow<FlameByteOrder::kHost, false>(v, in, out, n, invert, 0);
   }
 }
 
