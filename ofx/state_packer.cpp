@@ -15,6 +15,9 @@
 #if defined(_WIN32)
 #include <windows.h>
 #else
+#include <sys/resource.h>
+#include <unistd.h>
+
 #include <condition_variable>
 #include <mutex>
 #include <thread>
@@ -52,7 +55,10 @@ void CopyPastTheCache(uint8_t* to, const uint8_t* from, size_t size) {
 
 }  // namespace
 
-// The thread and what it and the caller hand each other under its lock.
+// The thread and what it and the caller hand each other under its lock. The thread runs below
+// the priority of the renders: where the machine is busy the frame the host waits for comes
+// first, and the packing takes the time that is left (measured on a loaded 2-core machine:
+// frames in order from 1.5 to 1.35 times the engine's frame at 1920x1080).
 struct StatePacker::Thread {
   bool job = false;   // a state to pack
   bool done = false;  // the state packed, to be taken
@@ -79,6 +85,7 @@ struct StatePacker::Thread {
   void Unlock() { ReleaseSRWLockExclusive(&lock); }
   void Wait() { SleepConditionVariableSRW(&changed, &lock, INFINITE, 0); }
   void Tell() { WakeAllConditionVariable(&changed); }
+  void YieldToRenders() { SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_BELOW_NORMAL); }
 #else
   std::mutex mutex;
   std::condition_variable changed;
@@ -101,6 +108,9 @@ struct StatePacker::Thread {
     relock.release();
   }
   void Tell() { changed.notify_all(); }
+  // Linux sets a thread's own niceness by its id; where it cannot, the packer keeps the
+  // process's.
+  void YieldToRenders() { setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), 10); }
 #endif
 };
 
@@ -117,6 +127,7 @@ StatePacker::~StatePacker() {
 
 void StatePacker::Work(StatePacker* packer) {
   Thread& t = *packer->thread_;
+  t.YieldToRenders();
   t.Lock();
   for (;;) {
     while (!t.job && !t.quit) t.Wait();
