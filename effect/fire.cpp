@@ -75,10 +75,15 @@ bool Fire::Render(int32_t frame, int32_t width, int32_t height, const ConstPixel
   // The field's rows are the frame's width: the output is coloured apart, wherever it lies.
   const FlameOutputImage none = {nullptr, width, height, width};
   const FlameRenderValues values = RenderValuesOf(values_, frame < 1 ? 1 : frame, width, height);
-  const WatchedSource watched{source, watcher};
-  const FlameSourceImage image = watcher && !source.Empty() ? SourceImageOf(watched, row_.data())
-                                                            : SourceImageOf(source, row_.data());
-  return RenderFlame(state_, sequence_, values, image, none) == FlameRenderResult::kDone;
+  if (!watcher || source.Empty()) {
+    return RenderFlame(state_, sequence_, values, SourceImageOf(source, row_.data()), none) ==
+           FlameRenderResult::kDone;
+  }
+  const WatchedSource watched(source, watcher);
+  const FlameRenderResult result =
+      RenderFlame(state_, sequence_, values, watched.Image(row_.data()), none);
+  watched.Finish();
+  return result == FlameRenderResult::kDone;
 }
 
 bool Fire::Render(int32_t frame, const ConstPixelView& source, const PixelView& output) {

@@ -119,18 +119,27 @@ void HostPixelsFromFloats(const float* f, int32_t count, FlamePixel* into) {
   }
 }
 
-void ReadRow(const void* context, int32_t y, FlamePixel* into) {
+const FlamePixel* ReadRow(const void* context, int32_t y, FlamePixel* into) {
   ReadSourceRow(*static_cast<const ConstPixelView*>(context), y, into);
+  return into;
+}
+
+// Whether the engine reads the source where it lies, and in which byte order.
+bool ReadInPlace(const ConstPixelView& source, FlameByteOrder* order) {
+  if (source.rowBytes % 4 != 0 || reinterpret_cast<uintptr_t>(source.top) % 4 != 0) return false;
+  if (source.layout == PixelLayout::kHostArgb) {
+    *order = FlameByteOrder::kHost;
+    return true;
+  }
+  if (source.layout == PixelLayout::kRgba) {
+    *order = FlameByteOrder::kRgba;
+    return true;
+  }
+  return false;
 }
 
 // round(v / 255) for v up to 255 × 255.
 inline uint8_t DivideBy255(uint32_t v) { return static_cast<uint8_t>((v + 127) / 255); }
-
-void ReadWatchedRow(const void* context, int32_t y, FlamePixel* into) {
-  const WatchedSource& source = *static_cast<const WatchedSource*>(context);
-  ReadSourceRow(source.view, y, into);
-  source.watcher->Seen(y, into);
-}
 
 // A host pixel as four bytes in `layout`'s order.
 uint32_t WordIn(PixelLayout layout, const FlamePixel& pixel) {
@@ -152,22 +161,41 @@ uint32_t WordIn(PixelLayout layout, const FlamePixel& pixel) {
   return word;
 }
 
-// Each byte c of a colour as c / 255: the top row transparent, the others coloured.
-void ColourHeatIntoFloats(const uint8_t* field, int32_t stride, const FlamePixel colours[256],
-                          const PixelView& output) {
+// Each byte c of a colour as c / 255.
+void ColourHeatRowsOfFloats(const uint8_t* field, int32_t stride, const FlamePixel colours[256],
+                            const PixelView& output) {
+#if defined(__SSE2__)
+  __m128 units[256];
+  for (int h = 0; h < 256; ++h) {
+    const FlamePixel& c = colours[h];
+    units[h] = _mm_setr_ps(static_cast<float>(c.red) / 255.0f,
+                           static_cast<float>(c.green) / 255.0f,
+                           static_cast<float>(c.blue) / 255.0f,
+                           static_cast<float>(c.alpha) / 255.0f);
+  }
+  for (int32_t y = 0; y < output.height; ++y) {
+    const uint8_t* heat = field + static_cast<ptrdiff_t>(y) * stride;
+    float* out = reinterpret_cast<float*>(output.Row(y));
+    if (reinterpret_cast<uintptr_t>(out) % 16 == 0) {
+      for (int32_t x = 0; x < output.width; ++x) _mm_stream_ps(out + 4 * x, units[heat[x]]);
+    } else {
+      for (int32_t x = 0; x < output.width; ++x) _mm_storeu_ps(out + 4 * x, units[heat[x]]);
+    }
+  }
+  _mm_sfence();
+#else
   float units[256][4];
   for (int h = 0; h < 256; ++h) {
     const FlamePixel& c = colours[h];
     const uint8_t rgba[4] = {c.red, c.green, c.blue, c.alpha};
     for (int k = 0; k < 4; ++k) units[h][k] = static_cast<float>(rgba[k]) / 255.0f;
   }
-  const size_t rowBytes = static_cast<size_t>(output.width) * 16;
-  std::memset(output.Row(0), 0, rowBytes);
-  for (int32_t y = 1; y < output.height; ++y) {
+  for (int32_t y = 0; y < output.height; ++y) {
     const uint8_t* heat = field + static_cast<ptrdiff_t>(y) * stride;
     uint8_t* out = output.Row(y);
     for (int32_t x = 0; x < output.width; ++x) std::memcpy(out + 16 * x, units[heat[x]], 16);
   }
+#endif
 }
 
 }  // namespace
@@ -204,10 +232,10 @@ FlameSourceImage SourceImageOf(const ConstPixelView& source, FlamePixel* rowBuff
   if (source.Empty()) return image;  // no source layer: nothing feeds the fire
   image.width = source.width;
   image.height = source.height;
-  if (source.layout == PixelLayout::kHostArgb && source.rowBytes % 4 == 0 &&
-      reinterpret_cast<uintptr_t>(source.top) % alignof(FlamePixel) == 0) {
+  if (ReadInPlace(source, &image.order)) {
     image.pixels = reinterpret_cast<const FlamePixel*>(source.top);
     image.stride = static_cast<int32_t>(source.rowBytes / 4);
+    image.rowsFall = source.rowBytes < 0;
     return image;
   }
   image.readRow = ReadRow;
@@ -216,27 +244,62 @@ FlameSourceImage SourceImageOf(const ConstPixelView& source, FlamePixel* rowBuff
   return image;
 }
 
-FlameSourceImage SourceImageOf(const WatchedSource& source, FlamePixel* rowBuffer) {
-  FlameSourceImage image = SourceImageOf(source.view, rowBuffer);
+const FlamePixel* SourceRowAsRead(const ConstPixelView& source, int32_t y,
+                                  FlamePixel* rowBuffer) {
+  FlameByteOrder order;
+  if (ReadInPlace(source, &order)) return reinterpret_cast<const FlamePixel*>(source.Row(y));
+  ReadSourceRow(source, y, rowBuffer);
+  return rowBuffer;
+}
+
+FlameSourceImage WatchedSource::Image(FlamePixel* rowBuffer) const {
+  FlameSourceImage image = SourceImageOf(view_, rowBuffer);
   if (image.width == 0) return image;
   image.pixels = nullptr;
   image.stride = 0;
   image.readRow = ReadWatchedRow;
-  image.rowContext = &source;
+  image.rowContext = this;
   image.rowBuffer = rowBuffer;
   return image;
+}
+
+const FlamePixel* WatchedSource::ReadWatchedRow(const void* context, int32_t y,
+                                                FlamePixel* rowBuffer) {
+  const WatchedSource& source = *static_cast<const WatchedSource*>(context);
+  source.Finish();
+  const FlamePixel* row = SourceRowAsRead(source.view_, y, rowBuffer);
+  if (row == rowBuffer) {
+    source.watcher_->Seen(y, row);  // the next row is read into the same buffer
+  } else {
+    source.readY_ = y;
+    source.read_ = row;
+  }
+  return row;
+}
+
+void WatchedSource::Finish() const {
+  if (read_) watcher_->Seen(readY_, read_);
+  read_ = nullptr;
 }
 
 void ColourHeatInto(const uint8_t* field, int32_t stride, const FlamePixel colours[256],
                     const PixelView& output) {
   if (output.Empty()) return;
+  std::memset(output.Row(0), 0, static_cast<size_t>(output.width) * PixelBytes(output.layout));
+  const PixelView below{output.Row(1), output.rowBytes, output.width, output.height - 1,
+                        output.layout};
+  ColourHeatRows(field + stride, stride, colours, below);
+}
+
+void ColourHeatRows(const uint8_t* field, int32_t stride, const FlamePixel colours[256],
+                    const PixelView& output) {
+  if (output.Empty()) return;
   if (output.layout == PixelLayout::kRgbaFloat) {
-    ColourHeatIntoFloats(field, stride, colours, output);
+    ColourHeatRowsOfFloats(field, stride, colours, output);
     return;
   }
   uint32_t finished[256];
   for (int h = 0; h < 256; ++h) finished[h] = WordIn(output.layout, colours[h]);
-  std::memset(output.Row(0), 0, static_cast<size_t>(output.width) * 4);
   FastColourRows(field, stride, output.width, output.height, finished, output.top,
                  output.rowBytes);
 }

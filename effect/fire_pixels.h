@@ -9,14 +9,20 @@
 #include "flame/flame_image.h"
 
 // The source as the engine reads it: the pixels themselves where they are laid out as the host
-// lays them out, else read a row at a time into `rowBuffer` (`source.width` pixels).
+// lays them out or as RGBA bytes (rows 4-byte aligned), else read a row at a time into
+// `rowBuffer` (`source.width` pixels) as the host lays pixels out.
 FlameSourceImage SourceImageOf(const ConstPixelView& source, FlamePixel* rowBuffer);
+
+// Row y of `source` as the render reads it: where it lies, in the source's own byte order,
+// where SourceImageOf reads it there; else as the host lays pixels out, put in `rowBuffer`.
+const FlamePixel* SourceRowAsRead(const ConstPixelView& source, int32_t y,
+                                  FlamePixel* rowBuffer);
 
 // Row y of `source`, as the host lays pixels out. Floats become round(clamp(v, 0, 1) * 255),
 // NaN 0.
 void ReadSourceRow(const ConstPixelView& source, int32_t y, FlamePixel* into);
 
-// Told of each source row a render reads, as the host lays pixels out, while it is in the
+// Told of each source row a render reads, as SourceRowAsRead gives it, while it is in the
 // cache (a front end that digests its source in the same pass).
 class SourceRowWatcher {
  public:
@@ -26,16 +32,36 @@ class SourceRowWatcher {
   ~SourceRowWatcher() = default;
 };
 
-struct WatchedSource {
-  ConstPixelView view;
-  SourceRowWatcher* watcher;
-};
+// A source whose rows a watcher is shown as a render reads them: each row once the render has
+// read it (when it asks for the next, the last one by Finish), so that the watcher reads it
+// from the cache. Outlives the render.
+class WatchedSource {
+ public:
+  WatchedSource(const ConstPixelView& view, SourceRowWatcher* watcher)
+      : view_(view), watcher_(watcher) {}
+  WatchedSource(const WatchedSource&) = delete;
+  WatchedSource& operator=(const WatchedSource&) = delete;
+  // The source for the render, as SourceImageOf makes it.
+  FlameSourceImage Image(FlamePixel* rowBuffer) const;
+  // Shows the watcher the last row read.
+  void Finish() const;
 
-// The same as SourceImageOf, every row read into `rowBuffer` and shown to the watcher.
-// `source` outlives the render.
-FlameSourceImage SourceImageOf(const WatchedSource& source, FlamePixel* rowBuffer);
+ private:
+  static const FlamePixel* ReadWatchedRow(const void* context, int32_t y,
+                                         FlamePixel* rowBuffer);
+
+  ConstPixelView view_;
+  SourceRowWatcher* watcher_;
+  // The row read last, not yet shown.
+  mutable int32_t readY_ = -1;
+  mutable const FlamePixel* read_ = nullptr;
+};
 
 // The field (`stride` cells a row) coloured into `output`, each heat h as colours[h]: every
 // row but the top one, which stays transparent as the host's output starts.
 void ColourHeatInto(const uint8_t* field, int32_t stride, const FlamePixel colours[256],
+                    const PixelView& output);
+// The same for every row of `output`, from as many rows of the field. The pixels are streamed
+// to memory, past the cache (the render's buffers want it; the host reads them later).
+void ColourHeatRows(const uint8_t* field, int32_t stride, const FlamePixel colours[256],
                     const PixelView& output);

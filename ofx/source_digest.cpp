@@ -49,10 +49,10 @@ void SourceDigest::ReadUpTo(int32_t y) {
   for (; next_ < y; ++next_) {
     if (source_.Empty()) {
       std::fill(row_.begin(), row_.end(), FlamePixel{0, 0, 0, 0});
+      Add(row_.data());
     } else {
-      ReadSourceRow(source_, next_, row_.data());
+      Add(SourceRowAsRead(source_, next_, row_.data()));
     }
-    Add(row_.data());
   }
 }
 

@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 // The digest by which the fire tells source frames apart (xxHash's 64-bit XXH3): every row of
-// the frame as the host lays pixels out, top row first. A render shows it the rows it reads,
-// while they are in the cache; the rows it did not read are read when the digest is taken, so
-// that a frame's digest is the same whatever the render read of it.
+// the frame as the render reads it (SourceRowAsRead: the host's own bytes where they are read
+// in place), top row first. A render shows it the rows it reads, once read, while they are in
+// the cache; the rows it did not read are read when the digest is taken, so that a frame's
+// digest is the same whatever the render read of it.
 #pragma once
 
 #include <cstdint>

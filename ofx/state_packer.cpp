@@ -1,21 +1,64 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "ofx/state_packer.h"
 
+#include <cstdint>
 #include <cstring>
 #include <new>
 #include <utility>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 // The Windows build's C++ runtime (the win32 thread model) has no std::thread or std::mutex:
 // Windows takes its own thread, slim lock and condition variable.
 #if defined(_WIN32)
 #include <windows.h>
 #else
+#include <sys/resource.h>
+#include <unistd.h>
+
 #include <condition_variable>
 #include <mutex>
 #include <thread>
 #endif
 
-// The thread and what it and the caller hand each other under its lock.
+namespace {
+
+// Copies `size` bytes with streaming stores: the copy is read by the packer's thread a while
+// later, and would otherwise push the fire's buffers and the host's images, which the next
+// frames read, out of the cache.
+void CopyPastTheCache(uint8_t* to, const uint8_t* from, size_t size) {
+  size_t i = 0;
+#if defined(__SSE2__)
+  // Streamed stores go to 16-byte aligned addresses.
+  const size_t head = (16 - reinterpret_cast<uintptr_t>(to) % 16) % 16;
+  if (head >= size) {
+    std::memcpy(to, from, size);
+    return;
+  }
+  std::memcpy(to, from, head);
+  for (i = head; i + 64 <= size; i += 64) {
+    const __m128i* in = reinterpret_cast<const __m128i*>(from + i);
+    __m128i* out = reinterpret_cast<__m128i*>(to + i);
+    const __m128i a = _mm_loadu_si128(in), b = _mm_loadu_si128(in + 1);
+    const __m128i c = _mm_loadu_si128(in + 2), d = _mm_loadu_si128(in + 3);
+    _mm_stream_si128(out, a);
+    _mm_stream_si128(out + 1, b);
+    _mm_stream_si128(out + 2, c);
+    _mm_stream_si128(out + 3, d);
+  }
+  _mm_sfence();
+#endif
+  std::memcpy(to + i, from + i, size - i);
+}
+
+}  // namespace
+
+// The thread and what it and the caller hand each other under its lock. The thread runs below
+// the priority of the renders: where the machine is busy the frame the host waits for comes
+// first, and the packing takes the time that is left (measured on a loaded 2-core machine:
+// frames in order from 1.5 to 1.35 times the engine's frame at 1920x1080).
 struct StatePacker::Thread {
   bool job = false;   // a state to pack
   bool done = false;  // the state packed, to be taken
@@ -42,6 +85,7 @@ struct StatePacker::Thread {
   void Unlock() { ReleaseSRWLockExclusive(&lock); }
   void Wait() { SleepConditionVariableSRW(&changed, &lock, INFINITE, 0); }
   void Tell() { WakeAllConditionVariable(&changed); }
+  void YieldToRenders() { SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_BELOW_NORMAL); }
 #else
   std::mutex mutex;
   std::condition_variable changed;
@@ -64,6 +108,9 @@ struct StatePacker::Thread {
     relock.release();
   }
   void Tell() { changed.notify_all(); }
+  // Linux sets a thread's own niceness by its id; where it cannot, the packer keeps the
+  // process's.
+  void YieldToRenders() { setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), 10); }
 #endif
 };
 
@@ -80,6 +127,7 @@ StatePacker::~StatePacker() {
 
 void StatePacker::Work(StatePacker* packer) {
   Thread& t = *packer->thread_;
+  t.YieldToRenders();
   t.Lock();
   for (;;) {
     while (!t.job && !t.quit) t.Wait();
@@ -123,9 +171,9 @@ bool StatePacker::Start(int32_t frame, Fire& fire) {
   } catch (const std::bad_alloc&) {
     return false;
   }
-  std::memcpy(copy_.data(), buffers.mask, cells);
-  std::memcpy(copy_.data() + cells, buffers.field, cells);
-  std::memcpy(copy_.data() + 2 * cells, buffers.drops, cells);
+  CopyPastTheCache(copy_.data(), buffers.mask, cells);
+  CopyPastTheCache(copy_.data() + cells, buffers.field, cells);
+  CopyPastTheCache(copy_.data() + 2 * cells, buffers.drops, cells);
   frame_ = frame;
   state_ = fire.State();
   cells_ = cells;

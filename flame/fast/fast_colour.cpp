@@ -19,13 +19,16 @@ void FastColourFlameField(const uint8_t* field, int stride, int width, int rows,
     const FlamePixel pixel = FlameHeatPixel(static_cast<uint8_t>(h), table, alpha);
     std::memcpy(&finished[h], &pixel, sizeof pixel);
   }
-  FastColourRows(field, stride, width, rows, finished, reinterpret_cast<uint8_t*>(output),
-                 static_cast<ptrdiff_t>(stride) * 4);
+  // Row 0 is never written.
+  const ptrdiff_t rowBytes = static_cast<ptrdiff_t>(stride) * 4;
+  if (rows < 2) return;
+  FastColourRows(field + stride, stride, width, rows - 1, finished,
+                 reinterpret_cast<uint8_t*>(output) + rowBytes, rowBytes);
 }
 
 void FastColourRows(const uint8_t* field, int stride, int width, int rows,
                     const uint32_t finished[256], uint8_t* output, ptrdiff_t rowBytes) {
-  for (int y = 1; y < rows; ++y) {
+  for (int y = 0; y < rows; ++y) {
     const uint8_t* heat = field + static_cast<ptrdiff_t>(y) * stride;
     uint8_t* out = output + static_cast<ptrdiff_t>(y) * rowBytes;
     int x = 0;

@@ -40,8 +40,7 @@ void FastBuildMaskAndDrops(FlameState& state, int columns, int rows,
                            int32_t drop, uint8_t* drops);
 void FastColourFlameField(const uint8_t* field, int stride, int width, int rows,
                           const FlameColorTable& table, int32_t alpha, FlamePixel* output);
-// Rows 1 .. rows - 1 of the field, `width` cells each, as `finished[heat]`: four bytes a
-// pixel in whatever order the table holds them, into rows `rowBytes` apart from `output`'s
-// row 0 (which is not written).
+// Rows 0 .. rows - 1 of the field, `width` cells each, as `finished[heat]`: four bytes a
+// pixel in whatever order the table holds them, into rows `rowBytes` apart from `output`.
 void FastColourRows(const uint8_t* field, int stride, int width, int rows,
                     const uint32_t finished[256], uint8_t* output, ptrdiff_t rowBytes);

@@ -12,13 +12,17 @@ void PlainBuildSourceMask(int stride, int rows, const FlameSourceImage& source, 
   // allocation. A transparent source pixel, or one the source does not have, keeps its cell.
   for (int y = 2; y <= rows - 3; ++y) {
     if (y >= source.height) break;
-    const FlamePixel* row = FlameSourceRow(source, y);
+    const uint8_t* row = reinterpret_cast<const uint8_t*>(FlameSourceRow(source, y));
+    // Alpha first as the host lays pixels out, last in RGBA; red, green and blue in turn.
+    const int alphaAt = source.order == FlameByteOrder::kRgba ? 3 : 0;
+    const int redAt = source.order == FlameByteOrder::kRgba ? 0 : 1;
     for (int x = 2; x <= stride - 3; ++x) {
       if (x >= source.width) break;
-      const FlamePixel& pixel = row[x];
-      if (pixel.alpha == 0) continue;
-      int M = pixel.red > pixel.green ? pixel.red : pixel.green;
-      if (pixel.blue > M) M = pixel.blue;
+      const uint8_t* pixel = row + 4 * x;
+      if (pixel[alphaAt] == 0) continue;
+      const uint8_t red = pixel[redAt], green = pixel[redAt + 1], blue = pixel[redAt + 2];
+      int M = red > green ? red : green;
+      if (blue > M) M = blue;
       mask[static_cast<ptrdiff_t>(y) * stride + x] =
           static_cast<uint8_t>(invert ? 255 - M : M);
     }

@@ -42,13 +42,46 @@ TEST(FastBuildSourceMask, MatchesThePlainMaskForAnySourceSize) {
         const int sourceStride = stride + shrink;
         const auto pixels = RandomPixels(rng, size_t(sourceStride) * height);
         const FlameSourceImage source = {pixels.data(), width, height, sourceStride};
+        // The same picture in each byte order, rows stored top down and bottom up: read where
+        // it lies (bottom up, each row last pixel first), the mask is the plain one.
+        std::vector<std::vector<FlamePixel>> copies;
+        copies.reserve(4);
+        std::vector<FlameSourceImage> reads;
+        for (FlameByteOrder order : {FlameByteOrder::kHost, FlameByteOrder::kRgba}) {
+          for (bool rowsFall : {false, true}) {
+            std::vector<FlamePixel>& copy = copies.emplace_back(pixels.size());
+            for (int y = 0; y < height; ++y) {
+              for (int x = 0; x < sourceStride; ++x) {
+                const FlamePixel& p = pixels[size_t(y) * sourceStride + x];
+                copy[size_t(rowsFall ? height - 1 - y : y) * sourceStride + x] =
+                    order == FlameByteOrder::kRgba ? FlamePixel{p.red, p.green, p.blue, p.alpha}
+                                                   : p;
+              }
+            }
+            const size_t top = rowsFall ? size_t(height - 1) * sourceStride : 0;
+            FlameSourceImage read = {copy.data() + top, width, height,
+                                     rowsFall ? -sourceStride : sourceStride};
+            read.order = order;
+            read.rowsFall = rowsFall;
+            reads.push_back(read);
+          }
+        }
         const Bytes mask = RandomBytes(rng, size_t(stride) * rows);
         for (int invert : {0, 1}) {
-          const auto problem = CompareEngines({mask}, [&](FlameState& state, Buffers& b) {
-            BuildSourceMask(state, stride, rows, source, b[0].data(), invert);
-          });
-          ASSERT_EQ(problem, "") << stride << " x " << rows << " source " << width << " x "
-                                 << height << " invert " << invert;
+          Bytes plain = mask;
+          PlainBuildSourceMask(stride, rows, source, plain.data(), invert);
+          for (const FlameSourceImage& read : reads) {
+            Bytes plainRead = mask;
+            PlainBuildSourceMask(stride, rows, read, plainRead.data(), invert);
+            ASSERT_EQ(plain, plainRead) << stride << " x " << rows;
+            const auto problem = CompareEngines({mask}, [&](FlameState& state, Buffers& b) {
+              BuildSourceMask(state, stride, rows, read, b[0].data(), invert);
+            });
+            ASSERT_EQ(problem, "") << stride << " x " << rows << " source " << width << " x "
+                                   << height << " invert " << invert << " RGBA "
+                                   << (read.order == FlameByteOrder::kRgba) << " bottom up "
+                                   << read.rowsFall;
+          }
         }
       }
     }

@@ -25,9 +25,27 @@
 #include "tests/windows/check.h"
 
 #if !defined(_WIN32)
+#include <sys/mman.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
 #include <atomic>
+#include <cerrno>
 #include <cstdlib>
 #include <new>
+
+// The fire's buffers come from the page allocator, which the plug-in reaches through mmap:
+// the next mapping of `failPages` bytes (and the allocator's header) fails, once.
+size_t failPages = 0;
+extern "C" void* mmap(void* address, size_t size, int protection, int flags, int fd,
+                      off_t offset) {
+  if (failPages != 0 && size >= failPages && size < failPages + 4096) {
+    failPages = 0;
+    errno = ENOMEM;
+    return MAP_FAILED;
+  }
+  return reinterpret_cast<void*>(syscall(SYS_mmap, address, size, protection, flags, fd, offset));
+}
 
 // The plug-in shares the test's allocator on Linux: the allocation of exactly `failSize` bytes
 // (a layer of the frame asked for; the host's images carry guards) that follows `failSkip`
@@ -525,13 +543,24 @@ void CheckOddHosts(Host& host) {
   scene.width = scene.height = 1024;
   const std::vector<Picture> large = Reference(*instance, scene, 2);
   Picture frame(size_t{4} << 20);
+  // The fire's buffers of the new size cannot be had: the plug-in says so, and the fire keeps
+  // its size and states.
+  failPages = size_t{1} << 20;
+  CHECK_EQ(host.Render(instance, 4.0, &frame), 8);  // kOfxStatErrMemory
+  CHECK(!host.messages.empty() &&
+        host.messages.back().find("not enough memory for a 1024 x 1024 fire") != std::string::npos);
+  scene.width = 48, scene.height = 36;
+  int before = host.sourceFetches;
+  RenderMatches(host, instance, 4, small, "after a fire that could not be had");
+  CHECK_EQ(host.sourceFetches - before, 1);
+  scene.width = scene.height = 1024;
   const size_t held = liveBytes;
   failSize = size_t{4} << 20, failSkip = 0;  // the host's source picture
   CHECK_EQ(host.Render(instance, 4.0, &frame), 8);  // kOfxStatErrMemory
   CHECK(liveBytes < held + (size_t{1} << 20));
   CHECK(!host.messages.empty() && host.messages.back().find("not enough memory") != std::string::npos);
   scene.width = 48, scene.height = 36;
-  const int before = host.sourceFetches;
+  before = host.sourceFetches;
   RenderMatches(host, instance, 4, small, "after a size that could not be had");
   CHECK_EQ(host.sourceFetches - before, 4);  // the fire had taken the new size: from frame 1
   scene.width = scene.height = 1024;
