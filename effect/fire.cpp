@@ -4,6 +4,7 @@
 #include <cstring>
 #include <new>
 
+#include "effect/fire_over.h"
 #include "effect/fire_pixels.h"
 #include "flame/heat_colour.h"
 #include "flame/page_memory.h"
@@ -87,6 +88,17 @@ bool Fire::Render(int32_t frame, const ConstPixelView& source, const PixelView& 
   FlamePixel colours[256];
   Colours(colours);
   ColourHeatInto(sequence_.field, sequence_.width, colours, output);
+  return true;
+}
+
+bool Fire::RenderOver(int32_t frame, const ConstPixelView& source, const PixelView& output) {
+  if (!LaysOver(source, output) || !Render(frame, output.width, output.height, source)) {
+    return false;
+  }
+  if (!sequence_.field || output.Empty()) return true;
+  FlamePixel colours[256];
+  Colours(colours);
+  ColourHeatOver(sequence_.field, sequence_.width, colours, source, output);
   return true;
 }
 

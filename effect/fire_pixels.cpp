@@ -10,6 +10,7 @@
 #include <xmmintrin.h>
 #endif
 
+#include "effect/fire_over.h"
 #include "flame/fast/fast_flame.h"
 
 namespace {
@@ -123,33 +124,10 @@ void ReadRow(const void* context, int32_t y, FlamePixel* into) {
   ReadSourceRow(*static_cast<const ConstPixelView*>(context), y, into);
 }
 
-// round(v / 255) for v up to 255 × 255.
-inline uint8_t DivideBy255(uint32_t v) { return static_cast<uint8_t>((v + 127) / 255); }
-
 void ReadWatchedRow(const void* context, int32_t y, FlamePixel* into) {
   const WatchedSource& source = *static_cast<const WatchedSource*>(context);
   ReadSourceRow(source.view, y, into);
   source.watcher->Seen(y, into);
-}
-
-// A host pixel as four bytes in `layout`'s order.
-uint32_t WordIn(PixelLayout layout, const FlamePixel& pixel) {
-  uint8_t bytes[4] = {pixel.red, pixel.green, pixel.blue, pixel.alpha};
-  uint32_t word;
-  switch (layout) {
-    case PixelLayout::kHostArgb:
-      std::memcpy(&word, &pixel, 4);
-      return word;
-    case PixelLayout::kRgba:
-      break;
-    case PixelLayout::kRgbaPremultiplied:
-      for (int c = 0; c < 3; ++c) bytes[c] = DivideBy255(bytes[c] * uint32_t{pixel.alpha});
-      break;
-    case PixelLayout::kRgbaFloat:  // four floats a pixel: coloured apart
-      break;
-  }
-  std::memcpy(&word, bytes, 4);
-  return word;
 }
 
 // Each byte c of a colour as c / 255: the top row transparent, the others coloured.
@@ -170,7 +148,27 @@ void ColourHeatIntoFloats(const uint8_t* field, int32_t stride, const FlamePixel
   }
 }
 
+// round(v / 255) for v up to 255 × 255.
+inline uint8_t DivideBy255(uint32_t v) { return static_cast<uint8_t>((v + 127) / 255); }
+
 }  // namespace
+
+void PutPixel(PixelLayout layout, const FlamePixel& pixel, uint8_t* into) {
+  uint8_t bytes[4] = {pixel.red, pixel.green, pixel.blue, pixel.alpha};
+  switch (layout) {
+    case PixelLayout::kHostArgb:
+      std::memcpy(into, &pixel, 4);
+      return;
+    case PixelLayout::kRgba:
+    case PixelLayout::kRgbaFloat:  // four floats a pixel: coloured apart
+      break;
+    case PixelLayout::kRgbaPremultiplied:
+    case PixelLayout::kRgbWeighted:
+      for (int c = 0; c < 3; ++c) bytes[c] = DivideBy255(bytes[c] * uint32_t{pixel.alpha});
+      break;
+  }
+  std::memcpy(into, bytes, static_cast<size_t>(PixelBytes(layout) == 3 ? 3 : 4));
+}
 
 void ReadSourceRow(const ConstPixelView& source, int32_t y, FlamePixel* into) {
   const uint8_t* row = source.Row(y);
@@ -195,6 +193,11 @@ void ReadSourceRow(const ConstPixelView& source, int32_t y, FlamePixel* into) {
       return;
     case PixelLayout::kRgbaFloat:
       HostPixelsFromFloats(reinterpret_cast<const float*>(row), source.width, into);
+      return;
+    case PixelLayout::kRgbWeighted:
+      for (int32_t x = 0; x < source.width; ++x, row += 3) {
+        into[x] = FlamePixel{255, row[0], row[1], row[2]};
+      }
       return;
   }
 }
@@ -234,8 +237,12 @@ void ColourHeatInto(const uint8_t* field, int32_t stride, const FlamePixel colou
     ColourHeatIntoFloats(field, stride, colours, output);
     return;
   }
+  if (output.layout == PixelLayout::kRgbWeighted) {  // the fire over black
+    ColourHeatOver(field, stride, colours, ConstPixelView{}, output);
+    return;
+  }
   uint32_t finished[256];
-  for (int h = 0; h < 256; ++h) finished[h] = WordIn(output.layout, colours[h]);
+  for (int h = 0; h < 256; ++h) PutPixel(output.layout, colours[h], reinterpret_cast<uint8_t*>(&finished[h]));
   std::memset(output.Row(0), 0, static_cast<size_t>(output.width) * 4);
   FastColourRows(field, stride, output.width, output.height, finished, output.top,
                  output.rowBytes);

@@ -35,7 +35,12 @@ struct WatchedSource {
 // `source` outlives the render.
 FlameSourceImage SourceImageOf(const WatchedSource& source, FlamePixel* rowBuffer);
 
+// A pixel with straight alpha as an 8-bit `layout` holds it: in the host's order, as RGBA, or
+// with each colour times alpha, round(c × a / 255); PixelBytes(layout) bytes.
+void PutPixel(PixelLayout layout, const FlamePixel& pixel, uint8_t* into);
+
 // The field (`stride` cells a row) coloured into `output`, each heat h as colours[h]: every
-// row but the top one, which stays transparent as the host's output starts.
+// row but the top one, which stays transparent as the host's output starts (RGB weighted by
+// alpha: the fire over black).
 void ColourHeatInto(const uint8_t* field, int32_t stride, const FlamePixel colours[256],
                     const PixelView& output);

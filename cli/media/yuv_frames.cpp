@@ -10,10 +10,10 @@ extern "C" {
 #include <algorithm>
 #include <cstring>
 
-#include "cli/media/composite.h"
 #include "cli/media/row_bands.h"
 #include "cli/platform/cli_error.h"
 #include "cli/platform/interrupt_cleanup.h"
+#include "effect/fire_over.h"
 
 namespace {
 
@@ -84,7 +84,7 @@ const std::vector<uint8_t>& YuvFrames::Convert(const uint8_t* samples) {
       const uint8_t* from = samples + static_cast<size_t>(y) * width_ * channels_;
       uint8_t* to = &rgb_[y * rowBytes];
       if (channels_ == 4) {
-        PremultiplyToRgb(from, static_cast<size_t>(width_), to);
+        RgbOverBlack(from, width_, to);
       } else {
         std::memcpy(to, from, static_cast<size_t>(width_) * 3);
       }
