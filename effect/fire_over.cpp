@@ -16,15 +16,101 @@ namespace {
 
 constexpr uint32_t kOpaqueBlack = 0xFF000000u;  // RGBA bytes 0, 0, 0, 255 as a word
 
-// The fire's pixels of one row as RGBA words: each heat's colour from a table.
+// What sixteen pixels of fire are: all opaque (the source is not read), all clear, or
+// anything.
+enum class FireBlock { kOpaque, kClear, kMixed };
+
+#if defined(__SSE2__)
+// round(v / 255) in 16-bit lanes, for v up to 255 × 255: (v + 128) × 257 / 65536, which is
+// exact there.
+inline __m128i DivideBy255(__m128i v) {
+  return _mm_mulhi_epu16(_mm_add_epi16(v, _mm_set1_epi16(128)), _mm_set1_epi16(257));
+}
+
+// Over an opaque source the rule's colour is round((f × fa + s × (255 − fa)) / 255), and its
+// alpha 255: in 16-bit lanes, the fire's share f × fa (255 × 255 in alpha's lane) and the
+// source's weight 255 − fa (0 in alpha's lane), for two pixels each.
+struct FireWeights {
+  __m128i share;
+  __m128i under;
+};
+
+// Two pixels of fire over two of an opaque source (16-bit lanes).
+inline __m128i OverTwo(const FireWeights& fire, __m128i source) {
+  return DivideBy255(_mm_add_epi16(fire.share, _mm_mullo_epi16(source, fire.under)));
+}
+#endif
+
+// A run of heats whose colours are all of one alpha: a block of sixteen heats within it is
+// told by its least and greatest heat.
+struct HeatRun {
+  int low = 1, high = 0;  // empty
+#if defined(__SSE2__)
+  bool Holds(__m128i heats) const {
+    if (low > high) return false;
+    const __m128i least = _mm_set1_epi8(static_cast<char>(low));
+    const __m128i most = _mm_set1_epi8(static_cast<char>(high));
+    const __m128i within = _mm_and_si128(_mm_cmpeq_epi8(_mm_max_epu8(heats, least), heats),
+                                         _mm_cmpeq_epi8(_mm_min_epu8(heats, most), heats));
+    return _mm_movemask_epi8(within) == 0xFFFF;
+  }
+#endif
+};
+
+// Each heat's colour as the over takes it.
+struct HeatColours {
+  uint32_t words[256];  // RGBA bytes read as a little-endian word
+  alignas(16) uint16_t weights[256][8];  // its share and its source's weight (FireWeights)
+  HeatRun opaque, clear;  // the longest runs of opaque and of clear colours
+};
+
+HeatRun LongestRun(const uint32_t words[256], uint32_t alpha) {
+  HeatRun longest;
+  for (int h = 0; h < 256;) {
+    int end = h;
+    while (end < 256 && words[end] >> 24 == alpha) ++end;
+    if (end - h > longest.high - longest.low + 1) longest = HeatRun{h, end - 1};
+    h = end > h ? end : h + 1;
+  }
+  return longest;
+}
+
+void MakeHeatColours(const FlamePixel colours[256], HeatColours* into) {
+  for (int h = 0; h < 256; ++h) {
+    const FlamePixel& c = colours[h];
+    PutPixel(PixelLayout::kRgba, c, reinterpret_cast<uint8_t*>(&into->words[h]));
+    const uint16_t fa = c.alpha, under = static_cast<uint16_t>(255 - fa);
+    const uint16_t weights[8] = {static_cast<uint16_t>(c.red * fa),
+                                 static_cast<uint16_t>(c.green * fa),
+                                 static_cast<uint16_t>(c.blue * fa), 255 * 255, under, under,
+                                 under, 0};
+    std::memcpy(into->weights[h], weights, sizeof weights);
+  }
+  into->opaque = LongestRun(into->words, 255);
+  into->clear = LongestRun(into->words, 0);
+}
+
+// The fire's pixels of one row: each heat's colour from a table.
 struct HeatRow {
   const uint8_t* heat;
-  const uint32_t* colours;
-  uint32_t At(int32_t x) const { return colours[heat[x]]; }
+  const HeatColours* colours;
+  uint32_t At(int32_t x) const { return colours->words[heat[x]]; }
 #if defined(__SSE2__)
   __m128i Four(int32_t x) const {
     return _mm_setr_epi32(static_cast<int>(At(x)), static_cast<int>(At(x + 1)),
                           static_cast<int>(At(x + 2)), static_cast<int>(At(x + 3)));
+  }
+  FireWeights Two(int32_t x) const {
+    const __m128i a = _mm_load_si128(reinterpret_cast<const __m128i*>(colours->weights[heat[x]]));
+    const __m128i b =
+        _mm_load_si128(reinterpret_cast<const __m128i*>(colours->weights[heat[x + 1]]));
+    return {_mm_unpacklo_epi64(a, b), _mm_unpackhi_epi64(a, b)};
+  }
+  FireBlock Block(int32_t x) const {
+    const __m128i sixteen = _mm_loadu_si128(reinterpret_cast<const __m128i*>(heat + x));
+    return colours->opaque.Holds(sixteen)  ? FireBlock::kOpaque
+           : colours->clear.Holds(sixteen) ? FireBlock::kClear
+                                           : FireBlock::kMixed;
   }
 #endif
 };
@@ -41,6 +127,18 @@ struct RgbaRow {
   __m128i Four(int32_t x) const {
     return _mm_loadu_si128(reinterpret_cast<const __m128i*>(rgba + 4 * x));
   }
+  FireWeights Two(int32_t x) const {
+    constexpr int kAlpha = _MM_SHUFFLE(3, 3, 3, 3);
+    const __m128i f = _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(rgba + 4 * x)),
+                                        _mm_setzero_si128());
+    const __m128i fa = _mm_shufflehi_epi16(_mm_shufflelo_epi16(f, kAlpha), kAlpha);
+    const __m128i colour = _mm_set_epi16(0, -1, -1, -1, 0, -1, -1, -1);
+    constexpr short kOpaque = static_cast<short>(255 * 255);
+    const __m128i opaque = _mm_set_epi16(kOpaque, 0, 0, 0, kOpaque, 0, 0, 0);
+    return {_mm_or_si128(_mm_and_si128(_mm_mullo_epi16(f, fa), colour), opaque),
+            _mm_and_si128(_mm_sub_epi16(_mm_set1_epi16(255), fa), colour)};
+  }
+  FireBlock Block(int32_t) const { return FireBlock::kMixed; }
 #endif
 };
 
@@ -52,9 +150,11 @@ struct OverRowTarget {
   PixelLayout outLayout;
 };
 
-// Up to four pixels by the rule itself, the source straightened as the fire reads it.
+// Up to four pixels from x by the rule itself, the source straightened as the fire reads it,
+// written to `into`.
 template <typename FireRow>
-void OverByRule(const FireRow& fire, const OverRowTarget& at, int32_t x, int32_t count) {
+void OverByRule(const FireRow& fire, const OverRowTarget& at, int32_t x, int32_t count,
+                uint8_t* into) {
   FlamePixel under[4];
   if (at.source) {
     ReadSourceRow(ConstPixelView{at.source + 4 * x, 16, count, 1, at.sourceLayout}, 0, under);
@@ -75,39 +175,11 @@ void OverByRule(const FireRow& fire, const OverRowTarget& at, int32_t x, int32_t
       c[k] = static_cast<uint8_t>((f[k] * fireWeight + sc[k] * sourceWeight + total / 2) / total);
     }
     PutPixel(at.outLayout, FlamePixel{static_cast<uint8_t>((total + 127) / 255), c[0], c[1], c[2]},
-             at.out + static_cast<ptrdiff_t>(x + i) * bytes);
+             into + i * bytes);
   }
 }
 
 #if defined(__SSE2__)
-// round(v / 255) in 16-bit lanes, for v up to 255 × 255, without a division.
-inline __m128i DivideBy255(__m128i v) {
-  v = _mm_add_epi16(v, _mm_set1_epi16(128));
-  return _mm_srli_epi16(_mm_add_epi16(v, _mm_srli_epi16(v, 8)), 8);
-}
-
-inline __m128i AlphaEach(__m128i v) {
-  constexpr int kAlpha = _MM_SHUFFLE(3, 3, 3, 3);
-  return _mm_shufflehi_epi16(_mm_shufflelo_epi16(v, kAlpha), kAlpha);
-}
-
-// Two pixels of fire over two of an opaque source, in 16-bit lanes. Over an opaque source the
-// rule's colour is round((f × fa + s × (255 − fa)) / 255), and its alpha 255.
-inline __m128i BlendedTwo(__m128i f, __m128i s) {
-  const __m128i fa = AlphaEach(f);
-  const __m128i sa = _mm_sub_epi16(_mm_set1_epi16(255), fa);
-  const __m128i opaque = _mm_set_epi16(255, 0, 0, 0, 255, 0, 0, 0);
-  return _mm_or_si128(
-      DivideBy255(_mm_add_epi16(_mm_mullo_epi16(f, fa), _mm_mullo_epi16(s, sa))), opaque);
-}
-
-inline __m128i Blended(__m128i fire, __m128i source) {
-  const __m128i zero = _mm_setzero_si128();
-  const __m128i low = BlendedTwo(_mm_unpacklo_epi8(fire, zero), _mm_unpacklo_epi8(source, zero));
-  const __m128i high = BlendedTwo(_mm_unpackhi_epi8(fire, zero), _mm_unpackhi_epi8(source, zero));
-  return _mm_packus_epi16(low, high);
-}
-
 // Whether four RGBA pixels' alphas are all `alpha`.
 inline bool AlphasAre(__m128i v, uint32_t alpha) {
   const __m128i mask = _mm_set1_epi32(static_cast<int>(kOpaqueBlack));
@@ -116,64 +188,103 @@ inline bool AlphasAre(__m128i v, uint32_t alpha) {
          0xFFFF;
 }
 
-// Four opaque RGBA pixels as `kBytes` bytes each: as they are, or their red, green and blue
-// (opaque, they need no weighting).
-template <int kBytes>
-inline void StoreFour(__m128i v, uint8_t* to) {
-  if (kBytes == 4) {
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(to), v);
-    return;
-  }
+// Four opaque RGBA pixels' red, green and blue in the low twelve bytes, the rest 0 (opaque,
+// they need no weighting).
+inline __m128i RgbOfFour(__m128i v) {
   // Each half's two pixels into its low six bytes, then the halves side by side.
   const __m128i first = _mm_set_epi32(0, 0x00FFFFFF, 0, 0x00FFFFFF);
   const __m128i second = _mm_set_epi32(0x00FFFFFF, 0, 0x00FFFFFF, 0);
   const __m128i halves = _mm_or_si128(_mm_and_si128(v, first),
                                       _mm_srli_epi64(_mm_and_si128(v, second), 8));
   const __m128i low = _mm_set_epi32(0, 0, -1, -1);
-  const __m128i packed = _mm_or_si128(_mm_and_si128(halves, low),
-                                      _mm_srli_si128(_mm_andnot_si128(low, halves), 2));
-  _mm_storel_epi64(reinterpret_cast<__m128i*>(to), packed);
-  const int32_t last = _mm_cvtsi128_si32(_mm_srli_si128(packed, 8));
-  std::memcpy(to + 8, &last, 4);
+  return _mm_or_si128(_mm_and_si128(halves, low),
+                      _mm_srli_si128(_mm_andnot_si128(low, halves), 2));
+}
+
+// The four pixels from x of a source (null: opaque black).
+template <bool kSource>
+inline __m128i SourceFour(const uint8_t* source, int32_t x) {
+  return kSource ? _mm_loadu_si128(reinterpret_cast<const __m128i*>(source + 4 * x))
+                 : _mm_set1_epi32(static_cast<int>(kOpaqueBlack));
+}
+
+// Four pixels of fire over four of an opaque source.
+template <typename FireRow>
+inline __m128i OverOpaque(const FireRow& fire, int32_t x, __m128i under) {
+  const __m128i zero = _mm_setzero_si128();
+  return _mm_packus_epi16(OverTwo(fire.Two(x), _mm_unpacklo_epi8(under, zero)),
+                          OverTwo(fire.Two(x + 2), _mm_unpackhi_epi8(under, zero)));
+}
+
+// Sixteen pixels from x as the output holds them, each four in the low 4 × kBytes bytes of
+// its own. Fire that is opaque throughout hides the source, which is not read. Over an
+// opaque source, clear fire shows it as it is (premultiplied or not, an opaque pixel is its
+// own straight colour), and any other is blended with it. Four pixels of any other source go
+// by the rule.
+template <int kBytes, bool kSource, typename FireRow>
+inline void SixteenOver(const FireRow& fire, const OverRowTarget& at, int32_t x, __m128i v[4]) {
+  const FireBlock kind = fire.Block(x);
+  if (kind == FireBlock::kOpaque) {
+    for (int q = 0; q < 4; ++q) v[q] = fire.Four(x + 4 * q);
+  } else {
+    for (int q = 0; q < 4; ++q) v[q] = SourceFour<kSource>(at.source, x + 4 * q);
+    const __m128i all = _mm_and_si128(_mm_and_si128(v[0], v[1]), _mm_and_si128(v[2], v[3]));
+    const bool opaque = AlphasAre(all, 255);
+    for (int q = 0; q < 4; ++q) {
+      if (!opaque && !AlphasAre(v[q], 255)) {
+        alignas(16) uint8_t byRule[16] = {};
+        OverByRule(fire, at, x + 4 * q, 4, byRule);
+        v[q] = _mm_load_si128(reinterpret_cast<const __m128i*>(byRule));
+        continue;  // already as the output holds it
+      }
+      if (kind != FireBlock::kClear) v[q] = OverOpaque(fire, x + 4 * q, v[q]);
+      if (kBytes == 3) v[q] = RgbOfFour(v[q]);
+    }
+    return;
+  }
+  if (kBytes == 3) {
+    for (int q = 0; q < 4; ++q) v[q] = RgbOfFour(v[q]);
+  }
+}
+
+inline void Store(__m128i v, uint8_t* to) {
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(to), v);
 }
 #endif
 
-// One row of `count` pixels. Four at a time over an opaque source: where the fire is clear
-// the source shows as it is (premultiplied or not, an opaque pixel is its own straight
-// colour), where it is opaque the fire does, and between them the two blend. Any other four
-// go by the rule.
-template <int kBytes, typename FireRow>
+// One row of `count` pixels, sixteen at a time where it can.
+template <int kBytes, bool kSource, typename FireRow>
 void OverRow(const FireRow& fire, const OverRowTarget& at, int32_t count) {
   int32_t x = 0;
+  const auto byRule = [&](int32_t n) {
+    OverByRule(fire, at, x, n, at.out + static_cast<ptrdiff_t>(x) * kBytes);
+    x += n;
+  };
 #if defined(__SSE2__)
-  for (; x + 4 <= count; x += 4) {
-    const __m128i under =
-        at.source ? _mm_loadu_si128(reinterpret_cast<const __m128i*>(at.source + 4 * x))
-                  : _mm_set1_epi32(static_cast<int>(kOpaqueBlack));
-    if (!AlphasAre(under, 255)) {
-      OverByRule(fire, at, x, 4);
-      continue;
-    }
-    const __m128i over = fire.Four(x);
+  // Sixteen pixels at a time: four stores, or three of RGB.
+  for (; x + 16 <= count; x += 16) {
+    __m128i v[4];
+    SixteenOver<kBytes, kSource>(fire, at, x, v);
     uint8_t* const to = at.out + static_cast<ptrdiff_t>(x) * kBytes;
-    if (AlphasAre(over, 0)) {
-      StoreFour<kBytes>(under, to);
-    } else if (AlphasAre(over, 255)) {
-      StoreFour<kBytes>(over, to);
+    if (kBytes == 4) {
+      for (int q = 0; q < 4; ++q) Store(v[q], to + 16 * q);
     } else {
-      StoreFour<kBytes>(Blended(over, under), to);
+      Store(_mm_or_si128(v[0], _mm_slli_si128(v[1], 12)), to);
+      Store(_mm_or_si128(_mm_srli_si128(v[1], 4), _mm_slli_si128(v[2], 8)), to + 16);
+      Store(_mm_or_si128(_mm_srli_si128(v[2], 8), _mm_slli_si128(v[3], 4)), to + 32);
     }
   }
 #endif
-  for (; x < count; x += 4) OverByRule(fire, at, x, count - x < 4 ? count - x : 4);
+  while (x < count) byRule(count - x < 4 ? count - x : 4);
 }
 
 template <typename FireRow>
 void OverRowIn(const FireRow& fire, const OverRowTarget& at, int32_t count) {
-  if (PixelBytes(at.outLayout) == 3) {
-    OverRow<3>(fire, at, count);
+  const bool rgb = PixelBytes(at.outLayout) == 3;
+  if (at.source) {
+    rgb ? OverRow<3, true>(fire, at, count) : OverRow<4, true>(fire, at, count);
   } else {
-    OverRow<4>(fire, at, count);
+    rgb ? OverRow<3, false>(fire, at, count) : OverRow<4, false>(fire, at, count);
   }
 }
 
@@ -196,12 +307,13 @@ bool LaysOver(const ConstPixelView& source, const PixelView& output) {
 void ColourHeatOver(const uint8_t* field, int32_t stride, const FlamePixel colours[256],
                     const ConstPixelView& source, const PixelView& output) {
   if (output.Empty() || !LaysOver(source, output)) return;
-  uint32_t words[256];
-  for (int h = 0; h < 256; ++h) PutPixel(PixelLayout::kRgba, colours[h],
-                                         reinterpret_cast<uint8_t*>(&words[h]));
-  static const uint32_t kClear[256] = {};
+  // The top row is clear: every heat of it coloured transparent.
+  static const FlamePixel kClear[256] = {};
+  HeatColours heatColours, clear;
+  MakeHeatColours(colours, &heatColours);
+  MakeHeatColours(kClear, &clear);
   for (int32_t y = 0; y < output.height; ++y) {
-    const HeatRow fire{field + static_cast<ptrdiff_t>(y) * stride, y == 0 ? kClear : words};
+    const HeatRow fire{field + static_cast<ptrdiff_t>(y) * stride, y == 0 ? &clear : &heatColours};
     OverRowIn(fire, {SourceRow(source, output, y), source.layout, output.Row(y), output.layout},
               output.width);
   }
@@ -220,6 +332,6 @@ void LayOver(const ConstPixelView& fire, const ConstPixelView& source, const Pix
 }
 
 void RgbOverBlack(const uint8_t* rgba, int32_t count, uint8_t* rgb) {
-  OverRow<3>(RgbaRow{rgba}, {nullptr, PixelLayout::kRgba, rgb, PixelLayout::kRgbWeighted},
+  OverRow<3, false>(RgbaRow{rgba}, {nullptr, PixelLayout::kRgba, rgb, PixelLayout::kRgbWeighted},
              count);
 }

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 // "Over" with straight alpha: against values worked out by hand in each output layout, its
-// four-at-a-time paths against its rule on every fire alpha and colour pair over an opaque
+// sixteen-at-a-time paths against its rule on every fire alpha and colour pair over an opaque
 // source, and OBS's premultiplied bytes as the fire reads them.
 #include "effect/fire_over.h"
 
@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 #include <vector>
 
 #include "effect/fire_pixels.h"
@@ -56,24 +57,34 @@ TEST(FireOver, MatchesValuesWorkedOutByHand) {
   }
 }
 
-// Every fire alpha with every fire colour over every opaque colour: a row, four at a time,
-// gives what a column, a pixel at a time by the rule, gives.
-TEST(FireOver, FourAtATimeGivesTheRulesBytes) {
+// Every fire alpha with every fire colour over every opaque colour: a row, sixteen at a time,
+// gives what a column, a pixel at a time by the rule, gives; so does the heat coloured over it
+// (the second row of a field: the first has no fire).
+TEST(FireOver, SixteenAtATimeGiveTheRulesBytes) {
   const int32_t n = 65536;
-  std::vector<uint8_t> fire(size_t(n) * 4), source(size_t(n) * 4);
+  std::vector<uint8_t> fire(size_t(n) * 4), source(size_t(n) * 8), heat(size_t(n) * 2);
   for (int32_t i = 0; i < n; ++i) {
     const uint8_t k = uint8_t(i >> 8), j = uint8_t(i);
     const uint8_t under[4] = {j, k, uint8_t(~j), 255};
-    std::copy(under, under + 4, &source[size_t(i) * 4]);
+    std::copy(under, under + 4, &source[size_t(n + i) * 4]);
+    heat[n + i] = k;
   }
   for (int fa = 0; fa < 256; ++fa) {
-    for (int32_t i = 0; i < n; ++i) {
-      const uint8_t k = uint8_t(i >> 8);
-      const uint8_t over[4] = {k, uint8_t(k * 7), uint8_t(255 - k), uint8_t(fa)};
-      std::copy(over, over + 4, &fire[size_t(i) * 4]);
+    FlamePixel colours[256];
+    for (int k = 0; k < 256; ++k) {
+      colours[k] = FlamePixel{uint8_t(fa), uint8_t(k), uint8_t(k * 7), uint8_t(255 - k)};
+      const uint8_t over[4] = {uint8_t(k), uint8_t(k * 7), uint8_t(255 - k), uint8_t(fa)};
+      for (int32_t j = 0; j < 256; ++j) std::copy(over, over + 4, &fire[size_t(k * 256 + j) * 4]);
     }
+    const std::vector<uint8_t> under(source.begin() + n * 4, source.end());
     for (PixelLayout layout : {PixelLayout::kRgba, PixelLayout::kRgbWeighted}) {
-      ASSERT_EQ(Over(fire, source, layout, n), Over(fire, source, layout, 1)) << "alpha " << fa;
+      const std::vector<uint8_t> byRule = Over(fire, under, layout, 1);
+      ASSERT_EQ(Over(fire, under, layout, n), byRule) << "alpha " << fa;
+      std::vector<uint8_t> coloured(size_t(n) * 2 * PixelBytes(layout));
+      ColourHeatOver(heat.data(), n, colours, PackedView(std::as_const(source).data(), n, 2, PixelLayout::kRgba),
+                     PackedView(coloured.data(), n, 2, layout));
+      ASSERT_TRUE(std::equal(byRule.begin(), byRule.end(), coloured.begin() + n * PixelBytes(layout)))
+          << "alpha " << fa << ", coloured";
     }
   }
 }
