@@ -90,6 +90,9 @@ class Fire {
   FlameSequenceData& Buffers() { return sequence_; }
 
  private:
+  bool RenderColoured(int32_t frame, const ConstPixelView& source, const PixelView& output,
+                      bool over);
+
   EffectValues values_ = DefaultEffectValues();
   FlameState state_;
   FlameSequenceData sequence_{};

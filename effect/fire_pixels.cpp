@@ -10,7 +10,6 @@
 #include <xmmintrin.h>
 #endif
 
-#include "effect/fire_over.h"
 #include "flame/fast/fast_flame.h"
 
 namespace {
@@ -237,10 +236,7 @@ void ColourHeatInto(const uint8_t* field, int32_t stride, const FlamePixel colou
     ColourHeatIntoFloats(field, stride, colours, output);
     return;
   }
-  if (output.layout == PixelLayout::kRgbWeighted) {  // the fire over black
-    ColourHeatOver(field, stride, colours, ConstPixelView{}, output);
-    return;
-  }
+  if (output.layout == PixelLayout::kRgbWeighted) return;  // coloured over black (fire_over.h)
   uint32_t finished[256];
   for (int h = 0; h < 256; ++h) PutPixel(output.layout, colours[h], reinterpret_cast<uint8_t*>(&finished[h]));
   std::memset(output.Row(0), 0, static_cast<size_t>(output.width) * 4);

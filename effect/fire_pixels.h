@@ -40,7 +40,7 @@ FlameSourceImage SourceImageOf(const WatchedSource& source, FlamePixel* rowBuffe
 void PutPixel(PixelLayout layout, const FlamePixel& pixel, uint8_t* into);
 
 // The field (`stride` cells a row) coloured into `output`, each heat h as colours[h]: every
-// row but the top one, which stays transparent as the host's output starts (RGB weighted by
-// alpha: the fire over black).
+// row but the top one, which stays transparent as the host's output starts. Not into RGB
+// weighted by alpha: that is the fire over black (effect/fire_over.h).
 void ColourHeatInto(const uint8_t* field, int32_t stride, const FlamePixel colours[256],
                     const PixelView& output);
