@@ -18,10 +18,12 @@ enum class Colouring { kAlone, kOverRgba, kOverRgb };
 
 void OverBenchmark(benchmark::State& state, const BenchSize& size, Colouring colouring) {
   std::vector<uint8_t> source;
-  for (const PF_Pixel& p : BenchSource(size)) source.insert(source.end(), {p.red, p.green, p.blue, p.alpha});
-  const ConstPixelView under = PackedView(static_cast<const uint8_t*>(source.data()), size.width, size.height,
-                                          PixelLayout::kRgba);
-  const PixelLayout layout = colouring == Colouring::kOverRgb ? PixelLayout::kRgbWeighted : PixelLayout::kRgba;
+  for (const PF_Pixel& p : BenchSource(size))
+    source.insert(source.end(), {p.red, p.green, p.blue, p.alpha});
+  const ConstPixelView under = PackedView(static_cast<const uint8_t*>(source.data()), size.width,
+                                          size.height, PixelLayout::kRgba);
+  const PixelLayout layout =
+      colouring == Colouring::kOverRgb ? PixelLayout::kRgbWeighted : PixelLayout::kRgba;
   std::vector<uint8_t> out(source.size() / 4 * PixelBytes(layout));
   const PixelView into = PackedView(out.data(), size.width, size.height, layout);
   Fire fire;

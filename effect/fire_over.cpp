@@ -59,9 +59,9 @@ struct HeatRun {
 
 // Each heat's colour as the over takes it.
 struct HeatColours {
-  uint32_t words[256];  // RGBA bytes read as a little-endian word
+  uint32_t words[256];                   // RGBA bytes read as a little-endian word
   alignas(16) uint16_t weights[256][8];  // its share and its source's weight (FireWeights)
-  HeatRun opaque, clear;  // the longest runs of opaque and of clear colours
+  HeatRun opaque, clear;                 // the longest runs of opaque and of clear colours
 };
 
 HeatRun LongestRun(const uint32_t words[256], uint32_t alpha) {
@@ -80,10 +80,9 @@ void MakeHeatColours(const FlamePixel colours[256], HeatColours* into) {
     const FlamePixel& c = colours[h];
     PutPixel(PixelLayout::kRgba, c, reinterpret_cast<uint8_t*>(&into->words[h]));
     const uint16_t fa = c.alpha, under = static_cast<uint16_t>(255 - fa);
-    const uint16_t weights[8] = {static_cast<uint16_t>(c.red * fa),
-                                 static_cast<uint16_t>(c.green * fa),
-                                 static_cast<uint16_t>(c.blue * fa), 255 * 255, under, under,
-                                 under, 0};
+    const uint16_t weights[8] = {
+        static_cast<uint16_t>(c.red * fa), static_cast<uint16_t>(c.green * fa),
+        static_cast<uint16_t>(c.blue * fa), 255 * 255, under, under, under, 0};
     std::memcpy(into->weights[h], weights, sizeof weights);
   }
   into->opaque = LongestRun(into->words, 255);
@@ -129,8 +128,8 @@ struct RgbaRow {
   }
   FireWeights Two(int32_t x) const {
     constexpr int kAlpha = _MM_SHUFFLE(3, 3, 3, 3);
-    const __m128i f = _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(rgba + 4 * x)),
-                                        _mm_setzero_si128());
+    const __m128i f = _mm_unpacklo_epi8(
+        _mm_loadl_epi64(reinterpret_cast<const __m128i*>(rgba + 4 * x)), _mm_setzero_si128());
     const __m128i fa = _mm_shufflehi_epi16(_mm_shufflelo_epi16(f, kAlpha), kAlpha);
     const __m128i colour = _mm_set_epi16(0, -1, -1, -1, 0, -1, -1, -1);
     constexpr short kOpaque = static_cast<short>(255 * 255);
@@ -183,9 +182,8 @@ void OverByRule(const FireRow& fire, const OverRowTarget& at, int32_t x, int32_t
 // Whether four RGBA pixels' alphas are all `alpha`.
 inline bool AlphasAre(__m128i v, uint32_t alpha) {
   const __m128i mask = _mm_set1_epi32(static_cast<int>(kOpaqueBlack));
-  return _mm_movemask_epi8(_mm_cmpeq_epi32(_mm_and_si128(v, mask),
-                                           _mm_set1_epi32(static_cast<int>(alpha << 24)))) ==
-         0xFFFF;
+  return _mm_movemask_epi8(_mm_cmpeq_epi32(
+             _mm_and_si128(v, mask), _mm_set1_epi32(static_cast<int>(alpha << 24)))) == 0xFFFF;
 }
 
 // Four opaque RGBA pixels' red, green and blue in the low twelve bytes, the rest 0 (opaque,
@@ -194,11 +192,10 @@ inline __m128i RgbOfFour(__m128i v) {
   // Each half's two pixels into its low six bytes, then the halves side by side.
   const __m128i first = _mm_set_epi32(0, 0x00FFFFFF, 0, 0x00FFFFFF);
   const __m128i second = _mm_set_epi32(0x00FFFFFF, 0, 0x00FFFFFF, 0);
-  const __m128i halves = _mm_or_si128(_mm_and_si128(v, first),
-                                      _mm_srli_epi64(_mm_and_si128(v, second), 8));
+  const __m128i halves =
+      _mm_or_si128(_mm_and_si128(v, first), _mm_srli_epi64(_mm_and_si128(v, second), 8));
   const __m128i low = _mm_set_epi32(0, 0, -1, -1);
-  return _mm_or_si128(_mm_and_si128(halves, low),
-                      _mm_srli_si128(_mm_andnot_si128(low, halves), 2));
+  return _mm_or_si128(_mm_and_si128(halves, low), _mm_srli_si128(_mm_andnot_si128(low, halves), 2));
 }
 
 // The four pixels from x of a source (null: opaque black).
@@ -247,9 +244,7 @@ inline void SixteenOver(const FireRow& fire, const OverRowTarget& at, int32_t x,
   }
 }
 
-inline void Store(__m128i v, uint8_t* to) {
-  _mm_storeu_si128(reinterpret_cast<__m128i*>(to), v);
-}
+inline void Store(__m128i v, uint8_t* to) { _mm_storeu_si128(reinterpret_cast<__m128i*>(to), v); }
 #endif
 
 // One row of `count` pixels, sixteen at a time where it can.
@@ -290,8 +285,8 @@ void OverRowIn(const FireRow& fire, const OverRowTarget& at, int32_t count) {
 
 // The source's row y, where there is a source of the output's size.
 const uint8_t* SourceRow(const ConstPixelView& source, const PixelView& output, int32_t y) {
-  const bool fits = !source.Empty() && source.width == output.width &&
-                    source.height == output.height;
+  const bool fits =
+      !source.Empty() && source.width == output.width && source.height == output.height;
   return fits ? source.Row(y) : nullptr;
 }
 
@@ -333,5 +328,5 @@ void LayOver(const ConstPixelView& fire, const ConstPixelView& source, const Pix
 
 void RgbOverBlack(const uint8_t* rgba, int32_t count, uint8_t* rgb) {
   OverRow<3, false>(RgbaRow{rgba}, {nullptr, PixelLayout::kRgba, rgb, PixelLayout::kRgbWeighted},
-             count);
+                    count);
 }

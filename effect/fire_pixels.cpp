@@ -238,7 +238,9 @@ void ColourHeatInto(const uint8_t* field, int32_t stride, const FlamePixel colou
   }
   if (output.layout == PixelLayout::kRgbWeighted) return;  // coloured over black (fire_over.h)
   uint32_t finished[256];
-  for (int h = 0; h < 256; ++h) PutPixel(output.layout, colours[h], reinterpret_cast<uint8_t*>(&finished[h]));
+  for (int h = 0; h < 256; ++h) {
+    PutPixel(output.layout, colours[h], reinterpret_cast<uint8_t*>(&finished[h]));
+  }
   std::memset(output.Row(0), 0, static_cast<size_t>(output.width) * 4);
   FastColourRows(field, stride, output.width, output.height, finished, output.top,
                  output.rowBytes);
