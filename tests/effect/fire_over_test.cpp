@@ -59,10 +59,12 @@ TEST(FireOver, MatchesValuesWorkedOutByHand) {
 
 // Every fire alpha with every fire colour over every opaque colour: a row, sixteen at a time,
 // gives what a column, a pixel at a time by the rule, gives; so does the heat coloured over it
-// (the second row of a field: the first has no fire).
+// (the second row of a field: the first has no fire), and so does the fire over black.
 TEST(FireOver, SixteenAtATimeGiveTheRulesBytes) {
   const int32_t n = 65536;
   std::vector<uint8_t> fire(size_t(n) * 4), source(size_t(n) * 8), heat(size_t(n) * 2);
+  std::vector<uint8_t> black(size_t(n) * 4), rgb(size_t(n) * 3);
+  for (size_t i = 3; i < black.size(); i += 4) black[i] = 255;
   for (int32_t i = 0; i < n; ++i) {
     const uint8_t k = uint8_t(i >> 8), j = uint8_t(i);
     const uint8_t under[4] = {j, k, uint8_t(~j), 255};
@@ -86,6 +88,8 @@ TEST(FireOver, SixteenAtATimeGiveTheRulesBytes) {
       ASSERT_TRUE(std::equal(byRule.begin(), byRule.end(), coloured.begin() + n * PixelBytes(layout)))
           << "alpha " << fa << ", coloured";
     }
+    RgbOverBlack(fire.data(), n, rgb.data());  // an MP4's frames
+    ASSERT_EQ(rgb, Over(fire, black, PixelLayout::kRgbWeighted, 1)) << "alpha " << fa << ", over black";
   }
 }
 
