@@ -46,10 +46,9 @@ inline __m128i OverTwo(const FireWeights& fire, __m128i source) {
 struct HeatRun {
   int low = 1, high = 0;  // empty
 #if defined(__SSE2__)
+  __m128i least, most;  // low and high in every byte
   bool Holds(__m128i heats) const {
     if (low > high) return false;
-    const __m128i least = _mm_set1_epi8(static_cast<char>(low));
-    const __m128i most = _mm_set1_epi8(static_cast<char>(high));
     const __m128i within = _mm_and_si128(_mm_cmpeq_epi8(_mm_max_epu8(heats, least), heats),
                                          _mm_cmpeq_epi8(_mm_min_epu8(heats, most), heats));
     return _mm_movemask_epi8(within) == 0xFFFF;
@@ -69,9 +68,16 @@ HeatRun LongestRun(const uint32_t words[256], uint32_t alpha) {
   for (int h = 0; h < 256;) {
     int end = h;
     while (end < 256 && words[end] >> 24 == alpha) ++end;
-    if (end - h > longest.high - longest.low + 1) longest = HeatRun{h, end - 1};
+    if (end - h > longest.high - longest.low + 1) {
+      longest.low = h;
+      longest.high = end - 1;
+    }
     h = end > h ? end : h + 1;
   }
+#if defined(__SSE2__)
+  longest.least = _mm_set1_epi8(static_cast<char>(longest.low));
+  longest.most = _mm_set1_epi8(static_cast<char>(longest.high));
+#endif
   return longest;
 }
 
