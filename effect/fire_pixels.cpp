@@ -169,6 +169,19 @@ void PutPixel(PixelLayout layout, const FlamePixel& pixel, uint8_t* into) {
   std::memcpy(into, bytes, static_cast<size_t>(PixelBytes(layout) == 3 ? 3 : 4));
 }
 
+void RgbaFromHostPixels(const FlamePixel* pixels, int32_t count, uint8_t* rgba) {
+  int32_t i = 0;
+#if defined(__SSE2__)
+  const uint8_t* in = reinterpret_cast<const uint8_t*>(pixels);
+  for (; i + 4 <= count; i += 4) {
+    const __m128i four = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + 4 * i));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(rgba + 4 * i),
+                     _mm_or_si128(_mm_srli_epi32(four, 8), _mm_slli_epi32(four, 24)));
+  }
+#endif
+  for (; i < count; ++i) PutPixel(PixelLayout::kRgba, pixels[i], rgba + 4 * i);
+}
+
 void ReadSourceRow(const ConstPixelView& source, int32_t y, FlamePixel* into) {
   const uint8_t* row = source.Row(y);
   switch (source.layout) {

@@ -39,6 +39,9 @@ FlameSourceImage SourceImageOf(const WatchedSource& source, FlamePixel* rowBuffe
 // with each colour times alpha, round(c × a / 255); PixelBytes(layout) bytes.
 void PutPixel(PixelLayout layout, const FlamePixel& pixel, uint8_t* into);
 
+// `count` host pixels as RGBA bytes: the turn that reading RGBA makes, back.
+void RgbaFromHostPixels(const FlamePixel* pixels, int32_t count, uint8_t* rgba);
+
 // The field (`stride` cells a row) coloured into `output`, each heat h as colours[h]: every
 // row but the top one, which stays transparent as the host's output starts. Not into RGB
 // weighted by alpha: that is the fire over black (effect/fire_over.h).

@@ -7,9 +7,9 @@
 #include <initializer_list>
 
 #include "cli/platform/cli_error.h"
-#include "effect/fire_over.h"
 #include "cli/platform/file_system.h"
 #include "cli/platform/interrupt_cleanup.h"
+#include "effect/fire_over.h"
 #if defined(FYREL_HAVE_LIBAV)
 #include "cli/media/yuv_frames.h"
 #else
