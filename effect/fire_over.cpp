@@ -250,11 +250,41 @@ inline void SixteenOver(const FireRow& fire, const OverRowTarget& at, int32_t x,
   }
 }
 
-inline void Store(__m128i v, uint8_t* to) { _mm_storeu_si128(reinterpret_cast<__m128i*>(to), v); }
+// The output is written and not read again here: streaming stores keep it out of the cache,
+// which the source and the heat need, where a row starts on 16 bytes as they want.
+template <bool kStream>
+inline void Store(__m128i v, uint8_t* to) {
+  __m128i* const at = reinterpret_cast<__m128i*>(to);
+  if (kStream) {
+    _mm_stream_si128(at, v);
+  } else {
+    _mm_storeu_si128(at, v);
+  }
+}
+
+// Sixteen pixels at a time: four stores, or three of RGB.
+template <int kBytes, bool kSource, bool kStream, typename FireRow>
+int32_t Sixteens(const FireRow& fire, const OverRowTarget& at, int32_t count) {
+  int32_t x = 0;
+  for (; x + 16 <= count; x += 16) {
+    __m128i v[4];
+    SixteenOver<kBytes, kSource>(fire, at, x, v);
+    uint8_t* const to = at.out + static_cast<ptrdiff_t>(x) * kBytes;
+    if (kBytes == 4) {
+      for (int q = 0; q < 4; ++q) Store<kStream>(v[q], to + 16 * q);
+    } else {
+      Store<kStream>(_mm_or_si128(v[0], _mm_slli_si128(v[1], 12)), to);
+      Store<kStream>(_mm_or_si128(_mm_srli_si128(v[1], 4), _mm_slli_si128(v[2], 8)), to + 16);
+      Store<kStream>(_mm_or_si128(_mm_srli_si128(v[2], 8), _mm_slli_si128(v[3], 4)), to + 32);
+    }
+  }
+  return x;
+}
 #endif
 
-// One row of `count` pixels, sixteen at a time where it can.
-template <int kBytes, bool kSource, typename FireRow>
+// One row of `count` pixels, sixteen at a time where it can; streamed where `kStream` and
+// the row allows it.
+template <int kBytes, bool kSource, bool kStream = true, typename FireRow>
 void OverRow(const FireRow& fire, const OverRowTarget& at, int32_t count) {
   int32_t x = 0;
   const auto byRule = [&](int32_t n) {
@@ -262,19 +292,9 @@ void OverRow(const FireRow& fire, const OverRowTarget& at, int32_t count) {
     x += n;
   };
 #if defined(__SSE2__)
-  // Sixteen pixels at a time: four stores, or three of RGB.
-  for (; x + 16 <= count; x += 16) {
-    __m128i v[4];
-    SixteenOver<kBytes, kSource>(fire, at, x, v);
-    uint8_t* const to = at.out + static_cast<ptrdiff_t>(x) * kBytes;
-    if (kBytes == 4) {
-      for (int q = 0; q < 4; ++q) Store(v[q], to + 16 * q);
-    } else {
-      Store(_mm_or_si128(v[0], _mm_slli_si128(v[1], 12)), to);
-      Store(_mm_or_si128(_mm_srli_si128(v[1], 4), _mm_slli_si128(v[2], 8)), to + 16);
-      Store(_mm_or_si128(_mm_srli_si128(v[2], 8), _mm_slli_si128(v[3], 4)), to + 32);
-    }
-  }
+  x = kStream && (reinterpret_cast<uintptr_t>(at.out) & 15) == 0
+          ? Sixteens<kBytes, kSource, true>(fire, at, count)
+          : Sixteens<kBytes, kSource, false>(fire, at, count);
 #endif
   while (x < count) byRule(count - x < 4 ? count - x : 4);
 }
@@ -287,6 +307,13 @@ void OverRowIn(const FireRow& fire, const OverRowTarget& at, int32_t count) {
   } else {
     rgb ? OverRow<3, false>(fire, at, count) : OverRow<4, false>(fire, at, count);
   }
+}
+
+// The streamed pixels are in memory before anyone reads the output.
+inline void Fenced() {
+#if defined(__SSE2__)
+  _mm_sfence();
+#endif
 }
 
 // The source's row y, where there is a source of the output's size.
@@ -318,6 +345,7 @@ void ColourHeatOver(const uint8_t* field, int32_t stride, const FlamePixel colou
     OverRowIn(fire, {SourceRow(source, output, y), source.layout, output.Row(y), output.layout},
               output.width);
   }
+  Fenced();
 }
 
 void LayOver(const ConstPixelView& fire, const ConstPixelView& source, const PixelView& output) {
@@ -330,9 +358,11 @@ void LayOver(const ConstPixelView& fire, const ConstPixelView& source, const Pix
               {SourceRow(source, output, y), source.layout, output.Row(y), output.layout},
               output.width);
   }
+  Fenced();
 }
 
 void RgbOverBlack(const uint8_t* rgba, int32_t count, uint8_t* rgb) {
-  OverRow<3, false>(RgbaRow{rgba}, {nullptr, PixelLayout::kRgba, rgb, PixelLayout::kRgbWeighted},
-                    count);
+  // Read at once by its caller: kept in the cache.
+  OverRow<3, false, false>(RgbaRow{rgba},
+                           {nullptr, PixelLayout::kRgba, rgb, PixelLayout::kRgbWeighted}, count);
 }
