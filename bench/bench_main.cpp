@@ -60,6 +60,7 @@ int main(int argc, char** argv) {
   RegisterRenderBenchmarks();
   RegisterPassBenchmarks();
   RegisterInstanceBenchmarks();
+  RegisterOverBenchmarks();
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
   benchmark::RunSpecifiedBenchmarks();

@@ -9,6 +9,10 @@ void RegisterRenderBenchmarks();
 // Registers "passes/<engine>/<size>": one render's passes, each timed, as counters.
 void RegisterPassBenchmarks();
 
+// Registers "over/<size>/<colour|rgba|rgb>": the renderer's colouring of the heat, alone and
+// laid over its source.
+void RegisterOverBenchmarks();
+
 // Registers "instances/<size>/threads:1" and "threads:2": frei0r instances, one per thread.
 void RegisterInstanceBenchmarks();
 

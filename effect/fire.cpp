@@ -4,6 +4,7 @@
 #include <cstring>
 #include <new>
 
+#include "effect/fire_over.h"
 #include "effect/fire_pixels.h"
 #include "flame/heat_colour.h"
 #include "flame/page_memory.h"
@@ -87,11 +88,26 @@ bool Fire::Render(int32_t frame, int32_t width, int32_t height, const ConstPixel
 }
 
 bool Fire::Render(int32_t frame, const ConstPixelView& source, const PixelView& output) {
+  return RenderColoured(frame, source, output, false);
+}
+
+bool Fire::RenderOver(int32_t frame, const ConstPixelView& source, const PixelView& output) {
+  return LaysOver(source, output) && RenderColoured(frame, source, output, true);
+}
+
+bool Fire::RenderColoured(int32_t frame, const ConstPixelView& source, const PixelView& output,
+                          bool over) {
   if (!Render(frame, output.width, output.height, source)) return false;
   if (!sequence_.field || output.Empty()) return true;
   FlamePixel colours[256];
   Colours(colours);
-  ColourHeatInto(sequence_.field, sequence_.width, colours, output);
+  // RGB weighted by alpha is the fire over black, as a video without alpha shows it.
+  if (over || output.layout == PixelLayout::kRgbWeighted) {
+    ColourHeatOver(sequence_.field, sequence_.width, colours, over ? source : ConstPixelView{},
+                   output);
+  } else {
+    ColourHeatInto(sequence_.field, sequence_.width, colours, output);
+  }
   return true;
 }
 

@@ -57,6 +57,10 @@ class Fire {
   // coloured into `output`, whose size is the frame's. False when the buffers of a new frame
   // size cannot be had: nothing is written, and the next render tries again.
   bool Render(int32_t frame, const ConstPixelView& source, const PixelView& output);
+  // The same, the heat coloured over the source ("over" with straight alpha,
+  // effect/fire_over.h) as each row is written; an empty source is opaque black. False, with
+  // nothing rendered, also for layouts the over does not take (LaysOver).
+  bool RenderOver(int32_t frame, const ConstPixelView& source, const PixelView& output);
   // The same for a width x height frame, coloured by the caller from Heat() and Colours();
   // each source row the render reads is shown to `watcher` where there is one.
   bool Render(int32_t frame, int32_t width, int32_t height, const ConstPixelView& source,
@@ -86,6 +90,9 @@ class Fire {
   FlameSequenceData& Buffers() { return sequence_; }
 
  private:
+  bool RenderColoured(int32_t frame, const ConstPixelView& source, const PixelView& output,
+                      bool over);
+
   EffectValues values_ = DefaultEffectValues();
   FlameState state_;
   FlameSequenceData sequence_{};

@@ -138,29 +138,6 @@ bool ReadInPlace(const ConstPixelView& source, FlameByteOrder* order) {
   return false;
 }
 
-// round(v / 255) for v up to 255 × 255.
-inline uint8_t DivideBy255(uint32_t v) { return static_cast<uint8_t>((v + 127) / 255); }
-
-// A host pixel as four bytes in `layout`'s order.
-uint32_t WordIn(PixelLayout layout, const FlamePixel& pixel) {
-  uint8_t bytes[4] = {pixel.red, pixel.green, pixel.blue, pixel.alpha};
-  uint32_t word;
-  switch (layout) {
-    case PixelLayout::kHostArgb:
-      std::memcpy(&word, &pixel, 4);
-      return word;
-    case PixelLayout::kRgba:
-      break;
-    case PixelLayout::kRgbaPremultiplied:
-      for (int c = 0; c < 3; ++c) bytes[c] = DivideBy255(bytes[c] * uint32_t{pixel.alpha});
-      break;
-    case PixelLayout::kRgbaFloat:  // four floats a pixel: coloured apart
-      break;
-  }
-  std::memcpy(&word, bytes, 4);
-  return word;
-}
-
 // Each byte c of a colour as c / 255.
 void ColourHeatRowsOfFloats(const uint8_t* field, int32_t stride, const FlamePixel colours[256],
                             const PixelView& output) {
@@ -198,7 +175,40 @@ void ColourHeatRowsOfFloats(const uint8_t* field, int32_t stride, const FlamePix
 #endif
 }
 
+// round(v / 255) for v up to 255 × 255.
+inline uint8_t DivideBy255(uint32_t v) { return static_cast<uint8_t>((v + 127) / 255); }
+
 }  // namespace
+
+void PutPixel(PixelLayout layout, const FlamePixel& pixel, uint8_t* into) {
+  uint8_t bytes[4] = {pixel.red, pixel.green, pixel.blue, pixel.alpha};
+  switch (layout) {
+    case PixelLayout::kHostArgb:
+      std::memcpy(into, &pixel, 4);
+      return;
+    case PixelLayout::kRgba:
+    case PixelLayout::kRgbaFloat:  // four floats a pixel: coloured apart
+      break;
+    case PixelLayout::kRgbaPremultiplied:
+    case PixelLayout::kRgbWeighted:
+      for (int c = 0; c < 3; ++c) bytes[c] = DivideBy255(bytes[c] * uint32_t{pixel.alpha});
+      break;
+  }
+  std::memcpy(into, bytes, static_cast<size_t>(PixelBytes(layout) == 3 ? 3 : 4));
+}
+
+void RgbaFromHostPixels(const FlamePixel* pixels, int32_t count, uint8_t* rgba) {
+  int32_t i = 0;
+#if defined(__SSE2__)
+  const uint8_t* in = reinterpret_cast<const uint8_t*>(pixels);
+  for (; i + 4 <= count; i += 4) {
+    const __m128i four = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + 4 * i));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(rgba + 4 * i),
+                     _mm_or_si128(_mm_srli_epi32(four, 8), _mm_slli_epi32(four, 24)));
+  }
+#endif
+  for (; i < count; ++i) PutPixel(PixelLayout::kRgba, pixels[i], rgba + 4 * i);
+}
 
 void ReadSourceRow(const ConstPixelView& source, int32_t y, FlamePixel* into) {
   const uint8_t* row = source.Row(y);
@@ -223,6 +233,11 @@ void ReadSourceRow(const ConstPixelView& source, int32_t y, FlamePixel* into) {
       return;
     case PixelLayout::kRgbaFloat:
       HostPixelsFromFloats(reinterpret_cast<const float*>(row), source.width, into);
+      return;
+    case PixelLayout::kRgbWeighted:
+      for (int32_t x = 0; x < source.width; ++x, row += 3) {
+        into[x] = FlamePixel{255, row[0], row[1], row[2]};
+      }
       return;
   }
 }
@@ -298,8 +313,11 @@ void ColourHeatRows(const uint8_t* field, int32_t stride, const FlamePixel colou
     ColourHeatRowsOfFloats(field, stride, colours, output);
     return;
   }
+  if (output.layout == PixelLayout::kRgbWeighted) return;  // coloured over black (fire_over.h)
   uint32_t finished[256];
-  for (int h = 0; h < 256; ++h) finished[h] = WordIn(output.layout, colours[h]);
+  for (int h = 0; h < 256; ++h) {
+    PutPixel(output.layout, colours[h], reinterpret_cast<uint8_t*>(&finished[h]));
+  }
   FastColourRows(field, stride, output.width, output.height, finished, output.top,
                  output.rowBytes);
 }

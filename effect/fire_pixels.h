@@ -57,8 +57,16 @@ class WatchedSource {
   mutable const FlamePixel* read_ = nullptr;
 };
 
+// A pixel with straight alpha as an 8-bit `layout` holds it: in the host's order, as RGBA, or
+// with each colour times alpha, round(c × a / 255); PixelBytes(layout) bytes.
+void PutPixel(PixelLayout layout, const FlamePixel& pixel, uint8_t* into);
+
+// `count` host pixels as RGBA bytes: the turn that reading RGBA makes, back.
+void RgbaFromHostPixels(const FlamePixel* pixels, int32_t count, uint8_t* rgba);
+
 // The field (`stride` cells a row) coloured into `output`, each heat h as colours[h]: every
-// row but the top one, which stays transparent as the host's output starts.
+// row but the top one, which stays transparent as the host's output starts. Not into RGB
+// weighted by alpha: that is the fire over black (effect/fire_over.h).
 void ColourHeatInto(const uint8_t* field, int32_t stride, const FlamePixel colours[256],
                     const PixelView& output);
 // The same for every row of `output`, from as many rows of the field. The pixels are streamed

@@ -12,11 +12,13 @@ enum class PixelLayout : uint8_t {
   kRgba,      // 8-bit red, green, blue, alpha, straight alpha (frei0r, the page, PNG files)
   kRgbaPremultiplied,  // 8-bit red, green, blue, alpha, colours times alpha (OBS's textures)
   kRgbaFloat, // 32-bit float red, green, blue, alpha, straight alpha, 0..1 (OpenFX hosts)
+  kRgbWeighted,  // 8-bit red, green, blue, each times alpha: over black, as a video without
+                 // alpha shows it (read back as opaque)
 };
 
 // Bytes of one pixel in `layout`.
 constexpr int32_t PixelBytes(PixelLayout layout) {
-  return layout == PixelLayout::kRgbaFloat ? 16 : 4;
+  return layout == PixelLayout::kRgbaFloat ? 16 : layout == PixelLayout::kRgbWeighted ? 3 : 4;
 }
 
 template <typename Byte>

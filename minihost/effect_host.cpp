@@ -7,8 +7,10 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "effect/fire_pixels.h"
 #include "host/effect_commands.h"
-#include "minihost/rgba_pixels.h"
+
+static_assert(sizeof(PF_Pixel) == sizeof(FlamePixel), "the host's pixels are the engine's");
 
 namespace {
 
@@ -198,7 +200,11 @@ void EffectHost::SetInput(const PF_Pixel* pixels, int32_t width, int32_t height,
 void EffectHost::SetInputRgba(const uint8_t* rgba, int32_t width, int32_t height) {
   PF_Pixel* pixels = InputPixels(width, height);
   if (rgba) {
-    HostPixelsFromRgba(rgba, input_.size(), pixels);
+    const ConstPixelView from = PackedView(rgba, width, height, PixelLayout::kRgba);
+    for (int32_t y = 0; y < height; ++y) {
+      PF_Pixel* row = pixels + static_cast<size_t>(y) * static_cast<size_t>(width);
+      ReadSourceRow(from, y, reinterpret_cast<FlamePixel*>(row));
+    }
   } else {
     std::fill(input_.begin(), input_.end(), PF_Pixel{0, 0, 0, 0});
   }
@@ -215,7 +221,13 @@ PF_Pixel* EffectHost::InputPixels(int32_t width, int32_t height) {
 }
 
 void EffectHost::OutputRgba(uint8_t* rgba) const {
-  RgbaFromHostPixels(output_.data(), inData_.width, outputRows_, outputStride_, rgba);
+  const int32_t width = inData_.width;
+  for (int32_t y = 0; y < outputRows_; ++y) {
+    const PF_Pixel* row =
+        output_.data() + static_cast<size_t>(y) * static_cast<size_t>(outputStride_);
+    RgbaFromHostPixels(reinterpret_cast<const FlamePixel*>(row), width,
+                       rgba + static_cast<size_t>(y) * static_cast<size_t>(width) * 4);
+  }
 }
 
 PF_ParamDef* const* EffectHost::ParamArray() {

@@ -35,21 +35,10 @@ bool ObsFire::Step(const uint8_t* source, uint32_t sourceRowBytes, const EffectV
   const ConstPixelView from{source, sourceRowBytes, width_, height_,
                             PixelLayout::kRgbaPremultiplied};
   const PixelView to{out, outRowBytes, width_, height_, PixelLayout::kRgbaPremultiplied};
-  // Alone, the fire is coloured straight into OBS's bytes; over the source, row by row here.
-  if (!(fireAlone ? fire_.Render(frame, from, to) : fire_.Render(frame, width_, height_, from))) {
+  // The fire is coloured straight into OBS's bytes, alone or over the source.
+  if (!(fireAlone ? fire_.Render(frame, from, to) : fire_.RenderOver(frame, from, to))) {
     return false;
   }
   frame_ = frame;
-  if (fireAlone) return true;
-  FlamePixel colours[256];
-  fire_.Colours(colours);
-  MakeOverColours(colours, &colours_);
-  const uint8_t* heat = fire_.Heat();
-  for (int32_t y = 0; y < height_; ++y) {
-    // The top row is clear: every heat of it coloured transparent.
-    PremultipliedFireOver(heat + static_cast<size_t>(y) * static_cast<size_t>(width_),
-                          y == 0 ? clear_ : colours_, from.Row(y), width_,
-                          to.Row(y));
-  }
   return true;
 }

@@ -9,7 +9,6 @@
 #include <memory>
 
 #include "effect/fire.h"
-#include "obs/obs_pixels.h"
 
 class ObsFire {
  public:
@@ -38,6 +37,4 @@ class ObsFire {
   int32_t width_;
   int32_t height_;
   int32_t frame_ = 0;
-  OverColours colours_;  // the last frame's, laid over the source
-  OverColours clear_{};  // every heat transparent black
 };

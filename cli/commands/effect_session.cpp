@@ -22,11 +22,12 @@ class FireSession : public EffectSession {
     }
   }
 
-  std::string Render(int32_t frame, const uint8_t* sourceRgba, uint8_t* outputRgba,
-                     int32_t width, int32_t height) override {
+  std::string Render(int32_t frame, const uint8_t* sourceRgba, const PixelView& output,
+                     bool over) override {
     const ConstPixelView source =
-        sourceRgba ? PackedView(sourceRgba, width, height, PixelLayout::kRgba) : ConstPixelView{};
-    if (fire_.Render(frame, source, PackedView(outputRgba, width, height, PixelLayout::kRgba))) {
+        sourceRgba ? PackedView(sourceRgba, output.width, output.height, PixelLayout::kRgba)
+                   : ConstPixelView{};
+    if (over ? fire_.RenderOver(frame, source, output) : fire_.Render(frame, source, output)) {
       return "";
     }
     return "the effect failed to render frame " + std::to_string(frame) + ": out of memory";

@@ -20,11 +20,12 @@ class EffectSession {
   // wins); only those given as keys when `keyedOnly`. Throws a CliError for a parameter the
   // effect lacks.
   virtual void Apply(const std::vector<ParamSetting>& params, int32_t frame, bool keyedOnly) = 0;
-  // Frame `frame` of one sequence, width x height, fed by `sourceRgba` (RGBA of that size,
-  // rows top first; null: nothing) and written to `outputRgba` (the same). An empty text when
-  // it is done, else what went wrong.
-  virtual std::string Render(int32_t frame, const uint8_t* sourceRgba, uint8_t* outputRgba,
-                             int32_t width, int32_t height) = 0;
+  // Frame `frame` of one sequence, fed by `sourceRgba` (RGBA of the output's size, rows top
+  // first; null: nothing) and written into `output` (rows packed; kRgba, or kRgbWeighted for a
+  // video without alpha): the effect alone, or laid over its source when `over` (effect/fire_over.h). An
+  // empty text when it is done, else what went wrong.
+  virtual std::string Render(int32_t frame, const uint8_t* sourceRgba, const PixelView& output,
+                             bool over) = 0;
   // The values the effect holds now, by the table's index. Throws a CliError when a plug-in
   // does not declare them all.
   virtual EffectValues Values() const = 0;

@@ -3,7 +3,11 @@
 // (--plugin), or the effect's own entry for its About text.
 #include "cli/commands/effect_session.h"
 
+#include <utility>
+#include <vector>
+
 #include "cli/platform/cli_error.h"
+#include "effect/fire_over.h"
 #include "host/effect_main.h"
 #include "minihost/effect_host.h"
 
@@ -57,8 +61,9 @@ class PluginSession : public EffectSession {
     }
   }
 
-  std::string Render(int32_t frame, const uint8_t* sourceRgba, uint8_t* outputRgba,
-                     int32_t width, int32_t height) override {
+  std::string Render(int32_t frame, const uint8_t* sourceRgba, const PixelView& output,
+                     bool over) override {
+    const int32_t width = output.width, height = output.height;
     if (width != host_.FrameWidth() || height != host_.FrameHeight()) {
       host_.SetFrame(width, height);
     }
@@ -70,7 +75,18 @@ class PluginSession : public EffectSession {
              (err == PF_Err_OUT_OF_MEMORY ? ": out of memory" : "") + " (host error " +
              std::to_string(err) + ")";
     }
-    host_.OutputRgba(outputRgba);
+    if (!over && output.layout == PixelLayout::kRgba) {
+      host_.OutputRgba(output.top);
+      return "";
+    }
+    // Read back beside the output, then laid over the source, or over black.
+    rgba_.resize(static_cast<size_t>(width) * height * 4);
+    host_.OutputRgba(rgba_.data());
+    const ConstPixelView source = over && sourceRgba
+                                      ? PackedView(sourceRgba, width, height, PixelLayout::kRgba)
+                                      : ConstPixelView{};
+    LayOver(PackedView(std::as_const(rgba_).data(), width, height, PixelLayout::kRgba), source,
+            output);
     return "";
   }
 
@@ -89,6 +105,7 @@ class PluginSession : public EffectSession {
 
  private:
   EffectHost host_;
+  std::vector<uint8_t> rgba_;  // the plug-in's output, where it is laid over something
 };
 
 }  // namespace

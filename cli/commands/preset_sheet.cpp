@@ -23,9 +23,9 @@ RgbaImage PresetFrame(const EffectPreset& preset) {
   image.height = source.height;
   image.pixels.resize(source.pixels.size());
   for (int32_t frame = 1; frame <= kPresetSheetFrame; ++frame) {
-    if (!effect->Render(frame, source.pixels.data(), image.pixels.data(), source.width,
-                        source.height)
-             .empty()) {
+    const PixelView output =
+        PackedView(image.pixels.data(), source.width, source.height, PixelLayout::kRgba);
+    if (!effect->Render(frame, source.pixels.data(), output, false).empty()) {
       throw CliError(std::string("the effect failed to render preset ") + preset.name);
     }
   }

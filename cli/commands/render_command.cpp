@@ -7,7 +7,6 @@
 
 #include "cli/commands/commands.h"
 #include "cli/commands/effect_session.h"
-#include "cli/media/composite.h"
 #include "cli/media/read_ahead.h"
 #include "cli/media/row_bands.h"
 #include "cli/media/source_frames.h"
@@ -86,7 +85,9 @@ int RunRenderCommand(const Invocation& invocation) {
   plan.videoPath = invocation.videoPath;
   plan.width = width;
   plan.height = height;
-  plan.channels = 4;
+  // A video without alpha and no frame files: the frames are made as it shows them, over black.
+  const bool weighted = !writeFrames && VideoFormatOf(invocation.videoPath) == VideoFormat::kMp4;
+  plan.channels = weighted ? 3 : 4;
   // A video source's own rate and sound, unless --fps says otherwise.
   plan.fps = invocation.fpsGiven || !source->HasRate() ? invocation.fps : source->Rate();
   if (source->HasRate() && !invocation.videoPath.empty()) {
@@ -161,21 +162,15 @@ int RunRenderCommand(const Invocation& invocation) {
     }
     // Values given as keys take their value at this frame before the effect sees it.
     if (keyed) effect->Apply(invocation.params, frame, true);
-    // The fire goes straight into the buffer that goes out.
-    std::vector<uint8_t> rgba = output.TakeBuffer();
-    rgba.resize(pixels * 4);
+    // The fire goes straight into the buffer that goes out, over its source where asked.
+    std::vector<uint8_t> samples = output.TakeBuffer();
+    samples.resize(pixels * plan.channels);
+    const PixelView into = PackedView(samples.data(), width, height,
+                                      weighted ? PixelLayout::kRgbWeighted : PixelLayout::kRgba);
     const std::string failed =
-        effect->Render(frame, sourceRgba.data(), rgba.data(), width, height);
+        effect->Render(frame, sourceRgba.data(), into, invocation.compositeOver);
     if (!failed.empty()) stopRun(failed);
-    if (invocation.compositeOver) {
-      // The rows shared out among the cores.
-      const size_t rowBytes = static_cast<size_t>(width) * 4;
-      InRowBands(height, [&](int32_t first, int32_t end) {
-        CompositeOver(sourceRgba.data() + first * rowBytes, rgba.data() + first * rowBytes,
-                      (end - first) * rowBytes / 4);
-      });
-    }
-    output.Put(frame, std::move(rgba));
+    output.Put(frame, std::move(samples));
     ++made;
     progress.Update(made);
   }

@@ -9,6 +9,7 @@
 #include "cli/platform/cli_error.h"
 #include "cli/platform/file_system.h"
 #include "cli/platform/interrupt_cleanup.h"
+#include "effect/fire_over.h"
 #if defined(FYREL_HAVE_LIBAV)
 #include "cli/media/footage_module.h"
 #else
@@ -218,7 +219,7 @@ void VideoEncoder::AddFrame(const uint8_t* samples) {
     const size_t pixels = static_cast<size_t>(job_.width) * job_.height;
     for (size_t done = 0; done < pixels; done += kBlock) {
       const size_t count = std::min(kBlock, pixels - done);
-      PremultiplyToRgb(samples + done * 4, count, premultiplied_.data());
+      RgbOverBlack(samples + done * 4, static_cast<int32_t>(count), premultiplied_.data());
       if (!ffmpeg_->Write(premultiplied_.data(), count * 3)) Fail("ffmpeg stopped reading frames");
     }
     return;

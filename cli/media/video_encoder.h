@@ -11,7 +11,6 @@
 #include <string>
 #include <vector>
 
-#include "cli/media/composite.h"
 #include "cli/media/frame_rate.h"
 #include "cli/media/video_probe.h"
 #include "cli/platform/child_process.h"

@@ -13,26 +13,12 @@ extern "C" {
 #include "cli/media/row_bands.h"
 #include "cli/platform/cli_error.h"
 #include "cli/platform/interrupt_cleanup.h"
+#include "effect/fire_over.h"
 
 namespace {
 
 // swscale reads and writes whole vectors: a little past a row's end, and so past a buffer's.
 constexpr size_t kPadding = 64;
-
-// A row of straight RGBA weighted by its alpha, each sample rounded to nearest (c * a / 255),
-// kept as RGBA: swscale passes the fourth byte over and gives the bytes it gives for packed
-// RGB, in fewer steps. An opaque pixel is taken as it is.
-void WeightByAlpha(const uint8_t* rgba, size_t pixels, uint8_t* weighted) {
-  for (size_t i = 0; i < pixels; ++i, rgba += 4, weighted += 4) {
-    const uint32_t alpha = rgba[3];
-    if (alpha == 255) {
-      std::memcpy(weighted, rgba, 4);
-      continue;
-    }
-    for (int c = 0; c < 3; ++c) weighted[c] = static_cast<uint8_t>((rgba[c] * alpha + 127) / 255);
-    weighted[3] = 255;
-  }
-}
 
 class SwscaleYuvFrames final : public YuvFrames {
  public:
@@ -115,7 +101,9 @@ const std::vector<uint8_t>& SwscaleYuvFrames::Convert(const uint8_t* samples) {
       const uint8_t* from = samples + static_cast<size_t>(y) * width_ * channels_;
       uint8_t* to = &rgb_[y * rowBytes];
       if (channels_ == 4) {
-        WeightByAlpha(from, static_cast<size_t>(width_), to);
+        // Weighted by alpha and kept RGBA: swscale passes the fourth byte over and gives the
+        // bytes it gives for packed RGB, in fewer steps.
+        RgbaOverBlack(from, width_, to);
       } else {
         std::memcpy(to, from, static_cast<size_t>(width_) * 3);
       }

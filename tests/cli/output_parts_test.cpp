@@ -19,6 +19,7 @@
 #include "cli/output/progress_line.h"
 #include "cli/platform/cli_error.h"
 #include "cli/platform/file_system.h"
+#include "effect/fire_over.h"
 #include "tests/cli/process_runner.h"
 
 namespace fs = std::filesystem;
@@ -158,7 +159,7 @@ TEST(Video, ArgumentsReadRawFramesAndKeepAlphaWhereTheFormatCan) {
   EXPECT_EQ(After(mp4, "-enc_time_base:v"), "1/30");
   std::vector<uint8_t> rgba = {200, 100, 50, 128, 255, 255, 255, 0, 9, 8, 7, 255};
   std::vector<uint8_t> rgb(9);
-  PremultiplyToRgb(rgba.data(), 3, rgb.data());
+  RgbOverBlack(rgba.data(), 3, rgb.data());
   // 200 * 128 / 255 = 100.4, 100 * 128 / 255 = 50.2, 50 * 128 / 255 = 25.1
   EXPECT_EQ(rgb, (std::vector<uint8_t>{100, 50, 25, 0, 0, 0, 9, 8, 7}));
   EXPECT_EQ(After(mp4, "-c:v"), "libx264");

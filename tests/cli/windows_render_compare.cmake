@@ -45,13 +45,16 @@ set(case1 render --start 0 --frames 8 --birth off --custom-color on --color3 204
 set(case2 render --source ../linux/case1/frame_0007.png --frames 6 --invert-source off
           --velocity 100 --alpha 90 --out case2 --quiet)
 set(case3 preview --size 40x30 --frames 10 --custom-color on --velocity 77 --out case3 --quiet)
-foreach(case case1 case2 case3)
+# The fire laid over that frame, partly transparent where it burns.
+set(case4 render --source ../linux/case1/frame_0007.png --frames 4 --composite over --out case4
+          --quiet)
+foreach(case case1 case2 case3 case4)
   run_fyrel(linux ${${case}})
   run_fyrel(windows ${${case}})
 endforeach()
 
 set(compared 0)
-foreach(case case1 case2 case3)
+foreach(case case1 case2 case3 case4)
   file(GLOB linux_files RELATIVE ${WORK}/linux/${case} ${WORK}/linux/${case}/*)
   file(GLOB windows_files RELATIVE ${WORK}/windows/${case} ${WORK}/windows/${case}/*)
   list(SORT linux_files)

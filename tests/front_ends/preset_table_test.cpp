@@ -51,8 +51,8 @@ TEST(PresetTable, RenderPresetIsItsValuesSetOneByOne) {
     std::unique_ptr<EffectSession> effect = StartEffect("", invocation.params);
     const std::vector<uint8_t> byPreset =
         RenderedFrames([&](int32_t frame, const RgbaImage& source, uint8_t* output) {
-          return effect->Render(frame, source.pixels.data(), output, source.width, source.height)
-              .empty();
+          const PixelView into = PackedView(output, source.width, source.height, PixelLayout::kRgba);
+          return effect->Render(frame, source.pixels.data(), into, false).empty();
         });
     EffectValues values = DefaultEffectValues();
     for (int i = 0; i < preset.count; ++i) {

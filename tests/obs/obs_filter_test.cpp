@@ -16,13 +16,14 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
-#include "cli/media/composite.h"
 #include "cli/png/png_io.h"
 #include "host/effect_commands.h"
 #include "effect/effect_params.h"
 #include "effect/effect_presets.h"
+#include "effect/fire_over.h"
 #include "minihost/effect_host.h"
 #include "pictures/default_source.h"
 
@@ -122,9 +123,11 @@ void ExpectFrames(const std::vector<Frame>& got, const RgbaImage& picture, const
     for (const auto& [name, value] : k < first ? before : after) ASSERT_TRUE(host.SetValue(name, value)) << name;
     host.FrameSetup();
     host.Render(k);
-    Frame want(picture.pixels.size());
-    host.OutputRgba(want.data());
-    if (!alone) CompositeOver(picture.pixels.data(), want.data(), want.size() / 4);
+    Frame fire(picture.pixels.size()), want(picture.pixels.size());
+    host.OutputRgba(fire.data());
+    want = fire;
+    const auto view = [&](auto* pixels) { return PackedView(pixels, picture.width, picture.height, PixelLayout::kRgba); };
+    if (!alone) LayOver(view(std::as_const(fire).data()), view(picture.pixels.data()), view(want.data()));
     for (size_t i = 0; i < want.size(); i += 4)
       for (int c = 0; c < 3; ++c) want[i + c] = uint8_t(std::lround(want[i + c] * want[i + 3] / 255.0));
     if (k >= first) {
