@@ -8,7 +8,6 @@
 #include "cli/commands/commands.h"
 #include "cli/commands/effect_session.h"
 #include "cli/media/read_ahead.h"
-#include "cli/media/row_bands.h"
 #include "cli/media/source_frames.h"
 #include "cli/media/video_encoder.h"
 #include "cli/media/video_probe.h"
