@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "flame/flame_palette.h"
+#include "flame/render_flame.h"
 #include "host/host_interface.h"
 
 inline uint8_t LowByteOf(int32_t value) { return static_cast<uint8_t>(value & 0xFF); }
@@ -14,3 +15,7 @@ inline FlameColor ColorOf(const PF_ParamDef* param) {
   const PF_Pixel& pixel = param->u.cd.value;
   return MakeFlameColor(pixel.red, pixel.green, pixel.blue);
 }
+
+// The parameters' values as a render reads them, by position; the frame's index and size are
+// the caller's.
+FlameRenderValues RenderValuesFromParams(PF_ParamDef* const params[]);

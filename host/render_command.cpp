@@ -5,35 +5,6 @@
 #include "effect/param_positions.h"
 #include "host/param_values.h"
 
-namespace {
-
-FlameRenderValues ReadValues(const PF_InData* in_data, PF_ParamDef* params[]) {
-  FlameRenderValues v{};
-  v.velocity = LowByteOf(params[kParamVelocity]->u.sd.value);
-  v.height = LowByteOf(params[kParamHeight]->u.sd.value);
-  v.soot = LowByteOf(params[kParamSoot]->u.sd.value);
-  v.width = LowByteOf(params[kParamWidth]->u.sd.value);
-  v.amplitude = LowByteOf(params[kParamAmplitude]->u.sd.value);
-  v.alpha = params[kParamAlpha]->u.sd.value;
-  v.color1 = ColorOf(params[kParamColor1]);
-  v.color2 = ColorOf(params[kParamColor2]);
-  v.color3 = ColorOf(params[kParamColor3]);
-  v.color4 = ColorOf(params[kParamColor4]);
-  v.color2Position = LowByteOf(params[kParamColor2Position]->u.sd.value);
-  v.color3Position = LowByteOf(params[kParamColor3Position]->u.sd.value);
-  v.customColor = LowByteOf(params[kParamCustomColor]->u.bd.value);
-  v.birth = params[kParamBirth]->u.bd.value;
-  v.drop = params[kParamDrop]->u.bd.value;
-  v.invertSource = params[kParamInvertSource]->u.bd.value;
-  v.fireDirection = params[kParamFireDirection]->u.ad.value;
-  v.frameIndex = in_data->time_step ? in_data->current_time / in_data->time_step : 1;
-  v.frameWidth = in_data->width;
-  v.frameHeight = in_data->height;
-  return v;
-}
-
-}  // namespace
-
 PF_Err RenderCommand(FlameState& flame, PF_InData* in_data, PF_OutData* out_data,
                      PF_ParamDef* params[], PF_LayerDef* output) {
   PF_UtilCallbacks* utils = in_data->utils;
@@ -42,7 +13,10 @@ PF_Err RenderCommand(FlameState& flame, PF_InData* in_data, PF_OutData* out_data
   auto* sequence = static_cast<FlameSequenceData*>(utils->host_lock_handle(out_data->sequence_data));
   if (!sequence) return PF_Err_OUT_OF_MEMORY;
 
-  const FlameRenderValues values = ReadValues(in_data, params);
+  FlameRenderValues values = RenderValuesFromParams(params);
+  values.frameIndex = in_data->time_step ? in_data->current_time / in_data->time_step : 1;
+  values.frameWidth = in_data->width;
+  values.frameHeight = in_data->height;
   // The input layer where the host holds it (no layer: nothing feeds the fire); the output
   // coloured by the engine, its rows the field's.
   const PF_LayerDef& input = params[kParamInput]->u.ld;

@@ -2,27 +2,7 @@
 #include "pictures/preview_image.h"
 
 ViewerValues ViewerValuesOf(const EffectValues& values) {
-  const auto byte = [&values](FlameParam position) {
-    return static_cast<uint8_t>(values[position - 1] & 0xFF);
-  };
-  const auto colour = [&values](FlameParam position) {
-    const int32_t rgb = values[position - 1];
-    return MakeFlameColor(RedOf(rgb), GreenOf(rgb), BlueOf(rgb));
-  };
-  ViewerValues viewer;
-  viewer.height = byte(kParamHeight);
-  viewer.soot = byte(kParamSoot);
-  viewer.width = byte(kParamWidth);
-  viewer.amplitude = byte(kParamAmplitude);
-  viewer.color1 = colour(kParamColor1);
-  viewer.color2 = colour(kParamColor2);
-  viewer.color3 = colour(kParamColor3);
-  viewer.color4 = colour(kParamColor4);
-  viewer.velocity = byte(kParamVelocity);
-  viewer.color2Position = byte(kParamColor2Position);
-  viewer.color3Position = byte(kParamColor3Position);
-  viewer.customColor = byte(kParamCustomColor);
-  return viewer;
+  return ViewerValuesOf(RenderValuesOf(values, 1, 0, 0));
 }
 
 PreviewFlame::PreviewFlame(int32_t shownWidth, int32_t shownRows, const ViewerValues& values)

@@ -7,6 +7,7 @@
 
 #include "flame/flame_palette.h"
 #include "flame/flame_state.h"
+#include "flame/render_flame.h"
 
 // The twelve values themselves: the sliders' low 8 bits, the colours' red, green and blue.
 struct ViewerValues {
@@ -14,6 +15,24 @@ struct ViewerValues {
   FlameColor color1 = 0, color2 = 0, color3 = 0, color4 = 0;
   uint8_t velocity = 0, color2Position = 0, color3Position = 0, customColor = 0;
 };
+
+// The twelve of a render's values, which are already reduced as the viewer takes them.
+inline ViewerValues ViewerValuesOf(const FlameRenderValues& render) {
+  ViewerValues values;
+  values.height = static_cast<uint8_t>(render.height);
+  values.soot = static_cast<uint8_t>(render.soot);
+  values.width = static_cast<uint8_t>(render.width);
+  values.amplitude = static_cast<uint8_t>(render.amplitude);
+  values.color1 = render.color1;
+  values.color2 = render.color2;
+  values.color3 = render.color3;
+  values.color4 = render.color4;
+  values.velocity = static_cast<uint8_t>(render.velocity);
+  values.color2Position = static_cast<uint8_t>(render.color2Position);
+  values.color3Position = static_cast<uint8_t>(render.color3Position);
+  values.customColor = static_cast<uint8_t>(render.customColor);
+  return values;
+}
 
 struct ViewerSettings {
   const uint8_t* height;
