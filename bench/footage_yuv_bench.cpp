@@ -35,6 +35,7 @@ BENCHMARK(YuvConversion)
     ->Args({640, 360, 0})
     ->Args({640, 360, 1})
     ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime()
     ->UseRealTime();
 
 }  // namespace

@@ -21,6 +21,9 @@ constexpr int32_t kLumaBias = (16 << 15) + (1 << 8) + (1 << 14);
 // doubled to the 15 bits it is filtered at.
 constexpr int32_t kChromaBias = (256 << 15) + (1 << 9);
 
+// The most taps a halving filter has (bicubic: 8, and one more before trimming).
+constexpr int32_t kMostTaps = 10;
+
 inline int32_t RoundedDiv(int64_t a, int64_t b) {
   return static_cast<int32_t>((a >= 0 ? a + (b >> 1) : a - (b >> 1)) / b);
 }
@@ -181,6 +184,10 @@ void YuvConversion::SourceRow(const uint8_t* samples, int32_t row, uint8_t* luma
   if (from && channels_ == 4) {
     const __m128i zero = _mm_setzero_si128();
     const __m128i half = _mm_set1_epi16(128);
+    const __m128i by257 = _mm_set1_epi16(257);
+    const __m128i alphas = _mm_set1_epi32(static_cast<int32_t>(0xFF000000u));
+    const __m128i blackLuma = _mm_set1_epi8(static_cast<char>(Luma(0, 0, 0)));
+    const __m128i blackChroma = _mm_set1_epi16(Chroma(kRu, kGu, kBu, 0, 0, 0));
     const __m128i lumaK = _mm_setr_epi16(kRy, kGy, kBy, 0, kRy, kGy, kBy, 0);
     const __m128i uK = _mm_setr_epi16(kRu, kGu, kBu, 0, kRu, kGu, kBu, 0);
     const __m128i vK = _mm_setr_epi16(kRv, kGv, kBv, 0, kRv, kGv, kBv, 0);
@@ -195,12 +202,23 @@ void YuvConversion::SourceRow(const uint8_t* samples, int32_t row, uint8_t* luma
     for (; x + 8 <= width_; x += 8) {
       const __m128i p0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + 4 * x));
       const __m128i p1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + 4 * x + 16));
+      // Opaque pixels are their own weights, and transparent ones are black.
+      const int opaque = _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_and_si128(p0, p1), alphas));
+      const int clear = _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_or_si128(p0, p1), zero));
+      if ((clear & 0x8888) == 0x8888) {
+        if (luma) _mm_storel_epi64(reinterpret_cast<__m128i*>(luma + x), blackLuma);
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(u + x / 2), blackChroma);
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(v + x / 2), blackChroma);
+        continue;
+      }
       __m128i w[4] = {_mm_unpacklo_epi8(p0, zero), _mm_unpackhi_epi8(p0, zero),
                       _mm_unpacklo_epi8(p1, zero), _mm_unpackhi_epi8(p1, zero)};
-      for (__m128i& pixels : w) {
-        const __m128i alpha = _mm_shufflehi_epi16(_mm_shufflelo_epi16(pixels, 0xFF), 0xFF);
-        const __m128i t = _mm_add_epi16(_mm_mullo_epi16(pixels, alpha), half);
-        pixels = _mm_srli_epi16(_mm_add_epi16(t, _mm_srli_epi16(t, 8)), 8);
+      if ((opaque & 0x8888) != 0x8888) {
+        for (__m128i& pixels : w) {
+          // round(c * a / 255) as ((c * a + 128) * 257) >> 16.
+          const __m128i alpha = _mm_shufflehi_epi16(_mm_shufflelo_epi16(pixels, 0xFF), 0xFF);
+          pixels = _mm_mulhi_epu16(_mm_add_epi16(_mm_mullo_epi16(pixels, alpha), half), by257);
+        }
       }
       if (luma) {
         const __m128i y0 = _mm_srai_epi32(
@@ -268,15 +286,18 @@ void YuvConversion::ChromaRow(const int16_t* const* rows, int32_t chromaRow, uin
     return;
   }
   const int16_t start = static_cast<int16_t>((64 + 8 * (taps_ - 1)) >> 4);
+  __m128i k[kMostTaps];
+  for (int32_t j = 0; j < taps_; ++j) k[j] = _mm_set1_epi16(weights[j]);
   int32_t x = 0;
-  for (; x + 8 <= pairs; x += 8) {
-    __m128i sum = _mm_set1_epi16(start);
+  for (; x + 16 <= pairs; x += 16) {
+    __m128i sum0 = _mm_set1_epi16(start), sum1 = sum0;
     for (int32_t j = 0; j < taps_; ++j) {
-      const __m128i s = _mm_loadu_si128(reinterpret_cast<const __m128i*>(rows[j] + x));
-      sum = _mm_add_epi16(sum, _mm_mulhi_epi16(s, _mm_set1_epi16(weights[j])));
+      const __m128i* s = reinterpret_cast<const __m128i*>(rows[j] + x);
+      sum0 = _mm_add_epi16(sum0, _mm_mulhi_epi16(_mm_loadu_si128(s), k[j]));
+      sum1 = _mm_add_epi16(sum1, _mm_mulhi_epi16(_mm_loadu_si128(s + 1), k[j]));
     }
-    sum = _mm_srai_epi16(sum, 3);
-    _mm_storel_epi64(reinterpret_cast<__m128i*>(out + x), _mm_packus_epi16(sum, sum));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + x),
+                     _mm_packus_epi16(_mm_srai_epi16(sum0, 3), _mm_srai_epi16(sum1, 3)));
   }
   for (; x < pairs; ++x) {
     int32_t sum = start;
