@@ -173,15 +173,24 @@ size_t YuvConversion::PlanesSize() const {
   return static_cast<size_t>(evenWidth_) * evenHeight_ * 3 / 2;
 }
 
-// One source row (row `height_` is the black one below an odd frame): its luma into `luma`
-// unless that is null, its chroma pairs at 15 bits into u and v.
-void YuvConversion::SourceRow(const uint8_t* samples, int32_t row, uint8_t* luma, int16_t* u,
-                              int16_t* v) const {
+// One source row (row `height_` is the black one below an odd frame; RGB is read through
+// `rgba`, a row of its own): its luma into `luma` unless that is null, its chroma pairs at 15
+// bits into u and v.
+void YuvConversion::SourceRow(const uint8_t* samples, int32_t row, uint8_t* rgba, uint8_t* luma,
+                              int16_t* u, int16_t* v) const {
   const int32_t pairs = evenWidth_ / 2;
   const uint8_t* from =
       row < height_ ? samples + static_cast<size_t>(row) * width_ * channels_ : nullptr;
+  if (from && channels_ == 3) {
+    // RGB read as opaque RGBA.
+    for (int32_t x = 0; x < width_; ++x) {
+      std::memcpy(rgba + 4 * x, from + 3 * x, 3);
+      rgba[4 * x + 3] = 255;
+    }
+    from = rgba;
+  }
   int32_t x = 0;
-  if (from && channels_ == 4) {
+  if (from) {
     const __m128i zero = _mm_setzero_si128();
     const __m128i half = _mm_set1_epi16(128);
     const __m128i by257 = _mm_set1_epi16(257);
@@ -254,8 +263,8 @@ void YuvConversion::SourceRow(const uint8_t* samples, int32_t row, uint8_t* luma
     for (int32_t at = 2 * pair; at < 2 * pair + 2; ++at) {
       int32_t rgb[3] = {};
       if (from && at < width_) {
-        const uint8_t* p = from + static_cast<size_t>(at) * channels_;
-        for (int32_t ch = 0; ch < 3; ++ch) rgb[ch] = channels_ == 4 ? OverBlack(p[ch], p[3]) : p[ch];
+        const uint8_t* p = from + static_cast<size_t>(at) * 4;
+        for (int32_t ch = 0; ch < 3; ++ch) rgb[ch] = OverBlack(p[ch], p[3]);
       }
       if (luma) luma[at] = Luma(rgb[0], rgb[1], rgb[2]);
       r += rgb[0];
@@ -321,6 +330,7 @@ void YuvConversion::ConvertRows(const uint8_t* samples, int32_t first, int32_t e
     return &ring[(static_cast<size_t>(row & (depth - 1)) * 2 + plane) * pairs];
   };
   std::vector<int16_t> spare(2 * static_cast<size_t>(pairs));  // chroma of rows not filtered
+  std::vector<uint8_t> rgba(channels_ == 3 ? static_cast<size_t>(width_) * 4 : 0);
 
   const int32_t lumaFirst = 2 * first, lumaEnd = 2 * end;
   const int32_t chromaFirst = first_[first], chromaEnd = first_[end - 1] + taps_;
@@ -336,7 +346,7 @@ void YuvConversion::ConvertRows(const uint8_t* samples, int32_t first, int32_t e
     if (!luma && !filtered) continue;
     int16_t* u = filtered ? ringRow(row, 0) : spare.data();
     int16_t* v = filtered ? ringRow(row, 1) : spare.data() + pairs;
-    SourceRow(samples, row, luma, u, v);
+    SourceRow(samples, row, rgba.data(), luma, u, v);
     while (next < end && first_[next] + taps_ - 1 <= row) {
       for (int plane = 0; plane < 2; ++plane) {
         for (int32_t j = 0; j < taps_; ++j) taps[j] = ringRow(first_[next] + j, plane);

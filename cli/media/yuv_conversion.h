@@ -28,7 +28,8 @@ class YuvConversion {
   void ConvertRows(const uint8_t* samples, int32_t first, int32_t end, uint8_t* planes) const;
 
  private:
-  void SourceRow(const uint8_t* samples, int32_t row, uint8_t* luma, int16_t* u, int16_t* v) const;
+  void SourceRow(const uint8_t* samples, int32_t row, uint8_t* rgba, uint8_t* luma, int16_t* u,
+                 int16_t* v) const;
   void ChromaRow(const int16_t* const* rows, int32_t chromaRow, uint8_t* out) const;
 
   int32_t width_, height_, channels_, evenWidth_, evenHeight_;
