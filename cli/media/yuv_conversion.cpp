@@ -7,6 +7,9 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <string>
+
+#include "cli/platform/cli_error.h"
 
 namespace {
 
@@ -160,6 +163,13 @@ void HalvingTaps(int32_t sourceRows, int32_t* taps, std::vector<int32_t>* firstR
 }
 
 // RGB pixels as opaque RGBA: four a byte shuffle where the processor has one, else one by one.
+void RgbToRgbaFrom(int32_t x, const uint8_t* rgb, int32_t count, uint8_t* rgba) {
+  for (; x < count; ++x) {
+    std::memcpy(rgba + 4 * x, rgb + 3 * x, 3);
+    rgba[4 * x + 3] = 255;
+  }
+}
+
 __attribute__((target("ssse3"))) void RgbToRgbaShuffled(const uint8_t* rgb, int32_t count,
                                                        uint8_t* rgba) {
   const __m128i spread = _mm_setr_epi8(0, 1, 2, -1, 3, 4, 5, -1, 6, 7, 8, -1, 9, 10, 11, -1);
@@ -170,19 +180,13 @@ __attribute__((target("ssse3"))) void RgbToRgbaShuffled(const uint8_t* rgb, int3
     _mm_storeu_si128(reinterpret_cast<__m128i*>(rgba + 4 * x),
                      _mm_or_si128(_mm_shuffle_epi8(pixels, spread), opaque));
   }
-  for (; x < count; ++x) {
-    std::memcpy(rgba + 4 * x, rgb + 3 * x, 3);
-    rgba[4 * x + 3] = 255;
-  }
+  RgbToRgbaFrom(x, rgb, count, rgba);
 }
 
 void RgbToRgba(const uint8_t* rgb, int32_t count, uint8_t* rgba) {
   static const bool shuffles = __builtin_cpu_supports("ssse3");
   if (shuffles) return RgbToRgbaShuffled(rgb, count, rgba);
-  for (int32_t x = 0; x < count; ++x) {
-    std::memcpy(rgba + 4 * x, rgb + 3 * x, 3);
-    rgba[4 * x + 3] = 255;
-  }
+  RgbToRgbaFrom(0, rgb, count, rgba);
 }
 
 }  // namespace
@@ -193,6 +197,10 @@ YuvConversion::YuvConversion(int32_t width, int32_t height, int channels)
       channels_(channels),
       evenWidth_(width + (width & 1)),
       evenHeight_(height + (height & 1)) {
+  if (width < 1 || height < 1 || (channels != 3 && channels != 4)) {
+    throw CliError("cannot convert frames of " + std::to_string(width) + "x" +
+                   std::to_string(height) + " pixels to YUV");
+  }
   HalvingTaps(evenHeight_, &taps_, &first_, &weights_);
 }
 

@@ -15,6 +15,7 @@
 class YuvConversion {
  public:
   // Frames of width x height pixels with `channels` samples each: 4 (straight RGBA) or 3 (RGB).
+  // Throws a CliError for an empty frame.
   YuvConversion(int32_t width, int32_t height, int channels);
 
   int32_t EvenWidth() const { return evenWidth_; }
