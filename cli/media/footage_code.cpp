@@ -11,7 +11,7 @@ class LibavFootage final : public FootageModule {
   }
   std::unique_ptr<YuvFrames> YuvFramesOf(int32_t width, int32_t height,
                                          int channels) const override {
-    return MakeSwscaleYuvFrames(width, height, channels);
+    return MakeCheckedYuvFrames(width, height, channels);
   }
 };
 

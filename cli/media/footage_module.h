@@ -32,7 +32,7 @@ const FootageModule& Footage();
 void LinkFootageModule(const FootageModule* module);
 
 // What the renderer reads and writes video with, through Footage(): a decoder of `path`, as
-// OpenLibavDecoder (video_decoder.h) opens it, and the YUV conversion of MakeSwscaleYuvFrames
+// OpenLibavDecoder (video_decoder.h) opens it, and the YUV conversion of MakeCheckedYuvFrames
 // (yuv_frames.h).
 std::unique_ptr<VideoDecoder> OpenVideoDecoder(const std::string& path);
 std::unique_ptr<YuvFrames> MakeYuvFrames(int32_t width, int32_t height, int channels);

@@ -11,6 +11,7 @@ extern "C" {
 #include <cstring>
 
 #include "cli/media/row_bands.h"
+#include "cli/media/yuv_conversion.h"
 #include "cli/platform/cli_error.h"
 #include "cli/platform/interrupt_cleanup.h"
 #include "effect/fire_over.h"
@@ -125,6 +126,69 @@ const std::vector<uint8_t>& SwscaleYuvFrames::Convert(const uint8_t* samples) {
   return yuv_;
 }
 
+namespace {
+
+class OwnYuvFrames final : public YuvFrames {
+ public:
+  OwnYuvFrames(int32_t width, int32_t height, int channels)
+      : conversion_(width, height, channels), yuv_(conversion_.PlanesSize()) {}
+
+  int32_t EvenWidth() const override { return conversion_.EvenWidth(); }
+  int32_t EvenHeight() const override { return conversion_.EvenHeight(); }
+  const std::vector<uint8_t>& Convert(const uint8_t* samples) override {
+    InRowBands(conversion_.ChromaRows(), [&](int32_t first, int32_t end) {
+      conversion_.ConvertRows(samples, first, end, yuv_.data());
+    });
+    return yuv_;
+  }
+
+ private:
+  const YuvConversion conversion_;
+  std::vector<uint8_t> yuv_;
+};
+
+// A frame that reaches every part of the conversion: noise in colour and alpha (0 and 255
+// among them), and rows of the most saturated colours in turn, whose chroma the bicubic taps
+// overshoot past both ends of the byte.
+std::vector<uint8_t> ProbeFrame(int32_t width, int32_t height, int channels) {
+  std::vector<uint8_t> frame(static_cast<size_t>(width) * height * channels);
+  uint32_t state = 0x9E3779B9u;
+  for (uint8_t& sample : frame) {
+    state ^= state << 13;
+    state ^= state >> 17;
+    state ^= state << 5;
+    sample = static_cast<uint8_t>(state >> 24);
+  }
+  static const uint8_t kExtremes[6][4] = {{0, 0, 255, 255}, {255, 255, 0, 255}, {255, 0, 0, 255},
+                                          {0, 255, 255, 255}, {255, 255, 255, 255}, {0, 0, 0, 0}};
+  for (int32_t y = 0; y < height; ++y) {
+    for (int32_t x = 0; x < width; ++x) {
+      uint8_t* pixel = &frame[(static_cast<size_t>(y) * width + x) * channels];
+      if (x < width / 2) {
+        std::memcpy(pixel, kExtremes[(y / 2 + x / 5) % 6], channels);
+      } else if (channels == 4 && x % 7 == 0) {
+        pixel[3] = x % 2 ? 255 : 0;
+      }
+    }
+  }
+  return frame;
+}
+
+}  // namespace
+
 std::unique_ptr<YuvFrames> MakeSwscaleYuvFrames(int32_t width, int32_t height, int channels) {
   return std::make_unique<SwscaleYuvFrames>(width, height, channels);
+}
+
+std::unique_ptr<YuvFrames> MakeOwnYuvFrames(int32_t width, int32_t height, int channels) {
+  return std::make_unique<OwnYuvFrames>(width, height, channels);
+}
+
+std::unique_ptr<YuvFrames> MakeCheckedYuvFrames(int32_t width, int32_t height, int channels,
+                                                YuvFramesMaker own) {
+  std::unique_ptr<YuvFrames> swscale = MakeSwscaleYuvFrames(width, height, channels);
+  std::unique_ptr<YuvFrames> ours = own(width, height, channels);
+  const std::vector<uint8_t> probe = ProbeFrame(width, height, channels);
+  return ours->Convert(probe.data()) == swscale->Convert(probe.data()) ? std::move(ours)
+                                                                       : std::move(swscale);
 }

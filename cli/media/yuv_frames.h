@@ -20,6 +20,15 @@ class YuvFrames {
 };
 
 // Frames of width x height pixels with `channels` samples each: 4 (straight RGBA) or 3 (opaque
-// RGB), in the footage module (the renderer calls MakeYuvFrames, footage_module.h). Throws a
-// CliError when the conversion cannot be set up.
+// RGB), in the footage module (the renderer calls MakeYuvFrames, footage_module.h). Each throws
+// a CliError when the conversion cannot be set up.
+//
+// swscale's conversion (bicubic, BT.601 in studio range): what the MP4's bytes are.
 std::unique_ptr<YuvFrames> MakeSwscaleYuvFrames(int32_t width, int32_t height, int channels);
+// The same bytes in a fraction of the work (yuv_conversion.h), unchecked.
+std::unique_ptr<YuvFrames> MakeOwnYuvFrames(int32_t width, int32_t height, int channels);
+// The own conversion where it gives swscale's bytes for a probe frame of this size on this
+// machine (swscale's vector code differs between processors), swscale's where it does not.
+using YuvFramesMaker = std::unique_ptr<YuvFrames> (*)(int32_t width, int32_t height, int channels);
+std::unique_ptr<YuvFrames> MakeCheckedYuvFrames(int32_t width, int32_t height, int channels,
+                                                YuvFramesMaker own = MakeOwnYuvFrames);
