@@ -130,7 +130,7 @@ struct HeatRow {
                                     : FireBlock::kMixed;
     }
   };
-  Blocks Sixteens() const { return {heat, colours->opaque, colours->clear}; }
+  Blocks TellBlocks() const { return {heat, colours->opaque, colours->clear}; }
 #endif
 };
 
@@ -152,16 +152,16 @@ struct RgbaRow {
         _mm_loadl_epi64(reinterpret_cast<const __m128i*>(rgba + 4 * x)), _mm_setzero_si128());
     const __m128i fa = _mm_shufflehi_epi16(_mm_shufflelo_epi16(f, kAlpha), kAlpha);
     const __m128i colour = _mm_set_epi16(0, -1, -1, -1, 0, -1, -1, -1);
-    constexpr short kHalves[4] = {kHalf, kHalf, kHalf, static_cast<short>(kOpaqueShare)};
-    const __m128i halves = _mm_set_epi16(kHalves[3], kHalves[2], kHalves[1], kHalves[0],
-                                         kHalves[3], kHalves[2], kHalves[1], kHalves[0]);
+    constexpr short kOpaqueHalf = static_cast<short>(kOpaqueShare);
+    const __m128i halves =
+        _mm_set_epi16(kOpaqueHalf, kHalf, kHalf, kHalf, kOpaqueHalf, kHalf, kHalf, kHalf);
     return {_mm_add_epi16(_mm_and_si128(_mm_mullo_epi16(f, fa), colour), halves),
             _mm_and_si128(_mm_sub_epi16(_mm_set1_epi16(255), fa), colour)};
   }
   struct Blocks {
     FireBlock At(int32_t) const { return FireBlock::kMixed; }
   };
-  Blocks Sixteens() const { return {}; }
+  Blocks TellBlocks() const { return {}; }
 #endif
 };
 
@@ -284,7 +284,7 @@ inline void Store(__m128i v, uint8_t* to) {
 template <int kBytes, bool kSource, bool kStream, typename FireRow>
 int32_t Sixteens(const FireRow& fire, const OverRowTarget& at, int32_t count) {
   int32_t x = 0;
-  const auto blocks = fire.Sixteens();
+  const auto blocks = fire.TellBlocks();
   for (; x + 16 <= count; x += 16) {
     __m128i v[4];
     SixteenOver<kBytes, kSource>(fire, blocks.At(x), at, x, v);
