@@ -20,16 +20,15 @@ constexpr uint32_t kOpaqueBlack = 0xFF000000u;  // RGBA bytes 0, 0, 0, 255 as a 
 // anything.
 enum class FireBlock { kOpaque, kClear, kMixed };
 
-#if defined(__SSE2__)
-// round(v / 255) in 16-bit lanes, for v up to 255 × 255: (v + 128) × 257 / 65536, which is
-// exact there.
-inline __m128i DivideBy255(__m128i v) {
-  return _mm_mulhi_epu16(_mm_add_epi16(v, _mm_set1_epi16(128)), _mm_set1_epi16(257));
-}
-
 // Over an opaque source the rule's colour is round((f × fa + s × (255 − fa)) / 255), and its
-// alpha 255: in 16-bit lanes, the fire's share f × fa (255 × 255 in alpha's lane) and the
-// source's weight 255 − fa (0 in alpha's lane), for two pixels each.
+// alpha 255. round(v / 255) for v up to 255 × 255 is (v + 128) × 257 / 65536, exact there: in
+// 16-bit lanes, the fire's share f × fa + 128 (255 × 255 + 128 in alpha's lane) and the
+// source's weight 255 − fa (0 in alpha's lane).
+constexpr uint16_t kHalf = 128;
+constexpr uint16_t kOpaqueShare = 255 * 255 + kHalf;
+
+#if defined(__SSE2__)
+// Two pixels' weights each.
 struct FireWeights {
   __m128i share;
   __m128i under;
@@ -37,18 +36,24 @@ struct FireWeights {
 
 // Two pixels of fire over two of an opaque source (16-bit lanes).
 inline __m128i OverTwo(const FireWeights& fire, __m128i source) {
-  return DivideBy255(_mm_add_epi16(fire.share, _mm_mullo_epi16(source, fire.under)));
+  return _mm_mulhi_epu16(_mm_add_epi16(fire.share, _mm_mullo_epi16(source, fire.under)),
+                         _mm_set1_epi16(257));
+}
+
+// Two four-lane weights as one vector.
+inline __m128i WeightsOfTwo(const uint16_t* first, const uint16_t* second) {
+  return _mm_unpacklo_epi64(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(first)),
+                            _mm_loadl_epi64(reinterpret_cast<const __m128i*>(second)));
 }
 #endif
 
 // A run of heats whose colours are all of one alpha: a block of sixteen heats within it is
 // told by its least and greatest heat.
 struct HeatRun {
-  int low = 1, high = 0;  // empty
+  int low = 1, high = 0;  // empty: no heat is at least 1 and at most 0
 #if defined(__SSE2__)
   __m128i least, most;  // low and high in every byte
   bool Holds(__m128i heats) const {
-    if (low > high) return false;
     const __m128i within = _mm_and_si128(_mm_cmpeq_epi8(_mm_max_epu8(heats, least), heats),
                                          _mm_cmpeq_epi8(_mm_min_epu8(heats, most), heats));
     return _mm_movemask_epi8(within) == 0xFFFF;
@@ -58,9 +63,10 @@ struct HeatRun {
 
 // Each heat's colour as the over takes it.
 struct HeatColours {
-  uint32_t words[256];                   // RGBA bytes read as a little-endian word
-  alignas(16) uint16_t weights[256][8];  // its share and its source's weight (FireWeights)
-  HeatRun opaque, clear;                 // the longest runs of opaque and of clear colours
+  uint32_t words[256];  // RGBA bytes read as a little-endian word
+  // Its share and its source's weight, red, green, blue and alpha (FireWeights).
+  uint16_t share[256][4], under[256][4];
+  HeatRun opaque, clear;  // the longest runs of opaque and of clear colours
 };
 
 HeatRun LongestRun(const uint32_t words[256], uint32_t alpha) {
@@ -86,10 +92,12 @@ void MakeHeatColours(const FlamePixel colours[256], HeatColours* into) {
     const FlamePixel& c = colours[h];
     PutPixel(PixelLayout::kRgba, c, reinterpret_cast<uint8_t*>(&into->words[h]));
     const uint16_t fa = c.alpha, under = static_cast<uint16_t>(255 - fa);
-    const uint16_t weights[8] = {
-        static_cast<uint16_t>(c.red * fa), static_cast<uint16_t>(c.green * fa),
-        static_cast<uint16_t>(c.blue * fa), 255 * 255, under, under, under, 0};
-    std::memcpy(into->weights[h], weights, sizeof weights);
+    const uint16_t share[4] = {static_cast<uint16_t>(c.red * fa + kHalf),
+                               static_cast<uint16_t>(c.green * fa + kHalf),
+                               static_cast<uint16_t>(c.blue * fa + kHalf), kOpaqueShare};
+    const uint16_t weights[4] = {under, under, under, 0};
+    std::memcpy(into->share[h], share, sizeof share);
+    std::memcpy(into->under[h], weights, sizeof weights);
   }
   into->opaque = LongestRun(into->words, 255);
   into->clear = LongestRun(into->words, 0);
@@ -106,17 +114,23 @@ struct HeatRow {
                           static_cast<int>(At(x + 2)), static_cast<int>(At(x + 3)));
   }
   FireWeights Two(int32_t x) const {
-    const __m128i a = _mm_load_si128(reinterpret_cast<const __m128i*>(colours->weights[heat[x]]));
-    const __m128i b =
-        _mm_load_si128(reinterpret_cast<const __m128i*>(colours->weights[heat[x + 1]]));
-    return {_mm_unpacklo_epi64(a, b), _mm_unpackhi_epi64(a, b)};
+    const uint8_t a = heat[x], b = heat[x + 1];
+    return {WeightsOfTwo(colours->share[a], colours->share[b]),
+            WeightsOfTwo(colours->under[a], colours->under[b])};
   }
-  FireBlock Block(int32_t x) const {
-    const __m128i sixteen = _mm_loadu_si128(reinterpret_cast<const __m128i*>(heat + x));
-    return colours->opaque.Holds(sixteen)  ? FireBlock::kOpaque
-           : colours->clear.Holds(sixteen) ? FireBlock::kClear
-                                           : FireBlock::kMixed;
-  }
+  // What each block of sixteen is, told by runs the caller holds in its registers (read from
+  // the table, they would be read again after every store of the output's).
+  struct Blocks {
+    const uint8_t* heat;
+    HeatRun opaque, clear;
+    FireBlock At(int32_t x) const {
+      const __m128i sixteen = _mm_loadu_si128(reinterpret_cast<const __m128i*>(heat + x));
+      return opaque.Holds(sixteen)  ? FireBlock::kOpaque
+             : clear.Holds(sixteen) ? FireBlock::kClear
+                                    : FireBlock::kMixed;
+    }
+  };
+  Blocks TellBlocks() const { return {heat, colours->opaque, colours->clear}; }
 #endif
 };
 
@@ -138,12 +152,16 @@ struct RgbaRow {
         _mm_loadl_epi64(reinterpret_cast<const __m128i*>(rgba + 4 * x)), _mm_setzero_si128());
     const __m128i fa = _mm_shufflehi_epi16(_mm_shufflelo_epi16(f, kAlpha), kAlpha);
     const __m128i colour = _mm_set_epi16(0, -1, -1, -1, 0, -1, -1, -1);
-    constexpr short kOpaque = static_cast<short>(255 * 255);
-    const __m128i opaque = _mm_set_epi16(kOpaque, 0, 0, 0, kOpaque, 0, 0, 0);
-    return {_mm_or_si128(_mm_and_si128(_mm_mullo_epi16(f, fa), colour), opaque),
+    constexpr short kOpaqueHalf = static_cast<short>(kOpaqueShare);
+    const __m128i halves =
+        _mm_set_epi16(kOpaqueHalf, kHalf, kHalf, kHalf, kOpaqueHalf, kHalf, kHalf, kHalf);
+    return {_mm_add_epi16(_mm_and_si128(_mm_mullo_epi16(f, fa), colour), halves),
             _mm_and_si128(_mm_sub_epi16(_mm_set1_epi16(255), fa), colour)};
   }
-  FireBlock Block(int32_t) const { return FireBlock::kMixed; }
+  struct Blocks {
+    FireBlock At(int32_t) const { return FireBlock::kMixed; }
+  };
+  Blocks TellBlocks() const { return {}; }
 #endif
 };
 
@@ -225,8 +243,8 @@ inline __m128i OverOpaque(const FireRow& fire, int32_t x, __m128i under) {
 // own straight colour), and any other is blended with it. Four pixels of any other source go
 // by the rule.
 template <int kBytes, bool kSource, typename FireRow>
-inline void SixteenOver(const FireRow& fire, const OverRowTarget& at, int32_t x, __m128i v[4]) {
-  const FireBlock kind = fire.Block(x);
+inline void SixteenOver(const FireRow& fire, FireBlock kind, const OverRowTarget& at, int32_t x,
+                        __m128i v[4]) {
   if (kind == FireBlock::kOpaque) {
     for (int q = 0; q < 4; ++q) v[q] = fire.Four(x + 4 * q);
   } else {
@@ -266,9 +284,10 @@ inline void Store(__m128i v, uint8_t* to) {
 template <int kBytes, bool kSource, bool kStream, typename FireRow>
 int32_t Sixteens(const FireRow& fire, const OverRowTarget& at, int32_t count) {
   int32_t x = 0;
+  const auto blocks = fire.TellBlocks();
   for (; x + 16 <= count; x += 16) {
     __m128i v[4];
-    SixteenOver<kBytes, kSource>(fire, at, x, v);
+    SixteenOver<kBytes, kSource>(fire, blocks.At(x), at, x, v);
     uint8_t* const to = at.out + static_cast<ptrdiff_t>(x) * kBytes;
     if (kBytes == 4) {
       for (int q = 0; q < 4; ++q) Store<kStream>(v[q], to + 16 * q);

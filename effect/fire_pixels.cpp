@@ -45,26 +45,62 @@ uint8_t HostPixelsFromRgba(const uint8_t* rgba, int32_t count, FlamePixel* into)
   return static_cast<uint8_t>(all >> 24);
 }
 
-// Premultiplied RGBA to straight host pixels: each colour round(c × 255 / a), at most 255, and
-// transparent black where a is 0. Runs of opaque pixels are only turned, as straight RGBA is;
-// a run with any other alpha is gone over again.
+// One premultiplied pixel with alpha below 255 straightened: each colour round(c × 255 / a),
+// at most 255, and transparent black where a is 0.
+inline FlamePixel Straightened(const uint8_t* p) {
+  const uint32_t a = p[3];
+  uint8_t c[3] = {0, 0, 0};
+  for (int k = 0; a != 0 && k < 3; ++k) {
+    const uint32_t straight = (p[k] * 255u + a / 2) / a;
+    c[k] = static_cast<uint8_t>(straight < 255 ? straight : 255);
+  }
+  return FlamePixel{static_cast<uint8_t>(a), c[0], c[1], c[2]};
+}
+
+// Premultiplied RGBA to straight host pixels. Runs of opaque pixels are only turned, as
+// straight RGBA is; a run with any other alpha is gone over again.
 void HostPixelsFromPremultiplied(const uint8_t* rgba, int32_t count, FlamePixel* into) {
   constexpr int32_t kRun = 64;
   for (int32_t start = 0; start < count; start += kRun) {
     const int32_t end = count - start < kRun ? count : start + kRun;
     if (HostPixelsFromRgba(rgba + 4 * start, end - start, into + start) == 0xFF) continue;
     for (int32_t i = start; i < end; ++i) {
-      const uint8_t* p = rgba + 4 * i;
-      const uint32_t a = p[3];
-      if (a == 255) continue;
-      uint8_t c[3] = {0, 0, 0};
-      for (int k = 0; a != 0 && k < 3; ++k) {
-        const uint32_t straight = (p[k] * 255u + a / 2) / a;
-        c[k] = static_cast<uint8_t>(straight < 255 ? straight : 255);
-      }
-      into[i] = FlamePixel{static_cast<uint8_t>(a), c[0], c[1], c[2]};
+      if (rgba[4 * i + 3] != 255) into[i] = Straightened(rgba + 4 * i);
     }
   }
+}
+
+// Whether every one of `count` RGBA pixels is opaque.
+bool AllOpaque(const uint8_t* rgba, int32_t count) {
+  int32_t i = 0;
+#if defined(__SSE2__)
+  __m128i allFour = _mm_set1_epi32(-1);
+  for (; i + 16 <= count; i += 16) {
+    const __m128i* p = reinterpret_cast<const __m128i*>(rgba + 4 * i);
+    const __m128i two = _mm_and_si128(_mm_loadu_si128(p), _mm_loadu_si128(p + 1));
+    const __m128i four = _mm_and_si128(_mm_loadu_si128(p + 2), _mm_loadu_si128(p + 3));
+    allFour = _mm_and_si128(allFour, _mm_and_si128(two, four));
+  }
+  const __m128i alphas = _mm_srai_epi32(allFour, 24);  // 255 reads as -1
+  if (_mm_movemask_epi8(_mm_cmpeq_epi32(alphas, _mm_set1_epi32(-1))) != 0xFFFF) return false;
+#endif
+  for (; i < count; ++i) {
+    if (rgba[4 * i + 3] != 255) return false;
+  }
+  return true;
+}
+
+// A premultiplied row as straight RGBA: where it lies when every pixel is opaque (colours
+// times 255 / 255 are themselves), else put in `into` with each other pixel straightened.
+const uint8_t* StraightRgbaRow(const uint8_t* rgba, int32_t count, uint8_t* into) {
+  if (AllOpaque(rgba, count)) return rgba;
+  std::memcpy(into, rgba, static_cast<size_t>(count) * 4);
+  for (int32_t i = 0; i < count; ++i) {
+    if (rgba[4 * i + 3] != 255) {
+      PutPixel(PixelLayout::kRgba, Straightened(rgba + 4 * i), into + 4 * i);
+    }
+  }
+  return into;
 }
 
 // Rows of floats go through a row of RGBA bytes.
@@ -120,8 +156,7 @@ void HostPixelsFromFloats(const float* f, int32_t count, FlamePixel* into) {
 }
 
 const FlamePixel* ReadRow(const void* context, int32_t y, FlamePixel* into) {
-  ReadSourceRow(*static_cast<const ConstPixelView*>(context), y, into);
-  return into;
+  return SourceRowAsRead(*static_cast<const ConstPixelView*>(context), y, into);
 }
 
 // Whether the engine reads the source where it lies, and in which byte order.
@@ -253,6 +288,8 @@ FlameSourceImage SourceImageOf(const ConstPixelView& source, FlamePixel* rowBuff
     image.rowsFall = source.rowBytes < 0;
     return image;
   }
+  // Premultiplied rows are read as straight RGBA: mostly where they lie, being opaque.
+  if (source.layout == PixelLayout::kRgbaPremultiplied) image.order = FlameByteOrder::kRgba;
   image.readRow = ReadRow;
   image.rowContext = &source;
   image.rowBuffer = rowBuffer;
@@ -263,6 +300,10 @@ const FlamePixel* SourceRowAsRead(const ConstPixelView& source, int32_t y,
                                   FlamePixel* rowBuffer) {
   FlameByteOrder order;
   if (ReadInPlace(source, &order)) return reinterpret_cast<const FlamePixel*>(source.Row(y));
+  if (source.layout == PixelLayout::kRgbaPremultiplied) {
+    return reinterpret_cast<const FlamePixel*>(StraightRgbaRow(
+        source.Row(y), source.width, reinterpret_cast<uint8_t*>(rowBuffer)));
+  }
   ReadSourceRow(source, y, rowBuffer);
   return rowBuffer;
 }

@@ -10,11 +10,13 @@
 
 // The source as the engine reads it: the pixels themselves where they are laid out as the host
 // lays them out or as RGBA bytes (rows 4-byte aligned), else read a row at a time into
-// `rowBuffer` (`source.width` pixels) as the host lays pixels out.
+// `rowBuffer` (`source.width` pixels): premultiplied rows as straight RGBA (where they lie
+// when every pixel is opaque), any other as the host lays pixels out.
 FlameSourceImage SourceImageOf(const ConstPixelView& source, FlamePixel* rowBuffer);
 
-// Row y of `source` as the render reads it: where it lies, in the source's own byte order,
-// where SourceImageOf reads it there; else as the host lays pixels out, put in `rowBuffer`.
+// Row y of `source` as the render reads it, in the byte order SourceImageOf gives: where it
+// lies where SourceImageOf reads it there (or, premultiplied, where the row is opaque); else
+// put in `rowBuffer`.
 const FlamePixel* SourceRowAsRead(const ConstPixelView& source, int32_t y,
                                   FlamePixel* rowBuffer);
 

@@ -97,10 +97,17 @@ TEST(FireOver, StraightenedPixelsPremultiplyBackToOBSsBytes) {
   std::vector<uint8_t> rgba;  // every alpha with every colour it allows, opaque runs among them
   for (int a = 0; a < 256; ++a)
     for (int c = 0; c <= a; ++c) rgba.insert(rgba.end(), {uint8_t(c), uint8_t(a - c), uint8_t(c / 2), uint8_t(a)});
-  std::vector<FlamePixel> straight(rgba.size() / 4);
+  std::vector<FlamePixel> straight(rgba.size() / 4), asRead(straight.size());
   const int32_t count = static_cast<int32_t>(straight.size());
-  ReadSourceRow(ConstPixelView{rgba.data(), count * 4, count, 1, PixelLayout::kRgbaPremultiplied}, 0,
-                straight.data());
+  const ConstPixelView view{rgba.data(), count * 4, count, 1, PixelLayout::kRgbaPremultiplied};
+  ReadSourceRow(view, 0, straight.data());
+  // The engine reads the same pixels as RGBA bytes, and an opaque row where it lies.
+  std::vector<uint8_t> straightRgba(rgba.size());
+  RgbaFromHostPixels(straight.data(), count, straightRgba.data());
+  const auto* engineRow = reinterpret_cast<const uint8_t*>(SourceRowAsRead(view, 0, asRead.data()));
+  EXPECT_TRUE(std::equal(straightRgba.begin(), straightRgba.end(), engineRow));
+  const ConstPixelView opaque{rgba.data() + 4 * (count - 256), 0, 256, 1, PixelLayout::kRgbaPremultiplied};
+  EXPECT_EQ(SourceRowAsRead(opaque, 0, asRead.data()), reinterpret_cast<const FlamePixel*>(opaque.top));
   const auto premultiplied = [](uint8_t c, uint8_t a) { return uint8_t(std::lround(c * a / 255.0)); };
   for (size_t i = 0; i < straight.size(); ++i) {
     const FlamePixel& p = straight[i];
