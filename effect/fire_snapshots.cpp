@@ -49,7 +49,7 @@ struct FireSnapshots::Coder {
   const uint8_t* end = nullptr;
 
   size_t Used() const { return used; }
-  bool Begin() {
+  bool Begin(bool /*deflate*/) {
     used = 0;
     return true;
   }
@@ -77,8 +77,9 @@ struct FireSnapshots::Coder {
 
 namespace {
 
-// Deflate's fastest level: the stored runs are hot cells, whose values repeat along the rows.
-// A raw stream: no checksum, the memory is our own.
+// Deflate's fastest level: the stored runs are hot cells, whose values repeat along the rows;
+// or none, the runs kept as they lie in the stream's stored blocks. A raw stream: no checksum,
+// the memory is our own.
 constexpr int kLevel = 1;
 constexpr int kWindowBits = -15;
 
@@ -91,6 +92,7 @@ struct FireSnapshots::Coder {
   z_stream deflater{};
   z_stream inflater{};
   bool deflating = false;
+  int level = kLevel;  // the deflater's
   bool inflating = false;
   std::vector<uint8_t> packed;  // the stream being made, copied out at its size when done
   std::vector<uint32_t> runs;
@@ -103,13 +105,20 @@ struct FireSnapshots::Coder {
   // The bytes of the stream made so far.
   size_t Used() const { return static_cast<size_t>(deflater.next_out - packed.data()); }
 
-  bool Begin() {
+  bool Begin(bool deflate) {
+    const int wanted = deflate ? kLevel : Z_NO_COMPRESSION;
+    if (deflating && level != wanted) {
+      // The level changes once in a while: a deflater made anew for it.
+      deflateEnd(&deflater);
+      deflating = false;
+    }
     if (!deflating) {
-      if (deflateInit2(&deflater, kLevel, Z_DEFLATED, kWindowBits, 8, Z_DEFAULT_STRATEGY) !=
+      if (deflateInit2(&deflater, wanted, Z_DEFLATED, kWindowBits, 8, Z_DEFAULT_STRATEGY) !=
           Z_OK) {
         return false;
       }
       deflating = true;
+      level = wanted;
     } else if (deflateReset(&deflater) != Z_OK) {
       return false;
     }
@@ -217,13 +226,13 @@ size_t FireSnapshots::Packer::Bytes() const {
 
 bool FireSnapshots::Packer::Pack(int32_t frame, const FlameState& flame,
                                  const uint8_t* const buffers[3], size_t bufferBytes,
-                                 FireSnapshot* snapshot) {
+                                 bool deflate, FireSnapshot* snapshot) {
   // Runs are counted in 32 bits.
   if (bufferBytes > UINT32_MAX) return false;
   if (!coder_) coder_.reset(new (std::nothrow) Coder);
   if (!coder_) return false;
   Coder& c = *coder_;
-  if (!c.Begin()) return false;
+  if (!c.Begin(deflate)) return false;
   c.runs.clear();
   const size_t size = bufferBytes;
   for (int b = 0; b < 3; ++b) {
@@ -265,7 +274,7 @@ void FireSnapshots::Save(int32_t frame, const FlameState& flame,
                          const uint8_t* const buffers[3]) {
   FireSnapshot snapshot;
   try {
-    if (!packer_.Pack(frame, flame, buffers, bufferBytes_, &snapshot)) return;
+    if (!packer_.Pack(frame, flame, buffers, bufferBytes_, DeflatesNext(), &snapshot)) return;
   } catch (const std::bad_alloc&) {
     return;
   }

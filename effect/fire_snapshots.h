@@ -4,9 +4,11 @@
 // their memory reaches the budget the spacing doubles and every other state goes, so memory
 // stays within the budget however long the clip, and the replay after a seek stays within one
 // spacing. A state is packed as it is saved: its buffers are mostly cold cells, so runs of
-// zero bytes are only counted and the rest is deflated (zlib), and a budget that held 19
-// states of 1920x1080 as they lie holds hundreds. Built with FYREL_SNAPSHOTS_STORED (the
-// page's WebAssembly build, which has no zlib) the rest is kept as it lies.
+// zero bytes are only counted; the rest is kept as it lies while the states take less than
+// half of what they may, and deflated (zlib) after, so that memory is spent before the time
+// deflating takes, and a budget that held 19 states of 1920x1080 as they lie holds hundreds.
+// Built with FYREL_SNAPSHOTS_STORED (the page's WebAssembly build, which has no zlib) the rest
+// is always kept as it lies.
 #pragma once
 
 #include <cstddef>
@@ -33,9 +35,9 @@ class FireSnapshots {
   struct Coder;
 
  public:
-  // Packing a state costs about what eight frames of the fire cost: with a state every 12th
-  // frame, play in order pays two thirds of a frame's step for them, and a seek replays at
-  // most 12 frames.
+  // Deflating a state costs about what eight frames of the fire cost: with a state every 12th
+  // frame, play in order pays two thirds of a frame's step for those it deflates, and a seek
+  // replays at most 12 frames.
   static constexpr int32_t kFirstSpacing = 12;
 
   explicit FireSnapshots(size_t budgetBytes);
@@ -61,9 +63,9 @@ class FireSnapshots {
     Packer(const Packer&) = delete;
     Packer& operator=(const Packer&) = delete;
     // The state after `frame` from the engine's state and its three buffers of `bufferBytes`
-    // each; false without the memory.
+    // each, deflated when `deflate` (DeflatesNext); false without the memory.
     bool Pack(int32_t frame, const FlameState& flame, const uint8_t* const buffers[3],
-              size_t bufferBytes, FireSnapshot* snapshot);
+              size_t bufferBytes, bool deflate, FireSnapshot* snapshot);
     // Memory held: the deflater's own and what it keeps for the next state.
     size_t Bytes() const;
 
@@ -74,6 +76,8 @@ class FireSnapshots {
 
   // Whether a state after `frame` should be kept.
   bool Wants(int32_t frame) const;
+  // Whether the next state is to be deflated: once the states take half of Limit().
+  bool DeflatesNext() const { return Bytes() >= Limit() / 2; }
   // Keeps the state after `frame`, packed from the engine's state and its three buffers.
   // Without the memory for it nothing is kept: seeks then replay from further back.
   void Save(int32_t frame, const FlameState& flame, const uint8_t* const buffers[3]);

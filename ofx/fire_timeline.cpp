@@ -236,7 +236,7 @@ FireStatus FireTimeline::Replay(int32_t start, int32_t frame, const FireValues& 
       Collect(true);  // one state at a time: the one before was begun a spacing ago
       if (snapshots_.Wants(k)) {
         const size_t held = packer_.Bytes();
-        if (!packer_.Start(k, fire_)) SaveFire(snapshots_, k, fire_);
+        if (!packer_.Start(k, fire_, snapshots_.DeflatesNext())) SaveFire(snapshots_, k, fire_);
         if (packer_.Bytes() != held) ShareBudget();
       }
     }

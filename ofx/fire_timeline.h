@@ -79,6 +79,8 @@ class FireTimeline {
   void RecheckValues() { recheck_ = true; }
 
   // For the benchmarks and tests.
+  // Waits for the state being packed, and keeps it.
+  void FinishPacking() { Collect(true); }
   int32_t FramesRenderedByLastCall() const { return framesRendered_; }
   const FireSnapshots& Snapshots() const { return snapshots_; }
 

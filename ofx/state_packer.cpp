@@ -138,7 +138,8 @@ void StatePacker::Work(StatePacker* packer) {
                                        packer->copy_.data() + 2 * cells};
     bool ok = false;
     try {
-      ok = packer->packer_.Pack(packer->frame_, packer->state_, buffers, cells, &packer->packed_);
+      ok = packer->packer_.Pack(packer->frame_, packer->state_, buffers, cells, packer->deflate_,
+                                &packer->packed_);
     } catch (const std::bad_alloc&) {
     }
     t.Lock();
@@ -150,7 +151,7 @@ void StatePacker::Work(StatePacker* packer) {
   t.Unlock();
 }
 
-bool StatePacker::Start(int32_t frame, Fire& fire) {
+bool StatePacker::Start(int32_t frame, Fire& fire, bool deflate) {
   if (busy_) return false;
   const FlameSequenceData& buffers = fire.Buffers();
   const size_t cells = fire.CellBytes();
@@ -175,6 +176,7 @@ bool StatePacker::Start(int32_t frame, Fire& fire) {
   CopyPastTheCache(copy_.data() + cells, buffers.field, cells);
   CopyPastTheCache(copy_.data() + 2 * cells, buffers.drops, cells);
   frame_ = frame;
+  deflate_ = deflate;
   state_ = fire.State();
   cells_ = cells;
   thread_->Lock();

@@ -21,9 +21,10 @@ class StatePacker {
 
   // Whether a state is being packed or waits to be taken.
   bool Busy() const { return busy_; }
-  // Starts packing the state after `frame` (when not Busy): the fire's state and buffers are
-  // copied first. False when the copy or the thread cannot be had: nothing is packed then.
-  bool Start(int32_t frame, Fire& fire);
+  // Starts packing the state after `frame` (when not Busy), deflated when `deflate`: the
+  // fire's state and buffers are copied first. False when the copy or the thread cannot be
+  // had: nothing is packed then.
+  bool Start(int32_t frame, Fire& fire, bool deflate);
   // The state packed, into `packed`: waits for it when `wait`, else only when it is done.
   // False when there is none to take yet, or its packing failed (out of memory).
   bool Take(bool wait, FireSnapshot* packed);
@@ -41,6 +42,7 @@ class StatePacker {
   size_t packerBytes_ = 0;
   // The job, written before it is handed over and read back only after it is done.
   int32_t frame_ = 0;
+  bool deflate_ = true;
   FlameState state_;
   size_t cells_ = 0;
   std::vector<uint8_t> copy_;  // the three buffers, one after the other

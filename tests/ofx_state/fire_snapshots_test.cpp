@@ -32,21 +32,26 @@ TEST(FireSnapshots, StatesComeBackByteForByte) {
   const double hot[] = {0.0, 0.3, 1.0};
   for (size_t size : sizes) {
     for (double share : hot) {
-      FireSnapshots snapshots(size_t{1} << 30);
-      snapshots.Reset(size);
-      const auto buffers = Buffers(size, share, static_cast<uint32_t>(size));
-      const uint8_t* const in[3] = {buffers[0].data(), buffers[1].data(), buffers[2].data()};
-      FlameState flame;
-      flame.stepCredit = 1.25f;
-      snapshots.Save(snapshots.Spacing(), flame, in);
-      const FireSnapshot* saved = snapshots.Before(snapshots.Spacing() + 1);
-      ASSERT_NE(saved, nullptr) << size << " " << share;
-      std::vector<std::vector<uint8_t>> out(3, std::vector<uint8_t>(size, 0xA5));
-      uint8_t* const into[3] = {out[0].data(), out[1].data(), out[2].data()};
-      FlameState back;
-      ASSERT_TRUE(snapshots.Load(*saved, &back, into)) << size << " " << share;
-      EXPECT_EQ(out, buffers) << size << " " << share;
-      EXPECT_EQ(back.stepCredit, 1.25f);
+      for (bool deflate : {false, true}) {
+        FireSnapshots snapshots(size_t{1} << 30);
+        snapshots.Reset(size);
+        const auto buffers = Buffers(size, share, static_cast<uint32_t>(size));
+        const uint8_t* const in[3] = {buffers[0].data(), buffers[1].data(), buffers[2].data()};
+        FlameState flame;
+        flame.stepCredit = 1.25f;
+        FireSnapshots::Packer packer;
+        FireSnapshot packed;
+        ASSERT_TRUE(packer.Pack(12, flame, in, size, deflate, &packed));
+        snapshots.Keep(std::move(packed));
+        const FireSnapshot* saved = snapshots.Before(13);
+        ASSERT_NE(saved, nullptr) << size << " " << share;
+        std::vector<std::vector<uint8_t>> out(3, std::vector<uint8_t>(size, 0xA5));
+        uint8_t* const into[3] = {out[0].data(), out[1].data(), out[2].data()};
+        FlameState back;
+        ASSERT_TRUE(snapshots.Load(*saved, &back, into)) << size << " " << share << deflate;
+        EXPECT_EQ(out, buffers) << size << " " << share << " " << deflate;
+        EXPECT_EQ(back.stepCredit, 1.25f);
+      }
     }
   }
 }
@@ -58,10 +63,13 @@ TEST(FireSnapshots, AFullBudgetDoublesTheSpacingAndStaysWithinIt) {
   const auto buffers = Buffers(size, 1.0, 7);  // noise: packing cannot shrink it
   const uint8_t* const in[3] = {buffers[0].data(), buffers[1].data(), buffers[2].data()};
   const int32_t first = snapshots.Spacing();
+  // The first states are kept as they lie, the others deflated once they take half the limit.
+  EXPECT_FALSE(snapshots.DeflatesNext());
   for (int32_t frame = first; frame <= 400 * first; frame += first) {
     if (snapshots.Wants(frame)) snapshots.Save(frame, FlameState{}, in);
     ASSERT_LE(snapshots.Bytes(), snapshots.Limit()) << frame;
   }
+  EXPECT_TRUE(snapshots.DeflatesNext());
   EXPECT_GT(snapshots.Spacing(), first);
   EXPECT_GE(snapshots.Count(), 2u);
 }
