@@ -84,8 +84,12 @@ int RunRenderCommand(const Invocation& invocation) {
   plan.videoPath = invocation.videoPath;
   plan.width = width;
   plan.height = height;
-  // A video without alpha and no frame files: the frames are made as it shows them, over black.
-  const bool weighted = !writeFrames && VideoFormatOf(invocation.videoPath) == VideoFormat::kMp4;
+  // A video without alpha and no frame files: the frames are made as it shows them, over black,
+  // unless they are converted here, which weighs them by alpha as it reads them (RGBA is both
+  // quicker to colour into and to convert from than RGB).
+  const bool weighted = !writeFrames &&
+                        VideoFormatOf(invocation.videoPath) == VideoFormat::kMp4 &&
+                        !ConvertsToYuvHere(invocation.videoPath);
   plan.channels = weighted ? 3 : 4;
   // A video source's own rate and sound, unless --fps says otherwise.
   plan.fps = invocation.fpsGiven || !source->HasRate() ? invocation.fps : source->Rate();

@@ -16,21 +16,22 @@
 class YuvFrames {};  // never made: the frames go to ffmpeg as they are
 #endif
 
+bool ConvertsToYuvHere(const std::string& videoPath) {
+#if defined(FYREL_HAVE_LIBAV)
+  return VideoFormatOf(videoPath) == VideoFormat::kMp4;
+#else
+  (void)videoPath;
+  return false;
+#endif
+}
+
 namespace {
 
 // H.264 in 4:2:0 needs even sides; an odd frame gets one black row or column more.
 const char* const kEvenSides = "pad=ceil(iw/2)*2:ceil(ih/2)*2:color=black";
 
-// An MP4's frames are sent as the 4:2:0 YUV its encoder takes, converted here on threads,
-// where the build has FFmpeg's libraries.
-bool SendsYuv(const VideoJob& job) {
-#if defined(FYREL_HAVE_LIBAV)
-  return VideoFormatOf(job.videoPath) == VideoFormat::kMp4;
-#else
-  (void)job;
-  return false;
-#endif
-}
+// An MP4's frames are sent as the 4:2:0 YUV its encoder takes, converted here on threads.
+bool SendsYuv(const VideoJob& job) { return ConvertsToYuvHere(job.videoPath); }
 
 // Else an MP4, which has no alpha, is sent RGBA frames as RGB weighted by their alpha.
 bool PremultipliesToRgb(const VideoJob& job) {

@@ -43,6 +43,11 @@ struct VideoJob {
   int32_t frames = 0;  // how many frames come: the sound ends with the last (0: unknown)
 };
 
+// Whether a video at `videoPath` is converted to the YUV its encoder takes in this process
+// (an MP4, in builds with FFmpeg's libraries): that conversion weighs RGBA frames by their
+// alpha as it reads them, so they need not come weighted.
+bool ConvertsToYuvHere(const std::string& videoPath);
+
 // Whether ffmpeg is sent RGBA: RGBA frames for a format that keeps alpha. RGBA frames for an
 // MP4 are sent as RGB weighted by alpha (the fire over black, as a player without alpha
 // shows it; straight alpha would show faint pixels at full colour), opaque frames as RGB.
