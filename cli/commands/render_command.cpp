@@ -63,10 +63,13 @@ int RunRenderCommand(const Invocation& invocation) {
       !writeFrames ? "" : invocation.outDir.empty() ? kDefaultRenderDir : invocation.outDir;
 
   // Everything is checked before the first frame: source, video target, effect, directories.
-  // A moving source is read a frame ahead while the fire renders.
+  // ffmpeg is asked whether it runs while the source opens. A moving source is read a frame
+  // ahead while the fire renders.
+  std::unique_ptr<FfmpegCheck> ffmpegCheck;
+  if (!invocation.videoPath.empty()) ffmpegCheck = std::make_unique<FfmpegCheck>();
   std::unique_ptr<SourceFrames> source = ReadAhead(OpenSource(invocation.sourcePath));
   const int32_t frames = FrameCount(invocation, *source);
-  CheckVideoTarget(invocation.videoPath);
+  CheckVideoTarget(invocation.videoPath, ffmpegCheck.get());
   OutputPlan outputs;
   outputs.framesDir = outDir;
   outputs.firstFrame = invocation.start;

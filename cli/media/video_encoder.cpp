@@ -12,8 +12,10 @@
 #include "effect/fire_over.h"
 #if defined(FYREL_HAVE_LIBAV)
 #include "cli/media/footage_module.h"
+#include "cli/media/frame_feed.h"
 #else
 class YuvFrames {};  // never made: the frames go to ffmpeg as they are
+class FrameFeed {};
 #endif
 
 bool ConvertsToYuvHere(const std::string& videoPath) {
@@ -32,6 +34,10 @@ const char* const kEvenSides = "pad=ceil(iw/2)*2:ceil(ih/2)*2:color=black";
 
 // An MP4's frames are sent as the 4:2:0 YUV its encoder takes, converted here on threads.
 bool SendsYuv(const VideoJob& job) { return ConvertsToYuvHere(job.videoPath); }
+
+// The memory that converted frames may take while they wait for ffmpeg to read them: the
+// third of a second or so that x264 reads nothing while it starts compressing, at 1920x1080.
+constexpr size_t kFeedBudget = size_t{96} << 20;
 
 // Else an MP4, which has no alpha, is sent RGBA frames as RGB weighted by their alpha.
 bool PremultipliesToRgb(const VideoJob& job) {
@@ -86,16 +92,25 @@ VideoFormat VideoFormatOf(const std::string& path) {
   throw UsageError("--video takes a .mp4, .webm or .gif file, not '" + path + "'");
 }
 
-void CheckFfmpegAvailable() {
-  int status = -1;
+FfmpegCheck::FfmpegCheck() {
   try {
-    ChildProcess ffmpeg({"ffmpeg", "-hide_banner", "-loglevel", "quiet", "-version"},
-                        ChildProcess::Pipe::kFromOutput, ChildProcess::Errors::kHidden);
-    char buffer[4096];
-    while (ffmpeg.Read(buffer, sizeof buffer) > 0) {
-    }
-    status = ffmpeg.Wait();
+    ffmpeg_ = std::make_unique<ChildProcess>(
+        std::vector<std::string>{"ffmpeg", "-hide_banner", "-loglevel", "quiet", "-version"},
+        ChildProcess::Pipe::kFromOutput, ChildProcess::Errors::kHidden);
   } catch (const CliError&) {
+  }
+}
+
+FfmpegCheck::~FfmpegCheck() = default;
+
+void FfmpegCheck::Finish() {
+  int status = -1;
+  if (ffmpeg_) {
+    char buffer[4096];
+    while (ffmpeg_->Read(buffer, sizeof buffer) > 0) {
+    }
+    status = ffmpeg_->Wait();
+    ffmpeg_.reset();
   }
   if (status != 0) {
     throw CliError(
@@ -183,15 +198,24 @@ VideoEncoder::VideoEncoder(const VideoJob& job)
     : job_(job),
       temporary_(TemporaryNameFor(job.videoPath)),
       frameBytes_(static_cast<size_t>(job.width) * job.height * (SendsAlpha(job) ? 4 : 3)) {
-#if defined(FYREL_HAVE_LIBAV)
-  if (SendsYuv(job)) yuv_ = MakeYuvFrames(job.width, job.height, job.framesHaveAlpha ? 4 : 3);
-#endif
   watch_ = WatchTemporaryFile(temporary_);
   try {
     ffmpeg_ = std::make_unique<ChildProcess>(FfmpegArguments(job, FfmpegFileName(temporary_)),
                                              ChildProcess::Pipe::kToInput,
                                              ChildProcess::Errors::kKept);
-  } catch (const CliError&) {
+#if defined(FYREL_HAVE_LIBAV)
+    // The conversion is made (and tried against swscale) while ffmpeg starts.
+    if (SendsYuv(job)) {
+      yuv_ = MakeYuvFrames(job.width, job.height, job.framesHaveAlpha ? 4 : 3);
+      const size_t planes = static_cast<size_t>(yuv_->EvenWidth()) * yuv_->EvenHeight() * 3 / 2;
+      feed_ = std::make_unique<FrameFeed>(ffmpeg_.get(), std::max<size_t>(2, kFeedBudget / planes));
+    }
+#endif
+  } catch (...) {
+    feed_.reset();
+    if (ffmpeg_) ffmpeg_->Kill();
+    ffmpeg_.reset();
+    RemoveFileQuietly(temporary_);
     ForgetTemporaryFile(watch_);
     throw;
   }
@@ -199,6 +223,7 @@ VideoEncoder::VideoEncoder(const VideoJob& job)
 
 VideoEncoder::~VideoEncoder() {
   if (!ffmpeg_) return;
+  feed_.reset();
   ffmpeg_->Kill();
   RemoveFileQuietly(temporary_);
   ForgetTemporaryFile(watch_);
@@ -207,8 +232,9 @@ VideoEncoder::~VideoEncoder() {
 void VideoEncoder::AddFrame(const uint8_t* samples) {
 #if defined(FYREL_HAVE_LIBAV)
   if (yuv_) {
-    const std::vector<uint8_t>& planes = yuv_->Convert(samples);
-    if (!ffmpeg_->Write(planes.data(), planes.size())) Fail("ffmpeg stopped reading frames");
+    std::vector<uint8_t> planes = feed_->TakeBuffer();
+    yuv_->ConvertInto(samples, &planes);
+    if (!feed_->Put(std::move(planes))) Fail("ffmpeg stopped reading frames");
     return;
   }
 #endif
@@ -229,6 +255,10 @@ void VideoEncoder::AddFrame(const uint8_t* samples) {
 }
 
 void VideoEncoder::Finish() {
+#if defined(FYREL_HAVE_LIBAV)
+  if (feed_ && !feed_->Finish()) Fail("ffmpeg stopped reading frames");
+  feed_.reset();
+#endif
   const int status = ffmpeg_->Wait();
   // ffmpeg ends with status 0 when its output's last writes fail (a full disk while writing
   // the index): at its log level, any line it wrote is an error.
@@ -243,6 +273,7 @@ void VideoEncoder::Finish() {
 }
 
 void VideoEncoder::Fail(const std::string& why) {
+  feed_.reset();
   ffmpeg_->Kill();
   // ffmpeg's own reason, when it gave one: "No space left on device", the file by its name.
   std::string said = ffmpeg_->LastErrorLine();

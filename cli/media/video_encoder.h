@@ -15,6 +15,7 @@
 #include "cli/media/video_probe.h"
 #include "cli/platform/child_process.h"
 
+class FrameFeed;
 class YuvFrames;
 
 enum class VideoFormat { kMp4, kWebm, kGif };
@@ -27,8 +28,20 @@ VideoFormat VideoFormatOf(const std::string& path);
 const FrameRate kGifMostRate(50);
 bool ThinsGifFrames(const FrameRate& fps);
 
-// Throws a CliError unless ffmpeg can be run.
-void CheckFfmpegAvailable();
+// Finding out whether ffmpeg can be run, while other work goes on: ffmpeg is asked for its
+// version when this is made, and Finish waits for the answer.
+class FfmpegCheck {
+ public:
+  FfmpegCheck();
+  ~FfmpegCheck();
+  FfmpegCheck(const FfmpegCheck&) = delete;
+  FfmpegCheck& operator=(const FfmpegCheck&) = delete;
+  // Throws a CliError unless ffmpeg ran.
+  void Finish();
+
+ private:
+  std::unique_ptr<ChildProcess> ffmpeg_;  // null: it could not be started
+};
 
 struct VideoJob {
   int32_t width = 0;
@@ -85,4 +98,5 @@ class VideoEncoder {
   std::unique_ptr<ChildProcess> ffmpeg_;
   std::vector<uint8_t> premultiplied_;
   std::unique_ptr<YuvFrames> yuv_;  // an MP4's frames, converted here (FFmpeg's libraries)
+  std::unique_ptr<FrameFeed> feed_;  // and written by a thread of their own
 };

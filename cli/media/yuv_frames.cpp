@@ -29,13 +29,12 @@ class SwscaleYuvFrames final : public YuvFrames {
 
   int32_t EvenWidth() const override { return evenWidth_; }
   int32_t EvenHeight() const override { return evenHeight_; }
-  const std::vector<uint8_t>& Convert(const uint8_t* samples) override;
+  void ConvertInto(const uint8_t* samples, std::vector<uint8_t>* planes) override;
 
  private:
   struct Scaler;
   int32_t width_, height_, channels_, evenWidth_, evenHeight_;
   std::vector<uint8_t> rgb_;  // the frame (RGBA weighted by alpha, or RGB), with its even sides
-  std::vector<uint8_t> yuv_;
   std::unique_ptr<Scaler> scaler_;
 };
 
@@ -59,7 +58,6 @@ SwscaleYuvFrames::SwscaleYuvFrames(int32_t width, int32_t height, int channels)
       evenWidth_(width + (width & 1)),
       evenHeight_(height + (height & 1)),
       rgb_(static_cast<size_t>(evenWidth_) * evenHeight_ * channels + kPadding, 0),
-      yuv_(static_cast<size_t>(evenWidth_) * evenHeight_ * 3 / 2),
       scaler_(new Scaler) {
   // As ffmpeg's own format conversion does it (bicubic, BT.601 in studio range), on threads.
   SwsContext* context = scaler_->context = sws_alloc_context();
@@ -95,7 +93,7 @@ SwscaleYuvFrames::SwscaleYuvFrames(int32_t width, int32_t height, int channels)
   if (av_frame_get_buffer(to, 0) < 0 || !from->buf[0]) throw CliError("out of memory");
 }
 
-const std::vector<uint8_t>& SwscaleYuvFrames::Convert(const uint8_t* samples) {
+void SwscaleYuvFrames::ConvertInto(const uint8_t* samples, std::vector<uint8_t>* planes) {
   const size_t rowBytes = static_cast<size_t>(evenWidth_) * channels_;
   InRowBands(height_, [&](int32_t first, int32_t end) {
     for (int32_t y = first; y < end; ++y) {
@@ -114,7 +112,8 @@ const std::vector<uint8_t>& SwscaleYuvFrames::Convert(const uint8_t* samples) {
     throw CliError("ffmpeg's libraries could not convert a frame to YUV");
   }
   // The planes one after another, each row as wide as its plane.
-  uint8_t* into = yuv_.data();
+  planes->resize(static_cast<size_t>(evenWidth_) * evenHeight_ * 3 / 2);
+  uint8_t* into = planes->data();
   for (int plane = 0; plane < 3; ++plane) {
     const int32_t rows = plane == 0 ? evenHeight_ : evenHeight_ / 2;
     const size_t planeRow = plane == 0 ? evenWidth_ : evenWidth_ / 2;
@@ -123,7 +122,6 @@ const std::vector<uint8_t>& SwscaleYuvFrames::Convert(const uint8_t* samples) {
       std::memcpy(into, to->data[plane] + static_cast<ptrdiff_t>(y) * to->linesize[plane], planeRow);
     }
   }
-  return yuv_;
 }
 
 namespace {
@@ -131,20 +129,19 @@ namespace {
 class OwnYuvFrames final : public YuvFrames {
  public:
   OwnYuvFrames(int32_t width, int32_t height, int channels)
-      : conversion_(width, height, channels), yuv_(conversion_.PlanesSize()) {}
+      : conversion_(width, height, channels) {}
 
   int32_t EvenWidth() const override { return conversion_.EvenWidth(); }
   int32_t EvenHeight() const override { return conversion_.EvenHeight(); }
-  const std::vector<uint8_t>& Convert(const uint8_t* samples) override {
+  void ConvertInto(const uint8_t* samples, std::vector<uint8_t>* planes) override {
+    planes->resize(conversion_.PlanesSize());
     InRowBands(conversion_.ChromaRows(), [&](int32_t first, int32_t end) {
-      conversion_.ConvertRows(samples, first, end, yuv_.data());
+      conversion_.ConvertRows(samples, first, end, planes->data());
     });
-    return yuv_;
   }
 
  private:
   const YuvConversion conversion_;
-  std::vector<uint8_t> yuv_;
 };
 
 // A frame that reaches every part of the conversion: noise in colour and alpha (0 and 255

@@ -15,8 +15,14 @@ class YuvFrames {
   virtual ~YuvFrames() = default;
   virtual int32_t EvenWidth() const = 0;
   virtual int32_t EvenHeight() const = 0;
-  // One frame as the planes Y, U and V one after another, each row as wide as its plane.
-  virtual const std::vector<uint8_t>& Convert(const uint8_t* samples) = 0;
+  // One frame as the planes Y, U and V one after another, each row as wide as its plane,
+  // into `planes` (which is given their size).
+  virtual void ConvertInto(const uint8_t* samples, std::vector<uint8_t>* planes) = 0;
+  std::vector<uint8_t> Convert(const uint8_t* samples) {
+    std::vector<uint8_t> planes;
+    ConvertInto(samples, &planes);
+    return planes;
+  }
 };
 
 // Frames of width x height pixels with `channels` samples each: 4 (straight RGBA) or 3 (opaque

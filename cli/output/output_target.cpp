@@ -11,11 +11,15 @@
 #include "cli/platform/cli_error.h"
 #include "cli/platform/file_system.h"
 
-void CheckVideoTarget(const std::string& path) {
+void CheckVideoTarget(const std::string& path, FfmpegCheck* ffmpegCheck) {
   if (path.empty()) return;
   VideoFormatOf(path);
   if (IsDirectory(path)) throw CliError("cannot write " + path + ": it is a directory");
-  CheckFfmpegAvailable();
+  if (ffmpegCheck) {
+    ffmpegCheck->Finish();
+  } else {
+    FfmpegCheck().Finish();
+  }
 }
 
 void PrepareOutputDirectories(const std::string& framesDir, const std::string& videoPath) {

@@ -9,9 +9,12 @@
 #include <string>
 #include <vector>
 
+class FfmpegCheck;
+
 // Checks the --video file's format and that ffmpeg runs (nothing when `videoPath` is empty);
-// nothing is made. Throws a CliError.
-void CheckVideoTarget(const std::string& videoPath);
+// nothing is made. `ffmpegCheck`, when given, is one started earlier, so that ffmpeg answered
+// while the caller did other work. Throws a CliError.
+void CheckVideoTarget(const std::string& videoPath, FfmpegCheck* ffmpegCheck = nullptr);
 // Makes the frame directory and the video's directory (either may be empty) when missing
 // and checks that they take files; directories made here are removed again when a check
 // fails. Throws a CliError.

@@ -90,6 +90,8 @@ int ChildProcess::Wait() {
 
 void ChildProcess::Kill() { Wait(); }
 
+void ChildProcess::SendKill() {}
+
 #else
 
 namespace {
@@ -250,11 +252,15 @@ int ChildProcess::Wait() {
 }
 
 void ChildProcess::Kill() {
+  SendKill();
+  Wait();
+}
+
+void ChildProcess::SendKill() {
   if (running_) {
     ::kill(-static_cast<pid_t>(pid_), SIGKILL);
     ::kill(static_cast<pid_t>(pid_), SIGKILL);
   }
-  Wait();
 }
 
 #endif

@@ -34,6 +34,10 @@ class ChildProcess {
   int Wait();
   // Ends the child at once and waits for it.
   void Kill();
+  // Ends the child at once and returns: another thread's Write to it then fails. Kill or Wait
+  // follows, once that thread is done with it. (Nothing on Windows, where the child is ended
+  // by closing its pipe.)
+  void SendKill();
 
   // The line of the child's kept standard error that says most: the last one from one of
   // ffmpeg's parts ("[h264 @ 0x...] ", which is left out), else the last one; empty when there

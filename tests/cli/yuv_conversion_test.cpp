@@ -72,7 +72,7 @@ TEST(YuvConversion, FallsBackToSwscaleWhereTheProbeDisagrees) {
    public:
     int32_t EvenWidth() const override { return 8; }
     int32_t EvenHeight() const override { return 6; }
-    const std::vector<uint8_t>& Convert(const uint8_t*) override { return planes_; }
+    void ConvertInto(const uint8_t*, std::vector<uint8_t>* planes) override { *planes = planes_; }
 
    private:
     std::vector<uint8_t> planes_ = std::vector<uint8_t>(8 * 6 * 3 / 2, 16);
