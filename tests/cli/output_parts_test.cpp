@@ -7,16 +7,21 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "cli/media/video_encoder.h"
 #if defined(FYREL_HAVE_LIBAV)
 #include "cli/media/footage_module.h"
+#include "cli/media/frame_feed.h"
 #endif
 #include "cli/output/frame_names.h"
 #include "cli/output/output_target.h"
 #include "cli/output/progress_line.h"
+#include "cli/platform/child_process.h"
 #include "cli/platform/cli_error.h"
 #include "cli/platform/file_system.h"
 #include "effect/fire_over.h"
@@ -173,6 +178,46 @@ TEST(Video, ArgumentsReadRawFramesAndKeepAlphaWhereTheFormatCan) {
   job.videoPath = "fire.webm";
   EXPECT_EQ(After(FfmpegArguments(job, "t"), "-vf"), "format=yuv420p");
 }
+
+#if defined(FYREL_HAVE_LIBAV)
+// Frames queued for a reader that starts late reach it whole and in order; a reader that stops
+// fails the feed, and one that never reads does not hold it when it is dropped.
+TEST(Video, TheFeedKeepsFramesInOrderAndLetsGoOfAReaderThatStops) {
+  const fs::path dir = FreshTestDir(CLI_TEST_WORK);
+  const std::string fed = (dir / "fed").string();
+  const auto reader = [](const std::string& script) {
+    return std::make_unique<ChildProcess>(std::vector<std::string>{"sh", "-c", script},
+                                          ChildProcess::Pipe::kToInput,
+                                          ChildProcess::Errors::kHidden);
+  };
+  std::unique_ptr<ChildProcess> late = reader("sleep 0.2; cat > " + ShellQuoted(fed));
+  FrameFeed feed(late.get(), 2);
+  std::string sent;
+  for (int i = 0; i < 6; ++i) {
+    std::vector<uint8_t> frame = feed.TakeBuffer();
+    frame.assign(300000 + i, static_cast<uint8_t>('a' + i));
+    sent.append(frame.begin(), frame.end());
+    ASSERT_TRUE(feed.Put(std::move(frame)));
+  }
+  ASSERT_TRUE(feed.Finish());
+  EXPECT_EQ(late->Wait(), 0);
+  std::ifstream in(fed, std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), sent);
+
+  std::unique_ptr<ChildProcess> stopping = reader("head -c 1000 >/dev/null");
+  FrameFeed failing(stopping.get(), 2);
+  bool put = true;
+  for (int i = 0; i < 16 && put; ++i) put = failing.Put(std::vector<uint8_t>(1 << 20));
+  EXPECT_FALSE(put && failing.Finish());
+
+  std::unique_ptr<ChildProcess> asleep = reader("sleep 30");
+  {
+    FrameFeed dropped(asleep.get(), 4);
+    for (int i = 0; i < 3; ++i) ASSERT_TRUE(dropped.Put(std::vector<uint8_t>(1 << 21)));
+  }
+  EXPECT_EQ(asleep->Wait(), -1);  // ended by the feed, not by its own end
+}
+#endif
 
 TEST(Progress, TellsFrameRateAndTimeLeft) {
   EXPECT_EQ(ProgressLine::Text(0, 100, 0.0), "frame 0 of 100");
