@@ -3,6 +3,10 @@
 
 #include <algorithm>
 
+#if defined(__SSE2__)
+#include <xmmintrin.h>
+#endif
+
 #define XXH_INLINE_ALL
 #include <xxhash.h>
 
@@ -32,26 +36,51 @@ void SourceDigest::Begin(const ConstPixelView& source, int32_t width, int32_t he
   next_ = 0;
 }
 
-void SourceDigest::Add(const FlamePixel* row) {
-  const size_t size = static_cast<size_t>(width_) * sizeof(FlamePixel);
+void SourceDigest::Add(const void* bytes, size_t size) {
 #if defined(FYREL_DIGEST_AVX2)
   if (state_->avx2) {
-    SourceDigestUpdateAvx2(&state_->xxh, row, size);
+    SourceDigestUpdateAvx2(&state_->xxh, bytes, size);
     return;
   }
 #endif
-  XXH3_64bits_update(&state_->xxh, row, size);
+  XXH3_64bits_update(&state_->xxh, bytes, size);
+}
+
+void SourceDigest::AddFetchingNext(int32_t y, const FlamePixel* row) {
+  const size_t size = static_cast<size_t>(width_) * sizeof(FlamePixel);
+#if defined(__SSE2__)
+  // The row is digested a piece at a time, the next row's lines asked for a little ahead of
+  // it (into the second-level cache, which the row being digested does not leave): asking
+  // for them faster, or for all at once, was measured slower at 1920x1080.
+  constexpr size_t kPiece = 1024, kAhead = 2048, kLine = 64;
+  const uint8_t* bytes = reinterpret_cast<const uint8_t*>(row);
+  const uint8_t* next = source_.Row(y + 1);
+  // Rows stored bottom up are read last pixel first (see FlameSourceImage::rowsFall).
+  const bool falling = source_.rowBytes < 0;
+  size_t fetched = 0;
+  for (size_t done = 0; done < size; done += kPiece) {
+    for (; fetched < size && fetched < done + kAhead; fetched += kLine) {
+      const uint8_t* line = falling ? next + size - kLine - fetched : next + fetched;
+      _mm_prefetch(reinterpret_cast<const char*>(line), _MM_HINT_T1);
+    }
+    Add(bytes + done, std::min(kPiece, size - done));
+  }
+#else
+  (void)y;
+  Add(row, size);
+#endif
 }
 
 void SourceDigest::ReadUpTo(int32_t y) {
   if (next_ >= y) return;
   row_.resize(static_cast<size_t>(width_));
+  const size_t size = row_.size() * sizeof(FlamePixel);
   for (; next_ < y; ++next_) {
     if (source_.Empty()) {
       std::fill(row_.begin(), row_.end(), FlamePixel{0, 0, 0, 0});
-      Add(row_.data());
+      Add(row_.data(), size);
     } else {
-      Add(SourceRowAsRead(source_, next_, row_.data()));
+      Add(SourceRowAsRead(source_, next_, row_.data()), size);
     }
   }
 }
@@ -59,7 +88,14 @@ void SourceDigest::ReadUpTo(int32_t y) {
 void SourceDigest::Seen(int32_t y, const FlamePixel* row) {
   if (y < next_) return;  // read again: added once, in order
   ReadUpTo(y);
-  Add(row);
+  // A row read where it lies is followed by the next one where it lies (rows read into a
+  // buffer are converted by a reader that fetches ahead itself).
+  const bool inPlace = reinterpret_cast<const uint8_t*>(row) == source_.Row(y);
+  if (inPlace && y + 1 < height_) {
+    AddFetchingNext(y, row);
+  } else {
+    Add(row, static_cast<size_t>(width_) * sizeof(FlamePixel));
+  }
   next_ = y + 1;
 }
 

@@ -3,9 +3,12 @@
 // the frame as the render reads it (SourceRowAsRead: the host's own bytes where they are read
 // in place), top row first. A render shows it the rows it reads, once read, while they are in
 // the cache; the rows it did not read are read when the digest is taken, so that a frame's
-// digest is the same whatever the render read of it.
+// digest is the same whatever the render read of it. While it digests a row the render read
+// where it lies, it asks for the next one into the cache: digesting is all arithmetic, and the
+// render would otherwise wait for that row's memory after it.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -26,7 +29,10 @@ class SourceDigest : public SourceRowWatcher {
   uint64_t Finish();
 
  private:
-  void Add(const FlamePixel* row);
+  void Add(const void* bytes, size_t size);
+  // Adds row `y`, read where it lies, and meanwhile fetches row y + 1 in the order the render
+  // reads it.
+  void AddFetchingNext(int32_t y, const FlamePixel* row);
   // Reads and adds rows from the next one up to `y`, not included.
   void ReadUpTo(int32_t y);
 
