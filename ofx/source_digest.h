@@ -2,8 +2,8 @@
 // The digest by which the fire tells source frames apart (xxHash's 64-bit XXH3): every row of
 // the frame as the render reads it (SourceRowAsRead: the host's own bytes where they are read
 // in place), top row first, each row in pieces digested apart, and the frame's digest that of
-// the pieces' digests in order. A render shows it the rows it reads, once read, while they are in
-// the cache; the rows it did not read are read when the digest is taken, so that a frame's
+// the pieces' digests in order. A render shows it the rows it reads, once read, while they are
+// in the cache; the rows it did not read are read when the digest is taken, so that a frame's
 // digest is the same whatever the render read of it. While it digests a row the render read
 // where it lies, it asks for the next one into the cache: digesting is all arithmetic, and the
 // render would otherwise wait for that row's memory after it.
