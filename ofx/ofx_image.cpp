@@ -112,9 +112,13 @@ void ColourHeatToImage(const uint8_t* heat, const FlamePixel colours[256], const
   const OfxRectI coloured =
       Intersect(target, OfxRectI{frame.x1, frame.y1, frame.x2, std::max(frame.y1, frame.y2 - 1)});
   const bool any = coloured.x2 > coloured.x1 && coloured.y2 > coloured.y1;
+  // Mostly the coloured rows fill the target: then only the rows above and below are cleared,
+  // not each row's empty ends.
+  const bool sides = !any || coloured.x1 > target.x1 || coloured.x2 < target.x2;
   for (int y = target.y1; y < target.y2; ++y) {
-    unsigned char* row = PixelAddress(image, target.x1, y);
     const bool inside = any && y >= coloured.y1 && y < coloured.y2;
+    if (inside && !sides) continue;
+    unsigned char* row = PixelAddress(image, target.x1, y);
     const int x1 = inside ? coloured.x1 : target.x2;
     const int x2 = inside ? coloured.x2 : target.x2;
     std::memset(row, 0, static_cast<size_t>(x1 - target.x1) * pixelSize);
