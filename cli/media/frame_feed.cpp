@@ -13,10 +13,9 @@ FrameFeed::FrameFeed(ChildProcess* child, size_t most) : child_(child), most_(mo
 
 FrameFeed::~FrameFeed() {
   if (!writer_.joinable()) return;
+  child_->SendKill();
   {
     const std::lock_guard<std::mutex> lock(mutex_);
-    // A frame the child is not reading would hold the thread for as long as it does not.
-    if (writing_ || !waiting_.empty()) child_->SendKill();
     closing_ = true;
   }
   changed_.notify_all();
@@ -57,11 +56,9 @@ void FrameFeed::Write() {
     if (waiting_.empty()) return;  // closing, with nothing more to write
     std::vector<uint8_t> frame = std::move(waiting_.front());
     waiting_.pop_front();
-    writing_ = true;
     lock.unlock();
     const bool written = child_->Write(frame.data(), frame.size());
     lock.lock();
-    writing_ = false;
     spare_.push_back(std::move(frame));
     failed_ = !written;
     changed_.notify_all();

@@ -18,7 +18,8 @@ class ChildProcess;
 class FrameFeed {
  public:
   FrameFeed(ChildProcess* child, size_t most);
-  // Ends the child first when frames are still to be written, so that the thread ends.
+  // Dropped unfinished, it ends the child first, so that a write the child is not reading
+  // does not hold the thread.
   ~FrameFeed();
   FrameFeed(const FrameFeed&) = delete;
   FrameFeed& operator=(const FrameFeed&) = delete;
@@ -40,7 +41,6 @@ class FrameFeed {
   std::condition_variable changed_;
   std::deque<std::vector<uint8_t>> waiting_;
   std::vector<std::vector<uint8_t>> spare_;
-  bool writing_ = false;   // a frame is being written
   bool closing_ = false;   // no more frames come
   bool failed_ = false;    // the child stopped reading
   std::thread writer_;

@@ -207,13 +207,12 @@ VideoEncoder::VideoEncoder(const VideoJob& job)
     // The conversion is made (and tried against swscale) while ffmpeg starts.
     if (SendsYuv(job)) {
       yuv_ = MakeYuvFrames(job.width, job.height, job.framesHaveAlpha ? 4 : 3);
-      const size_t planes = static_cast<size_t>(yuv_->EvenWidth()) * yuv_->EvenHeight() * 3 / 2;
-      feed_ = std::make_unique<FrameFeed>(ffmpeg_.get(), std::max<size_t>(2, kFeedBudget / planes));
+      const size_t most = std::max<size_t>(2, kFeedBudget / yuv_->PlanesSize());
+      feed_ = std::make_unique<FrameFeed>(ffmpeg_.get(), most);
     }
 #endif
   } catch (...) {
-    feed_.reset();
-    if (ffmpeg_) ffmpeg_->Kill();
+    if (ffmpeg_) EndFfmpeg();
     ffmpeg_.reset();
     RemoveFileQuietly(temporary_);
     ForgetTemporaryFile(watch_);
@@ -223,8 +222,7 @@ VideoEncoder::VideoEncoder(const VideoJob& job)
 
 VideoEncoder::~VideoEncoder() {
   if (!ffmpeg_) return;
-  feed_.reset();
-  ffmpeg_->Kill();
+  EndFfmpeg();
   RemoveFileQuietly(temporary_);
   ForgetTemporaryFile(watch_);
 }
@@ -272,9 +270,13 @@ void VideoEncoder::Finish() {
   if (!renamed) throw CliError("cannot write " + job_.videoPath + ": " + error);
 }
 
-void VideoEncoder::Fail(const std::string& why) {
-  feed_.reset();
+void VideoEncoder::EndFfmpeg() {
+  feed_.reset();  // its thread first, which may be writing to ffmpeg
   ffmpeg_->Kill();
+}
+
+void VideoEncoder::Fail(const std::string& why) {
+  EndFfmpeg();
   // ffmpeg's own reason, when it gave one: "No space left on device", the file by its name.
   std::string said = ffmpeg_->LastErrorLine();
   const std::string inside = FfmpegFileName(temporary_);

@@ -90,6 +90,8 @@ class VideoEncoder {
 
  private:
   [[noreturn]] void Fail(const std::string& why);
+  // Ends ffmpeg at once, and the feed's thread with it.
+  void EndFfmpeg();
 
   VideoJob job_;
   std::string temporary_;

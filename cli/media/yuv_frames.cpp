@@ -112,7 +112,7 @@ void SwscaleYuvFrames::ConvertInto(const uint8_t* samples, std::vector<uint8_t>*
     throw CliError("ffmpeg's libraries could not convert a frame to YUV");
   }
   // The planes one after another, each row as wide as its plane.
-  planes->resize(static_cast<size_t>(evenWidth_) * evenHeight_ * 3 / 2);
+  planes->resize(PlanesSize());
   uint8_t* into = planes->data();
   for (int plane = 0; plane < 3; ++plane) {
     const int32_t rows = plane == 0 ? evenHeight_ : evenHeight_ / 2;
@@ -134,7 +134,7 @@ class OwnYuvFrames final : public YuvFrames {
   int32_t EvenWidth() const override { return conversion_.EvenWidth(); }
   int32_t EvenHeight() const override { return conversion_.EvenHeight(); }
   void ConvertInto(const uint8_t* samples, std::vector<uint8_t>* planes) override {
-    planes->resize(conversion_.PlanesSize());
+    planes->resize(PlanesSize());
     InRowBands(conversion_.ChromaRows(), [&](int32_t first, int32_t end) {
       conversion_.ConvertRows(samples, first, end, planes->data());
     });

@@ -15,6 +15,7 @@ class YuvFrames {
   virtual ~YuvFrames() = default;
   virtual int32_t EvenWidth() const = 0;
   virtual int32_t EvenHeight() const = 0;
+  size_t PlanesSize() const { return static_cast<size_t>(EvenWidth()) * EvenHeight() * 3 / 2; }
   // One frame as the planes Y, U and V one after another, each row as wide as its plane,
   // into `planes` (which is given their size).
   virtual void ConvertInto(const uint8_t* samples, std::vector<uint8_t>* planes) = 0;
